@@ -1,0 +1,85 @@
+#include "platform/CFile64.h"
+
+#include "platform/FileError.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarnwick {
+
+CFile64::~CFile64() {
+  if (fd_ >= 0 && closeOnDestroy_) {
+    ::close(fd_);
+  }
+}
+
+bool CFile64::Open(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = fd;
+  closeOnDestroy_ = true;
+  position_ = 0;
+  path_ = path;
+  return true;
+}
+
+void CFile64::Close() {
+  int fd = fd_;
+  std::string path = path_;
+  fd_ = -1;
+  closeOnDestroy_ = false;
+  position_ = 0;
+  path_.clear();
+  if (fd >= 0 && ::close(fd) != 0) {
+    throw FileError(errno, path, "Cannot close");
+  }
+}
+
+std::size_t CFile64::Read(void* buffer, std::uint32_t count) {
+  std::size_t got = ReadAt(position_, buffer, count);
+  position_ += static_cast<std::int64_t>(got);
+  return got;
+}
+
+std::uint32_t CFile64::Seek(std::int64_t offset) {
+  if (fd_ < 0) throw FileError(EBADF, path_, "Cannot seek in");
+  if (offset < 0) throw FileError(EINVAL, path_, "Cannot seek in");
+  position_ = offset;
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
+}
+
+std::uint64_t CFile64::GetLength() const {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
+    throw FileError(fd_ < 0 ? EBADF : errno, path_, "Cannot get the length of");
+  }
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::size_t CFile64::ReadAt(std::int64_t offset, void* buffer, std::size_t count) const {
+  if (fd_ < 0) throw FileError(EBADF, path_, "Cannot read");
+  if (offset < 0) throw FileError(EINVAL, path_, "Cannot read");
+  auto* out = static_cast<unsigned char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pread(fd_, out + done, count - done, offset + static_cast<std::int64_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw FileError(errno, path_, "Cannot read");
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+}  // namespace tarnwick
