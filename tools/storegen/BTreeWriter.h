@@ -34,6 +34,8 @@ class BTreeWriter {
   // Largest key + data a leaf node may hold.
   std::size_t maxLeafPayload() const;
   void add(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data);
+  // Ends the current leaf page so that the next node starts a new one.
+  void startNewLeaf();
   const TreeStats& finish();
   const TreeStats& stats() const { return stats_; }
   ObjectId owner() const { return owner_; }
@@ -41,7 +43,8 @@ class BTreeWriter {
 
  private:
   struct Level;
-  void push(std::size_t level, Bytes key, Bytes data);
+  void push(std::size_t level, Bytes key, Bytes data, Bytes firstKey);
+  void releaseWaiting(std::size_t level, const Bytes& nextFirstKey);
   void flush(std::size_t level, bool last);
   std::size_t nodeSize(const Bytes& key, const Bytes& data) const { return 2 + key.size() + data.size(); }
 

@@ -65,13 +65,23 @@ TableDef columnKindsTable() {
 std::string columnKindsShortText(std::uint32_t index) { return "Short text of row " + std::to_string(index + 1); }
 
 std::string columnKindsLongText(std::uint32_t index) {
-  return "Long text of row " + std::to_string(index + 1) + " " + std::string(1500 + 700 * index, 'a');
+  // Row 1 keeps its long values in the long-value tree, rows 2 and 3 in the record.
+  return "Long text of row " + std::to_string(index + 1) + " " + std::string(index == 0 ? 1500 : 600 + 100 * index, 'a');
+}
+
+std::string columnKindsLongUnicode(std::uint32_t index) {
+  return "Long Unicode " + std::to_string(index + 1) + " " + std::string(index == 0 ? 800 : 300, 'u');
 }
 
 std::string columnKindsLongBinary(std::uint32_t index) {
   std::string s;
-  for (std::uint32_t i = 0; i < 20000 + 5000 * index; ++i) s.push_back(static_cast<char>('A' + (i * 7 + index) % 26));
+  const std::uint32_t size = index == 0 ? 20000 : 700;
+  for (std::uint32_t i = 0; i < size; ++i) s.push_back(static_cast<char>('A' + (i * 7 + index) % 26));
   return s;
+}
+
+std::string columnKindsCompressible(std::uint32_t index) {
+  return "Compressible text " + std::to_string(index + 1) + " " + std::string(900, 'c');
 }
 
 Row columnKindsRow(std::uint32_t index) {
@@ -93,12 +103,12 @@ Row columnKindsRow(std::uint32_t index) {
   set(256, ascii(columnKindsShortText(index)));
   set(257, ascii("tagged binary " + std::to_string(n)));
   set(258, ascii(columnKindsLongText(index)));
-  set(259, utf16("Long Unicode " + std::to_string(n) + " " + std::string(800, 'u')));
+  set(259, utf16(columnKindsLongUnicode(index)));
   set(260, ascii(columnKindsLongBinary(index)));
   set(261, ascii("Tiny " + std::to_string(n)));
   r.push_back(ColumnValue{262, {ascii("first " + std::to_string(n)), ascii("second"), ascii("third")}});
   r.push_back(ColumnValue{263, {le(10 * n, 4), le(20 * n, 4)}});
-  set(264, ascii("Compressible text " + std::string(1200, 'c')));
+  set(264, ascii(columnKindsCompressible(index)));
   return r;
 }
 

@@ -22,5 +22,7 @@ Row columnKindsRow(std::uint32_t index);
 std::string columnKindsLongText(std::uint32_t index);     // long text kept in the long-value tree
 std::string columnKindsLongBinary(std::uint32_t index);   // several chunks of binary
 std::string columnKindsShortText(std::uint32_t index);
+std::string columnKindsLongUnicode(std::uint32_t index);  // ASCII text stored as UTF-16
+std::string columnKindsCompressible(std::uint32_t index);
 
 }  // namespace tarnwick::storegen

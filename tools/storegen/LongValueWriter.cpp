@@ -24,6 +24,9 @@ LongValueId LongValueWriter::store(std::span<const std::uint8_t> value) {
   Bytes rootNode;
   append32(rootNode, 1);  // reference count
   append32(rootNode, static_cast<std::uint32_t>(value.size()));
+  // Each long value starts its own leaf page, whose tag 0 then holds the value's first
+  // chunk key.
+  tree_.startNewLeaf();
   tree_.add(key, rootNode);
   for (std::size_t offset = 0; offset < value.size(); offset += chunk_) {
     Bytes chunkKey = key;
