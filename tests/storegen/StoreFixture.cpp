@@ -111,6 +111,12 @@ std::string hexOf(const std::string& bytes) {
   return s;
 }
 
+std::string formatTestName(StoreFormat format) {
+  std::string name = "f";
+  name += traitsOf(format).name;
+  return name;
+}
+
 fs::path testDataDir() { return fs::path(TARNWICK_TESTDATA_DIR); }
 
 }  // namespace tarnwick::storegen::testing

@@ -51,6 +51,8 @@ struct ExportedTable {
 ExportedTable readExport(const std::filesystem::path& exportDir, const std::string& table);
 
 std::string hexOf(const std::string& bytes);
+// "f4k", "f8k", "f32k": test names of the formats.
+std::string formatTestName(StoreFormat format);
 std::filesystem::path testDataDir();
 
 }  // namespace tarnwick::storegen::testing

@@ -86,7 +86,7 @@ TEST_P(StoregenDamage, TruncationCutsTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, StoregenDamage,
                          ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007, StoreFormat::Exchange2010),
-                         [](const auto& info) { return std::string("f") + std::string(traitsOf(info.param).name); });
+                         [](const auto& info) { return testing::formatTestName(info.param); });
 
 TEST(StoregenDamageRequest, MorePagesThanTheStoreHasIsRefused) {
   ScratchDir dir("damage-too-many");

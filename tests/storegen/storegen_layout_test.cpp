@@ -211,7 +211,7 @@ TEST_P(StoregenFormat, CatalogueRowsPutTheirFieldsWhereTheWalkReadsThem) {
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, StoregenFormat,
                          ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007, StoreFormat::Exchange2010),
-                         [](const auto& info) { return std::string("f") + std::string(traitsOf(info.param).name); });
+                         [](const auto& info) { return testing::formatTestName(info.param); });
 
 TEST(StoregenMailboxKey, FollowsTheStoreNaming) {
   EXPECT_EQ(mailboxKeyText({0x04, 0x00, 0x00, 0x00, 0x48, 0xA0, 0x67, 0x56}), "4-48A06756");

@@ -137,7 +137,7 @@ TEST_P(StoregenOracle, ListsExportsAndReturnsEveryValue) {
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, StoregenOracle,
                          ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007, StoreFormat::Exchange2010),
-                         [](const auto& info) { return std::string("f") + std::string(traitsOf(info.param).name); });
+                         [](const auto& info) { return testing::formatTestName(info.param); });
 
 // The 4 KB store comes with a streaming file whose header says it is one and holds no data.
 TEST(StoregenStreamingFile, EmptyStreamingFileBesideA4kStore) {

@@ -22,7 +22,9 @@ class StoregenScale : public ::testing::TestWithParam<StoreFormat> {};
 
 TEST_P(StoregenScale, TwoGigabytesInUnderAMinuteInSmallMemory) {
   const FormatTraits& traits = traitsOf(GetParam());
-  testing::ScratchDir dir(std::string("scale-") + std::string(traits.name));
+  std::string dirName = "scale-";
+  dirName += traits.name;
+  testing::ScratchDir dir(dirName);
   Scenario s;
   s.format = GetParam();
   s.fillBytes = 2ull << 30;
@@ -45,7 +47,7 @@ TEST_P(StoregenScale, TwoGigabytesInUnderAMinuteInSmallMemory) {
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, StoregenScale,
                          ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2010),
-                         [](const auto& info) { return std::string("f") + std::string(traitsOf(info.param).name); });
+                         [](const auto& info) { return testing::formatTestName(info.param); });
 
 }  // namespace
 }  // namespace tarnwick::storegen
