@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "TestData.h"
+#include "DecoderTestData.h"
 #include "content/Lz77Decoder.h"
 #include "content/Lz77Encoder.h"
 
@@ -86,16 +86,43 @@ TEST(Lz77Decode, ValuesWrittenByTheDatabaseEngine) {
 }
 
 TEST(Lz77Decode, MultiValuedColumnsOfTheEngine) {
-  // multi.edb keeps each compressed value of a multi-valued column on its own; all of
-  // them unpack to the size their framing declares.
+  // multi.edb packs each value of its multi-valued columns on its own: "Some very long
+  // compressed <kind> that has multiple values, this is value <n> " (then n foxes and a
+  // space in the Unicode ones) and "a"s up to the size the framing declares. The Unicode ones share half bytes between matches.
+  struct MultiValue {
+    std::size_t offset, length;
+    const char* kind;
+    int number;
+    bool unicode;
+  };
+  const MultiValue values[] = {
+      {183633, 95, "binary data", 1, false},  {183750, 95, "binary data", 2, false},
+      {183867, 95, "binary data", 3, false},  {198883, 95, "ASCII text", 1, false},
+      {199000, 95, "ASCII text", 2, false},   {199117, 95, "ASCII text", 3, false},
+      {199234, 141, "Unicode text", 1, true}, {199397, 143, "Unicode text", 2, true},
+      {199562, 143, "Unicode text", 3, true},
+  };
   const Bytes file = test::readEseSample("multi.edb");
   ASSERT_FALSE(file.empty());
-  for (std::size_t offset : {183633u, 183750u, 183867u, 198883u, 199000u, 199117u}) {
-    const Bytes value(file.begin() + static_cast<std::ptrdiff_t>(offset), file.begin() + static_cast<std::ptrdiff_t>(offset + 95));
+  for (const MultiValue& m : values) {
+    const Bytes value(file.begin() + static_cast<std::ptrdiff_t>(m.offset),
+                      file.begin() + static_cast<std::ptrdiff_t>(m.offset + m.length));
     const Unpacked u = unpack(value, 32768);
-    ASSERT_TRUE(u.result.ok) << offset;
-    EXPECT_EQ(u.bytes.size(), lz77UnpackedSize(value)) << offset;
-    EXPECT_EQ(std::string(u.bytes.begin(), u.bytes.begin() + 20), "Some very long compr");
+    ASSERT_TRUE(u.result.ok) << m.offset;
+    ASSERT_EQ(u.bytes.size(), lz77UnpackedSize(value)) << m.offset;
+    const std::string prefix = std::string("Some very long compressed ") + m.kind +
+                               " that has multiple values, this is value " + std::to_string(m.number) + " ";
+    Bytes expected(prefix.begin(), prefix.end());
+    if (m.unicode) {
+      expected = test::utf16le(expected);
+      for (int f = 0; f < m.number; ++f) expected = concat({expected, fox()});
+      expected = concat({expected, test::utf16le({' '})});
+    }
+    while (expected.size() < u.bytes.size()) {
+      expected.push_back('a');
+      if (m.unicode) expected.push_back(0);
+    }
+    EXPECT_EQ(u.bytes, expected) << m.offset;
   }
 }
 

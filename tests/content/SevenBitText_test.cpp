@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "TestData.h"
+#include "DecoderTestData.h"
 #include "content/SevenBitText.h"
 
 namespace tarnwick::content {
