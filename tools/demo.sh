@@ -2,10 +2,37 @@
 # The demo: the main job on sample stores written here.
 set -euo pipefail
 BUILD=${1:-build}
-"$BUILD/tarnwick" --version
+TARNWICK="$BUILD/tarnwick"
+STOREGEN="$BUILD/tools/storegen/tarnwick-storegen"
+SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-demo-XXXXXX")
+trap 'rm -rf "$SCRATCH"' EXIT
+
+"$TARNWICK" --version
+
+# A small sample store of each format, written by the store generator.
 for format in 4k 8k 32k; do
-  out="$BUILD/demo/$format"
-  rm -rf "$out"
-  "$BUILD/tools/storegen/tarnwick-storegen" --format "$format" --seed 1 --out "$out"
-  "$BUILD/tarnwick" info "$out/store.edb"
+  "$STOREGEN" --format "$format" --seed 1 --out "$SCRATCH/$format"
+  echo
+  echo "\$ tarnwick info $format/store.edb"
+  "$TARNWICK" info "$SCRATCH/$format/store.edb"
 done
+echo
+echo "\$ tarnwick info --json 32k/store.edb"
+"$TARNWICK" info --json "$SCRATCH/32k/store.edb"
+
+# A header giving 16384-byte pages is refused.
+python3 - "$SCRATCH/odd.edb" <<'PY'
+import struct, sys
+data = bytearray(16384 * 3)
+data[4:8] = bytes.fromhex("efcdab89")          # ESE signature
+struct.pack_into("<I", data, 236, 16384)       # page size
+open(sys.argv[1], "wb").write(data)
+PY
+echo
+echo "\$ tarnwick info odd.edb     # a header giving 16384-byte pages"
+set +e
+"$TARNWICK" info "$SCRATCH/odd.edb"
+rc=$?
+set -e
+echo "exit code $rc"
+[ "$rc" -eq 4 ]
