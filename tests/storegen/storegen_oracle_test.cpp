@@ -21,6 +21,19 @@ std::string join(std::initializer_list<std::string_view> parts) {
   return out;
 }
 
+// libesedb turns 7-bit packed 8-bit text (the engine's own included) into UTF-16 by
+// pairing its bytes; this is what it prints for such a value.
+std::string pairedAsUtf16(const std::string& ascii) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < ascii.size(); i += 2) {
+    const unsigned c = static_cast<unsigned char>(ascii[i]) | (static_cast<unsigned char>(ascii[i + 1]) << 8);
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+  return out;
+}
+
 using testing::GeneratedStore;
 using testing::ScratchDir;
 
@@ -128,7 +141,16 @@ TEST_P(StoregenOracle, ListsExportsAndReturnsEveryValue) {
     EXPECT_EQ(kinds.value(i, "MultiText"), join({"first ", n, "; second; third"}));
     EXPECT_EQ(kinds.value(i, "LongText"), columnKindsLongText(i)) << "row " << n;
     EXPECT_EQ(kinds.value(i, "LongUnicode"), columnKindsLongUnicode(i)) << "row " << n;
-    EXPECT_EQ(kinds.value(i, "CompressedText"), columnKindsCompressible(i)) << "row " << n;
+    // 32 KB stores pack these: 7-bit text below 1 KB, LZ77 above.
+    const bool packed = GetParam() == StoreFormat::Exchange2010;
+    EXPECT_EQ(kinds.value(i, "CompressedText"),
+              packed ? pairedAsUtf16(columnKindsCompressible(i)) : columnKindsCompressible(i)) << "row " << n;
+    // Unpacked, these two exceed 1 KB and go to the long-value tree, beyond the first two
+    // long values that libesedb 20181229 can reach (see README).
+    if (packed) {
+      EXPECT_EQ(kinds.value(i, "CompressedUnicode"), columnKindsCompressible(i)) << "row " << n;
+      EXPECT_EQ(kinds.value(i, "CompressedLongText"), columnKindsCompressibleLong(i)) << "row " << n;
+    }
     if (i > 0) {
       EXPECT_EQ(kinds.value(i, "LongBinary"), testing::hexOf(columnKindsLongBinary(i)));
     }

@@ -58,6 +58,8 @@ TableDef columnKindsTable() {
       col(262, "MultiText", ColumnType::Text, 255, cat::kCodePageWestern, true),
       col(263, "MultiLong", ColumnType::Long, 4, cat::kCodePageWestern, true),
       col(264, "CompressedText", ColumnType::LongText, 0, cat::kCodePageWestern, false, true),
+      col(265, "CompressedLongText", ColumnType::LongText, 0, cat::kCodePageWestern, false, true),
+      col(266, "CompressedUnicode", ColumnType::LongText, 0, cat::kCodePageUnicode, false, true),
   };
   return t;
 }
@@ -82,6 +84,12 @@ std::string columnKindsLongBinary(std::uint32_t index) {
 
 std::string columnKindsCompressible(std::uint32_t index) {
   return "Compressible text " + std::to_string(index + 1) + " " + std::string(900, 'c');
+}
+
+std::string columnKindsCompressibleLong(std::uint32_t index) {
+  std::string s = "Long compressible text " + std::to_string(index + 1) + ":";
+  for (int i = 0; i < 400; ++i) s += " word" + std::to_string(i % 10);
+  return s;
 }
 
 Row columnKindsRow(std::uint32_t index) {
@@ -109,6 +117,8 @@ Row columnKindsRow(std::uint32_t index) {
   r.push_back(ColumnValue{262, {ascii("first " + std::to_string(n)), ascii("second"), ascii("third")}});
   r.push_back(ColumnValue{263, {le(10 * n, 4), le(20 * n, 4)}});
   set(264, ascii(columnKindsCompressible(index)));
+  set(265, ascii(columnKindsCompressibleLong(index)));
+  set(266, utf16(columnKindsCompressible(index)));
   return r;
 }
 

@@ -23,6 +23,7 @@ std::string columnKindsLongText(std::uint32_t index);     // long text kept in t
 std::string columnKindsLongBinary(std::uint32_t index);   // several chunks of binary
 std::string columnKindsShortText(std::uint32_t index);
 std::string columnKindsLongUnicode(std::uint32_t index);  // ASCII text stored as UTF-16
-std::string columnKindsCompressible(std::uint32_t index);
+std::string columnKindsCompressible(std::uint32_t index);      // 7-bit packed in 32 KB stores
+std::string columnKindsCompressibleLong(std::uint32_t index);  // over 1 KB: LZ77 in 32 KB stores
 
 }  // namespace tarnwick::storegen

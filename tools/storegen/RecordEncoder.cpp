@@ -45,7 +45,13 @@ Bytes RecordEncoder::encode(const Row& row, LongValueSink* longValues, std::size
     } else {
       const Bytes& v = value.values.front();
       std::optional<Bytes> packed;
-      if (c->compressed && traits_.valueCompression) packed = compressValue(v);
+      if (c->compressed && traits_.valueCompression) {
+        const bool text = c->type == ColumnType::Text || c->type == ColumnType::LongText;
+        const ValueKind kind = !text ? ValueKind::Binary
+                               : c->codePage == ese::catalogue::kCodePageUnicode ? ValueKind::UnicodeText
+                                                                                 : ValueKind::AsciiText;
+        packed = compressValue(v, kind);
+      }
       if (packed) {
         t.flags = rec::kTaggedFlagCompressed | variable;
         t.payload = std::move(*packed);

@@ -12,11 +12,16 @@
 
 namespace tarnwick::storegen {
 
+enum class ValueKind { AsciiText, UnicodeText, Binary };
+
 // Whether this build can compress values at all (the encoders live in the core library).
 bool valueCompressionAvailable();
 
-// The compressed form of `value`, or nothing when it is to be stored as it is (no encoder,
-// or compression does not pay).
-std::optional<Bytes> compressValue(std::span<const std::uint8_t> value);
+// The compressed form of `value` as the engine chooses it: text of 7-bit characters below
+// 1 KB is packed 7 bits per character, other values up to 64 KB with LZ77 when that is
+// smaller. Nothing when the value is to be stored as it is.
+std::optional<Bytes> compressValue(std::span<const std::uint8_t> value, ValueKind kind);
+
+inline constexpr std::size_t kSevenBitLimit = 1024;
 
 }  // namespace tarnwick::storegen
