@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/storegen/MailboxRows.h"
+
 namespace tarnwick::storegen {
 
 namespace cat = ese::catalogue;
@@ -143,18 +145,6 @@ TableDef headerColumns(const std::string& name) {
   return t;
 }
 
-TableDef mailboxTable() {
-  TableDef t;
-  t.name = "Mailbox";
-  t.objectId = ObjectId{kMailboxObjectId};
-  t.hasLongValues = false;
-  t.primaryIndexName = "MailboxNumberIndex";
-  t.columns.push_back(fixed(1, "MailboxNumber", ColumnType::Long));
-  t.columns.push_back(fixed(2, "MailboxOwnerId", ColumnType::Currency));
-  addProperties(t, {"N6704", "S3001", "N66a0", "L6638"});
-  return t;
-}
-
 }  // namespace
 
 void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
@@ -164,12 +154,12 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
     // A small first byte, then a zero, then six bytes of which the last four vary.
     m.id = (1 + rng.below(15)) | (rng.next() & 0xFFFFFFFF00000000ull);
     m.keyText = mailboxKeyText(identifierBytes(m.id));
-    m.name = "Mailbox " + std::to_string(i + 1);
+    m.name = mailboxDisplayName(i);
     plan.mailboxes.push_back(m);
   }
   TableDef mailbox = mailboxTable();
   mailbox.rootPage = pages.mailbox;
-  plan.tables.push_back({mailbox, noRows()});
+  plan.tables.push_back({mailbox, mailboxRows(plan.mailboxes)});
 
   if (scenario.format != StoreFormat::Exchange2010) {
     TableDef folders = foldersTable("Folders");
