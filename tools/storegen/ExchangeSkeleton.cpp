@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "tools/storegen/FolderRows.h"
 #include "tools/storegen/MailboxRows.h"
 
 namespace tarnwick::storegen {
@@ -157,6 +158,7 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
     m.name = mailboxDisplayName(i);
     plan.mailboxes.push_back(m);
   }
+  plan.folders = planFolders(plan.mailboxes, scenario.foldersPerMailbox, rng);
   TableDef mailbox = mailboxTable();
   mailbox.rootPage = pages.mailbox;
   plan.tables.push_back({mailbox, mailboxRows(plan.mailboxes)});
@@ -188,7 +190,11 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
 
   for (std::size_t i = 0; i < plan.mailboxes.size(); ++i) {
     const std::string& key = plan.mailboxes[i].keyText;
-    plan.tables.push_back({foldersTable("Folders-" + key), noRows()});
+    std::vector<FolderPlan> mine;
+    for (const auto& f : plan.folders) {
+      if (f.mailbox == i) mine.push_back(f);
+    }
+    plan.tables.push_back({largeFolderTable("Folders-" + key), largeFolderRows(std::move(mine))});
     TableDef body = messageTable("Body-" + key);
     if (i == 0) body.longValueRootPage = pages.longValues;
     plan.tables.push_back({body, noRows()});

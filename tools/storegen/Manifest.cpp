@@ -72,6 +72,17 @@ json manifestOf(const StoreReport& r) {
     mailboxes.push_back({{"id", hex16(mb.id)}, {"name", mb.name}, {"key", mb.keyText}});
   }
   m["mailboxes"] = mailboxes;
+  json folders = json::array();
+  for (const auto& f : r.folders) {
+    folders.push_back({{"id", hex16(f.id)},
+                       {"parentId", hex16(f.parentId)},
+                       {"mailbox", hex16(r.mailboxes.at(f.mailbox).id)},
+                       {"name", f.name},
+                       {"containerClass", f.containerClass},
+                       {"kind", f.kind ? std::string(1, f.kind) : std::string()},
+                       {"path", f.path}});
+  }
+  m["folders"] = folders;
   json damage = json::object();
   damage["zeroedPages"] = r.damage.zeroed;
   damage["randomPages"] = r.damage.randomized;

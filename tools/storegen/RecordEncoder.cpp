@@ -50,7 +50,7 @@ Bytes RecordEncoder::encode(const Row& row, LongValueSink* longValues, std::size
         const ValueKind kind = !text ? ValueKind::Binary
                                : c->codePage == ese::catalogue::kCodePageUnicode ? ValueKind::UnicodeText
                                                                                  : ValueKind::AsciiText;
-        packed = compressValue(v, kind);
+        packed = compressValue(v, kind, c->alwaysPack);
       }
       if (packed) {
         t.flags = rec::kTaggedFlagCompressed | variable;

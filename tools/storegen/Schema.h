@@ -25,6 +25,7 @@ struct ColumnDef {
   bool multiValued = false;
   bool compressed = false;    // value compression asked for (32 KB stores)
   std::uint32_t codePage = ese::catalogue::kCodePageWestern;
+  bool alwaysPack = false;    // 7-bit text is packed even when that does not save bytes
 
   ColumnKind kind() const {
     if (id < ese::record::kFirstVariableId) return ColumnKind::Fixed;

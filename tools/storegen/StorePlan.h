@@ -28,10 +28,21 @@ struct MailboxPlan {
   std::string keyText;         // e.g. "4-48A06756"
 };
 
+struct FolderPlan {
+  std::uint64_t id = 0;         // 8 identifier bytes, first byte lowest
+  std::uint64_t parentId = 0;   // the mailbox's id for top-level folders
+  std::size_t mailbox = 0;      // index into the mailboxes
+  std::string name;
+  std::string containerClass;   // "IPF.Note", "IPF.Appointment", ...
+  char kind = 0;                // what a scan makes of it: 'c', 'a', 'n', 't', 'j' or 0
+  std::string path;             // names from the mailbox down, joined with '/'
+};
+
 struct StorePlan {
   StoreFormat format = StoreFormat::Exchange2007;
   std::vector<TablePlan> tables;
   std::vector<MailboxPlan> mailboxes;
+  std::vector<FolderPlan> folders;
 };
 
 }  // namespace tarnwick::storegen

@@ -20,7 +20,7 @@ bool valueCompressionAvailable();
 // The compressed form of `value` as the engine chooses it: text of 7-bit characters below
 // 1 KB is packed 7 bits per character, other values up to 64 KB with LZ77 when that is
 // smaller. Nothing when the value is to be stored as it is.
-std::optional<Bytes> compressValue(std::span<const std::uint8_t> value, ValueKind kind);
+std::optional<Bytes> compressValue(std::span<const std::uint8_t> value, ValueKind kind, bool alwaysPack = false);
 
 inline constexpr std::size_t kSevenBitLimit = 1024;
 
