@@ -49,18 +49,18 @@ class PageFile {
 }  // namespace
 
 DamageReport applyDamage(const std::string& edbPath, const FormatTraits& traits, std::uint32_t pageCount,
-                         const DamageSpec& spec, Rng& rng) {
+                         const DamageRequest& request, Rng& rng) {
   DamageReport report;
   PageFile file(edbPath, traits.pageSize);
   std::set<std::uint32_t> taken;
-  for (auto list : {&spec.zeroPageList, &spec.randomPageList, &spec.scrambleTagPageList}) {
+  for (auto list : {&request.zeroPageList, &request.randomPageList, &request.scrambleTagPageList}) {
     for (std::uint32_t p : *list) {
       if (p < 1 || p > pageCount) throw std::invalid_argument("damage names page " + std::to_string(p) + " outside the store");
       taken.insert(p);
     }
   }
   const std::uint32_t candidates = pageCount >= 2 ? pageCount - 1 : 0;  // pages 2..pageCount
-  const std::uint64_t wanted = static_cast<std::uint64_t>(spec.zeroPages) + spec.randomPages + spec.scrambleTagPages;
+  const std::uint64_t wanted = static_cast<std::uint64_t>(request.zeroPages) + request.randomPages + request.scrambleTagPages;
   if (wanted + taken.size() > candidates) throw std::invalid_argument("more damaged pages asked for than the store has");
   auto pick = [&]() {
     for (;;) {
@@ -68,10 +68,10 @@ DamageReport applyDamage(const std::string& edbPath, const FormatTraits& traits,
       if (taken.insert(p).second) return p;
     }
   };
-  std::vector<std::uint32_t> zero = spec.zeroPageList, random = spec.randomPageList, scramble = spec.scrambleTagPageList;
-  for (std::uint32_t i = 0; i < spec.zeroPages; ++i) zero.push_back(pick());
-  for (std::uint32_t i = 0; i < spec.randomPages; ++i) random.push_back(pick());
-  for (std::uint32_t i = 0; i < spec.scrambleTagPages; ++i) scramble.push_back(pick());
+  std::vector<std::uint32_t> zero = request.zeroPageList, random = request.randomPageList, scramble = request.scrambleTagPageList;
+  for (std::uint32_t i = 0; i < request.zeroPages; ++i) zero.push_back(pick());
+  for (std::uint32_t i = 0; i < request.randomPages; ++i) random.push_back(pick());
+  for (std::uint32_t i = 0; i < request.scrambleTagPages; ++i) scramble.push_back(pick());
 
   for (std::uint32_t p : zero) file.write(p, Bytes(traits.pageSize, 0));
   for (std::uint32_t p : random) {
@@ -99,9 +99,9 @@ DamageReport applyDamage(const std::string& edbPath, const FormatTraits& traits,
   report.zeroed = zero;
   report.randomized = random;
   report.scrambledTags = scramble;
-  if (spec.truncateTo) {
-    file.truncate(*spec.truncateTo);
-    report.truncatedTo = spec.truncateTo;
+  if (request.truncateTo) {
+    file.truncate(*request.truncateTo);
+    report.truncatedTo = request.truncateTo;
   }
   return report;
 }

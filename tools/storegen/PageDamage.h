@@ -25,6 +25,6 @@ struct DamageReport {
 // `pageCount`: the highest page number of the store. Picked pages are distinct and never
 // the database root (page 1).
 DamageReport applyDamage(const std::string& edbPath, const FormatTraits& traits, std::uint32_t pageCount,
-                         const DamageSpec& spec, Rng& rng);
+                         const DamageRequest& request, Rng& rng);
 
 }  // namespace tarnwick::storegen

@@ -16,7 +16,7 @@
 
 namespace tarnwick::storegen {
 
-struct DamageSpec {
+struct DamageRequest {
   std::uint32_t zeroPages = 0;
   std::uint32_t randomPages = 0;
   std::uint32_t scrambleTagPages = 0;
@@ -45,7 +45,7 @@ struct Scenario {
   bool columnKindsTable = true;        // the table of every column kind with known values
   std::uint64_t fillBytes = 0;         // grow the message table with bodies up to this size
   std::vector<ExtraTable> tables;
-  DamageSpec damage;
+  DamageRequest damage;
 };
 
 // Parses a scenario document; throws std::invalid_argument naming what is wrong.
