@@ -96,6 +96,8 @@ bool CatalogueWalk::run() {
 }
 
 void CatalogueWalk::readAndWalk(std::int64_t offset, bool takeOwnerAsMailboxTable, bool takeOwnerAsLongValue) {
+  // Once a stop was requested nothing more is read.
+  if (ctx_.control.stopRequested()) return;
   ctx_.readPage(offset, ctx_.geometry.PageReadLength, buffer_);
   if (takeOwnerAsMailboxTable) ctx_.findings.MailboxTableObjectId = store::PageOwnerObjectId(buffer_);
   if (takeOwnerAsLongValue) ctx_.findings.MessageLongValueObjectId = store::PageOwnerObjectId(buffer_);
@@ -126,6 +128,7 @@ void CatalogueWalk::walkBranch(std::span<const std::uint8_t> page, std::int64_t 
   progressTotal_ += store::PageTagCount(page);
 
   for (const store::PageTag& tag : store::ReadTagArray(page, g.PageSizeClass, store::TagSelection::AllButLastUnlessSingle)) {
+    if (ctx_.control.stopRequested()) return;
     if (tag.size >= 1 && tag.size <= kMaxBranchRecordSize) {
       const auto child = ReadU32LE(page, static_cast<std::size_t>(tag.offset + tag.size - 4)).value_or(0);
       const std::int64_t childOffset = store::PageOffset(g, store::PageNumber(child)).value;
