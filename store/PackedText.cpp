@@ -1,9 +1,6 @@
 #include "store/PackedText.h"
 
-#if __has_include("content/SevenBitText.h")
 #include "content/SevenBitText.h"
-#define TARNWICK_HAVE_SEVEN_BIT 1
-#endif
 
 #include <array>
 
@@ -21,19 +18,9 @@ std::optional<std::u16string> unpackStoredText(std::span<const std::uint8_t> val
     }
     return text;
   }
-#ifdef TARNWICK_HAVE_SEVEN_BIT
   std::array<std::uint8_t, kPackedTextCapacity> unpacked{};
   const content::UnpackResult result = content::decode7Bit(value, unpacked);
   if (!result.ok) return std::nullopt;
-#else
-  struct {
-    bool ok = false;
-    std::size_t count = 0;
-  } result;
-  std::array<std::uint8_t, kPackedTextCapacity> unpacked{};
-  (void)value;
-  return std::nullopt;
-#endif
   for (std::size_t i = 0; i < result.count && i < unpacked.size() && text.size() < maxChars; ++i) {
     if (unpacked[i] == 0) break;
     text.push_back(static_cast<char16_t>(unpacked[i]));
