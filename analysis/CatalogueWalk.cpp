@@ -107,6 +107,7 @@ void CatalogueWalk::readAndWalk(std::int64_t offset, bool takeOwnerAsMailboxTabl
 
 void CatalogueWalk::walkPage(std::span<const std::uint8_t> page, std::int64_t offset) {
   descended_.clear();
+  if (ctx_.geometry.PageSize > 0) descended_.insert(offset / ctx_.geometry.PageSize - 1);
   walk(page, offset, 0);
 }
 
