@@ -219,7 +219,9 @@ std::vector<MessageHeader> parseHeaderRows(std::span<const std::uint8_t> bytes, 
       if (entry >= 0) {
         const std::int64_t start = reader.offset(entry);
         const std::int64_t next = reader.offset(entry + kEntryLength);
-        if (u >= 1 && next > 0 && next - u >= 1 && start != u) {
+        // The secondary text must have a length of its own (its next offset beyond its own
+        // start), wherever it lies in the directory relative to the primary.
+        if (u >= 1 && next > 0 && next - start >= 1 && start != u) {
           hasSecondary = true;
           u2 = start;
           secondaryLength = next - start;
