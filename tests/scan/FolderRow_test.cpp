@@ -108,80 +108,33 @@ TEST(FolderRowSmall, NamesAreCutTo260Characters) {
   EXPECT_EQ(row->name.size(), kMaxFolderNameChars);
 }
 
-// A 32 KB folder row: the marker CA 00 at 0 (so B = 10 and the 16-bit value V at B - 10 is
-// the marker itself, 202), folder id at 2, parent id at 10; the first directory try reads
-// the byte at Q = B + V - 12 = 200, which holds 4, so the directory starts at 206.
-Bytes LargeRow(const Id8& folder, const Id8& parent, const Bytes& nameValue, const Bytes& classValue,
-               std::uint16_t classColumn = 0x3613) {
-  Bytes r(201, 0);
-  r[0] = 0xCA;
-  r[1] = 0x00;
-  testing::PutId(r, 2, folder);
-  testing::PutId(r, 10, parent);
-  r[200] = 4;
-  const std::size_t d = 206;
-  const std::uint16_t entries = 5 * 4;
-  const std::uint16_t nameAt = entries + 3;
-  const auto classAt = static_cast<std::uint16_t>(nameAt + nameValue.size());
-  const auto end = static_cast<std::uint16_t>(classAt + classValue.size());
-  testing::Put16(r, d, 0x0101);
-  testing::Put16(r, d + 2, entries);
-  testing::Put16(r, d + 4, 0x0104);
-  testing::Put16(r, d + 6, entries);
-  testing::Put16(r, d + 8, 0x0105);
-  testing::Put16(r, d + 10, nameAt);
-  testing::Put16(r, d + 12, classColumn);
-  testing::Put16(r, d + 14, classAt);
-  testing::Put16(r, d + 16, 0x0150);
-  testing::Put16(r, d + 18, end);
-  r.resize(d + end + 2, 0);
-  testing::PutBytes(r, d + nameAt, nameValue.data(), nameValue.size());
-  testing::PutBytes(r, d + classAt, classValue.data(), classValue.size());
-  return r;
-}
-
-// A value as a 32 KB row stores it: the format byte, then the text, 7-bit packed for
-// format 3 and plain UTF-16 otherwise.
-Bytes Packed(std::string_view ascii) {
-  auto packed = content::encode7Bit(std::span(reinterpret_cast<const std::uint8_t*>(ascii.data()), ascii.size()),
-                                    content::SevenBitKind::Ascii);
-  Bytes v(1 + packed->size(), 3);
-  std::copy(packed->begin(), packed->end(), v.begin() + 1);
-  return v;
-}
-Bytes Plain(std::u16string_view text) {
-  Bytes v(1 + 2 * text.size(), 1);
-  testing::PutUtf16(v, 1, text);
-  return v;
-}
-
 TEST(FolderRowLarge, DecodesPackedNamesAndClassesExactly) {
-  auto row = parseFolderRowLarge(LargeRow(kFolder, kParent, Packed("Contacts"), Packed("IPF.Contact")), 0x3613);
+  auto row = parseFolderRowLarge(testing::FolderRowLarge(kFolder, kParent, testing::PackedValue("Contacts"), testing::PackedValue("IPF.Contact")), 0x3613);
   ASSERT_TRUE(row);
   EXPECT_EQ(row->id.bytes, kFolder);
   EXPECT_EQ(row->parentId.bytes, kParent);
   EXPECT_EQ(row->name, u"Contacts");
   EXPECT_EQ(row->kind, 'c');
   // The whole class is compared in a 32 KB store: a longer class is not a note folder.
-  row = parseFolderRowLarge(LargeRow(kFolder, kParent, Packed("Notes"), Packed("IPF.Note.Archive")), 0x3613);
+  row = parseFolderRowLarge(testing::FolderRowLarge(kFolder, kParent, testing::PackedValue("Notes"), testing::PackedValue("IPF.Note.Archive")), 0x3613);
   ASSERT_TRUE(row);
   EXPECT_EQ(row->kind, 0);
-  row = parseFolderRowLarge(LargeRow(kFolder, kParent, Packed("Notes"), Packed("ipf.note")), 0x3613);
+  row = parseFolderRowLarge(testing::FolderRowLarge(kFolder, kParent, testing::PackedValue("Notes"), testing::PackedValue("ipf.note")), 0x3613);
   EXPECT_EQ(row->kind, 'n');
 }
 
 TEST(FolderRowLarge, NamesStoredWithoutPackingAreReadAsUtf16) {
-  auto row = parseFolderRowLarge(LargeRow(kFolder, kParent, Plain(u"Entwürfe"), Plain(u"IPF.Note")), 0x3613);
+  auto row = parseFolderRowLarge(testing::FolderRowLarge(kFolder, kParent, testing::PlainValue(u"Entwürfe"), testing::PlainValue(u"IPF.Note")), 0x3613);
   ASSERT_TRUE(row);
   EXPECT_EQ(row->name, u"Entwürfe");
 }
 
 TEST(FolderRowLarge, BadPackingOrDirectoryGivesNoFolder) {
-  Bytes broken = Packed("Inbox");
+  Bytes broken = testing::PackedValue("Inbox");
   broken.back() |= 0x80;  // padding bits set: not 7-bit text
-  auto row = parseFolderRowLarge(LargeRow(kFolder, kParent, broken, Packed("IPF.Note")), 0x3613);
+  auto row = parseFolderRowLarge(testing::FolderRowLarge(kFolder, kParent, broken, testing::PackedValue("IPF.Note")), 0x3613);
   EXPECT_TRUE(!row || row->name.empty());
-  Bytes r = LargeRow(kFolder, kParent, Packed("Inbox"), Packed("IPF.Note"));
+  Bytes r = testing::FolderRowLarge(kFolder, kParent, testing::PackedValue("Inbox"), testing::PackedValue("IPF.Note"));
   r[200] = r[202] = r[204] = 40;  // every try misses the directory
   EXPECT_FALSE(parseFolderRowLarge(r, 0x3613));
   for (std::size_t cut = 0; cut < r.size(); ++cut) {

@@ -141,47 +141,12 @@ TEST(HeaderRowSmall, TwoRowsWithTheSameMessageIdAreBothListed) {
   EXPECT_EQ(parseHeaderRows(page, 0, table, SmallColumns(), store::FileOffset(4096)).size(), 2u);
 }
 
-// A 32 KB header row longer than 88 bytes: byte 2 is 0x20, so the anchor p lies 0x20 + 12
-// = 44 bytes into the row; K (the byte at p - 6) is 0x70 = 112, so both times are at p + 90
-// and the directory at D = p + K - 8.
-Bytes LargeRow(const Id8& folder, const Id8& message, std::uint64_t time, const HeaderRowText& text,
-               bool starred = false) {
-  Bytes row(44, 0);
-  row[2] = 0x20;
-  const std::size_t p = 44;
-  row[p - 6] = 112;
-  testing::PutId(row, p, folder);
-  testing::PutId(row, p + 16, message);
-  row.resize(p + 112, 0);
-  const auto t = testing::TimeBytes(time);
-  testing::PutBytes(row, p + (starred ? 82 : 90), t.data(), 6);
-  if (starred) row[p + 90] = row[p + 91] = '*';
-  const std::size_t d = p + 112 - 8;
-  row.resize(d, 0);
-  const std::uint16_t entries = 4 * 4;
-  const std::uint16_t sender = entries;
-  const auto prefix = static_cast<std::uint16_t>(sender + 1 + 2 * text.sender.size());
-  const auto subject = static_cast<std::uint16_t>(prefix + 1 + 2 * text.prefix.size());
-  const auto end = static_cast<std::uint16_t>(subject + 1 + 2 * text.subject.size());
-  const std::uint16_t columns[] = {0x4001, 0x4002, 0x4003, 0x7FFF};
-  const std::uint16_t offsets[] = {sender, prefix, subject, end};
-  for (int i = 0; i < 4; ++i) {
-    testing::Put16(row, d + 4 * i, columns[i]);
-    testing::Put16(row, d + 4 * i + 2, offsets[i]);
-  }
-  row.resize(d + end + 1, 0);
-  testing::PutUtf16(row, d + sender + 1, text.sender);
-  testing::PutUtf16(row, d + prefix + 1, text.prefix);
-  testing::PutUtf16(row, d + subject + 1, text.subject);
-  return row;
-}
-
 TEST(HeaderRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
   HeaderColumns c;
   c.senderName = 0x4001;
   c.subjectPrefix = 0x4002;
   c.normalizedSubject = 0x4003;
-  const Bytes row = LargeRow(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"});
+  const Bytes row = testing::HeaderRowLarge(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"});
   const Bytes page = testing::PageBytes(32768, 60).add(row).bytes();
   HeaderTableInfo table{FolderId{}, 0, std::string("4-48A06756")};
   auto headers = parseHeaderRows(page, 2, table, c, store::FileOffset(32768 * 9));
@@ -196,7 +161,7 @@ TEST(HeaderRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
   EXPECT_EQ(TextAt(page, h.thirdOffset, h.thirdLength), u"Carol");
 
   // "**" at p + 90 moves the time to p + 82.
-  const Bytes starred = testing::PageBytes(32768, 60).add(LargeRow(kFolder, kMessage, kTime2019, {u"", u"X", u""}, true)).bytes();
+  const Bytes starred = testing::PageBytes(32768, 60).add(testing::HeaderRowLarge(kFolder, kMessage, kTime2019, {u"", u"X", u""}, true)).bytes();
   headers = parseHeaderRows(starred, 2, table, c, store::FileOffset(32768 * 9));
   ASSERT_EQ(headers.size(), 1u);
   EXPECT_EQ(headers[0].time.bytes, testing::TimeBytes(kTime2019));

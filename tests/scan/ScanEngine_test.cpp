@@ -5,6 +5,7 @@
 #include "platform/CFile64.h"
 #include "tests/common/ScratchDir.h"
 #include "tests/scan/SampleStore.h"
+#include "tests/scan/SampleStore32K.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,30 @@ TEST(ScanEngine, FindsMailboxesFoldersAndHeadersOfASmallStore) {
   std::sort(seen.begin(), seen.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(seen, expected);
+}
+
+TEST(ScanEngine, FindsTheMailboxFoldersAndHeadersOfA32KStore) {
+  testing::SampleStore32K sample;
+  ScanRun run(sample.bytes());
+  const ScanResult result = run.run();
+  ASSERT_EQ(result.outcome, ScanOutcome::Completed);
+  const auto mailboxes = SummarizeScan(result, run.model, run.tree);
+  ASSERT_EQ(mailboxes.size(), 1u);
+  EXPECT_EQ(mailboxes[0].name, u"Alice");
+  ASSERT_EQ(result.mailboxes.size(), 1u);
+  EXPECT_EQ(result.mailboxes[0].ownerKey, std::optional<std::string>("4-48A06756"));
+  const auto& folders = mailboxes[0].folders;
+  ASSERT_EQ(folders.size(), 2u);
+  EXPECT_EQ(folders[0].name, u"Contacts");
+  EXPECT_EQ(folders[0].kind, 'c');
+  EXPECT_EQ(folders[1].name, u"Inbox");
+  EXPECT_EQ(folders[1].messages, 2u);
+  ASSERT_EQ(folders[1].folders.size(), 1u);
+  EXPECT_EQ(folders[1].folders[0].name, u"Archiv \u00e4lter");
+  EXPECT_EQ(folders[1].folders[0].messages, 1u);
+  ASSERT_EQ(run.model.messageHeaders.size(), 3u);
+  EXPECT_EQ(run.model.messageHeaders[0].ownerKey, std::optional<std::string>("4-48A06756"));
+  EXPECT_GT(run.model.messageHeaders[0].secondaryOffset, 0);
 }
 
 TEST(ScanEngine, ShowsTheStepTextsInOrderAndFullProgressBeforeTheOneSecondPause) {

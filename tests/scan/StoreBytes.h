@@ -4,6 +4,9 @@
 // and tag arrays, catalogue records, mailbox records, folder rows and header rows, and a
 // whole store file put together from pages.
 
+#include "content/SevenBitText.h"
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -262,6 +265,111 @@ inline Bytes HeaderRowSmall(const Id8& folderId, const Id8& messageId, std::uint
   PutUtf16(r, d + senderAt + 1, text.sender);
   PutUtf16(r, d + prefixAt + 1, text.prefix);
   PutUtf16(r, d + subjectAt + 1, text.subject);
+  return r;
+}
+
+// A 32 KB folder row: the marker CA 00 at 0 (so B = 10 and the 16-bit value V at B - 10 is
+// the marker itself, 202), folder id at 2, parent id at 10; the first directory try reads
+// the byte at Q = B + V - 12 = 200, which holds 4, so the directory starts at 206.
+inline Bytes FolderRowLarge(const Id8& folder, const Id8& parent, const Bytes& nameValue, const Bytes& classValue,
+               std::uint16_t classColumn = 0x3613) {
+  Bytes r(201, 0);
+  r[0] = 0xCA;
+  r[1] = 0x00;
+  PutId(r, 2, folder);
+  PutId(r, 10, parent);
+  r[200] = 4;
+  const std::size_t d = 206;
+  const std::uint16_t entries = 5 * 4;
+  const std::uint16_t nameAt = entries + 3;
+  const auto classAt = static_cast<std::uint16_t>(nameAt + nameValue.size());
+  const auto end = static_cast<std::uint16_t>(classAt + classValue.size());
+  Put16(r, d, 0x0101);
+  Put16(r, d + 2, entries);
+  Put16(r, d + 4, 0x0104);
+  Put16(r, d + 6, entries);
+  Put16(r, d + 8, 0x0105);
+  Put16(r, d + 10, nameAt);
+  Put16(r, d + 12, classColumn);
+  Put16(r, d + 14, classAt);
+  Put16(r, d + 16, 0x0150);
+  Put16(r, d + 18, end);
+  r.resize(d + end + 2, 0);
+  PutBytes(r, d + nameAt, nameValue.data(), nameValue.size());
+  PutBytes(r, d + classAt, classValue.data(), classValue.size());
+  return r;
+}
+
+// A value as a 32 KB row stores it: the format byte, then the text, 7-bit packed for
+// format 3 and plain UTF-16 otherwise.
+inline Bytes PackedValue(std::string_view ascii) {
+  auto packed = content::encode7Bit(std::span(reinterpret_cast<const std::uint8_t*>(ascii.data()), ascii.size()),
+                                    content::SevenBitKind::Ascii);
+  Bytes v(1 + packed->size(), 3);
+  std::copy(packed->begin(), packed->end(), v.begin() + 1);
+  return v;
+}
+inline Bytes PlainValue(std::u16string_view text) {
+  Bytes v(1 + 2 * text.size(), 1);
+  PutUtf16(v, 1, text);
+  return v;
+}
+
+// A 32 KB header row longer than 88 bytes: byte 2 is 0x20, so the anchor p lies 0x20 + 12
+// = 44 bytes into the row; K (the byte at p - 6) is 0x70 = 112, so both times are at p + 90
+// and the directory at D = p + K - 8.
+inline Bytes HeaderRowLarge(const Id8& folder, const Id8& message, std::uint64_t time, const HeaderRowText& text,
+               bool starred = false) {
+  Bytes row(44, 0);
+  row[2] = 0x20;
+  const std::size_t p = 44;
+  row[p - 6] = 112;
+  PutId(row, p, folder);
+  PutId(row, p + 16, message);
+  row.resize(p + 112, 0);
+  const auto t = TimeBytes(time);
+  PutBytes(row, p + (starred ? 82 : 90), t.data(), 6);
+  if (starred) row[p + 90] = row[p + 91] = '*';
+  const std::size_t d = p + 112 - 8;
+  row.resize(d, 0);
+  const std::uint16_t entries = 4 * 4;
+  const std::uint16_t sender = entries;
+  const auto prefix = static_cast<std::uint16_t>(sender + 1 + 2 * text.sender.size());
+  const auto subject = static_cast<std::uint16_t>(prefix + 1 + 2 * text.prefix.size());
+  const auto end = static_cast<std::uint16_t>(subject + 1 + 2 * text.subject.size());
+  const std::uint16_t columns[] = {0x4001, 0x4002, 0x4003, 0x7FFF};
+  const std::uint16_t offsets[] = {sender, prefix, subject, end};
+  for (int i = 0; i < 4; ++i) {
+    Put16(row, d + 4 * i, columns[i]);
+    Put16(row, d + 4 * i + 2, offsets[i]);
+  }
+  row.resize(d + end + 1, 0);
+  PutUtf16(row, d + sender + 1, text.sender);
+  PutUtf16(row, d + prefix + 1, text.prefix);
+  PutUtf16(row, d + subject + 1, text.subject);
+  return row;
+}
+
+// A mailbox record of a 32 KB store: the identifier at 23, anchor 08 00 18 at 54 (step 12),
+// the directory 12 bytes after the step with the name entry; the name 7-bit packed.
+inline Bytes MailboxRecordLarge(const Id8& id, std::string_view name) {
+  Bytes r(54, 0x20);
+  PutId(r, 23, id);
+  const std::size_t a = 54;
+  const std::uint8_t anchor[] = {0x08, 0x00, 0x18};
+  PutBytes(r, a, anchor, 3);
+  r.resize(a + 12, 0);
+  r[a + 10] = 12;  // G
+  const std::size_t t = a + 12 + 12;
+  r.resize(t, 0);
+  const Bytes value = PackedValue(name);
+  Put16(r, t, 0x0101);
+  Put16(r, t + 2, 8);
+  Put16(r, t + 4, 0x0102);
+  Put16(r, t + 6, static_cast<std::uint16_t>(8 + value.size()));
+  r.resize(t + 8, 0);
+  r.insert(r.end(), value.begin(), value.end());
+  r.resize(r.size() + 4, 0);
   return r;
 }
 
