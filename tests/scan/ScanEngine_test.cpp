@@ -323,3 +323,28 @@ TEST(ScanEngine, RealEseFilesEndWithNoMailbox) {
 
 }  // namespace
 }  // namespace tarnwick::analysis
+
+namespace tarnwick::analysis {
+namespace {
+
+// A read that fails ends the scan with a message naming the file and the error.
+TEST(ScanEngine, AFailedReadEndsTheScanWithAMessageNamingTheFile) {
+  CFile64 database;
+  // The process's own memory: open works, reading at offset 0 fails with an I/O error.
+  if (!database.Open("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem";
+  ScanModel model;
+  FolderTreeModel tree;
+  ScanControl control;
+  RecordingObserver observer;
+  RecordingSink sink;
+  ScanEngine engine(database, nullptr, u"mem", model, tree, control, observer, sink);
+  const ScanResult result = engine.run();
+  EXPECT_EQ(result.outcome, ScanOutcome::FileFailed);
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_NE(sink.shown[0].text.find("/proc/self/mem"), std::string::npos) << sink.shown[0].text;
+  EXPECT_EQ(sink.shown[0].icon, MessageIcon::Error);
+  EXPECT_TRUE(observer.ended);
+}
+
+}  // namespace
+}  // namespace tarnwick::analysis
