@@ -42,6 +42,7 @@ void NodeReader::countNode(Bid data, Bid sub, const std::string& where, int dept
 
 std::optional<BlockList> NodeReader::dataBlocks(Bid bid) {
   BlockList out;
+  readBytes_ = 0;
   if (!walkData(bid, {}, Pass::Read, &out, -1, nullptr)) return std::nullopt;
   return out;
 }
@@ -66,6 +67,8 @@ bool NodeReader::walkData(Bid bid, const std::string& where, Pass pass, BlockLis
     }
     if (total) *total += e->cb;
     if (out) {
+      readBytes_ += e->cb;
+      if (readBytes_ > kMaxNodeDataBytes) return false;
       auto plain = db_.plainBlock(bid);
       if (!plain) return false;
       out->push_back(std::move(*plain));

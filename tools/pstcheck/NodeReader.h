@@ -41,6 +41,10 @@ class NodeReader {
   BlockEntry* reference(Bid bid, const std::string& where, Pass pass);
 
   NodeDatabase& db_;
+  std::uint64_t readBytes_ = 0;  // bytes gathered by the current dataBlocks call
 };
+
+/// Data trees larger than this are not read into memory (they can name the same block many times).
+inline constexpr std::uint64_t kMaxNodeDataBytes = 256ull << 20;
 
 }  // namespace tarnwick::pstcheck

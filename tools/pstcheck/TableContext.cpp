@@ -46,6 +46,10 @@ std::optional<Table> readTableContext(const LtpNode& node, const std::string& wh
   }
   // rgib[TCI_1b] ends the data and starts the cell existence bitmap; rgib[TCI_bm] ends the row.
   const std::size_t rowSize = endBm;
+  if (end4 < 8) {
+    report.add(A, where, "rgib[TCI_4b] " + std::to_string(end4) + " leaves no room for the row id and version");
+    return std::nullopt;
+  }
   if (endBm - end1 != (cCols + 7) / 8)
     report.add(A, where, "cell existence bitmap of " + std::to_string(endBm - end1) + " bytes for " + std::to_string(cCols) + " columns");
   std::vector<ColDesc> cols;
