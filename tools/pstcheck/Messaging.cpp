@@ -14,7 +14,7 @@ using namespace layout;
 namespace {
 
 // Property ids and tags the checks compare.
-constexpr std::uint16_t kIdMessageClass = 0x001A, kIdSubject = 0x0037, kIdMessageFlags = 0x0E07, kIdDisplayName = 0x3001,
+constexpr std::uint16_t kIdMessageClass = 0x001A, kIdMessageFlags = 0x0E07, kIdDisplayName = 0x3001,
                         kIdContentCount = 0x3602, kIdContentUnread = 0x3603, kIdSubfolders = 0x360A,
                         kIdAssocContentCount = 0x3617, kIdRecordKey = 0x0FF9, kIdIpmSubtree = 0x35E0,
                         kIdWastebasket = 0x35E3, kIdFinder = 0x35E7;
