@@ -48,6 +48,14 @@ TEST(PstCheckNdb, HeaderFaults) {
     EXPECT_EQ(countFaults(r, Area::Header, "bidNextB"), 1u);
     EXPECT_EQ(countFaults(r, Area::Header, "CRC"), 0u);
   }
+  {  // a node id above the high-water mark of its type (folders: rgnid[2])
+    auto f = PstFile::empty();
+    f.put32(kHdrRgnid + 4 * 2, 0x403);
+    f.resealHeader();
+    const Report r = f.check();
+    EXPECT_EQ(countFaults(r, Area::Header, "NID 0x8082: index 0x404 is above the header's rgnid[2] high-water mark 0x403"), 1u)
+        << describe(r);
+  }
   {  // not a PST at all
     auto f = PstFile::empty();
     f.bytes()[0] = 'X';

@@ -137,6 +137,13 @@ void NodeDatabase::walkTrees() {
   walkPage(Tree::Bbt, header_.bbtRoot, -1, std::nullopt, std::nullopt, last, have);
   for (std::size_t i = 0; i < nodes_.size(); ++i) nodeIndex_.emplace(nodes_[i].nid.value, i);
   report_.nodes = nodes_.size();
+  // Outlook hands out the next node id of a type after rgnid[type]; an index above it would be given out again.
+  for (const NodeEntry& n : nodes_) {
+    const std::uint32_t mark = u32(file_, kHdrRgnid + 4ull * n.nid.type());
+    if (n.nid.index() > mark)
+      report_.add(Area::Header, "NID " + hex(n.nid.value), "index " + hex(n.nid.index()) + " is above the header's rgnid[" +
+                                                              std::to_string(n.nid.type()) + "] high-water mark " + hex(mark));
+  }
 
   for (auto& [bid, e] : blocks_) checkBlockTrailer(Bid{bid}, e);
   report_.blocks = blocks_.size();

@@ -22,6 +22,7 @@ inline constexpr std::size_t kHdrVersionClient = 12;
 inline constexpr std::size_t kHdrPlatformCreate = 14;
 inline constexpr std::size_t kHdrPlatformAccess = 15;
 inline constexpr std::size_t kHdrBidNextP = 32;
+inline constexpr std::size_t kHdrRgnid = 44;       // 32 NID high-water marks, one per node type
 inline constexpr std::size_t kHdrRootFileEof = 184;
 inline constexpr std::size_t kHdrRootAMapLast = 192;
 inline constexpr std::size_t kHdrRootAMapFree = 200;
