@@ -20,7 +20,7 @@ bool walk(const Heap& heap, Hid hid, unsigned level, unsigned cbKey, unsigned cb
           const std::string& where, Report& report, std::vector<BthRecord>& out, int depth) {
   auto node = heap.item(hid, where, report);
   if (!node) return false;
-  const std::size_t rec = cbKey + (level > 0 ? 4 : cbEnt);
+  const std::size_t rec = cbKey + (level > 0 ? kBthHidSize : cbEnt);
   if (node->size() % rec != 0 || node->empty()) {
     report.add(Area::Bth, where, "node " + hex(hid.value) + " of " + std::to_string(node->size()) +
                                      " bytes is not a whole number of " + std::to_string(rec) + "-byte records");
@@ -53,12 +53,12 @@ std::optional<std::vector<BthRecord>> readBth(const Heap& heap, Hid header, unsi
                                               const std::string& where, Report& report) {
   auto h = heap.item(header, where, report);
   if (!h) return std::nullopt;
-  if (h->size() != kBthHeaderSize || u8(*h, 0) != kBthType) {
+  if (h->size() != kBthHeaderSize || u8(*h, kBthBType) != kBthType) {
     report.add(Area::Bth, where, "BTH header " + hex(header.value) + " is not a BTHHEADER");
     return std::nullopt;
   }
-  const unsigned key = u8(*h, 1), ent = u8(*h, 2), levels = u8(*h, 3);
-  const Hid root{u32(*h, 4)};
+  const unsigned key = u8(*h, kBthCbKey), ent = u8(*h, kBthCbEnt), levels = u8(*h, kBthIdxLevels);
+  const Hid root{u32(*h, kBthHidRoot)};
   if (key != cbKey || ent != cbEnt) {
     report.add(Area::Bth, where, "cbKey/cbEnt " + std::to_string(key) + "/" + std::to_string(ent) + ", expected " +
                                      std::to_string(cbKey) + "/" + std::to_string(cbEnt));

@@ -38,33 +38,33 @@ std::optional<Heap> Heap::open(BlockList blocks, const std::string& where, Repor
     return std::nullopt;
   }
   const Bytes first(blocks[0]);
-  if (first.size() < kHnHdrSize || u8(first, 2) != kHnSig) {
+  if (first.size() < kHnHdrSize || u8(first, kHnBSig) != kHnSig) {
     report.add(Area::Heap, where, "first block is not a heap (bSig is not 0xEC)");
     return std::nullopt;
   }
-  h.clientSig_ = u8(first, 3);
-  h.userRoot_ = Hid{u32(first, 4)};
+  h.clientSig_ = u8(first, kHnClientSig);
+  h.userRoot_ = Hid{u32(first, kHnUserRoot)};
   if (!knownClient(h.clientSig_)) report.add(Area::Heap, where, "unknown bClientSig " + hex(h.clientSig_));
   for (std::size_t i = 0; i < blocks.size(); ++i) {
     const Bytes b(blocks[i]);
     const std::string w = where + " heap block " + std::to_string(i);
     const std::size_t hdr = headerSize(i);
     std::vector<std::uint16_t> allocs;
-    const std::uint16_t ibHnpm = u16(b, 0);
-    if (b.size() < hdr || !fits(b, ibHnpm, 4)) {
+    const std::uint16_t ibHnpm = u16(b, kHnIbHnpm);
+    if (b.size() < hdr || !fits(b, ibHnpm, kHnpmRgibAlloc)) {
       report.add(Area::Heap, w, "ibHnpm " + std::to_string(ibHnpm) + " lies outside the block");
       h.allocs_.push_back({});
       continue;
     }
-    const unsigned cAlloc = u16(b, ibHnpm), cFree = u16(b, ibHnpm + 2);
-    if (!fits(b, ibHnpm + 4, 2ull * (cAlloc + 1))) {
+    const unsigned cAlloc = u16(b, ibHnpm + kHnpmCAlloc), cFree = u16(b, ibHnpm + kHnpmCFree);
+    if (!fits(b, ibHnpm + kHnpmRgibAlloc, 2ull * (cAlloc + 1))) {
       report.add(Area::Heap, w, "page map with cAlloc " + std::to_string(cAlloc) + " runs past the block");
       h.allocs_.push_back({});
       continue;
     }
     unsigned zeroLength = 0;
     bool ok = true;
-    for (unsigned k = 0; k <= cAlloc; ++k) allocs.push_back(u16(b, ibHnpm + 4 + 2ull * k));
+    for (unsigned k = 0; k <= cAlloc; ++k) allocs.push_back(u16(b, ibHnpm + kHnpmRgibAlloc + 2ull * k));
     if (allocs[0] != hdr) {
       report.add(Area::Heap, w, "first allocation starts at " + std::to_string(allocs[0]) + ", expected " + std::to_string(hdr));
       ok = false;
@@ -83,7 +83,7 @@ std::optional<Heap> Heap::open(BlockList blocks, const std::string& where, Repor
     }
     if (ok && zeroLength != cFree)
       report.add(Area::Heap, w, "cFree " + std::to_string(cFree) + ", but " + std::to_string(zeroLength) + " freed allocations");
-    const std::size_t used = ibHnpm + 4 + 2ull * (cAlloc + 1);
+    const std::size_t used = ibHnpm + kHnpmRgibAlloc + 2ull * (cAlloc + 1);
     if (used != b.size())
       report.add(Area::Heap, w, "block holds " + std::to_string(b.size()) + " bytes, the page map ends at " + std::to_string(used));
     if (!ok) allocs.clear();

@@ -21,7 +21,6 @@ constexpr std::uint16_t kIdMessageClass = 0x001A, kIdMessageFlags = 0x0E07, kIdD
 constexpr std::uint32_t kTagDisplayName = 0x3001001F, kTagContentCount = 0x36020003, kTagContentUnread = 0x36030003,
                         kTagSubfolders = 0x360A000B, kTagMessageClass = 0x001A001F, kTagSubject = 0x0037001F;
 constexpr std::uint32_t kMsgFlagRead = 0x1, kMsgFlagHasAttach = 0x10;
-constexpr std::size_t kEntryIdSize = 24;
 
 // Nodes Outlook puts in every new store.
 constexpr std::uint32_t kRequiredNodes[] = {0x21,  0x61,  0x122, 0x12d, 0x12e, 0x12f, 0x1e1, 0x201, 0x261, 0x60d,
@@ -106,7 +105,7 @@ void MessagingCheck::checkStore() {
   auto bag = openPc(*n, where);
   if (!bag) return;
   auto rk = bag->find(kIdRecordKey);
-  if (rk == bag->end() || rk->second.bytes.size() != 16) report_.add(Area::Messaging, where, "PidTagRecordKey missing or not 16 bytes");
+  if (rk == bag->end() || rk->second.bytes.size() != kUidSize) report_.add(Area::Messaging, where, "PidTagRecordKey missing or not 16 bytes");
   if (!bag->count(kIdDisplayName)) report_.add(Area::Messaging, where, "PidTagDisplayName missing");
   const std::pair<std::uint16_t, const char*> ids[] = {
       {kIdIpmSubtree, "PidTagIpmSubTreeEntryId"}, {kIdWastebasket, "PidTagIpmWastebasketEntryId"}, {kIdFinder, "PidTagFinderEntryId"}};
@@ -121,9 +120,10 @@ void MessagingCheck::checkStore() {
       report_.add(Area::Messaging, where, std::string(name) + " is " + std::to_string(e.size()) + " bytes, expected 24");
       continue;
     }
-    if (rk != bag->end() && rk->second.bytes.size() == 16 && !std::equal(e.begin() + 4, e.begin() + 20, rk->second.bytes.begin()))
+    if (rk != bag->end() && rk->second.bytes.size() == kUidSize &&
+        !std::equal(e.begin() + kEntryIdUid, e.begin() + kEntryIdUid + kUidSize, rk->second.bytes.begin()))
       report_.add(Area::Messaging, where, std::string(name) + " names another store (provider UID differs from PidTagRecordKey)");
-    const Nid target{u32(Bytes(e), 20)};
+    const Nid target{u32(Bytes(e), kEntryIdNid)};
     const NodeEntry* t = db_.node(target);
     if (!t || !isFolderType(target.type()))
       report_.add(Area::Messaging, where, std::string(name) + " points to " + hex(target.value) + ", which is not a folder node");
@@ -153,18 +153,18 @@ void MessagingCheck::checkNameMap() {
   const auto* entries = stream(0x0003, "PidTagNameidStreamEntry");
   const auto* strings = stream(0x0004, "PidTagNameidStreamString");
   if (!guids || !entries || !strings) return;
-  if (guids->size() % 16 != 0) report_.add(Area::Messaging, where, "GUID stream is not whole GUIDs");
-  if (entries->size() % 8 != 0) {
+  if (guids->size() % kGuidSize != 0) report_.add(Area::Messaging, where, "GUID stream is not whole GUIDs");
+  if (entries->size() % kNameidSize != 0) {
     report_.add(Area::Messaging, where, "entry stream is not whole 8-byte entries");
     return;
   }
-  const std::size_t count = entries->size() / 8, guidCount = guids->size() / 16;
+  const std::size_t count = entries->size() / kNameidSize, guidCount = guids->size() / kGuidSize;
   std::vector<std::uint32_t> expectedHash(count), expectedBucket(count);
   std::vector<unsigned> seen(count, 0);
   const Bytes es(*entries), ss(*strings);
   for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t id = u32(es, 8 * i);
-    const std::uint16_t guidN = u16(es, 8 * i + 4), idx = u16(es, 8 * i + 6);
+    const std::uint32_t id = u32(es, kNameidSize * i + kNameidPropertyId);
+    const std::uint16_t guidN = u16(es, kNameidSize * i + kNameidGuid), idx = u16(es, kNameidSize * i + kNameidPropIdx);
     const std::string w = where + " entry " + std::to_string(i);
     if (idx != i) report_.add(Area::Messaging, w, "wPropIdx " + std::to_string(idx) + ", expected " + std::to_string(i));
     const unsigned guid = guidN >> 1;
@@ -186,20 +186,20 @@ void MessagingCheck::checkNameMap() {
     auto it = bag->find(static_cast<std::uint16_t>(kNameidBucketBase + b));
     if (it == bag->end()) continue;
     const Bytes bb(it->second.bytes);
-    if (bb.size() % 8 != 0) {
+    if (bb.size() % kNameidSize != 0) {
       report_.add(Area::Messaging, where + " bucket " + std::to_string(b), "bucket is not whole 8-byte records");
       continue;
     }
-    for (std::size_t k = 0; k + 8 <= bb.size(); k += 8) {
-      const std::uint32_t hash = u32(bb, k);
-      const std::uint16_t guidN = u16(bb, k + 4), idx = u16(bb, k + 6);
+    for (std::size_t k = 0; k + kNameidSize <= bb.size(); k += kNameidSize) {
+      const std::uint32_t hash = u32(bb, k + kNameidPropertyId);
+      const std::uint16_t guidN = u16(bb, k + kNameidGuid), idx = u16(bb, k + kNameidPropIdx);
       const std::string w = where + " bucket " + std::to_string(b);
       if (idx >= count) {
         report_.add(Area::Messaging, w, "record names entry " + std::to_string(idx) + " of " + std::to_string(count));
         continue;
       }
       ++seen[idx];
-      if (guidN != u16(es, 8ull * idx + 4) || hash != expectedHash[idx] || b != expectedBucket[idx])
+      if (guidN != u16(es, kNameidSize * idx + kNameidGuid) || hash != expectedHash[idx] || b != expectedBucket[idx])
         report_.add(Area::Messaging, w, "record for entry " + std::to_string(idx) + " has hash " + hex(hash) + " in bucket " +
                                             std::to_string(b) + ", expected " + hex(expectedHash[idx]) + " in bucket " +
                                             std::to_string(expectedBucket[idx]));

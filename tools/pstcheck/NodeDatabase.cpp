@@ -210,7 +210,7 @@ void NodeDatabase::walkPage(Tree tree, BlockRef ref, int expectedLevel, std::opt
       report_.add(Area::BTree, where, "key " + hex(key) + " is not below the next parent entry's key " + hex(*upperKey));
     prev = key;
     if (level > 0) {
-      const BlockRef child{Bid{u64(page, e + 8)}, FileOffset{u64(page, e + 16)}};
+      const BlockRef child{Bid{u64(page, e + kBtEntBid)}, FileOffset{u64(page, e + kBtEntIb)}};
       std::optional<std::uint64_t> childUpper = upperKey;
       if (i + 1 < cEnt) childUpper = u64(page, (i + 1) * wantCb) & (tree == Tree::Nbt ? 0xFFFFFFFFull : ~0ull);
       walkPage(tree, child, static_cast<int>(level) - 1, key, childUpper, lastLeafKey, haveLastLeaf);
@@ -221,13 +221,13 @@ void NodeDatabase::walkPage(Tree tree, BlockRef ref, int expectedLevel, std::opt
     lastLeafKey = key;
     haveLastLeaf = true;
     if (tree == Tree::Nbt) {
-      nodes_.push_back(NodeEntry{Nid{static_cast<std::uint32_t>(key)}, Bid{u64(page, e + 8)}, Bid{u64(page, e + 16)},
-                                 Nid{u32(page, e + 24)}});
+      nodes_.push_back(NodeEntry{Nid{static_cast<std::uint32_t>(key)}, Bid{u64(page, e + kNbtEntData)},
+                                 Bid{u64(page, e + kNbtEntSub)}, Nid{u32(page, e + kNbtEntParent)}});
     } else {
       BlockEntry be;
-      be.ib = FileOffset{u64(page, e + 8)};
-      be.cb = u16(page, e + 16);
-      be.cRef = u16(page, e + 18);
+      be.ib = FileOffset{u64(page, e + kBbtEntIb)};
+      be.cb = u16(page, e + kBbtEntCb);
+      be.cRef = u16(page, e + kBbtEntCRef);
       if (key == 0) report_.add(Area::BTree, where, "block id 0 in the block B-tree");
       if (!blocks_.emplace(key & ~1ull, be).second) report_.add(Area::BTree, where, "block id " + hex(key) + " listed twice");
       maxBlockBid_ = std::max(maxBlockBid_, key);

@@ -79,8 +79,8 @@ bool NodeReader::walkData(Bid bid, const std::string& where, Pass pass, BlockLis
   auto data = db_.plainBlock(bid);
   if (!data) return false;
   const Bytes b(*data);
-  const unsigned btype = u8(b, 0), level = u8(b, 1), cEnt = u16(b, 2);
-  const std::uint32_t lcbTotal = u32(b, 4);
+  const unsigned btype = u8(b, kIbBtype), level = u8(b, kIbCLevel), cEnt = u16(b, kIbCEnt);
+  const std::uint32_t lcbTotal = u32(b, kXbLcbTotal);
   if (btype != kBtypeXBlock || (level != 1 && level != 2)) {
     if (count) r.add(Area::Block, w, "not an XBLOCK/XXBLOCK (btype " + hex(btype) + ", cLevel " + std::to_string(level) + ")");
     return false;
@@ -89,15 +89,15 @@ bool NodeReader::walkData(Bid bid, const std::string& where, Pass pass, BlockLis
     if (count) r.add(Area::Block, w, "cLevel " + std::to_string(level) + ", expected " + std::to_string(expectLevel));
     return false;
   }
-  if (b.size() != kXBlockHeader + 8ull * cEnt) {
+  if (b.size() != kXBlockHeader + kXbEntrySize * cEnt) {
     if (count) r.add(Area::Block, w, "cb " + std::to_string(b.size()) + " does not match cEnt " + std::to_string(cEnt));
-    if (b.size() < kXBlockHeader + 8ull * cEnt) return false;
+    if (b.size() < kXBlockHeader + kXbEntrySize * cEnt) return false;
   }
   if (cEnt == 0 && count) r.add(Area::Block, w, "XBLOCK has no entries");
   std::uint64_t sum = 0;
   bool ok = true;
   for (unsigned i = 0; i < cEnt; ++i) {
-    const Bid child{u64(b, kXBlockHeader + 8ull * i)};
+    const Bid child{u64(b, kXBlockHeader + kXbEntrySize * i)};
     if (level == 1 && child.internal()) {
       if (count) r.add(Area::Block, w, "entry " + std::to_string(i) + " is internal block " + hex(child.value));
       ok = false;
@@ -125,7 +125,7 @@ bool NodeReader::walkSub(Bid bid, const std::string& where, Pass pass, std::vect
   auto data = db_.plainBlock(bid);
   if (!data) return false;
   const Bytes b(*data);
-  const unsigned btype = u8(b, 0), level = u8(b, 1), cEnt = u16(b, 2);
+  const unsigned btype = u8(b, kIbBtype), level = u8(b, kIbCLevel), cEnt = u16(b, kIbCEnt);
   if (btype != kBtypeSubnode || level > 1 || (expectLevel >= 0 && static_cast<int>(level) != expectLevel)) {
     if (count) r.add(Area::Block, w, "not an SLBLOCK/SIBLOCK of the expected level (btype " + hex(btype) + ", cLevel " +
                                          std::to_string(level) + ")");
@@ -143,7 +143,7 @@ bool NodeReader::walkSub(Bid bid, const std::string& where, Pass pass, std::vect
   bool ok = true;
   for (unsigned i = 0; i < cEnt; ++i) {
     const std::size_t o = kSubBlockHeader + entSize * i;
-    const std::uint64_t rawNid = u64(b, o);
+    const std::uint64_t rawNid = u64(b, o + kSubEntNid);
     const std::uint32_t nid = static_cast<std::uint32_t>(rawNid);
     if (count && (rawNid >> 32) != 0) r.add(Area::Block, w, "entry " + std::to_string(i) + " has node id bits above 32");
     if (prev && nid <= *prev && count)
@@ -152,9 +152,9 @@ bool NodeReader::walkSub(Bid bid, const std::string& where, Pass pass, std::vect
       r.add(Area::Block, w, "first node id " + hex(nid) + " differs from the SIBLOCK key " + hex(*firstKey));
     prev = nid;
     if (level == 0) {
-      out.push_back(Subnode{Nid{nid}, Bid{u64(b, o + 8)}, Bid{u64(b, o + 16)}});
+      out.push_back(Subnode{Nid{nid}, Bid{u64(b, o + kSlEntData)}, Bid{u64(b, o + kSlEntSub)}});
     } else {
-      ok = walkSub(Bid{u64(b, o + 8)}, where, pass, out, 0, nid) && ok;
+      ok = walkSub(Bid{u64(b, o + kSiEntBid)}, where, pass, out, 0, nid) && ok;
     }
   }
   return ok;

@@ -59,12 +59,12 @@ std::optional<PropertyBag> readPropertyContext(const LtpNode& node, const std::s
     report.add(Area::PropertyContext, where, "heap client signature " + hex(heap.clientSig()) + ", expected a property context (0xBC)");
     return std::nullopt;
   }
-  auto records = readBth(heap, heap.userRoot(), 2, 6, where, report);
+  auto records = readBth(heap, heap.userRoot(), layout::kPcKeySize, layout::kPcDataSize, where, report);
   if (!records) return std::nullopt;
   PropertyBag bag;
   for (const BthRecord& r : *records) {
     const std::uint16_t id = u16(r.key, 0), type = u16(r.data, 0);
-    const std::uint32_t hnid = u32(r.data, 2);
+    const std::uint32_t hnid = u32(r.data, layout::kPcValueHnid);
     const std::string w = where + " property " + hex((static_cast<std::uint32_t>(id) << 16) | type);
     PropValue v;
     v.type = type;

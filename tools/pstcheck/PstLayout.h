@@ -71,6 +71,17 @@ inline constexpr std::size_t kBtCbEnt = 490;
 inline constexpr std::size_t kBtCLevel = 491;
 inline constexpr std::size_t kBtEntrySize = 24;      // BTENTRY and BBTENTRY
 inline constexpr std::size_t kNbtEntrySize = 32;     // NBTENTRY
+inline constexpr std::size_t kBtEntKey = 0;          // BTENTRY: btkey, BREF
+inline constexpr std::size_t kBtEntBid = 8;
+inline constexpr std::size_t kBtEntIb = 16;
+inline constexpr std::size_t kNbtEntNid = 0;         // NBTENTRY
+inline constexpr std::size_t kNbtEntData = 8;
+inline constexpr std::size_t kNbtEntSub = 16;
+inline constexpr std::size_t kNbtEntParent = 24;
+inline constexpr std::size_t kBbtEntBid = 0;         // BBTENTRY
+inline constexpr std::size_t kBbtEntIb = 8;
+inline constexpr std::size_t kBbtEntCb = 16;
+inline constexpr std::size_t kBbtEntCRef = 18;
 inline constexpr std::size_t kMaxBtLevels = 8;
 
 // Allocation maps.
@@ -107,6 +118,15 @@ inline constexpr std::uint64_t kBidInternal = 0x2;
 inline constexpr std::uint8_t kBtypeXBlock = 0x01;
 inline constexpr std::uint8_t kBtypeSubnode = 0x02;
 inline constexpr std::size_t kXBlockHeader = 8;      // btype, cLevel, cEnt, lcbTotal
+inline constexpr std::size_t kIbBtype = 0;           // XBLOCK, XXBLOCK, SLBLOCK and SIBLOCK headers
+inline constexpr std::size_t kIbCLevel = 1;
+inline constexpr std::size_t kIbCEnt = 2;
+inline constexpr std::size_t kXbLcbTotal = 4;
+inline constexpr std::size_t kXbEntrySize = 8;
+inline constexpr std::size_t kSubEntNid = 0;         // SLENTRY and SIENTRY
+inline constexpr std::size_t kSlEntData = 8;
+inline constexpr std::size_t kSlEntSub = 16;
+inline constexpr std::size_t kSiEntBid = 8;
 inline constexpr std::size_t kSubBlockHeader = 8;    // btype, cLevel, cEnt, dwPadding
 inline constexpr std::size_t kSlEntrySize = 24;
 inline constexpr std::size_t kSiEntrySize = 16;
@@ -137,6 +157,13 @@ inline constexpr std::uint32_t kNidRecipientTable = 0x692;
 // Heap-on-node.
 inline constexpr std::uint8_t kHnSig = 0xEC;
 inline constexpr std::size_t kHnHdrSize = 12;
+inline constexpr std::size_t kHnIbHnpm = 0;          // HNHDR fields (ibHnpm also opens HNPAGEHDR/HNBITMAPHDR)
+inline constexpr std::size_t kHnBSig = 2;
+inline constexpr std::size_t kHnClientSig = 3;
+inline constexpr std::size_t kHnUserRoot = 4;
+inline constexpr std::size_t kHnpmCAlloc = 0;        // HNPAGEMAP fields
+inline constexpr std::size_t kHnpmCFree = 2;
+inline constexpr std::size_t kHnpmRgibAlloc = 4;
 inline constexpr std::size_t kHnPageHdrSize = 2;
 inline constexpr std::size_t kHnBitmapHdrSize = 66;
 inline constexpr std::size_t kHnFillFirst = 8;       // fill-level bytes in the first header
@@ -150,16 +177,51 @@ inline constexpr std::uint8_t kClientPc = 0xBC;
 // BTH.
 inline constexpr std::uint8_t kBthType = 0xB5;
 inline constexpr std::size_t kBthHeaderSize = 8;
+inline constexpr std::size_t kBthBType = 0;
+inline constexpr std::size_t kBthCbKey = 1;
+inline constexpr std::size_t kBthCbEnt = 2;
+inline constexpr std::size_t kBthIdxLevels = 3;
+inline constexpr std::size_t kBthHidRoot = 4;
+inline constexpr std::size_t kBthHidSize = 4;        // hidNextLevel in intermediate records
 
 // Table context.
 inline constexpr std::uint8_t kTcType = 0x7C;
 inline constexpr std::size_t kTcInfoFixed = 22;
 inline constexpr std::size_t kTcColDescSize = 8;
+inline constexpr std::size_t kTcBType = 0;           // TCINFO fields
+inline constexpr std::size_t kTcCCols = 1;
+inline constexpr std::size_t kTcRgib4b = 2;
+inline constexpr std::size_t kTcRgib2b = 4;
+inline constexpr std::size_t kTcRgib1b = 6;
+inline constexpr std::size_t kTcRgibBm = 8;
+inline constexpr std::size_t kTcHidRowIndex = 10;
+inline constexpr std::size_t kTcHnidRows = 14;
+inline constexpr std::size_t kTcColTag = 0;          // TCOLDESC fields
+inline constexpr std::size_t kTcColIbData = 4;
+inline constexpr std::size_t kTcColCbData = 6;
+inline constexpr std::size_t kTcColIBit = 7;
+inline constexpr std::size_t kRowIdSize = 4;         // dwRowID and dwRowIndex
 inline constexpr std::uint32_t kTagLtpRowId = 0x67F20003;
 inline constexpr std::uint32_t kTagLtpRowVer = 0x67F30003;
 
 // Name-to-id map.
 inline constexpr std::uint16_t kNameidBucketBase = 0x1000;
 inline constexpr std::uint32_t kNameidBucketCount = 251;
+inline constexpr std::size_t kNameidSize = 8;        // NAMEID records of the entry stream and the buckets
+inline constexpr std::size_t kNameidPropertyId = 0;
+inline constexpr std::size_t kNameidGuid = 4;        // N bit and wGuid
+inline constexpr std::size_t kNameidPropIdx = 6;
+inline constexpr std::size_t kGuidSize = 16;
+
+// PC property records (BTH key wPropId, data wPropType + dwValueHnid).
+inline constexpr std::size_t kPcKeySize = 2;
+inline constexpr std::size_t kPcDataSize = 6;
+inline constexpr std::size_t kPcValueHnid = 2;
+
+// Entry ids of folders (rgbFlags, provider uid, nid).
+inline constexpr std::size_t kEntryIdSize = 24;
+inline constexpr std::size_t kEntryIdUid = 4;
+inline constexpr std::size_t kEntryIdNid = 20;
+inline constexpr std::size_t kUidSize = 16;
 
 }  // namespace tarnwick::pstcheck::layout

@@ -31,22 +31,23 @@ std::optional<Table> readTableContext(const LtpNode& node, const std::string& wh
   }
   auto info = heap.item(heap.userRoot(), where, report);
   if (!info) return std::nullopt;
-  const unsigned cCols = u8(*info, 1);
-  if (u8(*info, 0) != kTcType || info->size() != kTcInfoFixed + kTcColDescSize * cCols) {
+  const unsigned cCols = u8(*info, kTcCCols);
+  if (u8(*info, kTcBType) != kTcType || info->size() != kTcInfoFixed + kTcColDescSize * cCols) {
     report.add(A, where, "TCINFO is malformed (bType " + hex(u8(*info, 0)) + ", " + std::to_string(info->size()) + " bytes for " +
                              std::to_string(cCols) + " columns)");
     return std::nullopt;
   }
-  const unsigned end4 = u16(*info, 2), end2 = u16(*info, 4), end1 = u16(*info, 6), endBm = u16(*info, 8);
-  const Hid rowIndexHid{u32(*info, 10)};
-  const std::uint32_t hnidRows = u32(*info, 14);
+  const unsigned end4 = u16(*info, kTcRgib4b), end2 = u16(*info, kTcRgib2b), end1 = u16(*info, kTcRgib1b),
+                 endBm = u16(*info, kTcRgibBm);
+  const Hid rowIndexHid{u32(*info, kTcHidRowIndex)};
+  const std::uint32_t hnidRows = u32(*info, kTcHnidRows);
   if (!(end4 <= end2 && end2 <= end1 && end1 <= endBm)) {
     report.add(A, where, "rgib offsets are not ascending");
     return std::nullopt;
   }
   // rgib[TCI_1b] ends the data and starts the cell existence bitmap; rgib[TCI_bm] ends the row.
   const std::size_t rowSize = endBm;
-  if (end4 < 8) {
+  if (end4 < 2 * kRowIdSize) {
     report.add(A, where, "rgib[TCI_4b] " + std::to_string(end4) + " leaves no room for the row id and version");
     return std::nullopt;
   }
@@ -58,7 +59,7 @@ std::optional<Table> readTableContext(const LtpNode& node, const std::string& wh
   bool colsOk = true;
   for (unsigned i = 0; i < cCols; ++i) {
     const std::size_t o = kTcInfoFixed + kTcColDescSize * i;
-    ColDesc c{u32(*info, o), u16(*info, o + 4), u8(*info, o + 6), u8(*info, o + 7)};
+    ColDesc c{u32(*info, o + kTcColTag), u16(*info, o + kTcColIbData), u8(*info, o + kTcColCbData), u8(*info, o + kTcColIBit)};
     const std::string w = where + " column " + hex(c.tag);
     const std::uint16_t type = static_cast<std::uint16_t>(c.tag & 0xFFFF);
     const auto fs = fixedSize(type);
@@ -95,7 +96,7 @@ std::optional<Table> readTableContext(const LtpNode& node, const std::string& wh
 
   Table table;
   for (const auto& c : cols) table.columns.push_back(c.tag);
-  auto index = readBth(heap, rowIndexHid, 4, 4, where + " row index", report);
+  auto index = readBth(heap, rowIndexHid, kRowIdSize, kRowIdSize, where + " row index", report);
   if (!index) return std::nullopt;
 
   // Row matrix: one heap allocation or a subnode whose blocks hold whole rows.
