@@ -75,6 +75,10 @@ std::optional<PropertyBag> readPropertyContext(const LtpNode& node, const std::s
     if (storedInline(type)) {
       const unsigned n = *fixedSize(type);
       for (unsigned i = 0; i < n; ++i) v.bytes.push_back(static_cast<std::uint8_t>(hnid >> (8 * i)));
+    } else if (!Hid{hnid}.isHid() && (type == kPtBinary || type == kPtObject)) {
+      // Binary values kept in a subnode (attachment data) can be gigabytes: their
+      // blocks were checked with the node's subnode tree; only their presence is checked here.
+      if (!node.subnode(Nid{hnid})) report.add(Area::PropertyContext, w, "value names subnode " + hex(hnid) + ", which the node lacks");
     } else {
       auto bytes = node.resolve(hnid, w, report);
       if (!bytes) continue;
