@@ -79,6 +79,7 @@ std::optional<PropertyBag> readPropertyContext(const LtpNode& node, const std::s
       // Binary values kept in a subnode (attachment data) can be gigabytes: their
       // blocks were checked with the node's subnode tree; only their presence is checked here.
       if (!node.subnode(Nid{hnid})) report.add(Area::PropertyContext, w, "value names subnode " + hex(hnid) + ", which the node lacks");
+      continue;
     } else {
       auto bytes = node.resolve(hnid, w, report);
       if (!bytes) continue;
