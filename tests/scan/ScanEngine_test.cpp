@@ -348,3 +348,31 @@ TEST(ScanEngine, AFailedReadEndsTheScanWithAMessageNamingTheFile) {
 
 }  // namespace
 }  // namespace tarnwick::analysis
+
+namespace tarnwick::analysis {
+namespace {
+
+TEST(ScanControl, PauseHoldsAtTheNextCheckAndAStopWaitsForTheResume) {
+  ScanControl control;
+  EXPECT_FALSE(control.checkpoint());
+  control.pause();
+  std::atomic<bool> passed{false};
+  std::thread worker([&] {
+    control.checkpoint();
+    passed = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(passed);
+  control.requestStop();  // a paused scan stays paused until resumed
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(passed);
+  control.resume();
+  worker.join();
+  EXPECT_TRUE(passed);
+  EXPECT_TRUE(control.checkpoint());
+  control.clearStop();
+  EXPECT_FALSE(control.checkpoint());
+}
+
+}  // namespace
+}  // namespace tarnwick::analysis
