@@ -1,0 +1,230 @@
+#include "pst/ndb/NodeDatabaseWriter.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "pst/PstError.h"
+#include "pst/ndb/ByteWriter.h"
+#include "pst/ndb/Crc.h"
+#include "pst/ndb/Layout.h"
+
+namespace tarnwick::pst {
+
+using namespace layout;
+
+NodeDatabaseWriter::NodeDatabaseWriter(const std::filesystem::path& path)
+    : path_(path), fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644)),
+      amap_([this](FileOffset at, std::span<const std::uint8_t> page) {
+          if (fd_ < 0) fail(std::string("cannot create the file: ") + std::strerror(errno));
+          writeAt(at, page);
+      }) {
+    nidCounters_.fill(0x400);
+}
+
+NodeDatabaseWriter::~NodeDatabaseWriter() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void NodeDatabaseWriter::fail(const std::string& what) const {
+    throw PstError("PST file \"" + path_.string() + "\": " + what);
+}
+
+void NodeDatabaseWriter::writeAt(FileOffset at, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(at.value + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(std::string("write failed: ") + std::strerror(errno));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+Bid NodeDatabaseWriter::writeBlock(std::span<const std::uint8_t> data, bool internal) {
+    if (fd_ < 0) fail("the file is already closed");
+    if (data.size() > kMaxBlockData) fail("block larger than 8,176 bytes");
+    Bid bid{nextBlockId_ | (internal ? kBidInternalBit : 0)};
+    nextBlockId_ += kBidIncrement;
+    std::size_t total = blockDiskSize(data.size());
+    FileOffset ib = amap_.allocate(total, kSlotSize);
+    std::vector<std::uint8_t> block(total, 0);
+    std::copy(data.begin(), data.end(), block.begin());
+    std::uint8_t* trailer = block.data() + total - kBlockTrailerSize;
+    store16(trailer, static_cast<std::uint16_t>(data.size()));
+    store16(trailer + 2, computeSignature(ib, bid));
+    store32(trailer + 4, computeCrc(data));
+    store64(trailer + 8, bid.value);
+    writeAt(ib, block);
+    blocks_.push_back(BlockEntry{BlockRef{bid, ib}, static_cast<std::uint16_t>(data.size()), kInitialRefCount});
+    return bid;
+}
+
+void NodeDatabaseWriter::addNode(const NodeEntry& entry) { nodes_.push_back(entry); }
+
+void NodeDatabaseWriter::setNidCounter(NidType type, std::uint32_t lastIndex) {
+    nidCounters_[static_cast<std::size_t>(type)] = lastIndex;
+}
+
+Nid NodeDatabaseWriter::allocateNid(NidType type) {
+    std::uint32_t& counter = nidCounters_[static_cast<std::size_t>(type)];
+    return Nid::make(type, ++counter);
+}
+
+BlockRef NodeDatabaseWriter::writeBtPage(std::uint8_t pageType, std::span<const std::vector<std::uint8_t>> entries,
+                                         std::size_t entrySize, std::size_t entryMax, std::uint8_t level) {
+    std::array<std::uint8_t, kPageSize> page{};
+    std::size_t pos = 0;
+    for (const auto& e : entries) {
+        std::copy(e.begin(), e.end(), page.begin() + static_cast<std::ptrdiff_t>(pos));
+        pos += entrySize;
+    }
+    page[kBtOffEntryCount] = static_cast<std::uint8_t>(entries.size());
+    page[kBtOffEntryMax] = static_cast<std::uint8_t>(entryMax);
+    page[kBtOffEntrySize] = static_cast<std::uint8_t>(entrySize);
+    page[kBtOffLevel] = level;
+    FileOffset ib = amap_.allocate(kPageSize, kPageSize);
+    Bid bid{nextPageId_++};
+    page[kPageDataSize] = pageType;
+    page[kPageDataSize + 1] = pageType;
+    store16(&page[kPageDataSize + 2], computeSignature(ib, bid));
+    store32(&page[kPageDataSize + 4], computeCrc(std::span(page).first(kPageDataSize)));
+    store64(&page[kPageDataSize + 8], bid.value);
+    writeAt(ib, page);
+    return BlockRef{bid, ib};
+}
+
+BlockRef NodeDatabaseWriter::writeTree(std::uint8_t pageType, std::vector<std::vector<std::uint8_t>> level,
+                                       std::size_t entrySize, int& levels) {
+    std::size_t maxEntries = kBtEntriesBytes / entrySize;
+    std::uint8_t depth = 0;
+    for (;;) {
+        std::vector<std::vector<std::uint8_t>> parents;
+        std::size_t pageCount = (level.size() + maxEntries - 1) / maxEntries;
+        if (pageCount == 0) pageCount = 1;
+        for (std::size_t p = 0; p < pageCount; ++p) {
+            // Spread entries evenly so that no page is left nearly empty.
+            std::size_t from = level.size() * p / pageCount;
+            std::size_t to = level.size() * (p + 1) / pageCount;
+            std::span<const std::vector<std::uint8_t>> chunk(level.data() + from, to - from);
+            BlockRef ref = writeBtPage(pageType, chunk, entrySize, maxEntries, depth);
+            if (pageCount == 1) {
+                levels = depth + 1;
+                return ref;
+            }
+            ByteWriter w;
+            w.bytes(std::span(chunk.front()).first(8)); // the first key of the child page
+            w.u64(ref.bid.value);
+            w.u64(ref.ib.value);
+            parents.push_back(w.take());
+        }
+        level = std::move(parents);
+        entrySize = kBtEntrySize;
+        maxEntries = kBtEntriesBytes / kBtEntrySize;
+        ++depth;
+    }
+}
+
+void NodeDatabaseWriter::writeDensityList() {
+    std::array<std::uint8_t, kPageSize> page{};
+    const auto& free = amap_.freeSlotsPerRegion();
+    std::vector<std::uint32_t> order(free.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return free[a] > free[b]; });
+    std::size_t count = std::min(order.size(), kDListMaxEntries);
+    page[0] = 0; // bFlags
+    page[kDListOffEntryCount] = static_cast<std::uint8_t>(count);
+    page[kDListOffEntryCount + 1] = static_cast<std::uint8_t>(count >> 8);
+    page[kDListOffEntryCount + 2] = static_cast<std::uint8_t>(count >> 16);
+    store32(&page[kDListOffCurrentPage], order.empty() ? 0 : order.front());
+    for (std::size_t i = 0; i < count; ++i)
+        store32(&page[kDListOffEntries + 4 * i], order[i] | (free[order[i]] << kDListFreeSlotsShift));
+    FileOffset ib{kDListOffset};
+    Bid bid{nextPageId_++};
+    page[kPageDataSize] = kPageTypeDList;
+    page[kPageDataSize + 1] = kPageTypeDList;
+    store16(&page[kPageDataSize + 2], computeSignature(ib, bid));
+    store32(&page[kPageDataSize + 4], computeCrc(std::span(page).first(kPageDataSize)));
+    store64(&page[kPageDataSize + 8], bid.value);
+    writeAt(ib, page);
+}
+
+void NodeDatabaseWriter::writeHeader(FileOffset eof, BlockRef nbt, BlockRef bbt) {
+    std::array<std::uint8_t, kHeaderSize> h{};
+    store32(&h[0], kHeaderMagic);
+    store16(&h[kHeaderOffMagicClient], kClientMagic);
+    store16(&h[kHeaderOffVer], kVersionUnicode);
+    store16(&h[kHeaderOffVerClient], kClientVersion);
+    h[kHeaderOffPlatformCreate] = 1;
+    h[kHeaderOffPlatformAccess] = 1;
+    store64(&h[kHeaderOffBidNextP], nextPageId_);
+    store32(&h[kHeaderOffUnique], unique_);
+    for (std::size_t i = 0; i < kHeaderRgnidCount; ++i) store32(&h[kHeaderOffRgnid + 4 * i], nidCounters_[i]);
+    std::uint8_t* root = &h[kHeaderOffRoot];
+    store64(root + kRootOffFileEof, eof.value);
+    store64(root + kRootOffAMapLast, amap_.lastAMap().value);
+    store64(root + kRootOffAMapFree, amap_.freeBytes());
+    store64(root + kRootOffPMapFree, 0);
+    store64(root + kRootOffNbt, nbt.bid.value);
+    store64(root + kRootOffNbt + 8, nbt.ib.value);
+    store64(root + kRootOffBbt, bbt.bid.value);
+    store64(root + kRootOffBbt + 8, bbt.ib.value);
+    root[kRootOffAMapValid] = kAMapValid2;
+    std::fill_n(&h[kHeaderOffFMap], kHeaderMapBytes, 0xFF);
+    std::fill_n(&h[kHeaderOffFPMap], kHeaderMapBytes, 0xFF);
+    h[kHeaderOffSentinel] = kSentinel;
+    h[kHeaderOffCryptMethod] = kCryptNone;
+    store64(&h[kHeaderOffBidNextB], nextBlockId_);
+    store32(&h[kHeaderOffCrcPartial], computeCrc(std::span(h).subspan(kHeaderCrcStart, kHeaderPartialCrcLength)));
+    store32(&h[kHeaderOffCrcFull], computeCrc(std::span(h).subspan(kHeaderCrcStart, kHeaderFullCrcLength)));
+    // The rest of the header area up to the density list stays zero.
+    std::vector<std::uint8_t> area(kDListOffset, 0);
+    std::copy(h.begin(), h.end(), area.begin());
+    writeAt(FileOffset{0}, area);
+}
+
+void NodeDatabaseWriter::close() {
+    if (fd_ < 0) return;
+    std::sort(nodes_.begin(), nodes_.end(), [](const NodeEntry& a, const NodeEntry& b) { return a.nid < b.nid; });
+    for (std::size_t i = 1; i < nodes_.size(); ++i)
+        if (nodes_[i].nid == nodes_[i - 1].nid) fail("node id written twice");
+    std::vector<std::vector<std::uint8_t>> leaves;
+    leaves.reserve(nodes_.size());
+    for (const NodeEntry& n : nodes_) {
+        ByteWriter w;
+        w.u64(n.nid.value);
+        w.u64(n.data.value);
+        w.u64(n.subnodes.value);
+        w.u32(n.parent.value);
+        w.u32(0);
+        leaves.push_back(w.take());
+    }
+    BlockRef nbt = writeTree(kPageTypeNbt, std::move(leaves), kNbtLeafEntrySize, nodeTreeLevels_);
+    std::sort(blocks_.begin(), blocks_.end(), [](const BlockEntry& a, const BlockEntry& b) { return a.ref.bid < b.ref.bid; });
+    leaves.clear();
+    leaves.reserve(blocks_.size());
+    for (const BlockEntry& b : blocks_) {
+        ByteWriter w;
+        w.u64(b.ref.bid.value);
+        w.u64(b.ref.ib.value);
+        w.u16(b.cb);
+        w.u16(b.refCount);
+        w.u32(0);
+        leaves.push_back(w.take());
+    }
+    BlockRef bbt = writeTree(kPageTypeBbt, std::move(leaves), kBbtLeafEntrySize, blockTreeLevels_);
+    FileOffset eof = amap_.finish();
+    writeDensityList();
+    if (::ftruncate(fd_, static_cast<off_t>(eof.value)) != 0)
+        fail(std::string("cannot set the file size: ") + std::strerror(errno));
+    writeHeader(eof, nbt, bbt);
+    if (::fsync(fd_) != 0) fail(std::string("cannot flush the file: ") + std::strerror(errno));
+    ::close(fd_);
+    fd_ = -1;
+}
+
+} // namespace tarnwick::pst
