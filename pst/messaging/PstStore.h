@@ -34,6 +34,10 @@ public:
     /// Creates a folder below a parent; an existing folder of that name is returned instead.
     Nid createFolder(Nid parent, const std::string& name, const std::string& containerClass);
     void setContainerClass(Nid folder, const std::string& containerClass);
+    const std::string& containerClass(Nid folder) const { return this->folder(folder).containerClass; }
+    std::size_t folderItemCount(Nid folder) const { return this->folder(folder).contents.size(); }
+    std::string folderName(Nid folder) const { return this->folder(folder).name; }
+    std::vector<Nid> childFolders(Nid folder) const { return this->folder(folder).children; }
 
     /// Writes one message into a folder; returns its node id.
     Nid addMessage(Nid folder, MessageData message);
