@@ -43,8 +43,8 @@ TEST(SizeThresholds, EveryTreeShapeIsWrittenAndReadBack) {
                 auto bytes = r.readData(d.first, &levels);
                 if (levels == 2) {
                     twoLevelData = true;
-                    EXPECT_EQ(bytes, std::vector<std::uint8_t>(readFile(o.workDir / "large.bin").begin(),
-                                                               readFile(o.workDir / "large.bin").end()));
+                    std::string expected = readFile(o.workDir / "large.bin");
+                    EXPECT_EQ(bytes, std::vector<std::uint8_t>(expected.begin(), expected.end()));
                 }
                 if (levels == 1) oneLevelData = true; // photo.bin: 100,000 bytes
             }
