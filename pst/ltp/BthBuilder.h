@@ -8,12 +8,6 @@
 
 namespace tarnwick::pst {
 
-/// One record of a BTH: key and data bytes of the tree's fixed sizes.
-struct BthRecord {
-    std::vector<std::uint8_t> key;
-    std::vector<std::uint8_t> data;
-};
-
 /// Builds a BTH (B-tree on heap) inside a heap: leaf records sorted by key, packed into
 /// allocations of at most 3,580 bytes, with index levels above them when needed.
 class BthBuilder {
@@ -21,8 +15,9 @@ public:
     /// Reserves the BTHHEADER in the heap (so that it comes first, as Outlook lays it out).
     BthBuilder(HeapBuilder& heap, std::uint8_t keySize, std::uint8_t dataSize);
     Hid header() const { return header_; }
-    /// Writes the records (sorted here by key as unsigned little-endian numbers).
-    void build(std::vector<BthRecord> records);
+    /// Writes the records, each key then data bytes, packed one after another (sorted
+    /// here by key as unsigned little-endian numbers).
+    void build(std::vector<std::uint8_t> records);
     int indexLevels() const { return levels_; }
 
 private:

@@ -31,7 +31,7 @@ NodeContent PropertyContextBuilder::write(NodeDatabaseWriter& db, std::vector<Pr
     HeapBuilder heap(kClientSigPropertyContext);
     BthBuilder bth(heap, 2, 6);
     heap.setUserRoot(bth.header());
-    std::vector<BthRecord> records;
+    std::vector<std::uint8_t> records;
     for (const Property& p : properties) {
         std::uint32_t value = 0;
         std::size_t fixed = proptype::fixedSize(p.type);
@@ -43,12 +43,11 @@ NodeContent PropertyContextBuilder::write(NodeDatabaseWriter& db, std::vector<Pr
         } else {
             value = storeVariableValue(db, heap, p, subnodes, nextLocalNid).value;
         }
-        BthRecord r;
-        r.key = {static_cast<std::uint8_t>(p.id), static_cast<std::uint8_t>(p.id >> 8)};
-        r.data.resize(6);
-        store16(r.data.data(), p.type);
-        store32(r.data.data() + 2, value);
-        records.push_back(std::move(r));
+        std::uint8_t r[8];
+        store16(r, p.id);
+        store16(r + 2, p.type);
+        store32(r + 4, value);
+        records.insert(records.end(), r, r + 8);
     }
     bth.build(std::move(records));
     DataTreeWriter out(db);

@@ -37,8 +37,46 @@ std::array<std::uint16_t, 4> TableContextBuilder::rowLayout(std::span<const Tabl
     return {end4, end2, end1, bm};
 }
 
-NodeContent TableContextBuilder::write(NodeDatabaseWriter& db, std::span<const TableColumn> columnsIn,
+std::vector<std::uint8_t> packTableRow(const TableRow& row) {
+    ByteWriter w;
+    w.u32(row.rowId);
+    for (const Property& p : row.values) {
+        if (p.subnode) throw PstError("a table row cannot keep a subnode value");
+        w.u32(p.tag());
+        w.u32(static_cast<std::uint32_t>(p.bytes.size()));
+        w.bytes(p.bytes);
+    }
+    return w.take();
+}
+
+TableRow unpackTableRow(std::span<const std::uint8_t> packed) {
+    auto rd32 = [&](std::size_t at) {
+        if (at + 4 > packed.size()) throw PstError("packed table row truncated");
+        return packed[at] | (packed[at + 1] << 8) | (packed[at + 2] << 16) | (static_cast<std::uint32_t>(packed[at + 3]) << 24);
+    };
+    TableRow row;
+    row.rowId = rd32(0);
+    for (std::size_t at = 4; at < packed.size();) {
+        std::uint32_t tag = rd32(at), size = rd32(at + 4);
+        if (at + 8 + size > packed.size()) throw PstError("packed table row truncated");
+        Property p;
+        p.id = static_cast<std::uint16_t>(tag >> 16);
+        p.type = static_cast<std::uint16_t>(tag);
+        p.bytes.assign(packed.begin() + static_cast<std::ptrdiff_t>(at + 8), packed.begin() + static_cast<std::ptrdiff_t>(at + 8 + size));
+        row.values.push_back(std::move(p));
+        at += 8 + size;
+    }
+    return row;
+}
+
+NodeContent TableContextBuilder::write(NodeDatabaseWriter& db, std::span<const TableColumn> columns,
                                        std::vector<TableRow> rows, SubnodeTreeWriter& subnodes,
+                                       std::uint32_t& nextLocalNid) {
+    return write(db, columns, rows.size(), [&](std::size_t i) { return std::move(rows[i]); }, subnodes, nextLocalNid);
+}
+
+NodeContent TableContextBuilder::write(NodeDatabaseWriter& db, std::span<const TableColumn> columnsIn,
+                                       std::size_t rowCount, const RowSource& rowAt, SubnodeTreeWriter& subnodes,
                                        std::uint32_t& nextLocalNid) {
     std::vector<TableColumn> columns(columnsIn.begin(), columnsIn.end());
     std::sort(columns.begin(), columns.end(), [](const TableColumn& a, const TableColumn& b) { return a.tag < b.tag; });
@@ -52,23 +90,22 @@ NodeContent TableContextBuilder::write(NodeDatabaseWriter& db, std::span<const T
     Hid infoHid = heap.allocate(info);
     heap.setUserRoot(infoHid);
 
-    std::vector<BthRecord> indexRecords;
-    indexRecords.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        BthRecord r;
-        r.key.resize(4);
-        store32(r.key.data(), rows[i].rowId);
-        r.data.resize(4);
-        store32(r.data.data(), static_cast<std::uint32_t>(i));
-        indexRecords.push_back(std::move(r));
-    }
-    rowIndex.build(std::move(indexRecords));
-
-    // Row matrix.
+    // Small matrices stay in the heap; large ones stream to a subnode block by block,
+    // each block holding whole rows only.
+    bool inSubnode = rowCount * rowSize > kHnMaxAllocation;
+    std::size_t rowsPerBlock = kMaxBlockData / rowSize;
     std::vector<std::uint8_t> matrix;
-    matrix.reserve(rows.size() * rowSize);
-    for (TableRow& row : rows) {
-        std::vector<std::uint8_t> cells(rowSize, 0);
+    DataTreeWriter rowsOut(db);
+    std::vector<std::uint8_t> indexRecords;
+    indexRecords.reserve(rowCount * (kTcRowIdKeySize + kTcRowIndexEntrySize));
+    std::vector<std::uint8_t> cells(rowSize);
+    for (std::size_t i = 0; i < rowCount; ++i) {
+        TableRow row = rowAt(i);
+        std::uint8_t rec[8];
+        store32(rec, row.rowId);
+        store32(rec + 4, static_cast<std::uint32_t>(i));
+        indexRecords.insert(indexRecords.end(), rec, rec + 8);
+        std::fill(cells.begin(), cells.end(), 0);
         std::unordered_map<std::uint32_t, const Property*> byTag;
         for (const Property& p : row.values) byTag[p.tag()] = &p;
         for (const TableColumn& c : columns) {
@@ -81,7 +118,7 @@ NodeContent TableContextBuilder::write(NodeDatabaseWriter& db, std::span<const T
                 const Property& p = *it->second;
                 std::size_t fixed = proptype::fixedSize(p.type);
                 if (fixed > 0) {
-                    std::copy_n(p.bytes.begin(), std::min<std::size_t>(fixed, c.cb), at);
+                    std::copy_n(p.bytes.begin(), std::min<std::size_t>({fixed, c.cb, p.bytes.size()}), at);
                 } else {
                     store32(at, storeVariableValue(db, heap, p, subnodes, nextLocalNid).value);
                 }
@@ -89,25 +126,22 @@ NodeContent TableContextBuilder::write(NodeDatabaseWriter& db, std::span<const T
             }
             if (present) cells[cebAt + c.iBit / 8] |= static_cast<std::uint8_t>(0x80u >> (c.iBit % 8));
         }
-        matrix.insert(matrix.end(), cells.begin(), cells.end());
-        row.values.clear();
-    }
-    Hnid rowsHnid{0};
-    gLastRowsInSubnode = false;
-    if (!matrix.empty() && matrix.size() <= kHnMaxAllocation) {
-        rowsHnid = Hnid::of(heap.allocate(matrix));
-    } else if (!matrix.empty()) {
-        std::size_t rowsPerBlock = kMaxBlockData / rowSize;
-        DataTreeWriter out(db);
-        for (std::size_t from = 0; from < rows.size(); from += rowsPerBlock) {
-            std::size_t count = std::min(rowsPerBlock, rows.size() - from);
-            out.append(std::span(matrix).subspan(from * rowSize, count * rowSize));
-            out.endBlock();
+        if (inSubnode) {
+            rowsOut.append(cells);
+            if ((i + 1) % rowsPerBlock == 0) rowsOut.endBlock();
+        } else {
+            matrix.insert(matrix.end(), cells.begin(), cells.end());
         }
+    }
+    rowIndex.build(std::move(indexRecords));
+    Hnid rowsHnid{0};
+    gLastRowsInSubnode = inSubnode;
+    if (inSubnode) {
         Nid nid = Nid::make(NidType::Ltp, nextLocalNid++);
-        subnodes.add(SubnodeEntry{nid, out.finish(), Bid{}});
+        subnodes.add(SubnodeEntry{nid, rowsOut.finish(), Bid{}});
         rowsHnid = Hnid::of(nid);
-        gLastRowsInSubnode = true;
+    } else if (!matrix.empty()) {
+        rowsHnid = Hnid::of(heap.allocate(matrix));
     }
 
     info[0] = kClientSigTableContext;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -30,6 +31,11 @@ struct TableRow {
 /// while small and in a subnode (rows never split across blocks) when large.
 class TableContextBuilder {
 public:
+    /// Gives row `index` (called once per row, in order).
+    using RowSource = std::function<TableRow(std::size_t index)>;
+
+    static NodeContent write(NodeDatabaseWriter& db, std::span<const TableColumn> columns, std::size_t rowCount,
+                             const RowSource& rowAt, SubnodeTreeWriter& subnodes, std::uint32_t& nextLocalNid);
     static NodeContent write(NodeDatabaseWriter& db, std::span<const TableColumn> columns, std::vector<TableRow> rows,
                              SubnodeTreeWriter& subnodes, std::uint32_t& nextLocalNid);
     /// TCI_4b, TCI_2b, TCI_1b, TCI_bm: ends of the row's 4/8-byte, 2-byte and 1-byte
@@ -38,6 +44,10 @@ public:
     /// Whether the row matrix went to a subnode in the last `write` (for tests).
     static bool lastRowsInSubnode();
 };
+
+/// A row kept compactly until its table is written: (tag, size, bytes) of each value.
+std::vector<std::uint8_t> packTableRow(const TableRow& row);
+TableRow unpackTableRow(std::span<const std::uint8_t> packed);
 
 inline constexpr std::uint32_t kTagRowId = 0x67F20003;
 inline constexpr std::uint32_t kTagRowVersion = 0x67F30003;

@@ -326,7 +326,7 @@ Nid PstStore::addMessage(Nid folderNid, MessageData message) {
 
     NodeContent c = PropertyContextBuilder::write(db_, std::move(props), subnodes, local);
     db_.addNode(NodeEntry{nid, c.data, c.subnodes, folderNid});
-    f.contents.push_back(std::move(row));
+    f.contents.push_back(packTableRow(row));
     if (!(flags & kMsgFlagRead)) ++f.unread;
     return nid;
 }
@@ -357,7 +357,14 @@ void PstStore::writeFolder(const Folder& f) {
     std::vector<TableRow> rows;
     for (Nid child : f.children) rows.push_back(hierarchyRow(folder(child)));
     writeTable(f.nid.withType(NidType::HierarchyTable), f.hierarchyColumns, std::move(rows));
-    writeTable(f.nid.withType(NidType::ContentsTable), f.contentsColumns, f.contents);
+    {
+        SubnodeTreeWriter subnodes;
+        std::uint32_t local = 1;
+        NodeContent c = TableContextBuilder::write(
+            db_, f.contentsColumns, f.contents.size(), [&](std::size_t i) { return unpackTableRow(f.contents[i]); },
+            subnodes, local);
+        db_.addNode(NodeEntry{f.nid.withType(NidType::ContentsTable), c.data, c.subnodes, Nid{}});
+    }
     writeTable(f.nid.withType(NidType::AssocContentsTable), f.assocColumns, {});
 }
 

@@ -63,7 +63,7 @@ private:
         std::span<const TableColumn> contentsColumns;
         std::span<const TableColumn> assocColumns;
         std::vector<Nid> children;
-        std::vector<TableRow> contents;
+        std::vector<std::vector<std::uint8_t>> contents; // packed contents-table rows
         std::uint32_t unread = 0;
         bool isSearchFolder = false;
         std::uint32_t rowVersion = 1;

@@ -75,15 +75,11 @@ Nid NodeDatabaseWriter::allocateNid(NidType type) {
     return Nid::make(type, ++counter);
 }
 
-BlockRef NodeDatabaseWriter::writeBtPage(std::uint8_t pageType, std::span<const std::vector<std::uint8_t>> entries,
+BlockRef NodeDatabaseWriter::writeBtPage(std::uint8_t pageType, std::span<const std::uint8_t> entries,
                                          std::size_t entrySize, std::size_t entryMax, std::uint8_t level) {
     std::array<std::uint8_t, kPageSize> page{};
-    std::size_t pos = 0;
-    for (const auto& e : entries) {
-        std::copy(e.begin(), e.end(), page.begin() + static_cast<std::ptrdiff_t>(pos));
-        pos += entrySize;
-    }
-    page[kBtOffEntryCount] = static_cast<std::uint8_t>(entries.size());
+    std::copy(entries.begin(), entries.end(), page.begin());
+    page[kBtOffEntryCount] = static_cast<std::uint8_t>(entries.size() / entrySize);
     page[kBtOffEntryMax] = static_cast<std::uint8_t>(entryMax);
     page[kBtOffEntrySize] = static_cast<std::uint8_t>(entrySize);
     page[kBtOffLevel] = level;
@@ -98,29 +94,29 @@ BlockRef NodeDatabaseWriter::writeBtPage(std::uint8_t pageType, std::span<const 
     return BlockRef{bid, ib};
 }
 
-BlockRef NodeDatabaseWriter::writeTree(std::uint8_t pageType, std::vector<std::vector<std::uint8_t>> level,
+BlockRef NodeDatabaseWriter::writeTree(std::uint8_t pageType, std::vector<std::uint8_t> level,
                                        std::size_t entrySize, int& levels) {
     std::size_t maxEntries = kBtEntriesBytes / entrySize;
     std::uint8_t depth = 0;
     for (;;) {
-        std::vector<std::vector<std::uint8_t>> parents;
-        std::size_t pageCount = (level.size() + maxEntries - 1) / maxEntries;
-        if (pageCount == 0) pageCount = 1;
+        std::size_t count = level.size() / entrySize;
+        std::vector<std::uint8_t> parents;
+        std::size_t pageCount = std::max<std::size_t>(1, (count + maxEntries - 1) / maxEntries);
         for (std::size_t p = 0; p < pageCount; ++p) {
             // Spread entries evenly so that no page is left nearly empty.
-            std::size_t from = level.size() * p / pageCount;
-            std::size_t to = level.size() * (p + 1) / pageCount;
-            std::span<const std::vector<std::uint8_t>> chunk(level.data() + from, to - from);
+            std::size_t from = count * p / pageCount;
+            std::size_t to = count * (p + 1) / pageCount;
+            auto chunk = std::span(level).subspan(from * entrySize, (to - from) * entrySize);
             BlockRef ref = writeBtPage(pageType, chunk, entrySize, maxEntries, depth);
             if (pageCount == 1) {
                 levels = depth + 1;
                 return ref;
             }
-            ByteWriter w;
-            w.bytes(std::span(chunk.front()).first(8)); // the first key of the child page
-            w.u64(ref.bid.value);
-            w.u64(ref.ib.value);
-            parents.push_back(w.take());
+            parents.insert(parents.end(), chunk.begin(), chunk.begin() + 8); // the child page's first key
+            std::uint8_t r[16];
+            store64(r, ref.bid.value);
+            store64(r + 8, ref.ib.value);
+            parents.insert(parents.end(), r, r + 16);
         }
         level = std::move(parents);
         entrySize = kBtEntrySize;
@@ -192,31 +188,29 @@ void NodeDatabaseWriter::close() {
     std::sort(nodes_.begin(), nodes_.end(), [](const NodeEntry& a, const NodeEntry& b) { return a.nid < b.nid; });
     for (std::size_t i = 1; i < nodes_.size(); ++i)
         if (nodes_[i].nid == nodes_[i - 1].nid) fail("node id written twice");
-    std::vector<std::vector<std::uint8_t>> leaves;
-    leaves.reserve(nodes_.size());
+    ByteWriter nodeLeaves;
+    nodeLeaves.buffer().reserve(nodes_.size() * kNbtLeafEntrySize);
     for (const NodeEntry& n : nodes_) {
-        ByteWriter w;
-        w.u64(n.nid.value);
-        w.u64(n.data.value);
-        w.u64(n.subnodes.value);
-        w.u32(n.parent.value);
-        w.u32(0);
-        leaves.push_back(w.take());
+        nodeLeaves.u64(n.nid.value);
+        nodeLeaves.u64(n.data.value);
+        nodeLeaves.u64(n.subnodes.value);
+        nodeLeaves.u32(n.parent.value);
+        nodeLeaves.u32(0);
     }
-    BlockRef nbt = writeTree(kPageTypeNbt, std::move(leaves), kNbtLeafEntrySize, nodeTreeLevels_);
+    std::vector<NodeEntry>().swap(nodes_);
+    BlockRef nbt = writeTree(kPageTypeNbt, nodeLeaves.take(), kNbtLeafEntrySize, nodeTreeLevels_);
     std::sort(blocks_.begin(), blocks_.end(), [](const BlockEntry& a, const BlockEntry& b) { return a.ref.bid < b.ref.bid; });
-    leaves.clear();
-    leaves.reserve(blocks_.size());
+    ByteWriter blockLeaves;
+    blockLeaves.buffer().reserve(blocks_.size() * kBbtLeafEntrySize);
     for (const BlockEntry& b : blocks_) {
-        ByteWriter w;
-        w.u64(b.ref.bid.value);
-        w.u64(b.ref.ib.value);
-        w.u16(b.cb);
-        w.u16(b.refCount);
-        w.u32(0);
-        leaves.push_back(w.take());
+        blockLeaves.u64(b.ref.bid.value);
+        blockLeaves.u64(b.ref.ib.value);
+        blockLeaves.u16(b.cb);
+        blockLeaves.u16(b.refCount);
+        blockLeaves.u32(0);
     }
-    BlockRef bbt = writeTree(kPageTypeBbt, std::move(leaves), kBbtLeafEntrySize, blockTreeLevels_);
+    std::vector<BlockEntry>().swap(blocks_);
+    BlockRef bbt = writeTree(kPageTypeBbt, blockLeaves.take(), kBbtLeafEntrySize, blockTreeLevels_);
     FileOffset eof = amap_.finish();
     writeDensityList();
     if (::ftruncate(fd_, static_cast<off_t>(eof.value)) != 0)

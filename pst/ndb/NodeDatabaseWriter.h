@@ -49,18 +49,17 @@ public:
     void close();
     bool isClosed() const { return fd_ < 0; }
     const std::filesystem::path& path() const { return path_; }
-    std::size_t nodeCount() const { return nodes_.size(); }
-    std::size_t blockCount() const { return blocks_.size(); }
     /// Depth of the B-trees written by `close` (1 = a single leaf page).
     int nodeTreeLevels() const { return nodeTreeLevels_; }
     int blockTreeLevels() const { return blockTreeLevels_; }
 
 private:
     void writeAt(FileOffset at, std::span<const std::uint8_t> bytes);
-    BlockRef writeTree(std::uint8_t pageType, std::vector<std::vector<std::uint8_t>> leafEntries,
-                       std::size_t leafEntrySize, int& levels);
-    BlockRef writeBtPage(std::uint8_t pageType, std::span<const std::vector<std::uint8_t>> entries,
-                         std::size_t entrySize, std::size_t entryMax, std::uint8_t level);
+    /// Writes a B-tree from its leaf entries packed one after another.
+    BlockRef writeTree(std::uint8_t pageType, std::vector<std::uint8_t> leafEntries, std::size_t leafEntrySize,
+                       int& levels);
+    BlockRef writeBtPage(std::uint8_t pageType, std::span<const std::uint8_t> entries, std::size_t entrySize,
+                         std::size_t entryMax, std::uint8_t level);
     void writeDensityList();
     void writeHeader(FileOffset eof, BlockRef nbt, BlockRef bbt);
     [[noreturn]] void fail(const std::string& what) const;
