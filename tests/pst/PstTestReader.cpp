@@ -326,4 +326,58 @@ std::vector<std::string> PstTestReader::verifyTrailers() const {
     return problems;
 }
 
+std::vector<std::string> PstTestReader::verifyAllocationMaps() const {
+    constexpr std::uint64_t kFirst = 0x4400, kRegion = 253952;
+    std::vector<std::string> problems;
+    std::uint64_t eof = rd64(file_, 180 + 4);
+    if (eof != file_.size()) problems.push_back("ibFileEof differs from the file size");
+    std::uint64_t regions = (file_.size() - kFirst + kRegion - 1) / kRegion;
+    std::vector<std::vector<bool>> expected(regions, std::vector<bool>(496 * 8, false));
+    auto mark = [&](std::uint64_t from, std::uint64_t size) {
+        for (std::uint64_t at = from; at < from + size; at += 64) {
+            std::uint64_t r = (at - kFirst) / kRegion;
+            if (r >= regions) { problems.push_back("extent past the last region"); return; }
+            std::size_t slot = static_cast<std::size_t>((at - kFirst - r * kRegion) / 64);
+            if (expected[r][slot]) problems.push_back("two extents share offset " + std::to_string(at));
+            expected[r][slot] = true;
+        }
+    };
+    for (std::uint64_t r = 0; r < regions; ++r) {
+        std::uint64_t at = kFirst + r * kRegion;
+        mark(at, 512);
+        std::uint64_t next = at + 512;
+        for (std::uint8_t type : {0x83, 0x82, 0x85}) // PMap, FMap, FPMap pages where due
+            if (next + 512 <= file_.size() && file_[next + 496] == type && file_[next + 497] == type) {
+                mark(next, 512);
+                next += 512;
+            }
+    }
+    for (std::uint64_t ib : pages_) mark(ib, 512);
+    for (const auto& [bid, b] : blocks_) mark(b.ib, (b.cb + 16 + 63) / 64 * 64);
+    std::uint64_t free = 0;
+    for (std::uint64_t r = 0; r < regions; ++r) {
+        std::uint64_t at = kFirst + r * kRegion;
+        auto page = slice(file_, at, 512);
+        if (page[496] != 0x84 || rd32(page, 500) != computeCrc(slice(page, 0, 496)) || rd64(page, 504) != at)
+            problems.push_back("bad AMap page at " + std::to_string(at));
+        for (std::size_t slot = 0; slot < 496 * 8; ++slot) {
+            bool bit = page[slot / 8] & (0x80 >> (slot % 8));
+            if (!bit) free += 64;
+            if (bit != expected[r][slot]) {
+                problems.push_back("AMap at " + std::to_string(at) + " slot " + std::to_string(slot) +
+                                   (bit ? " marked but unused" : " used but free"));
+                break;
+            }
+        }
+    }
+    if (rd64(file_, 180 + 20) != free) problems.push_back("cbAMapFree differs from the AMaps");
+    if (rd64(file_, 180 + 12) != kFirst + (regions - 1) * kRegion) problems.push_back("ibAMapLast is not the last AMap");
+    auto dlist = slice(file_, 0x4200, 512);
+    if (dlist[496] != 0x86 || rd32(dlist, 500) != computeCrc(slice(dlist, 0, 496))) problems.push_back("bad density list page");
+    std::uint32_t entries = dlist[1] | (dlist[2] << 8) | (dlist[3] << 16);
+    for (std::uint32_t i = 0; i < entries && i < 119; ++i)
+        if ((rd32(dlist, 8 + 4 * i) & 0xFFFFF) >= regions) problems.push_back("density list names a missing AMap");
+    return problems;
+}
+
 } // namespace tarnwick::pst::testing

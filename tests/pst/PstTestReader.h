@@ -53,6 +53,11 @@ public:
     /// returns the problems found.
     std::vector<std::string> verifyTrailers() const;
 
+    /// Checks that every AMap marks exactly the pages and blocks in use (and its map
+    /// pages), that the header's free count, last AMap and end of file agree, and that
+    /// the density list names existing AMaps; returns the problems found.
+    std::vector<std::string> verifyAllocationMaps() const;
+
     static std::string utf16(const std::vector<std::uint8_t>& b);
     static std::uint32_t u32(const std::vector<std::uint8_t>& b);
 

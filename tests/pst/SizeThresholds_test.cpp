@@ -28,6 +28,8 @@ TEST(SizeThresholds, EveryTreeShapeIsWrittenAndReadBack) {
     EXPECT_EQ(r.bbtDepth(), 3);
     EXPECT_GT(r.fileSize(), 30u * 253952u);
     EXPECT_TRUE(r.verifyTrailers().empty());
+    auto maps = r.verifyAllocationMaps();
+    EXPECT_TRUE(maps.empty()) << maps.front();
 
     bool twoLevelData = false, oneLevelData = false, twoLevelSubnodes = false;
     for (const auto& [nid, n] : r.nodes()) {

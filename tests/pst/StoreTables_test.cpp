@@ -60,6 +60,14 @@ TEST_F(StoreTables, HoldsEveryNodeOfOutlooksEmptyStore) {
     EXPECT_TRUE(reader_->verifyTrailers().empty());
 }
 
+TEST_F(StoreTables, AllocationMapsMarkExactlyWhatIsUsed) {
+    auto ours = reader_->verifyAllocationMaps();
+    EXPECT_TRUE(ours.empty()) << ours.front();
+    // The same rules hold for Outlook's own file.
+    auto outlook = PstTestReader(kEmpty).verifyAllocationMaps();
+    EXPECT_TRUE(outlook.empty()) << outlook.front();
+}
+
 TEST_F(StoreTables, HierarchyRowsAgreeWithFolderObjects) {
     int foldersChecked = 0;
     for (const auto& [nid, node] : reader_->nodes()) {
