@@ -237,6 +237,10 @@ Nid PstStore::addMessage(Nid folderNid, MessageData message) {
     using namespace propid;
     if (closed_) throw PstError("PST store already closed");
     Folder& f = folder(folderNid);
+    // Refuse before any block is written, so that a failed item leaves nothing behind.
+    for (const AttachmentData& a : message.attachments)
+        if (a.sourceFile && !std::ifstream(*a.sourceFile, std::ios::binary))
+            throw PstError("cannot read the attachment file \"" + a.sourceFile->string() + "\"");
     Nid nid = db_.allocateNid(NidType::NormalMessage);
     SubnodeTreeWriter subnodes;
     std::uint32_t local = 1;

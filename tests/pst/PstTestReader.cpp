@@ -3,6 +3,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <set>
 #include <stdexcept>
 
 #include "pst/ndb/Crc.h"
@@ -324,6 +325,36 @@ std::vector<std::string> PstTestReader::verifyTrailers() const {
         if ((rd64(raw, t + 8) & ~1ull) != bid) problems.push_back("block id " + std::to_string(bid));
     }
     return problems;
+}
+
+std::vector<std::uint64_t> PstTestReader::unreferencedBlocks() const {
+    std::set<std::uint64_t> seen;
+    std::function<void(std::uint64_t)> data = [&](std::uint64_t bid) {
+        if (bid == 0 || !seen.insert(bid & ~1ull).second) return;
+        if (!(bid & 2)) return;
+        auto d = block(bid);
+        for (std::uint16_t i = 0; i < rd16(d, 2); ++i) data(rd64(d, 8 + 8 * i));
+    };
+    std::function<void(std::uint64_t)> sub = [&](std::uint64_t bid) {
+        if (bid == 0 || !seen.insert(bid & ~1ull).second) return;
+        auto d = block(bid);
+        for (std::uint16_t i = 0; i < rd16(d, 2); ++i) {
+            if (d[1] == 0) {
+                data(rd64(d, 16 + 24 * i));
+                sub(rd64(d, 24 + 24 * i));
+            } else {
+                sub(rd64(d, 16 + 16 * i));
+            }
+        }
+    };
+    for (const auto& [nid, n] : nodes_) {
+        data(n.data);
+        sub(n.sub);
+    }
+    std::vector<std::uint64_t> out;
+    for (const auto& [bid, b] : blocks_)
+        if (!seen.count(bid)) out.push_back(bid);
+    return out;
 }
 
 std::vector<std::string> PstTestReader::verifyAllocationMaps() const {

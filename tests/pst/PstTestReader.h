@@ -58,6 +58,9 @@ public:
     /// the density list names existing AMaps; returns the problems found.
     std::vector<std::string> verifyAllocationMaps() const;
 
+    /// Blocks of the block B-tree that no node reaches (through data and subnode trees).
+    std::vector<std::uint64_t> unreferencedBlocks() const;
+
     static std::string utf16(const std::vector<std::uint8_t>& b);
     static std::uint32_t u32(const std::vector<std::uint8_t>& b);
 

@@ -61,6 +61,7 @@ TEST_F(StoreTables, HoldsEveryNodeOfOutlooksEmptyStore) {
 }
 
 TEST_F(StoreTables, AllocationMapsMarkExactlyWhatIsUsed) {
+    EXPECT_TRUE(reader_->unreferencedBlocks().empty());
     auto ours = reader_->verifyAllocationMaps();
     EXPECT_TRUE(ours.empty()) << ours.front();
     // The same rules hold for Outlook's own file.

@@ -129,3 +129,29 @@ TEST(MailWriter, ImportMessageFileKeepsBodiesAttachmentsAndAttachedMessages) {
 
 } // namespace
 } // namespace tarnwick::pst
+
+namespace tarnwick::pst {
+namespace {
+
+TEST(MailWriter, UnreadableAttachmentFailsTheItemAndLeavesNoBlocks) {
+    TempDir dir("writer-missing");
+    {
+        PstMailWriter w;
+        w.CreateStore((dir / "m.pst").string(), "S");
+        w.AddMessage("\\\\S\\Inbox", "kept", "a@b.example", "", "01/02/2003 04:05:06 PM", "", "b", BodyKind::Utf16Text, "", "");
+        EXPECT_THROW(w.AddMessage("\\\\S\\Inbox", "lost", "a@b.example", "", "01/02/2003 04:05:06 PM",
+                                  (dir / "missing.bin").string() + ";", "b", BodyKind::Utf16Text, "", ""),
+                     PstError);
+        w.CloseStore();
+    }
+    PstTestReader r(dir / "m.pst");
+    auto maps = r.verifyAllocationMaps();
+    EXPECT_TRUE(maps.empty()) << maps.front();
+    int messages = 0;
+    for (const auto& [nid, n] : r.nodes()) messages += (nid & 0x1F) == 0x04;
+    EXPECT_EQ(messages, 1);
+    EXPECT_TRUE(r.unreferencedBlocks().empty());
+}
+
+} // namespace
+} // namespace tarnwick::pst
