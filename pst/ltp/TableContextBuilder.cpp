@@ -128,7 +128,13 @@ NodeContent TableContextBuilder::write(NodeDatabaseWriter& db, std::span<const T
         }
         if (inSubnode) {
             rowsOut.append(cells);
-            if ((i + 1) % rowsPerBlock == 0) rowsOut.endBlock();
+            if ((i + 1) % rowsPerBlock == 0 && i + 1 < rowCount) {
+                // Full blocks are padded to the block size, so that a reader may take the
+                // rows per block from either the block's length or the maximum size.
+                std::vector<std::uint8_t> padding(kMaxBlockData - rowsPerBlock * rowSize, 0);
+                rowsOut.append(padding);
+                rowsOut.endBlock();
+            }
         } else {
             matrix.insert(matrix.end(), cells.begin(), cells.end());
         }
