@@ -36,6 +36,7 @@ TEST(LargeFile, StorePastTwoGigabytesStaysReadable) {
         w.CloseStore();
     }
     EXPECT_GT(std::filesystem::file_size(dir / "large.pst"), 2'200'000'000ull);
+    EXPECT_EQ(pstcheckProblems(dir / "large.pst"), "");
     std::string out;
     ASSERT_EQ(runCommand("pffinfo " + quote(dir / "large.pst"), &out), 0) << out;
     // lspst walks every node without exporting the 2.4 GB of attachments again.

@@ -28,6 +28,7 @@ TEST(SizeThresholds, EveryTreeShapeIsWrittenAndReadBack) {
     EXPECT_EQ(r.bbtDepth(), 3);
     EXPECT_GT(r.fileSize(), 30u * 253952u);
     EXPECT_TRUE(r.verifyTrailers().empty());
+    EXPECT_EQ(pstcheckProblems(o.output), "");
     auto maps = r.verifyAllocationMaps();
     EXPECT_TRUE(maps.empty()) << maps.front();
 

@@ -17,6 +17,7 @@ namespace {
 
 using testing::PstTestReader;
 using testing::TempDir;
+using testing::pstcheckProblems;
 
 const std::filesystem::path kEmpty = std::filesystem::path(TARNWICK_TESTDATA_DIR) / "pst" / "Empty.pst";
 
@@ -37,14 +38,18 @@ protected:
         o.bulkMessages = 120;
         pstsample::writeSampleStore(o);
         reader_ = new PstTestReader(o.output);
+        checkerReport_ = new std::string(pstcheckProblems(o.output));
     }
     static void TearDownTestSuite() {
         delete reader_;
+        delete checkerReport_;
         delete dir_;
     }
     static TempDir* dir_;
     static PstTestReader* reader_;
+    static std::string* checkerReport_;
 };
+std::string* StoreTables::checkerReport_ = nullptr;
 TempDir* StoreTables::dir_ = nullptr;
 PstTestReader* StoreTables::reader_ = nullptr;
 
@@ -59,6 +64,8 @@ TEST_F(StoreTables, HoldsEveryNodeOfOutlooksEmptyStore) {
         EXPECT_EQ(reader_->nodeTable(nid).columnTags, empty.nodeTable(nid).columnTags) << std::hex << nid;
     EXPECT_TRUE(reader_->verifyTrailers().empty());
 }
+
+TEST_F(StoreTables, IndependentCheckerFindsNothing) { EXPECT_EQ(*checkerReport_, ""); }
 
 TEST_F(StoreTables, AllocationMapsMarkExactlyWhatIsUsed) {
     EXPECT_TRUE(reader_->unreferencedBlocks().empty());

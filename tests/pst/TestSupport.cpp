@@ -50,4 +50,14 @@ std::string quote(const std::filesystem::path& p) {
 
 bool haveTool(const std::string& name) { return runCommand("command -v " + name) == 0; }
 
+std::string pstcheckProblems(const std::filesystem::path& pst) {
+#ifdef PSTCHECK_EXE
+    std::string out;
+    if (runCommand(std::string(PSTCHECK_EXE) + " " + quote(pst), &out) != 0) return out.empty() ? "pstcheck failed" : out;
+#else
+    (void)pst;
+#endif
+    return {};
+}
+
 } // namespace tarnwick::pst::testing

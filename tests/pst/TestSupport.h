@@ -22,5 +22,8 @@ int runCommand(const std::string& command, std::string* output = nullptr);
 std::string readFile(const std::filesystem::path& p);
 std::string quote(const std::filesystem::path& p);
 bool haveTool(const std::string& name);
+/// Runs tarnwick-pstcheck on a file when it is built; empty when clean (or not built),
+/// else its report.
+std::string pstcheckProblems(const std::filesystem::path& pst);
 
 } // namespace tarnwick::pst::testing

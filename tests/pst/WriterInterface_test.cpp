@@ -110,6 +110,7 @@ TEST(MailWriter, ImportMessageFileKeepsBodiesAttachmentsAndAttachedMessages) {
         w.ImportMessageFile("\\\\S\\Inbox", (dir / "m.eml").string());
         w.CloseStore();
     }
+    EXPECT_EQ(pstcheckProblems(dir / "m.pst"), "");
     std::string out;
     ASSERT_EQ(runCommand("cd " + quote(dir.path()) + " && pffexport -q -f all -t x m.pst", &out), 0) << out;
     auto item = dir / "x.export" / "Top of Outlook data file" / "Inbox" / "Message00001";
@@ -144,6 +145,7 @@ TEST(MailWriter, UnreadableAttachmentFailsTheItemAndLeavesNoBlocks) {
                      PstError);
         w.CloseStore();
     }
+    EXPECT_EQ(pstcheckProblems(dir / "m.pst"), "");
     PstTestReader r(dir / "m.pst");
     auto maps = r.verifyAllocationMaps();
     EXPECT_TRUE(maps.empty()) << maps.front();
