@@ -33,7 +33,32 @@ void NodeDatabaseWriter::fail(const std::string& what) const {
     throw PstError("PST file \"" + path_.string() + "\": " + what);
 }
 
+namespace {
+constexpr std::size_t kWriteBufferSize = 1 << 20;
+}
+
 void NodeDatabaseWriter::writeAt(FileOffset at, std::span<const std::uint8_t> bytes) {
+    if (!buffer_.empty() && at.value == bufferStart_ + buffer_.size() && buffer_.size() + bytes.size() <= kWriteBufferSize) {
+        buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+        return;
+    }
+    flushBuffer();
+    if (bytes.size() >= kWriteBufferSize) {
+        writeThrough(at, bytes);
+        return;
+    }
+    buffer_.reserve(kWriteBufferSize);
+    bufferStart_ = at.value;
+    buffer_.assign(bytes.begin(), bytes.end());
+}
+
+void NodeDatabaseWriter::flushBuffer() {
+    if (buffer_.empty()) return;
+    writeThrough(FileOffset{bufferStart_}, buffer_);
+    buffer_.clear();
+}
+
+void NodeDatabaseWriter::writeThrough(FileOffset at, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(at.value + done));
@@ -213,9 +238,11 @@ void NodeDatabaseWriter::close() {
     BlockRef bbt = writeTree(kPageTypeBbt, blockLeaves.take(), kBbtLeafEntrySize, blockTreeLevels_);
     FileOffset eof = amap_.finish();
     writeDensityList();
+    flushBuffer();
     if (::ftruncate(fd_, static_cast<off_t>(eof.value)) != 0)
         fail(std::string("cannot set the file size: ") + std::strerror(errno));
     writeHeader(eof, nbt, bbt);
+    flushBuffer();
     if (::fsync(fd_) != 0) fail(std::string("cannot flush the file: ") + std::strerror(errno));
     ::close(fd_);
     fd_ = -1;

@@ -54,7 +54,10 @@ public:
     int blockTreeLevels() const { return blockTreeLevels_; }
 
 private:
+    /// Writes go through a buffer of consecutive bytes (blocks are appended in order).
     void writeAt(FileOffset at, std::span<const std::uint8_t> bytes);
+    void writeThrough(FileOffset at, std::span<const std::uint8_t> bytes);
+    void flushBuffer();
     /// Writes a B-tree from its leaf entries packed one after another.
     BlockRef writeTree(std::uint8_t pageType, std::vector<std::uint8_t> leafEntries, std::size_t leafEntrySize,
                        int& levels);
@@ -66,6 +69,9 @@ private:
 
     std::filesystem::path path_;
     int fd_ = -1;
+    // Declared before the allocation map, which writes its first pages as it is made.
+    std::vector<std::uint8_t> buffer_;
+    std::uint64_t bufferStart_ = 0;
     AllocationMap amap_;
     std::uint64_t nextBlockId_ = 4;
     std::uint64_t nextPageId_ = 1;
