@@ -24,6 +24,13 @@ inline void appendUtf16(Bytes& out, std::u16string_view text) {
   }
 }
 
+// Appends `more` (written out by hand: g++ 12 at -O3 warns falsely on vector::insert).
+inline void appendBytes(Bytes& out, const Bytes& more) {
+  std::size_t n = out.size();
+  out.resize(n + more.size());
+  for (std::size_t i = 0; i < more.size(); ++i) out[n + i] = more[i];
+}
+
 inline void putU16(Bytes& out, std::size_t at, std::uint16_t v) {
   if (out.size() < at + 2) out.resize(at + 2);
   out[at] = static_cast<std::uint8_t>(v);
