@@ -18,12 +18,25 @@ CFile64::~CFile64() {
 
 bool CFile64::Open(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
+  if (fd < 0) {
+    lastOpenError_ = errno;
     return false;
   }
+  struct stat st {};
+  int error = 0;
+  if (::fstat(fd, &st) != 0) {
+    error = errno;
+  } else if (S_ISDIR(st.st_mode)) {
+    error = EISDIR;
+  } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    ::close(fd);
+    lastOpenError_ = error;
+    return false;
+  }
+  lastOpenError_ = 0;
   if (fd_ >= 0) ::close(fd_);
   fd_ = fd;
   closeOnDestroy_ = true;

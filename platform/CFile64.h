@@ -16,9 +16,12 @@ class CFile64 {
   CFile64(const CFile64&) = delete;
   CFile64& operator=(const CFile64&) = delete;
 
-  // Opens `path` for reading. Returns false and changes nothing when the file cannot be
-  // opened or another holder has it; never throws.
+  // Opens `path` for reading. Returns false and changes nothing but LastOpenError() when
+  // the file cannot be opened or another holder has it; never throws.
   bool Open(const std::string& path);
+  // Why the last Open failed: the system's error code; EWOULDBLOCK when another holder
+  // has the file, EISDIR for a folder; 0 after a successful open.
+  int LastOpenError() const { return lastOpenError_; }
   // Closes the file if it is open; throws FileError when closing failed.
   void Close();
   // Reads up to `count` bytes at the current position and advances it. Throws FileError
@@ -43,6 +46,7 @@ class CFile64 {
   bool closeOnDestroy_ = false;
   std::int64_t position_ = 0;
   std::string path_;
+  int lastOpenError_ = 0;
 };
 
 }  // namespace tarnwick

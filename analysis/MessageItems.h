@@ -1,0 +1,97 @@
+#pragma once
+
+#include "analysis/AttachmentItems.h"
+#include "analysis/ChunkList.h"
+#include "analysis/ItemProperties.h"
+#include "analysis/MessageHeaders.h"
+#include "analysis/ModelIds.h"
+#include "platform/ModelTime.h"
+#include "store/StoreOffsets.h"
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tarnwick::analysis {
+
+// Where the message-record reader found a message's body.
+namespace body_source {
+inline constexpr std::uint8_t kUnknown = 0;
+inline constexpr std::uint8_t kPlainUnicode = 'p';
+inline constexpr std::uint8_t kStreamingFile = 'y';
+inline constexpr std::uint8_t kOther = 'n';
+}  // namespace body_source
+
+// A value length that says the value is a long value named by a long-value key.
+inline constexpr std::uint16_t kLongValueLength = 5;
+
+// One message of the folder being shown or saved: made from a message header, completed
+// by the message-record reader and the attachment and long-value scanners.
+struct MessageItem {
+  store::FileOffset pageOffset;
+  std::uint16_t primaryOffset = 0;
+  std::uint16_t secondaryOffset = 0;
+  std::uint16_t primaryLength = 0;
+  std::uint16_t secondaryLength = 0;
+  // 0 unless the third text was taken from the message record: then that record's page.
+  store::FileOffset thirdPageOffset;
+  std::uint16_t thirdOffset = 0;
+  std::uint16_t thirdLength = 0;
+  MessageId messageId;
+  FolderId folderId;
+  ModelTime time;
+  bool recordFound = false;  // the message record has been matched
+  std::uint16_t recipientLength = 0;  // kLongValueLength: a long value named by bodyKeyB
+  store::FileOffset recipientPosition;
+  store::FileOffset bodyPosition;
+  std::uint16_t bodyLength = 0;  // kLongValueLength: a long value named by bodyKeyA
+  std::optional<LongValueKey> bodyKeyA;  // the body's long-value key
+  std::optional<LongValueKey> bodyKeyB;  // the recipient value's long-value key
+  std::uint8_t kind = 0;
+  std::uint8_t bodySource = body_source::kUnknown;
+  std::optional<std::string> ownerKey;
+  ChunkList bodyChunksB;  // chunks of the long value named by bodyKeyB
+  ChunkList bodyChunksA;  // chunks of the long value named by bodyKeyA
+  AttachmentIdList attachmentIds;
+  AttachmentList attachments;
+  PropertiesList properties;
+  std::optional<AppointmentTimes> appointment;
+
+  // A new item for `header`, as the message-list loader makes one.
+  static MessageItem fromHeader(const MessageHeader& header);
+  // Nothing was found for the item: it would show as an empty row.
+  bool holdsNothing() const;
+};
+
+// The messages of the folder being shown or saved, in header order, indexed by message id.
+// References to items stay valid while items are added; `pruneEmptyItems` and `clear`
+// invalidate them.
+class MessageItemList {
+ public:
+  void addMessageItem(MessageItem item);
+  // Removes every item but the first for which nothing was found.
+  void pruneEmptyItems();
+
+  std::size_t size() const { return items_.size(); }
+  bool empty() const { return items_.empty(); }
+  // Fields other than messageId may be changed through these.
+  MessageItem& operator[](std::size_t i) { return items_[i]; }
+  const MessageItem& operator[](std::size_t i) const { return items_[i]; }
+  auto begin() { return items_.begin(); }
+  auto end() { return items_.end(); }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+  // Positions, in list order, of the items with this message id.
+  std::span<const std::size_t> positionsOf(const MessageId& messageId) const;
+  void clear();
+
+ private:
+  std::deque<MessageItem> items_;
+  std::unordered_map<MessageId, std::vector<std::size_t>> byMessageId_;
+};
+
+}  // namespace tarnwick::analysis

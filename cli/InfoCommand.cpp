@@ -1,0 +1,77 @@
+#include "cli/InfoCommand.h"
+
+#include "cli/ExitCodes.h"
+#include "cli/StoreFiles.h"
+#include "platform/CFile64.h"
+#include "platform/FileError.h"
+#include "store/HeaderCheck.h"
+#include "store/StoreMessages.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace tarnwick::cli {
+namespace {
+
+struct InfoOptions {
+  std::string store;
+  bool json = false;
+};
+
+const char* ClassText(std::int32_t pageSizeClass) {
+  switch (pageSizeClass) {
+    case 0: return "4 KB pages";
+    case 1: return "8 KB pages";
+    case 2: return "32 KB pages";
+    default: return "unsupported";
+  }
+}
+
+int RunInfo(const InfoOptions& options) {
+  CFile64 database;
+  if (!OpenStoreFile(database, options.store)) return kExitCannotOpen;
+  store::HeaderCheckResult check;
+  try {
+    check = store::CheckStoreHeader(database, nullptr);
+  } catch (const FileError& e) {
+    std::fprintf(stderr, "tarnwick: %s\n", e.what());
+    return kExitCannotOpen;
+  }
+  if (check.outcome == store::HeaderCheckOutcome::UnsupportedPageSize) {
+    std::fprintf(stderr, "tarnwick: '%s': %s\n", options.store.c_str(), store::kCorruptedFileMessage);
+    std::fprintf(stderr, "tarnwick: the header gives a page size of %u bytes; 4096, 8192 and 32768 are supported\n",
+                 check.headerPageSize);
+    return kExitUnsupportedStore;
+  }
+  const store::StoreGeometry& g = check.geometry;
+  if (options.json) {
+    nlohmann::json out = {
+        {"store", options.store},       {"pageSize", g.PageSize}, {"pageSizeClass", g.PageSizeClass},
+        {"fileSize", g.FileSize},       {"pageCount", g.pageCount()},
+        {"pageReadLength", g.PageReadLength},
+    };
+    std::printf("%s\n", out.dump(2).c_str());
+  } else {
+    std::printf("Store:            %s\n", options.store.c_str());
+    std::printf("Page size:        %d bytes\n", g.PageSize);
+    std::printf("Page-size class:  %d (%s)\n", g.PageSizeClass, ClassText(g.PageSizeClass));
+    std::printf("File size:        %lld bytes\n", static_cast<long long>(g.FileSize));
+    std::printf("Pages:            %lld (after the header and its copy)\n", static_cast<long long>(g.pageCount()));
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+CliCommand AddInfoCommand(CLI::App& program) {
+  auto options = std::make_shared<InfoOptions>();
+  CLI::App* info = program.add_subcommand("info", "Page size, page-size class, file size and page count of a store");
+  info->add_option("STORE", options->store, "The Exchange database file (.edb)")->required();
+  info->add_flag("--json", options->json, "Print the figures as JSON");
+  return CliCommand{info, [options] { return RunInfo(*options); }};
+}
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+namespace tarnwick::cli {
+
+// `tarnwick info STORE [--json]`: the header check and the store's page geometry.
+CliCommand AddInfoCommand(CLI::App& program);
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,26 @@
+#include "cli/StoreFiles.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace tarnwick::cli {
+
+std::string DescribeOpenError(int error) {
+  switch (error) {
+    case EWOULDBLOCK: return "it is already being used by another process";
+    case ENOENT: return "no such file";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case EISDIR: return "it is a folder, not a store file";
+    default: return std::strerror(error);
+  }
+}
+
+bool OpenStoreFile(CFile64& file, const std::string& path) {
+  if (file.Open(path)) return true;
+  std::fprintf(stderr, "tarnwick: cannot open '%s': %s\n", path.c_str(), DescribeOpenError(file.LastOpenError()).c_str());
+  return false;
+}
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace tarnwick {
+
+// Bytes free for an unprivileged user on the volume holding `path`; empty when the
+// volume cannot be asked.
+std::optional<std::uint64_t> FreeBytesOfVolume(const std::filesystem::path& path);
+
+}  // namespace tarnwick

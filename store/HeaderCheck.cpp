@@ -1,0 +1,36 @@
+#include "store/HeaderCheck.h"
+
+#include "platform/LittleEndian.h"
+#include "store/PageLayout.h"
+
+#include <array>
+
+namespace tarnwick::store {
+
+std::uint32_t ReadHeaderPageSize(std::span<const std::uint8_t> header) {
+  return ReadU32LE(header, layout::kHeaderPageSizeOffset).value_or(0);
+}
+
+HeaderCheckResult CheckStoreHeader(CFile64& database, CFile64* streaming) {
+  HeaderCheckResult result;
+  const auto fileSize = static_cast<std::int64_t>(database.GetLength());
+  // Zeroed first: a file shorter than the header leaves the rest of the buffer zero, so
+  // its page size reads as 0 (unsupported) rather than as leftover memory.
+  std::array<std::uint8_t, layout::kDatabaseHeaderLength> header{};
+  database.Seek(0);
+  const std::size_t got = database.Read(header.data(), static_cast<std::uint32_t>(header.size()));
+  result.headerPageSize = ReadHeaderPageSize(std::span<const std::uint8_t>(header.data(), got));
+  result.geometry = MakeStoreGeometry(result.headerPageSize, fileSize);
+  if (!result.geometry.supported()) {
+    result.outcome = HeaderCheckOutcome::UnsupportedPageSize;
+    return result;
+  }
+  result.outcome = HeaderCheckOutcome::Supported;
+  if (result.geometry.PageSizeClass != layout::kClass4K && streaming != nullptr && streaming->IsOpen()) {
+    streaming->Close();
+    result.streamingFileClosed = true;
+  }
+  return result;
+}
+
+}  // namespace tarnwick::store

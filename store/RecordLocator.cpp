@@ -1,0 +1,51 @@
+#include "store/RecordLocator.h"
+
+#include "platform/LittleEndian.h"
+#include "store/PageHeader.h"
+
+#include <algorithm>
+
+namespace tarnwick::store {
+
+std::size_t LocateRecords(std::span<const std::uint8_t> page, std::int32_t pageSizeClass,
+                          std::span<RecordSlot> slots) {
+  const std::size_t headerLength = PageHeaderLengthFor(pageSizeClass);
+  const std::uint16_t mask = TagMaskFor(pageSizeClass);
+  if (headerLength == 0 || page.size() < headerLength || IsBranchPage(page)) return 0;
+
+  // A damaged tag count may claim more tags than the page holds; only the tags that lie
+  // between the header and the end of the page are read.
+  const std::size_t tagRoom = (page.size() - headerLength) / layout::kTagLength;
+  const std::size_t tagCount = std::min<std::size_t>(PageTagCount(page), tagRoom);
+  const std::size_t capacity = std::min(slots.size(), layout::kMaxRecordSlots);
+  const std::span<const std::uint8_t> tags = page.last(tagCount * layout::kTagLength);
+
+  std::size_t filled = 0;
+  for (std::size_t at = 0; at < tags.size() && filled < capacity; at += layout::kTagLength) {
+    const std::uint16_t size = ReadU16LE(tags, at + layout::kTagSizeWordOffset).value_or(0) & mask;
+    const std::uint16_t offset = ReadU16LE(tags, at + layout::kTagOffsetWordOffset).value_or(0) & mask;
+    if (size == 0) continue;
+    const std::size_t start = headerLength + offset;
+    if (start > page.size() || page.size() - start < size) continue;  // runs past the page
+    slots[filled++] = RecordSlot{static_cast<std::int32_t>(start), static_cast<std::int16_t>(size)};
+  }
+  return filled;
+}
+
+std::size_t LocateRecords(const CFile64& file, const StoreGeometry& geometry, FileOffset offset,
+                          std::span<RecordSlot> slots, std::vector<std::uint8_t>& scratch) {
+  if (!geometry.supported() || offset.value < 0 || offset.value >= geometry.FileSize) return 0;
+  scratch.assign(static_cast<std::size_t>(geometry.PageSize), 0);
+  file.ReadAt(offset.value, scratch.data(), scratch.size());
+  return LocateRecords(std::span<const std::uint8_t>(scratch), geometry.PageSizeClass, slots);
+}
+
+std::span<const std::uint8_t> RecordBytes(std::span<const std::uint8_t> page, RecordSlot slot) {
+  if (slot.offset < 0 || slot.size <= 0) return {};
+  const auto start = static_cast<std::size_t>(slot.offset);
+  const auto size = static_cast<std::size_t>(slot.size);
+  if (start > page.size() || page.size() - start < size) return {};
+  return page.subspan(start, size);
+}
+
+}  // namespace tarnwick::store

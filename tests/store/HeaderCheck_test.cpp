@@ -1,0 +1,135 @@
+#include "platform/CFile64.h"
+#include "store/HeaderCheck.h"
+#include "store/PageList.h"
+#include "store/RecordLocator.h"
+#include "tests/common/ScratchDir.h"
+#include "tests/store/PageBuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace tarnwick::store {
+namespace {
+
+using testing::PageBuilder;
+using testing::ScratchDir;
+using testing::StoreFileBytes;
+
+HeaderCheckResult Check(const std::vector<std::uint8_t>& file, CFile64* streaming = nullptr) {
+  ScratchDir dir;
+  CFile64 db;
+  EXPECT_TRUE(db.Open(dir.write("store.edb", file)));
+  return CheckStoreHeader(db, streaming);
+}
+
+TEST(HeaderCheck, SupportedPageSizesGiveTheirClass) {
+  for (auto [size, cls] : {std::pair{4096u, 0}, {8192u, 1}, {32768u, 2}}) {
+    auto r = Check(StoreFileBytes(size, size * 6));
+    EXPECT_EQ(r.outcome, HeaderCheckOutcome::Supported);
+    EXPECT_EQ(r.geometry.PageSize, static_cast<std::int32_t>(size));
+    EXPECT_EQ(r.geometry.PageSizeClass, cls);
+    EXPECT_EQ(r.geometry.FileSize, static_cast<std::int64_t>(size) * 6);
+    EXPECT_EQ(r.geometry.PageReadLength, size);
+    EXPECT_EQ(r.geometry.pageCount(), 4);
+  }
+}
+
+TEST(HeaderCheck, AnyOtherPageSizeIsUnsupported) {
+  for (std::uint32_t size : {16384u, 0u, 2048u, 4097u, 65536u, 0xFFFFFFFFu}) {
+    auto r = Check(StoreFileBytes(size, 8192));
+    EXPECT_EQ(r.outcome, HeaderCheckOutcome::UnsupportedPageSize) << size;
+    EXPECT_EQ(r.headerPageSize, size);
+    EXPECT_EQ(r.geometry.PageSizeClass, -1);
+  }
+}
+
+TEST(HeaderCheck, FileShorterThanAPageReadsOnlyItsLength) {
+  auto r = Check(StoreFileBytes(4096, 1000));
+  EXPECT_EQ(r.outcome, HeaderCheckOutcome::Supported);
+  EXPECT_EQ(r.geometry.PageReadLength, 1000u);
+  EXPECT_EQ(r.geometry.pageCount(), 0);
+}
+
+TEST(HeaderCheck, FileEndingBeforeThePageSizeFieldIsUnsupported) {
+  // 238 bytes hold only half of the field: the missing bytes read as zero, not as memory.
+  auto bytes = StoreFileBytes(4096, 238);
+  auto r = Check(bytes);
+  EXPECT_EQ(r.outcome, HeaderCheckOutcome::UnsupportedPageSize);
+  EXPECT_EQ(Check({}).outcome, HeaderCheckOutcome::UnsupportedPageSize);
+}
+
+TEST(HeaderCheck, StreamingFileStaysOpenOnlyFor4KStores) {
+  ScratchDir dir;
+  auto stm = dir.write("store.stm", std::vector<std::uint8_t>(100, 1));
+  for (auto [size, keep] : {std::pair{4096u, true}, {8192u, false}, {32768u, false}}) {
+    CFile64 streaming;
+    ASSERT_TRUE(streaming.Open(stm));
+    auto r = Check(StoreFileBytes(size, size * 3), &streaming);
+    EXPECT_EQ(streaming.IsOpen(), keep) << size;
+    EXPECT_EQ(r.streamingFileClosed, !keep);
+  }
+  CFile64 streaming;
+  ASSERT_TRUE(streaming.Open(stm));
+  Check(StoreFileBytes(16384, 16384 * 3), &streaming);
+  EXPECT_TRUE(streaming.IsOpen());  // the analysis ends before the streaming file is looked at
+}
+
+TEST(PageArithmetic, PageOffsetIsOnePageFurtherIn64Bits) {
+  auto g = MakeStoreGeometry(32768, 1);
+  EXPECT_EQ(PageOffset(g, PageNumber(0)).value, 32768);
+  EXPECT_EQ(PageOffset(g, PageNumber(4)).value, 5 * 32768);
+  EXPECT_EQ(PageOffset(g, PageNumber(0x7FFFFFFF)).value, 0x80000000LL * 32768);
+}
+
+TEST(FileLocator, OffsetsOutsideTheFileGiveNoSlotsAndShortPagesReadZeros) {
+  ScratchDir dir;
+  auto file = StoreFileBytes(4096, 4096 * 3);
+  PageBuilder page(4096);
+  page.tag(8, 0);
+  auto p = page.bytes();
+  std::copy(p.begin(), p.end(), file.begin() + 8192);
+  file.resize(8192 + 4000);  // last page cut short: its tag array is gone
+  CFile64 db;
+  ASSERT_TRUE(db.Open(dir.write("cut.edb", file)));
+  auto g = MakeStoreGeometry(4096, static_cast<std::int64_t>(file.size()));
+  RecordSlotArray slots{};
+  std::vector<std::uint8_t> scratch(4096, 0xFF);
+  EXPECT_EQ(LocateRecords(db, g, FileOffset(g.FileSize), slots, scratch), 0u);
+  EXPECT_EQ(LocateRecords(db, g, FileOffset(-4096), slots, scratch), 0u);
+  EXPECT_EQ(LocateRecords(db, g, FileOffset(8192), slots, scratch), 0u);
+
+  file.resize(4096 * 3);
+  std::copy(p.begin(), p.end(), file.begin() + 8192);
+  CFile64 whole;
+  ASSERT_TRUE(whole.Open(dir.write("whole.edb", file)));
+  g = MakeStoreGeometry(4096, static_cast<std::int64_t>(file.size()));
+  ASSERT_EQ(LocateRecords(whole, g, PageOffset(g, PageNumber(1)), slots, scratch), 1u);
+  EXPECT_EQ(slots[0].offset, 40);
+  EXPECT_EQ(slots[0].size, 8);
+}
+
+TEST(PageList, KeepsReadOrderDuplicatesAndAnIndexByOwner) {
+  PageList pages;
+  PageBuilder a(4096), b(4096);
+  a.owner(2);
+  b.owner(61);
+  RecordPageVisit(pages, a.bytes(), FileOffset(5 * 4096));
+  RecordPageVisit(pages, b.bytes(), FileOffset(9 * 4096));
+  RecordPageVisit(pages, a.bytes(), FileOffset(5 * 4096));  // read twice: listed twice
+  auto header = a.bytes();
+  RecordPageVisit(pages, std::span<const std::uint8_t>(header).first(20), FileOffset(7 * 4096));
+  ASSERT_EQ(pages.size(), 4u);
+  EXPECT_EQ(pages.VisitedPageCount(), 4u);
+  EXPECT_EQ(pages[2].objectId, 2u);
+  EXPECT_EQ(pages[3].objectId, 0u);
+  auto twos = pages.positionsOf(2);
+  ASSERT_EQ(twos.size(), 2u);
+  EXPECT_EQ(twos[0], 0u);
+  EXPECT_EQ(twos[1], 2u);
+  EXPECT_TRUE(pages.positionsOf(99).empty());
+  pages.clear();
+  EXPECT_EQ(pages.VisitedPageCount(), 0u);
+  EXPECT_TRUE(pages.positionsOf(2).empty());
+}
+
+}  // namespace
+}  // namespace tarnwick::store

@@ -1,0 +1,61 @@
+#include "platform/CFile64.h"
+#include "store/HeaderCheck.h"
+#include "store/PageHeader.h"
+#include "store/RecordLocator.h"
+#include "tests/common/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace tarnwick::store {
+namespace {
+
+// Databases written by Windows' own engine: every one passes the header check, and the
+// record locator never returns a slot outside the page on any of their pages.
+class RealStore : public ::testing::TestWithParam<std::pair<const char*, std::int32_t>> {};
+
+TEST_P(RealStore, HeaderCheckAndRecordSlotsStayInsideEveryPage) {
+  const auto [name, pageSize] = GetParam();
+  const std::filesystem::path gz = std::filesystem::path(TARNWICK_TESTDATA_DIR) / "ese" / (std::string(name) + ".gz");
+  if (!std::filesystem::exists(gz)) GTEST_SKIP() << "missing " << gz;
+  testing::ScratchDir dir;
+  CFile64 db;
+  ASSERT_TRUE(db.Open(dir.gunzip(gz)));
+  auto r = CheckStoreHeader(db, nullptr);
+  ASSERT_EQ(r.outcome, HeaderCheckOutcome::Supported);
+  ASSERT_EQ(r.geometry.PageSize, pageSize);
+  EXPECT_EQ(r.geometry.PageSizeClass, pageSize == 32768 ? 2 : 0);
+
+  RecordSlotArray slots{};
+  std::vector<std::uint8_t> page;
+  std::size_t totalSlots = 0, leafPages = 0;
+  for (std::int64_t n = 1; n <= r.geometry.pageCount(); ++n) {
+    auto offset = PageOffset(r.geometry, PageNumber(n));
+    std::size_t count = LocateRecords(db, r.geometry, offset, slots, page);
+    ASSERT_LE(count, 800u);
+    if (!IsBranchPage(page)) ++leafPages;
+    for (std::size_t i = 0; i < count; ++i) {
+      ASSERT_GE(slots[i].offset, static_cast<std::int32_t>(r.geometry.headerLength()));
+      ASSERT_GT(slots[i].size, 0);
+      ASSERT_LE(slots[i].offset + slots[i].size, pageSize) << name << " page " << n;
+    }
+    totalSlots += count;
+  }
+  EXPECT_GT(leafPages, 0u);
+  EXPECT_GT(totalSlots, 0u) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Ese, RealStore,
+                         ::testing::Values(std::pair{"basic.edb", 4096}, std::pair{"binary.edb", 4096},
+                                           std::pair{"text.edb", 4096}, std::pair{"multi.edb", 4096},
+                                           std::pair{"default.edb", 4096}, std::pair{"index.edb", 4096},
+                                           std::pair{"large.edb", 32768}, std::pair{"SRUDB.dat", 4096}),
+                         [](const auto& info) {
+                           std::string n = info.param.first;
+                           for (auto& c : n) if (c == '.') c = '_';
+                           return n;
+                         });
+
+}  // namespace
+}  // namespace tarnwick::store
