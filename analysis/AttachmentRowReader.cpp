@@ -1,6 +1,6 @@
 #include "analysis/AttachmentRowReader.h"
 
-#include "content/PageRecords.h"
+#include "store/RecordLocator.h"
 
 #include <algorithm>
 #include <cstring>
@@ -59,9 +59,11 @@ AttachmentColumns AttachmentColumns::smallPageStore() {
 
 std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::uint8_t> page, int pageSizeClass) {
   std::vector<AttachmentCandidate> out;
-  for (const content::PageRecord& r : content::locatePageRecords(page, pageSizeClass)) {
-    const std::uint32_t n = r.offset;
-    const std::uint32_t end = r.offset + r.size;
+  store::RecordSlotArray slots;
+  const std::size_t count = store::LocateRecords(page, pageSizeClass, slots);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint32_t n = static_cast<std::uint32_t>(slots[i].offset);
+    const std::uint32_t end = n + static_cast<std::uint16_t>(slots[i].size);
     if (pageSizeClass == 2) {
       if (!fits(page, n + 2, 1)) continue;
       std::uint8_t b = page[n + 2];

@@ -1,6 +1,6 @@
 #include "analysis/LongValuePageReader.h"
 
-#include "content/PageRecords.h"
+#include "store/RecordLocator.h"
 
 #include <algorithm>
 
@@ -10,7 +10,22 @@ namespace {
 
 using Page = std::span<const std::uint8_t>;
 using L = LongValuePageLayout;
-using content::PageRecord;
+
+// One record of the page: where it starts and its size.
+struct PageRecord {
+  std::uint32_t offset;
+  std::uint32_t size;
+};
+
+std::vector<PageRecord> pageRecords(Page page, int pageSizeClass) {
+  store::RecordSlotArray slots;
+  const std::size_t count = store::LocateRecords(page, pageSizeClass, slots);
+  std::vector<PageRecord> records(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    records[i] = {static_cast<std::uint32_t>(slots[i].offset), static_cast<std::uint16_t>(slots[i].size)};
+  }
+  return records;
+}
 
 bool fits(Page p, std::size_t at, std::size_t n) { return at <= p.size() && n <= p.size() - at; }
 
@@ -139,7 +154,7 @@ void readLarge(Page page, const std::vector<PageRecord>& records, std::vector<Lo
 std::vector<LongValueChunk> readLongValueChunks(std::span<const std::uint8_t> page, int pageSizeClass) {
   std::vector<LongValueChunk> out;
   if (page.size() <= L::kSmallChunkOverhead) return out;
-  std::vector<PageRecord> records = content::locatePageRecords(page, pageSizeClass);
+  std::vector<PageRecord> records = pageRecords(page, pageSizeClass);
   if (pageSizeClass == 2) {
     readLarge(page, records, out);
   } else {

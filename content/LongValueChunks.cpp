@@ -1,24 +1,27 @@
 #include "content/LongValueChunks.h"
 
-#include "content/PageRecords.h"
+#include "store/RecordLocator.h"
 
 #include <algorithm>
 #include <unordered_map>
 
 namespace tarnwick::content {
 
-std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const StoreGeometry& geometry,
+std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const store::StoreGeometry& geometry,
                                          std::uint64_t fileOffset, std::uint32_t cap) {
   std::vector<std::uint8_t> out;
   std::uint64_t fileLength = db.length();
-  if (fileOffset >= fileLength || geometry.pageSize == 0) return out;
-  std::uint64_t pageStart = fileOffset - fileOffset % geometry.pageSize;
-  std::vector<std::uint8_t> page(geometry.pageSize);
-  std::uint64_t length = geometry.pageSize;
+  if (fileOffset >= fileLength || geometry.PageSize <= 0) return out;
+  const std::uint64_t pageSize = static_cast<std::uint64_t>(geometry.PageSize);
+  std::uint64_t pageStart = fileOffset - fileOffset % pageSize;
+  std::vector<std::uint8_t> page(static_cast<std::size_t>(pageSize));
+  std::uint64_t length = pageSize;
   if (db.readAt(pageStart, page) == page.size()) {
-    for (const PageRecord& r : locatePageRecords(page, geometry.pageSizeClass)) {
-      std::uint64_t begin = pageStart + r.offset;
-      std::uint64_t end = begin + r.size;
+    store::RecordSlotArray slots;
+    std::size_t count = store::LocateRecords(page, geometry.PageSizeClass, slots);
+    for (std::size_t i = 0; i < count; ++i) {
+      std::uint64_t begin = pageStart + static_cast<std::uint32_t>(slots[i].offset);
+      std::uint64_t end = begin + static_cast<std::uint16_t>(slots[i].size);
       if (begin <= fileOffset && fileOffset <= end) {
         length = end - fileOffset;
         break;
@@ -32,7 +35,7 @@ std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const StoreGeomet
   return out;
 }
 
-StridedValue assembleByStride(const ByteSource& db, const StoreGeometry& geometry,
+StridedValue assembleByStride(const ByteSource& db, const store::StoreGeometry& geometry,
                               std::span<const ChunkLocation> chunks, std::uint32_t cap) {
   StridedValue value;
   // Value offset -> positions in the list, in list order.
@@ -49,7 +52,7 @@ StridedValue assembleByStride(const ByteSource& db, const StoreGeometry& geometr
     std::size_t at = static_cast<std::size_t>(expected);
     if (value.bytes.size() < at + bytes.size()) value.bytes.resize(at + bytes.size());
     std::copy(bytes.begin(), bytes.end(), value.bytes.begin() + static_cast<std::ptrdiff_t>(at));
-    expected += geometry.chunkStride();
+    expected += chunkStride(geometry);
   }
   value.gathered = expected;
   if (value.bytes.size() < expected) value.bytes.resize(static_cast<std::size_t>(expected));

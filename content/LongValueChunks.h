@@ -1,13 +1,19 @@
 #pragma once
 
 #include "content/ByteSource.h"
-#include "content/StoreGeometry.h"
+#include "store/StoreGeometry.h"
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
 namespace tarnwick::content {
+
+// Data bytes a long-value chunk holds in a full page: the page less its header and tag.
+inline constexpr std::uint32_t kChunkOverhead = 82;
+inline std::uint32_t chunkStride(const store::StoreGeometry& geometry) {
+  return static_cast<std::uint32_t>(geometry.PageSize) - kChunkOverhead;
+}
 
 // Where one stored chunk of a long value lies: the file offset of its data and its byte
 // offset within the whole value.
@@ -19,7 +25,7 @@ struct ChunkLocation {
 // The data bytes of the chunk at `fileOffset`. Their length is found from the tag array of
 // the chunk's page (the distance to the end of the record holding the offset, or a whole
 // page when no record holds it) and cut to `cap` bytes, or to the end of the file.
-std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const StoreGeometry& geometry,
+std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const store::StoreGeometry& geometry,
                                          std::uint64_t fileOffset, std::uint32_t cap);
 
 // A value gathered chunk by chunk at fixed strides.
@@ -31,7 +37,7 @@ struct StridedValue {
 // Gathers a long value whose chunks lie at multiples of the chunk stride (page size − 82):
 // for each chunk of the list in order, the first chunk from it onward whose value offset is
 // the next expected one is read (cut to `cap` bytes) and placed there.
-StridedValue assembleByStride(const ByteSource& db, const StoreGeometry& geometry,
+StridedValue assembleByStride(const ByteSource& db, const store::StoreGeometry& geometry,
                               std::span<const ChunkLocation> chunks, std::uint32_t cap);
 
 }  // namespace tarnwick::content

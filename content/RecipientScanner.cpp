@@ -1,6 +1,6 @@
 #include "content/RecipientScanner.h"
 
-#include "content/AnsiText.h"
+#include "platform/CodePage.h"
 
 #include <optional>
 #include <string>
@@ -83,10 +83,8 @@ std::u16string readCandidate(Bytes d, std::size_t start, bool wide, std::size_t*
       i += 2;
     }
   } else {
-    while (i < d.size() && d[i] != 0 && text.size() < RecipientScanner::kMaxCandidate) {
-      text.push_back(fromWindows1252(d[i]));
-      ++i;
-    }
+    while (i < d.size() && d[i] != 0 && i - start < RecipientScanner::kMaxCandidate) ++i;
+    text = Windows1252ToUtf16(std::string_view(reinterpret_cast<const char*>(d.data() + start), i - start));
   }
   *end = i;
   return text;

@@ -58,7 +58,7 @@ RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const ByteSource& 
   return result;
 }
 
-bool extractStreamedMessage(const ByteSource& db, const ByteSource* stream, const StoreGeometry& geometry,
+bool extractStreamedMessage(const ByteSource& db, const ByteSource* stream, const store::StoreGeometry& geometry,
                             std::span<const ChunkLocation> chunks, StoredValueLocation location,
                             const std::string& outputPath) {
   const std::uint64_t dbLength = db.length();
@@ -78,7 +78,7 @@ bool extractStreamedMessage(const ByteSource& db, const ByteSource* stream, cons
     RunCopyResult copied = copyStreamRuns(RunDescriptor(descriptor), *stream, sink);
     ok = copied.end != RunCopyEnd::RunBeyondStream;
   } else {
-    StridedValue gathered = assembleByStride(db, geometry, chunks, geometry.pageSize);
+    StridedValue gathered = assembleByStride(db, geometry, chunks, static_cast<std::uint32_t>(geometry.PageSize));
     std::span<const std::uint8_t> descriptor(gathered.bytes.data(),
                                              static_cast<std::size_t>(std::min<std::uint64_t>(gathered.bytes.size(), gathered.gathered)));
     copyStreamRuns(RunDescriptor(descriptor), *stream, sink, gathered.gathered);

@@ -3,7 +3,7 @@
 #include "content/ByteSource.h"
 #include "content/LongValueChunks.h"
 #include "content/RunDescriptor.h"
-#include "content/StoreGeometry.h"
+#include "store/StoreGeometry.h"
 
 #include <cstdint>
 #include <functional>
@@ -43,7 +43,7 @@ RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const ByteSource& 
 // the streaming file; with a descriptor in chunks a run beyond it ends the copy early.
 // Returns false when no streaming file is open (`stream` null), the file cannot be created
 // or the inline position is beyond the database. Read failures surface as FileError.
-bool extractStreamedMessage(const ByteSource& db, const ByteSource* stream, const StoreGeometry& geometry,
+bool extractStreamedMessage(const ByteSource& db, const ByteSource* stream, const store::StoreGeometry& geometry,
                             std::span<const ChunkLocation> chunks, StoredValueLocation location,
                             const std::string& outputPath);
 

@@ -1,6 +1,7 @@
 #include "store/MessageRecordReader.h"
 
 #include "store/MessageRecordLayout.h"
+#include "store/RecordLocator.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,8 +13,6 @@ namespace mr = message_record;
 namespace {
 
 using Page = std::span<const std::uint8_t>;
-
-constexpr std::size_t kMaxCandidates = 800;
 
 std::uint16_t u16At(Page p, std::size_t at) { return static_cast<std::uint16_t>(p[at] | (p[at + 1] << 8)); }
 
@@ -35,22 +34,11 @@ struct Slot {
 };
 
 std::vector<Slot> pageSlots(Page page, int pageSizeClass) {
-  std::vector<Slot> slots;
-  const std::size_t header = pageSizeClass == 2 ? 80 : 40;
-  if (page.size() < header) return slots;
-  unsigned low = page[36] & 0x0F;
-  unsigned high = page[37] & 0x0F;
-  if ((low == 0 || low == 1 || low == 4 || low == 5) && high == 8) return slots;
-  const std::uint16_t mask = pageSizeClass == 2 ? 0x7FFF : pageSizeClass == 1 ? 0x1FFF : 0x0FFF;
-  std::size_t count = u16At(page, 34);
-  if (count * 4 > page.size()) return slots;
-  std::size_t tags = page.size() - count * 4;
-  for (std::size_t t = 0; t < count && slots.size() < kMaxCandidates; ++t) {
-    std::uint32_t size = u16At(page, tags + 4 * t) & mask;
-    if (size == 0) continue;
-    std::uint32_t offset = static_cast<std::uint32_t>((u16At(page, tags + 4 * t + 2) & mask) + header);
-    if (offset + size > page.size()) continue;
-    slots.push_back({offset, size});
+  RecordSlotArray located;
+  const std::size_t count = LocateRecords(page, pageSizeClass, located);
+  std::vector<Slot> slots(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    slots[i] = {static_cast<std::uint32_t>(located[i].offset), static_cast<std::uint16_t>(located[i].size)};
   }
   return slots;
 }

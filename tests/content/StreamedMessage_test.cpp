@@ -102,7 +102,7 @@ TEST_F(StreamedFile, InlineDescriptorFollowsItsFormatByte) {
   db[4096 + 50] = 0x0B;
   testing::putBytes(db, 4096 + 51, d);
   MemoryByteSource dbSrc(db), stmSrc(s);
-  StoreGeometry g{4096, 0};
+  store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   ASSERT_TRUE(extractStreamedMessage(dbSrc, &stmSrc, g, {}, {4096 + 50, 200}, path));
   Bytes want = slice(s, 100, 600);
   Bytes second = slice(s, 8000, 400);
@@ -120,7 +120,7 @@ TEST_F(StreamedFile, DescriptorInChunksIsGatheredAtChunkStrides) {
   std::vector<TestRun> runs;
   for (int i = 0; i < 200; ++i) runs.push_back({10 * (i + 1), 19990 - 100 * i});
   Bytes d = descriptor(2000, runs);
-  const std::uint32_t stride = 4096 - StoreGeometry::kChunkOverhead;
+  const std::uint32_t stride = 4096 - kChunkOverhead;
   Bytes first(d.begin(), d.begin() + stride);
   Bytes second(d.begin() + stride, d.end());
   std::vector<std::uint32_t> p1, p2;
@@ -138,7 +138,7 @@ TEST_F(StreamedFile, DescriptorInChunksIsGatheredAtChunkStrides) {
   std::vector<ChunkLocation> chunks{{4096 + p1[0] + 4, stride}, {12, 77}, {8192 + p2[1] + 4, 0}};
   Bytes s = streamFile();
   MemoryByteSource dbSrc(db), stmSrc(s);
-  StoreGeometry g{4096, 0};
+  store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   // The chunk at value offset 0 is found from the first list entry onward; the second
   // (offset 4014) must then come after it in the list, which it does not: the run table
   // ends with what the first chunk holds (run 166 is the last whole entry in 4014 bytes).

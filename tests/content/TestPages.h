@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestBytes.h"
-#include "content/PageRecords.h"
+#include "store/PageLayout.h"
 
 #include <vector>
 
@@ -13,12 +13,14 @@ namespace tarnwick::content::testing {
 inline Bytes makeLeafPage(std::uint32_t pageSize, int pageSizeClass, const std::vector<Bytes>& records,
                           std::vector<std::uint32_t>* positions = nullptr, std::uint32_t ownerObjectId = 0) {
   Bytes page(pageSize, 0);
-  putU32(page, PageLayout::kOwnerObjectIdOffset, ownerObjectId);
-  putU16(page, PageLayout::kTagCountOffset, static_cast<std::uint16_t>(records.size()));
-  page[PageLayout::kFlagsLowOffset] = 0x02;  // leaf
-  std::uint32_t header = PageLayout::headerLength(pageSizeClass);
+  namespace layout = store::layout;
+  putU32(page, layout::kPageOwnerObjectIdOffset, ownerObjectId);
+  putU16(page, layout::kPageTagCountOffset, static_cast<std::uint16_t>(records.size()));
+  page[layout::kPageFlagsLowOffset] = 0x02;  // leaf
+  std::uint32_t header = static_cast<std::uint32_t>(pageSizeClass == 2 ? layout::kPageHeaderLengthLarge
+                                                                        : layout::kPageHeaderLengthSmall);
   std::uint32_t at = header;
-  std::size_t tagStart = pageSize - records.size() * PageLayout::kTagSize;
+  std::size_t tagStart = pageSize - records.size() * layout::kTagLength;
   for (std::size_t i = 0; i < records.size(); ++i) {
     putBytes(page, at, records[i]);
     putU16(page, tagStart + i * 4, static_cast<std::uint16_t>(records[i].size()));
