@@ -3,6 +3,7 @@
 #include "content/ByteSource.h"
 #include "content/LongValueChunks.h"
 #include "content/RunDescriptor.h"
+#include "content/StoredValueLocation.h"
 #include "store/StoreGeometry.h"
 
 #include <cstdint>
@@ -11,15 +12,6 @@
 #include <string>
 
 namespace tarnwick::content {
-
-// Where a message's run descriptor lies, as the message record gives it: inline at a
-// 40-bit file position (after one format byte) or, when the inline length is 5 or not
-// positive, in long-value chunks.
-struct StoredValueLocation {
-  std::uint64_t position = 0;
-  std::int32_t length = 0;
-  bool inChunks() const { return length == 5 || length <= 0; }
-};
 
 // How a copy of the runs ended.
 enum class RunCopyEnd { Complete, RunBeyondStream, DescriptorEnded };
