@@ -169,7 +169,8 @@ AttachmentRowResult readAttachmentRow(std::span<const std::uint8_t> page, std::u
   if (data) {
     std::uint32_t q = offset(*data);
     std::uint32_t g = next(*data);
-    if (q == 0 || g == 0 || q >= g) return AttachmentRowMiss::GiveUpIdentifier;
+    // Data that would run past the page is not data of this row.
+    if (q == 0 || g == 0 || q >= g || d + g > page.size()) return AttachmentRowMiss::GiveUpIdentifier;
     std::size_t r = d + q + 1;
     if (g - q == L::kLongValueLength) {
       if (!fits(page, r, 2)) return AttachmentRowMiss::GiveUpIdentifier;

@@ -145,3 +145,53 @@ TEST(RecipientScanner, CompressedValuesStartAfterTheFirstMarker) {
 
 }  // namespace
 }  // namespace tarnwick::content
+
+#include "content/Lz77Encoder.h"
+#include "content/RecipientExtraction.h"
+#include "TestPages.h"
+
+namespace tarnwick::content {
+namespace {
+
+TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
+  // 4 KB store, inline value of 30 bytes: the scan stops at the recipient length.
+  Bytes db(3 * 4096, 0);
+  Bytes value;
+  append(value, "x@y ann@example.com");
+  value.push_back(0);
+  append(value, "late@example.com");
+  testing::putBytes(db, 5000, value);
+  MemoryByteSource src(db);
+  store::StoreGeometry small = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
+  EXPECT_EQ(narrow(extractRecipients(src, small, {}, 5000, 20)), "");
+  EXPECT_EQ(narrow(extractRecipients(src, small, {}, 5004, 32)), "ann@example.com,late@example.com");
+
+  // 32 KB store: an LZ77 value behind its format byte, with an address marker.
+  Bytes plain(8, 0x41);
+  plain.insert(plain.end(), {0xE4, 0x04, 0, 0, 0, 0});
+  appendUtf16(plain, u"zed@example.org");
+  std::optional<Bytes> packed = encodeLz77(plain);
+  ASSERT_TRUE(packed);
+  Bytes large(3 * 32768, 0);
+  large[40000] = 0x1E;
+  testing::putBytes(large, 40001, *packed);
+  MemoryByteSource largeSrc(large);
+  store::StoreGeometry big = store::MakeStoreGeometry(32768, static_cast<std::int64_t>(large.size()));
+  EXPECT_EQ(narrow(extractRecipients(largeSrc, big, {}, 40000, static_cast<std::uint16_t>(packed->size()))),
+            "zed@example.org");
+
+  // Chunked: one chunk at offset 0 in a long-value record.
+  Bytes rec{8, 0, 0, 0};
+  appendUtf16(rec, u"Pat");
+  rec.insert(rec.end(), {0, 0});
+  append(rec, "pat@example.net");
+  std::vector<std::uint32_t> at;
+  Bytes chunkDb(4096, 0);
+  testing::appendBytes(chunkDb, testing::makeLeafPage(4096, 0, {rec}, &at));
+  MemoryByteSource chunkSrc(chunkDb);
+  std::vector<ChunkLocation> chunks{{4096 + at[0] + 4, 0}};
+  EXPECT_EQ(narrow(extractRecipients(chunkSrc, small, chunks, 0, 5)), "pat@example.net");
+}
+
+}  // namespace
+}  // namespace tarnwick::content
