@@ -8,7 +8,10 @@
 namespace tarnwick::content {
 namespace {
 
-constexpr unsigned kHashBits = 15;
+// Hash table size grows with the input, so that small values (most stored values are
+// small) do not pay for clearing a large table.
+constexpr unsigned kMinHashBits = 10;
+constexpr unsigned kMaxHashBits = 15;
 constexpr std::size_t kMaxChain = 48;  // candidates tried per position
 constexpr std::int64_t kNone = -1;
 constexpr std::size_t kNoHalfByte = static_cast<std::size_t>(-1);
@@ -101,9 +104,15 @@ class StreamWriter {
   std::size_t halfBytePos_ = kNoHalfByte;
 };
 
-std::uint32_t hash3(const std::uint8_t* p) {
+unsigned hashBitsFor(std::size_t n) {
+  unsigned bits = kMinHashBits;
+  while (bits < kMaxHashBits && (std::size_t{1} << bits) < n) ++bits;
+  return bits;
+}
+
+std::uint32_t hash3(const std::uint8_t* p, unsigned bits) {
   const std::uint32_t v = static_cast<std::uint32_t>(p[0]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[2];
-  return (v * 2654435761u) >> (32 - kHashBits);
+  return (v * 2654435761u) >> (32 - bits);
 }
 
 }  // namespace
@@ -111,11 +120,12 @@ std::uint32_t hash3(const std::uint8_t* p) {
 std::vector<std::uint8_t> encodeLz77Stream(std::span<const std::uint8_t> data) {
   const std::size_t n = data.size();
   StreamWriter writer(n + n / 8 + lz77::kFlagWordBytes * 2);
-  std::vector<std::int64_t> head(std::size_t{1} << kHashBits, kNone);
+  const unsigned hashBits = hashBitsFor(n);
+  std::vector<std::int64_t> head(std::size_t{1} << hashBits, kNone);
   std::vector<std::int64_t> prev(n, kNone);
   auto insert = [&](std::size_t pos) {
     if (pos + lz77::kMinMatch > n) return;
-    const std::uint32_t h = hash3(&data[pos]);
+    const std::uint32_t h = hash3(&data[pos], hashBits);
     prev[pos] = head[h];
     head[h] = static_cast<std::int64_t>(pos);
   };
@@ -125,7 +135,7 @@ std::vector<std::uint8_t> encodeLz77Stream(std::span<const std::uint8_t> data) {
     std::size_t bestLength = 0;
     std::size_t bestOffset = 0;
     if (i + lz77::kMinMatch <= n) {
-      std::int64_t candidate = head[hash3(&data[i])];
+      std::int64_t candidate = head[hash3(&data[i], hashBits)];
       for (std::size_t tries = 0; candidate != kNone && tries < kMaxChain; ++tries) {
         const auto c = static_cast<std::size_t>(candidate);
         if (i - c > lz77::kMaxOffset) break;

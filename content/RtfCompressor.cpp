@@ -1,5 +1,6 @@
 #include "content/RtfCompressor.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "content/CompressedRtfFormat.h"
@@ -9,6 +10,9 @@ namespace tarnwick::content {
 namespace {
 
 constexpr std::size_t kMaxChain = 256;  // candidates tried per position
+// Once a reference of the greatest length is found, only this many more candidates are
+// tried for one nearer the dictionary's start.
+constexpr std::size_t kTriesAfterLongest = 16;
 constexpr std::int64_t kNone = -1;
 
 void putU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
@@ -93,13 +97,15 @@ std::vector<std::uint8_t> CompressRtf(std::span<const std::uint8_t> rtf) {
       // A source a whole dictionary back would name the write position, which ends the stream.
       const std::size_t oldest = pos >= rtfcp::kDictionarySize - 1 ? pos - (rtfcp::kDictionarySize - 1) : 0;
       std::int64_t candidate = head[key];
-      for (std::size_t tries = 0; candidate != kNone && tries < kMaxChain; ++tries) {
+      std::size_t budget = kMaxChain;
+      for (std::size_t tries = 0; candidate != kNone && tries < budget; ++tries) {
         const auto s = static_cast<std::size_t>(candidate);
         if (s < oldest) break;
         std::size_t length = 0;
         while (length < maxLength && history[s + length] == history[pos + length]) ++length;
         const std::size_t offset = s & rtfcp::kDictionaryMask;
         if (length > bestLength || (length == bestLength && length > 0 && offset < bestOffset)) {
+          if (length == maxLength && bestLength < maxLength) budget = std::min(budget, tries + 1 + kTriesAfterLongest);
           bestLength = length;
           bestOffset = offset;
         }
