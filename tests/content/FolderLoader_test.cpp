@@ -117,3 +117,35 @@ TEST(FolderLoader, SaveModeFindsAttachmentChunksAndStops) {
 
 }  // namespace
 }  // namespace tarnwick::content
+
+#include "content/MessageListFill.h"
+#include "platform/FileTime.h"
+
+namespace tarnwick::content {
+namespace {
+
+TEST(MessageListFill, RowsOfTheListedFolderFindTheirItems) {
+  MiniStore store;
+  // Dates: the first header in range, the second out of range.
+  MemoryByteSource src(store.bytes);
+  store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size()));
+  FolderLoader loader(src, g, false, {kBodyLongValues, {}});
+  ASSERT_TRUE(loader.loadFolderItems(store.model, {store.folder, 0, std::nullopt}, LoadMode::List));
+  analysis::MessageItemList& items = store.model.messages;
+  items[0].time = ModelTimeFromFileTime(kFileTimeUnixEpoch + 1300000000ull * kFileTimeTicksPerSecond);
+  analysis::FolderNode node;
+  node.id = store.folder;
+  node.name = u"Inbox";
+  std::vector<MessageRow> rows = buildMessageRows(items, node, u"Mailbox - X\\", src, g);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].sort.messageId, items[0].messageId);
+  EXPECT_EQ(findListedItem(items, node, rows[0].sort.messageId, false), std::optional<std::size_t>(0));
+  analysis::FolderNode other = node;
+  other.id = analysis::FolderId{};
+  EXPECT_FALSE(findListedItem(items, other, rows[0].sort.messageId, false));
+  std::atomic<bool> stop{true};
+  EXPECT_TRUE(buildMessageRows(items, node, u"", src, g, &stop).empty());
+}
+
+}  // namespace
+}  // namespace tarnwick::content
