@@ -128,3 +128,49 @@ TEST(LongValueScanner, BodyKeysCollectTheirChunks) {
 
 }  // namespace
 }  // namespace tarnwick::analysis
+
+namespace tarnwick::analysis {
+namespace {
+
+// A 32 KB attachment row: the identifier at slot + 8, a second copy 41 bytes on, the
+// directory 10 bytes after it.
+Bytes largeRow(const std::array<std::uint8_t, 8>& id, std::u16string_view name) {
+  Bytes rec(8, 0);
+  Bytes idBytes(id.begin(), id.end());
+  appendBytes(rec, idBytes);
+  rec.resize(rec.size() + 33, 0);
+  appendBytes(rec, idBytes);
+  rec.resize(rec.size() + 2, 0);
+  appendBytes(rec, directory({{0x0120, utf16Value(name)}, {0x0131, Bytes{0, 0xAB, 0xCD, 0, 0}}}));
+  return rec;
+}
+
+TEST(AttachmentScanner, LargeStoresConsumeAnIdentifierOnceFound) {
+  MessageItemList items;
+  MessageItem item = itemFor(kIdA);
+  item.ownerKey = "KEY";
+  item.attachmentIds.addAttachmentId(AttachmentId::fromBytes(kAtt));
+  items.addMessageItem(item);
+  MessageItem stranger = itemFor(kIdB);
+  stranger.ownerKey = "OTHER";
+  stranger.attachmentIds.addAttachmentId(AttachmentId::fromBytes(kAtt));
+  items.addMessageItem(stranger);
+  ColumnList columns;
+  columns.addColumnEntry(0x0120, 300, 'A');
+  columns.addColumnEntry(0x0131, 300, 'I');
+  Bytes page = makeLeafPage(32768, 2, {largeRow(kAtt, u"one.txt"), largeRow(kAtt, u"two.txt")}, nullptr, 300);
+  AttachmentScanner scanner(items, 2, columns, 0);
+  EXPECT_FALSE(scanner.singleItemDone());
+  ASSERT_TRUE(scanner.scanAttachmentPage(page, store::FileOffset(32768), 300, std::string("KEY")));
+  ASSERT_EQ(items[0].attachments.size(), 1u);
+  EXPECT_EQ(items[0].attachments[0].fileName, u"one.txt");
+  EXPECT_EQ(items[0].attachments[0].ownerObjectId, (std::array<std::uint8_t, 2>{0x2C, 0x01}));
+  EXPECT_TRUE(scanner.singleItemDone());
+  // Another mailbox's item is not completed from this table.
+  AttachmentScanner all(items, 2, columns);
+  all.scanAttachmentPage(page, store::FileOffset(32768), 300, std::string("KEY"));
+  EXPECT_TRUE(items[1].attachments.empty());
+}
+
+}  // namespace
+}  // namespace tarnwick::analysis
