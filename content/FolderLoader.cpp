@@ -1,6 +1,8 @@
 #include "content/FolderLoader.h"
 
+#include "analysis/AttachmentRowReader.h"
 #include "analysis/AttachmentScanner.h"
+#include "analysis/LongValuePageReader.h"
 #include "analysis/LongValueScanner.h"
 
 #include <algorithm>
@@ -29,6 +31,26 @@ std::vector<std::uint32_t> messageTableIds(const analysis::TableList& tables, bo
   return ids;
 }
 
+// Positions of the pages of these objects, in the order the scan read them.
+std::vector<std::size_t> tablePages(const store::PageList& pages, const std::vector<std::uint32_t>& objectIds) {
+  std::vector<std::size_t> positions;
+  for (std::uint32_t id : objectIds) {
+    std::span<const std::size_t> of = pages.positionsOf(id);
+    positions.insert(positions.end(), of.begin(), of.end());
+  }
+  std::sort(positions.begin(), positions.end());
+  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+  return positions;
+}
+
+std::uint64_t attachmentKey(const analysis::AttachmentId& id) {
+  std::uint64_t key = 0;
+  std::memcpy(&key, id.bytes.data(), sizeof key);
+  return key;
+}
+
+std::uint64_t longValueKey(std::uint8_t first, std::uint8_t second) { return static_cast<std::uint64_t>(first << 8 | second); }
+
 }  // namespace
 
 FolderLoader::FolderLoader(const ByteSource& database, store::StoreGeometry geometry, bool streamingFileOpen,
@@ -43,16 +65,9 @@ bool FolderLoader::stopped(const LoadControl& control) const {
   return (control.stop != nullptr && control.stop->load()) || (control.abort != nullptr && control.abort->load());
 }
 
-bool FolderLoader::visitPages(const store::PageList& pages, const std::vector<std::uint32_t>& objectIds,
-                              const LoadControl& control, const PageVisitor& visit) {
-  // The pages of these objects in the order the scan read them.
-  std::vector<std::size_t> positions;
-  for (std::uint32_t id : objectIds) {
-    std::span<const std::size_t> of = pages.positionsOf(id);
-    positions.insert(positions.end(), of.begin(), of.end());
-  }
-  std::sort(positions.begin(), positions.end());
-  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+bool FolderLoader::visitPositions(
+    const store::PageList& pages, const std::vector<std::size_t>& positions, const LoadControl& control,
+    const std::function<bool(std::span<const std::uint8_t>, const store::PageEntry&, std::size_t)>& visit) {
   std::size_t done = 0;
   for (std::size_t at : positions) {
     if (stopped(control)) return false;
@@ -61,11 +76,41 @@ bool FolderLoader::visitPages(const store::PageList& pages, const std::vector<st
     std::fill(page_.begin(), page_.end(), 0);
     database_.readAt(static_cast<std::uint64_t>(entry.fileOffset.value), page_);
     ++pagesRead_;
-    bool more = visit(page_, entry);
+    bool more = visit(page_, entry, at);
     if (control.progress) control.progress(++done, positions.size());
     if (!more) break;
   }
   return true;
+}
+
+bool FolderLoader::visitPages(const store::PageList& pages, const std::vector<std::uint32_t>& objectIds,
+                              const LoadControl& control, const PageVisitor& visit) {
+  return visitPositions(pages, tablePages(pages, objectIds), control,
+                        [&](std::span<const std::uint8_t> page, const store::PageEntry& entry, std::size_t) {
+                          return visit(page, entry);
+                        });
+}
+
+bool FolderLoader::visitIndexed(const store::PageList& pages, const std::vector<std::uint32_t>& objectIds,
+                                const std::optional<std::vector<std::uint64_t>>& keys, ValuePageIndex& index,
+                                const KeyReader& keysOf, const LoadControl& control, const PageVisitor& visit) {
+  if (keys && index.isComplete(objectIds)) {
+    return visitPositions(pages, index.pagesFor(objectIds, *keys), control,
+                          [&](std::span<const std::uint8_t> page, const store::PageEntry& entry, std::size_t) {
+                            return visit(page, entry);
+                          });
+  }
+  bool whole = true;
+  bool finished = visitPositions(pages, tablePages(pages, objectIds), control,
+                                 [&](std::span<const std::uint8_t> page, const store::PageEntry& entry, std::size_t at) {
+                                   std::vector<std::uint64_t> found = keysOf(page);
+                                   index.add(objectIds, at, found);
+                                   bool more = visit(page, entry);
+                                   if (!more) whole = false;
+                                   return more;
+                                 });
+  if (finished && whole) index.markComplete(objectIds);
+  return finished;
 }
 
 bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolder& folder, LoadMode mode,
@@ -117,15 +162,42 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
   const std::optional<std::size_t> single = mode == LoadMode::Single ? singleItem : std::nullopt;
   const std::optional<std::string> owner = items[0].ownerKey;
 
+  // Keys of the single item, to look its pages up in the indexes.
+  std::optional<std::vector<std::uint64_t>> longValueKeys;
+  std::optional<std::vector<std::uint64_t>> attachmentKeys;
+  if (single) {
+    const analysis::MessageItem& item = items[*single];
+    longValueKeys.emplace();
+    if (item.bodyKeyA) longValueKeys->push_back(longValueKey((*item.bodyKeyA)[0], (*item.bodyKeyA)[1]));
+    if (item.bodyKeyB) longValueKeys->push_back(longValueKey((*item.bodyKeyB)[0], (*item.bodyKeyB)[1]));
+    attachmentKeys.emplace();
+    for (const analysis::AttachmentId& id : item.attachmentIds) attachmentKeys->push_back(attachmentKey(id));
+  }
+  const int pageClass = geometry_.PageSizeClass;
+  const KeyReader chunkKeys = [pageClass](std::span<const std::uint8_t> page) {
+    std::vector<std::uint64_t> keys;
+    for (const analysis::LongValueChunk& c : analysis::readLongValueChunks(page, pageClass)) {
+      keys.push_back(longValueKey(c.key[0], c.key[1]));
+    }
+    return keys;
+  };
+  const KeyReader rowKeys = [pageClass](std::span<const std::uint8_t> page) {
+    std::vector<std::uint64_t> keys;
+    for (const analysis::AttachmentCandidate& c : analysis::findAttachmentCandidates(page, pageClass)) {
+      if (auto id = analysis::candidateIdentifier(page, c)) keys.push_back(attachmentKey(analysis::AttachmentId::fromBytes(*id)));
+    }
+    return keys;
+  };
+
   // Bodies and recipients of 4 KB / 8 KB stores lie in the message long-value table.
   if (!large && catalogue_.messageLongValueObjectId != 0) {
-    analysis::LongValueScanner bodies(items, geometry_.PageSizeClass, {true, false}, single);
+    analysis::LongValueScanner bodies(items, pageClass, {true, false}, single);
     if (!bodies.empty() &&
-        !visitPages(model.pages, {catalogue_.messageLongValueObjectId}, control,
-                    [&](std::span<const std::uint8_t> page, const store::PageEntry& entry) {
-                      bodies.scanLongValuePage(page, entry.fileOffset);
-                      return true;
-                    })) {
+        !visitIndexed(model.pages, {catalogue_.messageLongValueObjectId}, longValueKeys, longValuePages_, chunkKeys,
+                      control, [&](std::span<const std::uint8_t> page, const store::PageEntry& entry) {
+                        bodies.scanLongValuePage(page, entry.fileOffset);
+                        return true;
+                      })) {
       return false;
     }
   }
@@ -137,13 +209,14 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
               : std::vector<std::uint32_t>{LoaderLayout::kAttachmentTableObjectId};
     std::unordered_map<std::uint32_t, std::optional<std::string>> suffixOf;
     for (const analysis::TableEntry& t : model.messageTables) suffixOf.emplace(t.objectId, t.suffix);
-    analysis::AttachmentScanner scanner(items, geometry_.PageSizeClass, model.AttachmentColumnList, single);
-    if (!visitPages(model.pages, attachmentTables, control,
-                    [&](std::span<const std::uint8_t> page, const store::PageEntry& entry) {
-                      scanner.scanAttachmentPage(page, entry.fileOffset, entry.objectId,
-                                                 large ? suffixOf[entry.objectId] : std::nullopt);
-                      return !scanner.singleItemDone();
-                    })) {
+    analysis::AttachmentScanner scanner(items, pageClass, model.AttachmentColumnList, single);
+    const bool anyIds = !single || !items[*single].attachmentIds.empty();
+    if (anyIds && !visitIndexed(model.pages, attachmentTables, attachmentKeys, attachmentPages_, rowKeys, control,
+                                [&](std::span<const std::uint8_t> page, const store::PageEntry& entry) {
+                                  scanner.scanAttachmentPage(page, entry.fileOffset, entry.objectId,
+                                                             large ? suffixOf[entry.objectId] : std::nullopt);
+                                  return !scanner.singleItemDone();
+                                })) {
       return false;
     }
     if (single) {
@@ -166,13 +239,13 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
       longValueTables.push_back(t.objectId);
     }
   }
-  analysis::LongValueScanner chunks(items, geometry_.PageSizeClass, {large, mode == LoadMode::Save}, single);
+  analysis::LongValueScanner chunks(items, pageClass, {large, mode == LoadMode::Save}, single);
   if (chunks.empty()) return true;
-  return visitPages(model.pages, longValueTables, control,
-                    [&](std::span<const std::uint8_t> page, const store::PageEntry& entry) {
-                      chunks.scanLongValuePage(page, entry.fileOffset);
-                      return true;
-                    });
+  return visitIndexed(model.pages, longValueTables, longValueKeys, longValuePages_, chunkKeys, control,
+                      [&](std::span<const std::uint8_t> page, const store::PageEntry& entry) {
+                        chunks.scanLongValuePage(page, entry.fileOffset);
+                        return true;
+                      });
 }
 
 }  // namespace tarnwick::content

@@ -4,6 +4,7 @@
 #include "analysis/ModelIds.h"
 #include "analysis/ScanModel.h"
 #include "content/ByteSource.h"
+#include "content/ValuePageIndex.h"
 #include "store/StoreGeometry.h"
 
 #include <atomic>
@@ -52,7 +53,9 @@ struct LoaderLayout {
 // message headers, their message records, attachments and long-value chunks. Pages are
 // picked through the page list's index by owner object id, in the order the scan read
 // them. The completed list of a folder is kept, so a folder listed again is not read
-// again (until `forget`).
+// again (until `forget`); and which attachment and long-value pages hold which keys is
+// learnt on the first whole pass over them, so a later preview reads only the pages that
+// hold its item's values.
 class FolderLoader {
  public:
   FolderLoader(const ByteSource& database, store::StoreGeometry geometry, bool streamingFileOpen,
@@ -65,13 +68,25 @@ class FolderLoader {
 
   // Pages read by the last call (for progress figures and benchmarks).
   std::size_t pagesRead() const { return pagesRead_; }
-  // Drops the kept lists (a new analysis).
-  void forget() { kept_.clear(); }
+  // Drops the kept lists and page indexes (a new analysis).
+  void forget() {
+    kept_.clear();
+    attachmentPages_.clear();
+    longValuePages_.clear();
+  }
 
  private:
   using PageVisitor = std::function<bool(std::span<const std::uint8_t> page, const store::PageEntry& entry)>;
+  using KeyReader = std::function<std::vector<std::uint64_t>(std::span<const std::uint8_t> page)>;
   bool visitPages(const store::PageList& pages, const std::vector<std::uint32_t>& objectIds, const LoadControl& control,
                   const PageVisitor& visit);
+  bool visitPositions(const store::PageList& pages, const std::vector<std::size_t>& positions,
+                      const LoadControl& control, const std::function<bool(std::span<const std::uint8_t>, const store::PageEntry&, std::size_t)>& visit);
+  // Visits the pages of `objectIds`: with `keys` (one item) and a complete index only the
+  // pages holding them; otherwise all of them, learning the index on the way.
+  bool visitIndexed(const store::PageList& pages, const std::vector<std::uint32_t>& objectIds,
+                    const std::optional<std::vector<std::uint64_t>>& keys, ValuePageIndex& index,
+                    const KeyReader& keysOf, const LoadControl& control, const PageVisitor& visit);
   bool stopped(const LoadControl& control) const;
 
   const ByteSource& database_;
@@ -81,6 +96,8 @@ class FolderLoader {
   std::vector<std::uint8_t> page_;
   std::size_t pagesRead_ = 0;
   std::map<std::pair<analysis::FolderId, std::string>, analysis::MessageItemList> kept_;
+  ValuePageIndex attachmentPages_;
+  ValuePageIndex longValuePages_;
 };
 
 }  // namespace tarnwick::content

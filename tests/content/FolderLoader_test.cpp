@@ -94,6 +94,15 @@ TEST(FolderLoader, ListsOnceAndCompletesOneItemForThePreview) {
   EXPECT_EQ(items[0].attachments[0].fileName, u"notes.txt");
   EXPECT_TRUE(items[0].attachmentIds.empty());
   EXPECT_TRUE(items[0].attachments[0].chunks.empty());  // attachment data only when saving
+
+  // The pages were learnt: a preview of an item whose values lie elsewhere reads none.
+  ASSERT_TRUE(loader.loadFolderItems(store.model, folder, LoadMode::Single, 1));
+  EXPECT_EQ(loader.pagesRead(), 0u);
+  // A fresh copy of the first item finds its body chunk again from the one page holding it.
+  items[0].bodyChunksA.clear();
+  ASSERT_TRUE(loader.loadFolderItems(store.model, folder, LoadMode::Single, 0));
+  EXPECT_EQ(loader.pagesRead(), 2u);  // the long-value page, listed twice by the scan
+  EXPECT_EQ(items[0].bodyChunksA.size(), 1u);
 }
 
 TEST(FolderLoader, SaveModeFindsAttachmentChunksAndStops) {
