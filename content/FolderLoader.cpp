@@ -225,7 +225,8 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
       for (analysis::MessageItem& item : items) item.attachmentIds.clear();
     }
   }
-  if (!large && mode != LoadMode::Save) return true;
+  const bool attachmentData = mode == LoadMode::Save || (mode == LoadMode::Single && control.attachmentData);
+  if (!large && !attachmentData) return true;
 
   // Long-value chunks of bodies (32 KB stores) and of attachments (saving).
   std::vector<std::uint32_t> longValueTables;
@@ -239,7 +240,12 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
       longValueTables.push_back(t.objectId);
     }
   }
-  analysis::LongValueScanner chunks(items, pageClass, {large, mode == LoadMode::Save}, single);
+  analysis::LongValueScanner chunks(items, pageClass, {large, attachmentData}, single);
+  if (single && attachmentData) {
+    for (const analysis::AttachmentItem& a : items[*single].attachments) {
+      if (a.dataOffset.value == 0) longValueKeys->push_back(longValueKey(a.longValueKey[0], a.longValueKey[1]));
+    }
+  }
   if (chunks.empty()) return true;
   return visitIndexed(model.pages, longValueTables, longValueKeys, longValuePages_, chunkKeys, control,
                       [&](std::span<const std::uint8_t> page, const store::PageEntry& entry) {

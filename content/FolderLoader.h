@@ -42,6 +42,7 @@ struct LoadControl {
   const std::atomic<bool>* stop = nullptr;   // the loader's stop flag (cleared at the end)
   const std::atomic<bool>* abort = nullptr;  // the save's abort flag (save mode only)
   std::function<void(std::size_t done, std::size_t total)> progress;  // pages of the phase
+  bool attachmentData = false;  // single mode: also find the chunks of long-value attachments
 };
 
 // Fixed object ids the loader picks pages by.
