@@ -1,6 +1,6 @@
 #include "content/HeaderTexts.h"
 
-#include "content/SevenBitText.h"
+#include "store/PackedText.h"
 #include "platform/CodePage.h"
 
 #include <algorithm>
@@ -25,24 +25,11 @@ std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offs
   if (offset == 0 || length < 1 || offset >= page.size()) return text;
   const std::size_t end = std::min<std::size_t>(page.size(), static_cast<std::size_t>(offset) + length - 1);
   std::span<const std::uint8_t> value = page.subspan(offset, end - offset);
-  if (largePages && !value.empty()) {
-    std::vector<std::uint8_t> out(Limits::kUnpackCapacity, 0);
-    UnpackResult r = decode7Bit(value, out);
-    if (r.ok) {
-      std::size_t n = 0;
-      while (n < r.count && out[n] != 0) ++n;
-      bool single = page[offset - 1] == Limits::kSingleByteFormat;
-      if (single) {
-        for (std::size_t i = 0; i < n && text.size() < Limits::kMaxDecoded; ++i) text.push_back(out[i]);
-      } else {
-        for (std::size_t i = 0; i + 1 < r.count && text.size() < Limits::kMaxDecoded; i += 2) {
-          char16_t c = static_cast<char16_t>(out[i] | (out[i + 1] << 8));
-          if (c == 0) break;
-          text.push_back(c);
-        }
-      }
-      if (!text.empty()) return text;
-    }
+  // A 32 KB store packs a text 7 bits per character when its format byte is 3; a text
+  // stored with any other format byte holds its UTF-16 characters as they are.
+  if (largePages && !value.empty() && page[offset - 1] == Limits::kSingleByteFormat) {
+    std::optional<std::u16string> unpacked = store::unpackStoredText(value, page[offset - 1], Limits::kMaxDecoded);
+    if (unpacked && !unpacked->empty()) return *unpacked;
   }
   for (std::size_t i = 0; i + 1 < value.size() && text.size() < rawMax; i += 2) {
     if (value[i] < rawStop) break;

@@ -22,13 +22,12 @@ struct HeaderTextLimits {
   static constexpr std::size_t kMaxDecoded = 260;
   static constexpr std::size_t kMaxRawSender = 300;
   static constexpr std::size_t kMaxAnsiSender = 260;
-  static constexpr std::size_t kUnpackCapacity = 1024;
   static constexpr std::uint8_t kSingleByteFormat = 3;
 };
 
 // One text value of a header page at `offset` (just after its format byte), `length`
-// bytes counted from that format byte. In 32 KB stores the value is 7-bit unpacked first;
-// otherwise (or when that gives nothing) its bytes are copied as UTF-16 characters up to
+// bytes counted from that format byte. In 32 KB stores a value whose format byte is 3 is
+// 7-bit unpacked; otherwise (or when that gives nothing) its bytes are copied as UTF-16 characters up to
 // one whose low byte is below `rawStop`, at most `rawMax` characters. Reads stay inside
 // `page`.
 std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offset, std::uint16_t length,

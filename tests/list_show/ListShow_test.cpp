@@ -121,3 +121,66 @@ TEST(ListShow, ListsAndShowsMessagesOfAFolder) {
 
 }  // namespace
 }  // namespace tarnwick
+
+#include "tests/scan/SampleStore32K.h"
+
+namespace tarnwick {
+namespace {
+
+// A 32 KB message record: the id at slot + 8, its second copy 41 bytes on and the
+// directory 10 bytes after that.
+ct::Bytes largeMessageRecord(const testing::Id8& id, const std::vector<ct::DirectoryEntry>& entries) {
+  ct::Bytes rec(8, 0);
+  ct::Bytes idBytes(id.begin(), id.end());
+  ct::appendBytes(rec, idBytes);
+  rec.resize(rec.size() + 33, 0);
+  ct::appendBytes(rec, idBytes);
+  rec.resize(rec.size() + 2, 0);
+  ct::appendBytes(rec, ct::directory(entries));
+  return rec;
+}
+
+std::vector<std::uint8_t> largeStoreWithRecords() {
+  testing::SampleStore32K sample;
+  std::vector<std::uint8_t> bytes = sample.bytes();
+  const std::size_t pageSize = testing::SampleStore32K::kPageSize;
+  testing::PageBytes catalogue(pageSize, 2);
+  catalogue.add(testing::TableRecord("Mailbox", 20, 10))
+      .add(testing::TableRecord("Folders-4-48A06756", 30, 12, 1, 9))
+      .add(testing::ColumnRecord("S3613001f", 30, 0x3613))
+      .add(testing::ColumnRecord("Se1d001f", 70, 0x4003))
+      .add(testing::ColumnRecord("S3d001f", 70, 0x4002))
+      .add(testing::ColumnRecord("S42001f", 70, 0x4001))
+      .add(testing::LargeHeaderTableRecord("MsgHeader-4-48A06756", 70, 20))
+      .add(testing::TableRecord("Body-4-48A06756", 80, 21))
+      .add(testing::ColumnRecord("S1000", 80, 0x1000))
+      .add(testing::ColumnRecord("N67b4", 80, 0x0144));
+  const std::vector<std::uint8_t> cataloguePage = catalogue.bytes();
+  std::copy(cataloguePage.begin(), cataloguePage.end(), bytes.begin() + static_cast<std::ptrdiff_t>(5 * pageSize));
+  ct::Bytes address{0x1F, 0xE4, 0x04, 0, 0, 0, 0};
+  ct::appendUtf16(address, u"dave@example.org");
+  ct::Bytes records = ct::makeLeafPage(
+      pageSize, 2,
+      {largeMessageRecord({0x51, 2, 0, 0, 0, 0, 0, 2}, {{0x0144, address}, {0x1000, ct::utf16Value(u"Lunch at noon")}})},
+      nullptr, 80);
+  std::copy(records.begin(), records.end(), bytes.begin() + static_cast<std::ptrdiff_t>(22 * pageSize));
+  return bytes;
+}
+
+TEST(ListShow, LargePageStoreShowsAMessageOfItsMailbox) {
+  testing::ScratchDir dir;
+  const std::string store = dir.write("store32.edb", largeStoreWithRecords()).string();
+  int rc = -1;
+  nlohmann::json list = nlohmann::json::parse(run("list '" + store + "' --folder Alice/Inbox --json", &rc));
+  ASSERT_EQ(rc, 0);
+  ASSERT_EQ(list["messages"].size(), 2u);
+  EXPECT_EQ(list["messages"][1]["subject"], "Lunch");
+  nlohmann::json show =
+      nlohmann::json::parse(run("show '" + store + "' --folder Alice/Inbox --message 5102000000000002 --json", &rc));
+  ASSERT_EQ(rc, 0);
+  EXPECT_EQ(show["to"], "dave@example.org");
+  EXPECT_EQ(show["body"], "Lunch at noon");
+}
+
+}  // namespace
+}  // namespace tarnwick
