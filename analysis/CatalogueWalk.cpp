@@ -25,6 +25,7 @@ store::PageNumber pageNumberOf(std::uint32_t stored) {
 
 bool CatalogueWalk::run() {
   const auto& g = ctx_.geometry;
+  if (!g.supported()) return false;
   const int cls = g.PageSizeClass;
   auto& model = ctx_.model;
   auto& found = ctx_.findings;

@@ -42,6 +42,7 @@ bool enumerateFolderTables(ScanContext& ctx) {
       ctx.readPage(offset, ctx.stepReadLength(offset), page);
       const std::span<const std::uint8_t> bytes(page);
       for (const store::PageTag& tag : store::ReadTagArray(bytes, g.PageSizeClass)) {
+        ctx.control.holdWhilePaused();
         const auto row = bytes.subspan(static_cast<std::size_t>(tag.offset), static_cast<std::size_t>(tag.size));
         std::optional<FolderRow> folder =
             large ? parseFolderRowLarge(row, containerClass) : parseFolderRowSmall(row, mailboxes, containerClass);

@@ -168,6 +168,9 @@ std::vector<MessageHeader> parseHeaderRows(std::span<const std::uint8_t> bytes, 
     const std::int64_t w = reader.offset(d);
     if (d + w > page.size() || w <= 0) continue;
     const std::int64_t directoryEnd = d + w;
+    // A row's directory lies inside the row: the text searches stop at its end too, so a
+    // damaged directory size cannot make every row walk the whole page.
+    const std::int64_t textSearchEnd = std::min(directoryEnd, tagEnd);
 
     // Third text.
     std::int64_t thirdStart = 0;
@@ -198,7 +201,7 @@ std::vector<MessageHeader> parseHeaderRows(std::span<const std::uint8_t> bytes, 
     std::int64_t u = 0;
     std::int64_t primaryLength = 0;
     for (auto wanted : {primaryColumn, secondaryColumn}) {
-      const std::int64_t entry = reader.find(d, directoryEnd, wanted);
+      const std::int64_t entry = reader.find(d, textSearchEnd, wanted);
       if (entry < 0) continue;
       const std::int64_t start = reader.offset(entry);
       const std::int64_t next = reader.offset(entry + kEntryLength);
@@ -215,7 +218,7 @@ std::vector<MessageHeader> parseHeaderRows(std::span<const std::uint8_t> bytes, 
     std::int64_t secondaryLength = 0;
     bool hasSecondary = false;
     if (hasPrimary) {
-      const std::int64_t entry = reader.find(d, directoryEnd, secondaryColumn);
+      const std::int64_t entry = reader.find(d, textSearchEnd, secondaryColumn);
       if (entry >= 0) {
         const std::int64_t start = reader.offset(entry);
         const std::int64_t next = reader.offset(entry + kEntryLength);

@@ -3,6 +3,7 @@
 #include "store/BoundedBytes.h"
 #include "store/TagArray.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace tarnwick::analysis {
@@ -29,17 +30,26 @@ std::vector<HeaderTableCandidate> findHeaderTableCandidates(std::span<const std:
   std::vector<HeaderTableCandidate> out;
   const store::BoundedBytes page(bytes);
   const bool large = pageSizeClass == 2;
+  // Every place in the page where a name may start, found once for the page; each tag then
+  // takes the first such place inside its bytes. Tags of a damaged page may overlap the
+  // whole page, so the page is not searched again for each tag.
+  std::vector<std::int64_t> marks;
+  for (std::int64_t i = 0; i < page.size(); ++i) {
+    const std::uint8_t b = page.u8(i);
+    if ((b == kSmallNameMarker && page.u8(i + kSmallMarkerToDash) == '-') || page.equalsNoCase(i, kLargePrefix)) {
+      marks.push_back(i);
+    }
+  }
   for (const store::PageTag& tag : store::ReadTagArray(bytes, pageSizeClass)) {
     std::int64_t found = -1;
     const std::int64_t end = tag.offset + tag.size;
-    for (std::int64_t i = tag.offset; i < end; ++i) {
-      const std::uint8_t b = page.u8(i);
-      if (b == 0) continue;
-      if (b == kSmallNameMarker && page.u8(i + kSmallMarkerToDash) == '-') {
+    for (auto it = std::lower_bound(marks.begin(), marks.end(), tag.offset); it != marks.end() && *it < end; ++it) {
+      const std::int64_t i = *it;
+      if (page.u8(i) == kSmallNameMarker) {
         found = i + kSmallMarkerToName;
         break;
       }
-      if (page.equalsNoCase(i, kLargePrefix) && i + kLargePrefixLength <= end) {
+      if (i + kLargePrefixLength <= end) {
         found = i;
         break;
       }

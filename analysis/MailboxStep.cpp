@@ -24,6 +24,7 @@ bool enumerateMailboxes(ScanContext& ctx) {
         ctx.readPage(offset, ctx.pageSize(), page);
         const std::size_t count = store::LocateRecords(page, g.PageSizeClass, slots);
         for (std::size_t s = 0; s < count; ++s) {
+          ctx.control.holdWhilePaused();
           auto record = parser.parse(store::RecordBytes(page, slots[s]));
           if (!record) continue;
           FolderId id;

@@ -15,11 +15,14 @@ void ScanControl::resume() {
   resumed_.notify_all();
 }
 
+void ScanControl::holdWhilePaused() {
+  if (!paused_.load(std::memory_order_relaxed)) return;
+  std::unique_lock lock(mutex_);
+  resumed_.wait(lock, [this] { return !paused_.load(std::memory_order_relaxed); });
+}
+
 bool ScanControl::checkpoint() {
-  if (paused_.load(std::memory_order_relaxed)) {
-    std::unique_lock lock(mutex_);
-    resumed_.wait(lock, [this] { return !paused_.load(std::memory_order_relaxed); });
-  }
+  holdWhilePaused();
   return stopRequested();
 }
 

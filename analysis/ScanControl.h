@@ -23,6 +23,9 @@ class ScanControl {
 
   // Waits while the scan is paused; then tells whether a stop was requested.
   bool checkpoint();
+  // Waits while the scan is paused (between the records of a page, where a stop is not
+  // looked at).
+  void holdWhilePaused();
 
   // Clears the stop request (the start of a new analysis).
   void clearStop() { stop_.store(false, std::memory_order_relaxed); }

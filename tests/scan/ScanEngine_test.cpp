@@ -323,3 +323,56 @@ TEST(ScanEngine, RealEseFilesEndWithNoMailbox) {
 
 }  // namespace
 }  // namespace tarnwick::analysis
+
+namespace tarnwick::analysis {
+namespace {
+
+// A read that fails ends the scan with a message naming the file and the error.
+TEST(ScanEngine, AFailedReadEndsTheScanWithAMessageNamingTheFile) {
+  CFile64 database;
+  // The process's own memory: open works, reading at offset 0 fails with an I/O error.
+  if (!database.Open("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem";
+  ScanModel model;
+  FolderTreeModel tree;
+  ScanControl control;
+  RecordingObserver observer;
+  RecordingSink sink;
+  ScanEngine engine(database, nullptr, u"mem", model, tree, control, observer, sink);
+  const ScanResult result = engine.run();
+  EXPECT_EQ(result.outcome, ScanOutcome::FileFailed);
+  ASSERT_EQ(sink.shown.size(), 1u);
+  EXPECT_NE(sink.shown[0].text.find("/proc/self/mem"), std::string::npos) << sink.shown[0].text;
+  EXPECT_EQ(sink.shown[0].icon, MessageIcon::Error);
+  EXPECT_TRUE(observer.ended);
+}
+
+}  // namespace
+}  // namespace tarnwick::analysis
+
+namespace tarnwick::analysis {
+namespace {
+
+TEST(ScanControl, PauseHoldsAtTheNextCheckAndAStopWaitsForTheResume) {
+  ScanControl control;
+  EXPECT_FALSE(control.checkpoint());
+  control.pause();
+  std::atomic<bool> passed{false};
+  std::thread worker([&] {
+    control.checkpoint();
+    passed = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(passed);
+  control.requestStop();  // a paused scan stays paused until resumed
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(passed);
+  control.resume();
+  worker.join();
+  EXPECT_TRUE(passed);
+  EXPECT_TRUE(control.checkpoint());
+  control.clearStop();
+  EXPECT_FALSE(control.checkpoint());
+}
+
+}  // namespace
+}  // namespace tarnwick::analysis
