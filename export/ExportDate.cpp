@@ -1,0 +1,64 @@
+#include "export/ExportDate.h"
+
+#include <cstdio>
+
+namespace tarnwick::exporter {
+namespace {
+
+constexpr int kRoundingAddMs = 4;
+constexpr int kRoundingCarryMs = 995;
+constexpr int kLastFourDigitYear = 9999;
+
+}  // namespace
+
+ExportTime ExportTimeOf(const ModelTime& time) {
+  ExportTime result;
+  std::uint64_t fileTime = ModelTimeToFileTime(time);
+  auto utc = FileTimeToSystemTime(fileTime);
+  if (!utc || utc->year > kLastFourDigitYear) {
+    result.rejection = utc ? DateRejection::AfterRange : DateRejection::Unreadable;
+    return result;
+  }
+  if (utc->milliseconds + kRoundingAddMs >= kRoundingCarryMs) {
+    fileTime += kFileTimeTicksPerSecond;
+    utc = FileTimeToSystemTime(fileTime);
+    if (!utc) {
+      result.rejection = DateRejection::Unreadable;
+      return result;
+    }
+  }
+  if (utc->year < kFirstExportYear) {
+    result.rejection = DateRejection::BeforeRange;
+  } else if (utc->year > kLastExportYear) {
+    result.rejection = DateRejection::AfterRange;
+  } else {
+    result.utc = *utc;
+  }
+  return result;
+}
+
+const char* DateRejectionText(DateRejection rejection) {
+  switch (rejection) {
+    case DateRejection::None: return "";
+    case DateRejection::BeforeRange: return "date before 1980";
+    case DateRejection::AfterRange: return "date after 2099";
+    case DateRejection::Unreadable: return "date cannot be read";
+  }
+  return "";
+}
+
+std::string DateOnlyText(const SystemTime& t) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%02d/%02d/%d", t.month, t.day, t.year);
+  return buffer;
+}
+
+std::string DateText(const SystemTime& t) {
+  const bool pm = t.hour >= 12;
+  const int hour = t.hour > 12 ? t.hour - 12 : t.hour;
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, " %02d:%02d:%02d %s", hour, t.minute, t.second, pm ? "PM" : "AM");
+  return DateOnlyText(t) + buffer;
+}
+
+}  // namespace tarnwick::exporter
