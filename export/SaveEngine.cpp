@@ -17,7 +17,9 @@
 namespace tarnwick::exporter {
 namespace {
 
-enum class PassEnd { Done, Stopped, LowSpace };
+// StoppedBeforeStart: stopped before the entry's store was touched; the entry is accounted
+// for with the ones the save never came to.
+enum class PassEnd { Done, Stopped, StoppedBeforeStart, LowSpace };
 
 SystemTime ClockLocalNow() {
   const std::time_t now = std::time(nullptr);
@@ -365,14 +367,9 @@ struct SaveEngine::Run {
     }
     entry.messageCount = static_cast<std::int32_t>(count.inRange.size());
     e.observer_.countingShown(false);
-    if (!mailbox) return e.control_.stopRequested() ? PassEnd::Stopped : PassEnd::Done;
+    if (!mailbox) return e.control_.stopRequested() ? PassEnd::StoppedBeforeStart : PassEnd::Done;
 
-    if (count.stopped || e.control_.stopRequested()) {
-      std::unordered_map<analysis::MessageId, std::uint32_t> none;
-      accountUnhandled(count, none, "the save ended before this folder", report);
-      mailboxReport(*mailbox).folders.push_back(std::move(report));
-      return PassEnd::Stopped;
-    }
+    if (count.stopped || e.control_.stopRequested()) return PassEnd::StoppedBeforeStart;
 
     openStoreFor(*mailbox);
     createFolderChain(entry.path, report);
@@ -459,6 +456,10 @@ SaveResult SaveEngine::run(SaveSelection& selection) {
   std::size_t i = 0;
   for (; i < entries; ++i) {
     const PassEnd end = run.saveEntry(i);
+    if (end == PassEnd::StoppedBeforeStart) {
+      run.result.end = SaveEnd::Stopped;
+      break;
+    }
     if (end == PassEnd::Stopped || control_.stopRequested()) {
       run.result.end = SaveEnd::Stopped;
       ++i;
