@@ -30,7 +30,7 @@ inline std::optional<std::uint32_t> ReadU32LE(std::span<const std::uint8_t> byte
 inline std::optional<std::uint64_t> ReadU64LE(std::span<const std::uint8_t> bytes, std::size_t offset) {
   auto low = ReadU32LE(bytes, offset);
   auto high = ReadU32LE(bytes, offset + 4);
-  if (!low || !high || offset + 4 < offset) return std::nullopt;
+  if (!low || !high) return std::nullopt;
   return (static_cast<std::uint64_t>(*high) << 32) | *low;
 }
 

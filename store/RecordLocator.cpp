@@ -2,6 +2,7 @@
 
 #include "platform/LittleEndian.h"
 #include "store/PageHeader.h"
+#include "store/PageReader.h"
 
 #include <algorithm>
 
@@ -34,10 +35,9 @@ std::size_t LocateRecords(std::span<const std::uint8_t> page, std::int32_t pageS
 
 std::size_t LocateRecords(const CFile64& file, const StoreGeometry& geometry, FileOffset offset,
                           std::span<RecordSlot> slots, std::vector<std::uint8_t>& scratch) {
-  if (!geometry.supported() || offset.value < 0 || offset.value >= geometry.FileSize) return 0;
-  scratch.assign(static_cast<std::size_t>(geometry.PageSize), 0);
-  file.ReadAt(offset.value, scratch.data(), scratch.size());
-  return LocateRecords(std::span<const std::uint8_t>(scratch), geometry.PageSizeClass, slots);
+  const auto page = ReadPage(file, geometry, offset, static_cast<std::size_t>(geometry.PageSize), scratch);
+  if (page.empty()) return 0;
+  return LocateRecords(page, geometry.PageSizeClass, slots);
 }
 
 std::span<const std::uint8_t> RecordBytes(std::span<const std::uint8_t> page, RecordSlot slot) {

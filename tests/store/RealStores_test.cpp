@@ -7,13 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 
 namespace tarnwick::store {
 namespace {
 
 // Databases written by Windows' own engine: every one passes the header check, and the
 // record locator never returns a slot outside the page on any of their pages.
-class RealStore : public ::testing::TestWithParam<std::pair<const char*, std::int32_t>> {};
+struct RealStoreCase {
+  const char* name;
+  std::int32_t pageSize;
+};
+void PrintTo(const RealStoreCase& c, std::ostream* os) { *os << c.name; }
+
+class RealStore : public ::testing::TestWithParam<RealStoreCase> {};
 
 TEST_P(RealStore, HeaderCheckAndRecordSlotsStayInsideEveryPage) {
   const auto [name, pageSize] = GetParam();
@@ -47,12 +54,12 @@ TEST_P(RealStore, HeaderCheckAndRecordSlotsStayInsideEveryPage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ese, RealStore,
-                         ::testing::Values(std::pair{"basic.edb", 4096}, std::pair{"binary.edb", 4096},
-                                           std::pair{"text.edb", 4096}, std::pair{"multi.edb", 4096},
-                                           std::pair{"default.edb", 4096}, std::pair{"index.edb", 4096},
-                                           std::pair{"large.edb", 32768}, std::pair{"SRUDB.dat", 4096}),
+                         ::testing::Values(RealStoreCase{"basic.edb", 4096}, RealStoreCase{"binary.edb", 4096},
+                                           RealStoreCase{"text.edb", 4096}, RealStoreCase{"multi.edb", 4096},
+                                           RealStoreCase{"default.edb", 4096}, RealStoreCase{"index.edb", 4096},
+                                           RealStoreCase{"large.edb", 32768}, RealStoreCase{"SRUDB.dat", 4096}),
                          [](const auto& info) {
-                           std::string n = info.param.first;
+                           std::string n = info.param.name;
                            for (auto& c : n) if (c == '.') c = '_';
                            return n;
                          });
