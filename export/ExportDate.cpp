@@ -62,3 +62,29 @@ std::string DateText(const SystemTime& t) {
 }
 
 }  // namespace tarnwick::exporter
+
+namespace tarnwick::exporter {
+
+std::optional<std::int64_t> ParseDateText(const std::string& text) {
+  int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
+  char half[3] = {0, 0, 0};
+  const int n = std::sscanf(text.c_str(), "%2d/%2d/%4d %2d:%2d:%2d %2s", &month, &day, &year, &hour, &minute, &second, half);
+  if (n != 3 && n != 7) return std::nullopt;
+  if (month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 12 || minute > 59 || second > 60)
+    return std::nullopt;
+  if (n == 7) {
+    const std::string h(half);
+    if (h == "PM" && hour != 12) hour += 12;
+    else if (h != "AM" && h != "PM") return std::nullopt;
+  }
+  // Days from civil, proleptic Gregorian.
+  const int y = year - (month <= 2 ? 1 : 0);
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t yoe = y - era * 400;
+  const std::int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const std::int64_t days = era * 146097 + doe - 719468;
+  return days * 86400 + hour * 3600 + minute * 60 + second;
+}
+
+}  // namespace tarnwick::exporter

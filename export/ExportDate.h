@@ -3,6 +3,7 @@
 #include "platform/FileTime.h"
 #include "platform/ModelTime.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -32,5 +33,13 @@ const char* DateRejectionText(DateRejection rejection);
 std::string DateText(const SystemTime& t);
 // "MM/DD/YYYY".
 std::string DateOnlyText(const SystemTime& t);
+
+}  // namespace tarnwick::exporter
+
+namespace tarnwick::exporter {
+
+// Reads a date text back ("MM/DD/YYYY hh:mm:ss AM|PM" or "MM/DD/YYYY", UTC) as seconds
+// since 1970; nothing when the text is not such a date.
+std::optional<std::int64_t> ParseDateText(const std::string& text);
 
 }  // namespace tarnwick::exporter
