@@ -27,6 +27,8 @@ class SaveControl {
   void requestSkip() { skip_.store(true); }
 
   bool stopRequested() const { return stop_.load(); }
+  // The stop flag itself, for readers that poll a flag of their own kind.
+  const std::atomic<bool>& stopFlag() const { return stop_; }
   bool skipRequested() const { return skip_.load(); }
   void clearSkip() { skip_.store(false); }
 
