@@ -26,16 +26,12 @@ std::string TruncateUtf8(std::string_view text, std::size_t maxBytes) {
 std::string SanitizeNameComponent(std::string_view utf8Name, std::size_t maxBytes) {
   std::string out;
   out.reserve(utf8Name.size());
-  bool onlyDots = true;
-  for (char ch : utf8Name) {
-    const auto c = static_cast<unsigned char>(ch);
-    out.push_back(IsReserved(c) ? '_' : ch);
-    if (c != '.') onlyDots = false;
-  }
-  if (out.empty()) return "_";
-  if (onlyDots) out.assign(out.size(), '_');
+  for (char ch : utf8Name) out.push_back(IsReserved(static_cast<unsigned char>(ch)) ? '_' : ch);
+  // Cut first: a cut name may be nothing but dots.
   out = TruncateUtf8(out, maxBytes);
-  return out.empty() ? "_" : out;
+  if (out.empty()) return "_";
+  if (out.find_first_not_of('.') == std::string::npos) out.assign(out.size(), '_');
+  return out;
 }
 
 std::string SanitizeNameComponent(std::u16string_view name, std::size_t maxBytes) {

@@ -48,6 +48,7 @@ TEST(OutputNaming, NamesFromTheStoreNeverEscapeTheDestination) {
   EXPECT_EQ(SanitizeNameComponent(u"."), "_");
   EXPECT_EQ(SanitizeNameComponent(u""), "_");
   EXPECT_EQ(SanitizeNameComponent(u"../../etc/passwd"), ".._.._etc_passwd");
+  EXPECT_EQ(SanitizeNameComponent(u"..x", 2), "__");  // cut to dots only
   EXPECT_EQ(SanitizeNameComponent(u"a\\b:c*d?e\"f<g>h|i"), "a_b_c_d_e_f_g_h_i");
   EXPECT_EQ(SanitizeNameComponent(std::u16string(u"x\ty\0z", 5)), "x_y_z");
   EXPECT_EQ(SanitizeNameComponent(u"Grüße.txt"), "Grüße.txt");
