@@ -1,4 +1,5 @@
 #include "cli/ExitCodes.h"
+#include "cli/ExportCommand.h"
 #include "cli/InfoCommand.h"
 #include "platform/MessageSink.h"
 #include "platform/OutOfMemory.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   program.require_subcommand(1);
   std::vector<cli::CliCommand> commands;
   commands.push_back(cli::AddInfoCommand(program));
+  commands.push_back(cli::AddExportCommand(program));
 
   try {
     program.parse(argc, argv);

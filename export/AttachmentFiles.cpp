@@ -39,13 +39,13 @@ void WriteAt(int fd, const std::uint8_t* data, std::size_t count, std::uint64_t 
 
 // Bytes of one chunk: from its offset to the end of the record holding it, one page when
 // no record does, never more than a page nor past the end of the file.
-std::size_t ChunkLength(const CFile64& db, const store::StoreGeometry& g, std::int64_t offset,
+std::size_t ChunkLength(const StoreReadAt& db, const store::StoreGeometry& g, std::int64_t offset,
                         std::vector<std::uint8_t>& page) {
   const std::int64_t pageSize = g.PageSize;
   const std::int64_t pageStart = offset - offset % pageSize;
   std::int64_t count = pageSize;
   page.assign(static_cast<std::size_t>(pageSize), 0);
-  db.ReadAt(pageStart, page.data(), page.size());
+  db(static_cast<std::uint64_t>(pageStart), page);
   std::array<store::RecordSlot, store::layout::kMaxRecordSlots> slots{};
   const std::size_t n = store::LocateRecords(page, g.PageSizeClass, slots);
   for (std::size_t i = 0; i < n; ++i) {
@@ -62,6 +62,12 @@ std::size_t ChunkLength(const CFile64& db, const store::StoreGeometry& g, std::i
 }
 
 }  // namespace
+
+StoreReadAt ReadFrom(const CFile64& file) {
+  return [&file](std::uint64_t offset, std::span<std::uint8_t> out) {
+    return file.ReadAt(static_cast<std::int64_t>(offset), out.data(), out.size());
+  };
+}
 
 AttachmentFiles::~AttachmentFiles() { remove(); }
 
@@ -97,7 +103,7 @@ void AttachmentFiles::remove() {
   files_.clear();
 }
 
-AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const CFile64& db,
+AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const StoreReadAt& db,
                                      const store::StoreGeometry& geometry, const std::filesystem::path& workFolder,
                                      SaveControl& control, SaveObserver& observer) {
   static std::atomic<unsigned> serial{0};
@@ -126,7 +132,7 @@ AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const CF
       const std::int64_t want = attachment.dataLength < geometry.PageSize ? attachment.dataLength : geometry.PageSize;
       if (want > 1 && attachment.dataOffset.value > 0) {
         data.assign(static_cast<std::size_t>(want), 0);
-        const std::size_t got = db.ReadAt(attachment.dataOffset.value, data.data(), data.size());
+        const std::size_t got = db(static_cast<std::uint64_t>(attachment.dataOffset.value), data);
         const std::size_t keep = got < static_cast<std::size_t>(want - 1) ? got : static_cast<std::size_t>(want - 1);
         WriteAt(out.fd, data.data(), keep, 0, path);
         length = keep;
@@ -139,7 +145,7 @@ AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const CF
         const std::size_t count = ChunkLength(db, geometry, offset, page);
         if (count == 0 || chunk.chunkStart + static_cast<std::uint64_t>(count) > kMaxAttachmentLength) continue;
         data.assign(count, 0);
-        const std::size_t got = db.ReadAt(offset, data.data(), count);
+        const std::size_t got = db(static_cast<std::uint64_t>(offset), data);
         WriteAt(out.fd, data.data(), got, chunk.chunkStart, path);
         if (chunk.chunkStart + got > length) length = chunk.chunkStart + got;
       }

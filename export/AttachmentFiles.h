@@ -4,8 +4,10 @@
 #include "platform/CFile64.h"
 #include "store/StoreGeometry.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,12 @@ namespace tarnwick::exporter {
 
 class SaveControl;
 class SaveObserver;
+
+// Reads store bytes at a file offset; returns how many were read (fewer at the end of the
+// file). Read failures throw, naming the file.
+using StoreReadAt = std::function<std::size_t(std::uint64_t offset, std::span<std::uint8_t> out)>;
+// Reads through a store file.
+StoreReadAt ReadFrom(const CFile64& file);
 
 // The attachment files of one item, in a working folder of their own.
 class AttachmentFiles {
@@ -32,7 +40,7 @@ class AttachmentFiles {
   void remove();
 
  private:
-  friend AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem&, const CFile64&, const store::StoreGeometry&,
+  friend AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem&, const StoreReadAt&, const store::StoreGeometry&,
                                               const std::filesystem::path&, SaveControl&, SaveObserver&);
   std::filesystem::path folder_;
   std::vector<std::filesystem::path> files_;
@@ -50,7 +58,7 @@ inline constexpr std::uint64_t kMaxAttachmentLength = 1ull << 30;
 // its offset within the value. Attachments that yield no bytes leave no file. Skip ends
 // the writing at once. "Enumerating Attachments Body, Please wait..." is shown meanwhile.
 // Read failures of the store surface as FileError.
-AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const CFile64& db,
+AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const StoreReadAt& db,
                                      const store::StoreGeometry& geometry, const std::filesystem::path& workFolder,
                                      SaveControl& control, SaveObserver& observer);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/AttachmentFiles.h"
 #include "export/ItemContent.h"
 #include "export/ItemWriter.h"
 #include "platform/CFile64.h"
@@ -18,7 +19,7 @@ namespace tarnwick::exporter {
 // stored UTC instants.
 class KindItemWriter : public ItemWriter {
  public:
-  KindItemWriter(ItemContentReader& content, const CFile64& db, const store::StoreGeometry& geometry,
+  KindItemWriter(ItemContentReader& content, StoreReadAt db, const store::StoreGeometry& geometry,
                  std::filesystem::path workFolder);
   ItemOutcome write(const analysis::MessageItem& item, const SystemTime& utc, const ItemContext& context) override;
 
@@ -28,7 +29,7 @@ class KindItemWriter : public ItemWriter {
   ItemOutcome writeOther(const analysis::MessageItem& item, const SystemTime& utc, const ItemContext& context);
 
   ItemContentReader& content_;
-  const CFile64& db_;
+  StoreReadAt db_;
   const store::StoreGeometry& geometry_;
   std::filesystem::path workFolder_;
 };

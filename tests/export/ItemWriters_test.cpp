@@ -174,7 +174,7 @@ class ItemWritersTest : public ::testing::Test {
   }
 
   ItemOutcome write(const analysis::MessageItem& item) {
-    KindItemWriter writer(content, db, geometry, work);
+    KindItemWriter writer(content, ReadFrom(db), geometry, work);
     const std::string folderPath = "\\\\TK_M_1-1-2020 0-0\\Mailbox - M\\Inbox";
     ItemContext ctx{out, folderPath, folder, mailbox, control, observer};
     SystemTime utc;
@@ -343,7 +343,7 @@ TEST_F(ItemWritersTest, SkipDuringTheAttachmentsDropsTheItemAndAWriterFailureIsA
     }
   } skipper;
   skipper.control = &control;
-  KindItemWriter writer(content, db, geometry, work);
+  KindItemWriter writer(content, ReadFrom(db), geometry, work);
   const std::string folderPath = "\\\\S\\M\\Inbox";
   ItemContext ctx{out, folderPath, folder, mailbox, control, skipper};
   EXPECT_EQ(writer.write(item, SystemTime{}, ctx).result, ItemOutcome::Result::Skipped);

@@ -79,7 +79,7 @@ TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
   TableContent content(source);
   const auto work = storeDir.path() / "work";
   std::filesystem::create_directory(work);
-  KindItemWriter writer(content, db, geometry, work);
+  KindItemWriter writer(content, ReadFrom(db), geometry, work);
   auto factory = MakeOutputFactory(GetParam());
   RecordingObserver observer;
   ScriptedSink sink;

@@ -108,7 +108,7 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   KindContent content(items);
   const auto work = storeDir.path() / "work";
   std::filesystem::create_directory(work);
-  KindItemWriter writer(content, db, geometry, work);
+  KindItemWriter writer(content, ReadFrom(db), geometry, work);
   PstOutputFactory factory;
   RecordingObserver observer;
   ScriptedSink sink;
