@@ -26,6 +26,7 @@
 #include "export/MessageItemWriters.h"
 #include "export/OutputFormats.h"
 #include "export/SaveEngine.h"
+#include "export/SaveTexts.h"
 #include "export/SaveWorker.h"
 #include "platform/CodePage.h"
 #include "platform/TempDirectory.h"
