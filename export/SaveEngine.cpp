@@ -362,7 +362,8 @@ struct SaveEngine::Run {
     auto found = folderByTreeItem.find(entry.treeItem);
     if (found != folderByTreeItem.end()) {
       count = countingPass(*found->second, report);
-    } else if (mailbox) {
+    } else if (mailbox && entry.path.size() > mailbox->size() + 1) {
+      // A mailbox's own entry holds no items; any other entry should name a folder.
       report.errors.push_back("the folder is not among the scan's folders");
     }
     entry.messageCount = static_cast<std::int32_t>(count.inRange.size());
