@@ -1,6 +1,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/ExportCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/ScanCommand.h"
 #include "platform/MessageSink.h"
 #include "platform/OutOfMemory.h"
 #include "platform/Version.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
   program.require_subcommand(1);
   std::vector<cli::CliCommand> commands;
   commands.push_back(cli::AddInfoCommand(program));
+  commands.push_back(cli::AddScanCommand(program));
   commands.push_back(cli::AddExportCommand(program));
 
   try {
