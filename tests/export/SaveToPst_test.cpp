@@ -129,6 +129,10 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   ASSERT_EQ(result.outputs.size(), 1u);
   const auto pst = result.outputs[0];
   ASSERT_TRUE(std::filesystem::exists(pst));
+#ifdef PSTCHECK_EXE
+  const std::string check = Capture(std::string(PSTCHECK_EXE) + " '" + pst.string() + "' >/dev/null 2>&1; echo $?");
+  EXPECT_EQ(check, "0\n") << Capture(std::string(PSTCHECK_EXE) + " '" + pst.string() + "' 2>&1");
+#endif
 
   const auto exported = dir.path() / "pff";
   const std::string listing = Capture("pffexport -q -t '" + exported.string() + "' '" + pst.string() +
