@@ -1,4 +1,5 @@
 #include "cli/ExitCodes.h"
+#include "cli/ExportCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/ScanCommand.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
   commands.push_back(cli::AddScanCommand(program));
   commands.push_back(cli::AddListCommand(program));
   commands.push_back(cli::AddShowCommand(program));
+  commands.push_back(cli::AddExportCommand(program));
 
   try {
     program.parse(argc, argv);

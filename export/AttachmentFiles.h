@@ -1,0 +1,65 @@
+#pragma once
+
+#include "analysis/MessageItems.h"
+#include "platform/CFile64.h"
+#include "store/StoreGeometry.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tarnwick::exporter {
+
+class SaveControl;
+class SaveObserver;
+
+// Reads store bytes at a file offset; returns how many were read (fewer at the end of the
+// file). Read failures throw, naming the file.
+using StoreReadAt = std::function<std::size_t(std::uint64_t offset, std::span<std::uint8_t> out)>;
+// Reads through a store file.
+StoreReadAt ReadFrom(const CFile64& file);
+
+// The attachment files of one item, in a working folder of their own.
+class AttachmentFiles {
+ public:
+  AttachmentFiles() = default;
+  ~AttachmentFiles();
+  AttachmentFiles(AttachmentFiles&&) noexcept;
+  AttachmentFiles& operator=(AttachmentFiles&&) noexcept;
+  AttachmentFiles(const AttachmentFiles&) = delete;
+  AttachmentFiles& operator=(const AttachmentFiles&) = delete;
+
+  const std::vector<std::filesystem::path>& files() const { return files_; }
+  // Each path followed by ";", as the writers take an attachment list.
+  std::string list() const;
+  bool skipped() const { return skipped_; }
+  // Deletes the files and their folder (also done when the object goes).
+  void remove();
+
+ private:
+  friend AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem&, const StoreReadAt&, const store::StoreGeometry&,
+                                              const std::filesystem::path&, SaveControl&, SaveObserver&);
+  std::filesystem::path folder_;
+  std::vector<std::filesystem::path> files_;
+  bool skipped_ = false;
+};
+
+// A long value's chunk is never placed beyond this many bytes into its file: a damaged
+// chunk offset must not make the working file huge.
+inline constexpr std::uint64_t kMaxAttachmentLength = 1ull << 30;
+
+// Writes the attachments of `item` as files below `workFolder`, each in a numbered folder
+// of its own under its name made safe as a file name (so two attachments of one name do
+// not overwrite each other): inline data (length less the format byte, at most a page),
+// or the long value's chunks, each cut at the end of the record that holds it, placed at
+// its offset within the value. Attachments that yield no bytes leave no file. Skip ends
+// the writing at once. "Enumerating Attachments Body, Please wait..." is shown meanwhile.
+// Read failures of the store surface as FileError.
+AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const StoreReadAt& db,
+                                     const store::StoreGeometry& geometry, const std::filesystem::path& workFolder,
+                                     SaveControl& control, SaveObserver& observer);
+
+}  // namespace tarnwick::exporter

@@ -1,0 +1,38 @@
+#include "export/BodyText.h"
+
+#include "analysis/MessageItems.h"
+#include "platform/CodePage.h"
+
+#include <algorithm>
+
+namespace tarnwick::exporter {
+
+WriterBody ToWriterBody(const StoredItemBody& body, std::uint8_t bodySource, bool kindOther) {
+  WriterBody out;
+  switch (body.form) {
+    case 1: out.kind = BodyKind::Text8Bit; break;
+    case 3: out.kind = BodyKind::Rtf; break;
+    default: out.kind = BodyKind::Utf16Text; break;
+  }
+  const auto& b = body.bytes;
+  bool wide = bodySource == analysis::body_source::kPlainUnicode || out.kind == BodyKind::Utf16Text;
+  if (kindOther && bodySource == analysis::body_source::kPlainUnicode && b.size() >= 2 && b[1] != 0 &&
+      std::find(b.begin(), b.end(), std::uint8_t{0x20}) != b.end())
+    wide = false;
+  if (wide) {
+    std::u16string text;
+    text.reserve(b.size() / 2);
+    for (std::size_t i = 0; i + 1 < b.size(); i += 2) {
+      const char16_t c = static_cast<char16_t>(b[i] | (b[i + 1] << 8));
+      if (c == 0) break;
+      text.push_back(c);
+    }
+    out.text = Utf16ToUtf8(text);
+  } else {
+    const auto end = std::find(b.begin(), b.end(), std::uint8_t{0});
+    out.text = Utf16ToUtf8(Windows1252ToUtf16(std::string(b.begin(), end)));
+  }
+  return out;
+}
+
+}  // namespace tarnwick::exporter

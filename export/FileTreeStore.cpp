@@ -1,0 +1,197 @@
+#include "export/FileTreeStore.h"
+
+#include "export/CardAndCalendar.h"
+#include "export/ExportDate.h"
+#include "export/PathSanitizer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace tarnwick::exporter {
+namespace {
+
+constexpr const char* kKindHeader = "X-Tarnwick-Item-Kind";
+
+class TreeContactWriter : public ContactWriter {
+ public:
+  explicit TreeContactWriter(FileTreeStore& store) : store_(store) {}
+  void Logon() override {}
+  void OpenFolder(const std::string& folderPath) override { folder_ = folderPath; }
+  void CreateContact() override { fields_.clear(); }
+  void SetField(ContactField field, const std::string& value) override { fields_[field] = value; }
+  void AddAttachment(const std::string& filePath) override { attachment_ = filePath; }
+  void SetBody(const std::string& body) override { body_ = body; }
+  void Save() override { store_.addContact(folder_, fields_, body_, attachment_); }
+
+ private:
+  FileTreeStore& store_;
+  std::string folder_;
+  std::map<ContactField, std::string> fields_;
+  std::string body_;
+  std::string attachment_;
+};
+
+MimeItem BasicItem(const std::string& kind, const std::string& from, const std::string& subject,
+                   const std::string& body, BodyKind bodyKind, const std::string& attachmentList) {
+  MimeItem m;
+  m.from = from;
+  m.subject = subject;
+  m.body = body;
+  m.bodyKind = bodyKind;
+  m.attachments = SplitAttachmentList(attachmentList);
+  m.extraHeaders.emplace_back(kKindHeader, kind);
+  return m;
+}
+
+}  // namespace
+
+std::filesystem::path WriteNewFile(const std::filesystem::path& directory, const std::string& stem,
+                                   const std::string& extension, const std::string& bytes) {
+  for (unsigned n = 1;; ++n) {
+    const auto path = directory / (stem + (n > 1 ? " (" + std::to_string(n) + ")" : "") + extension);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      throw std::runtime_error("cannot create " + path.string() + ": " + std::strerror(errno));
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const auto w = ::write(fd, bytes.data() + done, bytes.size() - done);
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        const int err = errno;
+        ::close(fd);
+        throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(err));
+      }
+      done += static_cast<std::size_t>(w);
+    }
+    if (::close(fd) != 0) throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(errno));
+    return path;
+  }
+}
+
+std::unique_ptr<ContactWriter> FileTreeStore::newContactWriter() { return std::make_unique<TreeContactWriter>(*this); }
+
+void FileTreeStore::requireStore() const {
+  if (root_.empty()) throw std::runtime_error("no output store is open");
+}
+
+void FileTreeStore::CreateStore(const std::string& outputPath, const std::string& displayName) {
+  std::error_code ec;
+  if (!std::filesystem::create_directory(outputPath, ec))
+    throw std::runtime_error("cannot create the folder " + outputPath + ": " +
+                             (ec ? ec.message() : std::string("it exists already")));
+  root_ = outputPath;
+  displayName_ = displayName;
+}
+
+std::filesystem::path FileTreeStore::directoryOf(const std::string& folderPath) const {
+  requireStore();
+  const std::string prefix = "\\\\" + displayName_ + "\\";
+  if (folderPath.compare(0, prefix.size(), prefix) != 0)
+    throw std::runtime_error("folder " + folderPath + " is not in the store " + root_.string());
+  std::filesystem::path dir = root_;
+  std::size_t start = prefix.size();
+  while (start <= folderPath.size()) {
+    auto end = folderPath.find('\\', start);
+    if (end == std::string::npos) end = folderPath.size();
+    dir /= SanitizeNameComponent(std::string_view(folderPath).substr(start, end - start));
+    start = end + 1;
+  }
+  return dir;
+}
+
+void FileTreeStore::CreateFolder(const std::string& folderPath) { folderCreated(folderPath); }
+void FileTreeStore::OpenFolder(const std::string& folderPath) { folderCreated(folderPath); }
+
+void FileTreeStore::AddMessage(const std::string& folderPath, const std::string& subject,
+                               const std::string& recipients, const std::string& headerFilePath,
+                               const std::string& dateText, const std::string& attachmentList,
+                               const std::string& body, BodyKind bodyKind, const std::string&, const std::string&) {
+  TreeItem item;
+  item.mime = BasicItem("message", FromLineOfHeaderFile(headerFilePath), subject, body, bodyKind, attachmentList);
+  item.mime.extraHeaders.clear();
+  item.mime.recipients = recipients;
+  item.mime.unixTime = ParseDateText(dateText);
+  item.name = subject;
+  writeItem(folderPath, item);
+}
+
+void FileTreeStore::ImportMessageFile(const std::string& folderPath, const std::string& emlPath) {
+  TreeItem item;
+  item.kind = TreeItem::Kind::StoredMessage;
+  item.storedFile = emlPath;
+  const auto summary = SummarizeMessageFile(emlPath);
+  item.name = summary.subject;
+  item.mime.unixTime = summary.unixTime;
+  writeItem(folderPath, item);
+}
+
+void FileTreeStore::AddAppointment(const std::string& folderPath, const std::string& subject,
+                                   const std::string& sender, const std::string& startText,
+                                   const std::string& endText, const std::string& contactText,
+                                   const std::string& locationText, const std::string& timeZoneText,
+                                   const std::string& body, BodyKind bodyKind) {
+  CalendarEvent event;
+  event.subject = subject;
+  event.organizer = sender;
+  event.start = ParseDateText(startText);
+  event.end = ParseDateText(endText);
+  event.location = locationText;
+  event.contact = contactText;
+  event.timeZone = timeZoneText;
+  if (bodyKind != BodyKind::Rtf) event.description = body;
+  event.uid = "tarnwick-" + std::to_string(++events_) + "-" + std::to_string(event.start.value_or(0)) + "@" +
+              root_.filename().string();
+  TreeItem item;
+  item.kind = TreeItem::Kind::Calendar;
+  item.text = ComposeICalendar(event);
+  item.mime = BasicItem("appointment", sender, subject, body, bodyKind, "");
+  item.mime.unixTime = event.start;
+  item.mime.extraPart = std::make_pair(std::string("text/calendar"), item.text);
+  item.name = subject;
+  writeItem(folderPath, item);
+}
+
+void FileTreeStore::AddJournalEntry(const std::string& folderPath, const std::string& attachmentList,
+                                    const std::string& body, const std::string& sender, const std::string& subject,
+                                    BodyKind bodyKind) {
+  TreeItem item;
+  item.mime = BasicItem("journal", sender, subject, body, bodyKind, attachmentList);
+  item.name = subject;
+  writeItem(folderPath, item);
+}
+
+void FileTreeStore::AddTask(const std::string& folderPath, const std::string& dateText,
+                            const std::string& attachmentList, const std::string& body, const std::string& sender,
+                            const std::string& subject, BodyKind bodyKind) {
+  TreeItem item;
+  item.mime = BasicItem("task", sender, subject, body, bodyKind, attachmentList);
+  item.mime.unixTime = ParseDateText(dateText);
+  item.name = subject;
+  writeItem(folderPath, item);
+}
+
+void FileTreeStore::AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,
+                            BodyKind bodyKind) {
+  TreeItem item;
+  item.mime = BasicItem("note", "", subject, body, bodyKind, "");
+  item.name = subject;
+  writeItem(folderPath, item);
+}
+
+void FileTreeStore::addContact(const std::string& folderPath, const std::map<ContactField, std::string>& fields,
+                               const std::string& body, const std::string& attachment) {
+  TreeItem item;
+  item.kind = TreeItem::Kind::Card;
+  item.text = ComposeVCard(fields, body);
+  item.name = ContactDisplayName(fields);
+  item.mime = BasicItem("contact", "", item.name, body, BodyKind::Text8Bit, attachment.empty() ? "" : attachment + ";");
+  item.mime.extraPart = std::make_pair(std::string("text/vcard"), item.text);
+  writeItem(folderPath, item);
+}
+
+}  // namespace tarnwick::exporter

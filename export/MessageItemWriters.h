@@ -1,0 +1,43 @@
+#pragma once
+
+#include "export/AttachmentFiles.h"
+#include "export/ItemContent.h"
+#include "export/ItemWriter.h"
+#include "platform/CFile64.h"
+#include "store/StoreGeometry.h"
+
+#include <filesystem>
+
+namespace tarnwick::exporter {
+
+// The item writers by kind: each gathers the texts, the body and the attachment files of
+// an item and makes exactly one call of the mail writer ('a' AddAppointment, 'j'
+// AddJournalEntry, 't' AddTask, 'n' AddNote, any other kind AddMessage, or
+// ImportMessageFile for a message kept whole in the streaming file), or the contact
+// writer's sequence for 'c'. Working files (the header file, the streamed message, the
+// attachment files) live in `workFolder` and are deleted after the call. Times are the
+// stored UTC instants.
+class KindItemWriter : public ItemWriter {
+ public:
+  KindItemWriter(ItemContentReader& content, StoreReadAt db, const store::StoreGeometry& geometry,
+                 std::filesystem::path workFolder);
+  ItemOutcome write(const analysis::MessageItem& item, const SystemTime& utc, const ItemContext& context) override;
+
+ private:
+  ItemOutcome writeContact(const analysis::MessageItem& item, const ItemContext& context);
+  ItemOutcome writeAppointment(const analysis::MessageItem& item, const SystemTime& utc, const ItemContext& context);
+  ItemOutcome writeOther(const analysis::MessageItem& item, const SystemTime& utc, const ItemContext& context);
+
+  ItemContentReader& content_;
+  StoreReadAt db_;
+  const store::StoreGeometry& geometry_;
+  std::filesystem::path workFolder_;
+};
+
+// The "From:" line of the header file: "From: " + name + "<" + name + ">" CR LF; the name
+// is the sender (at most 500 bytes), or in a folder named "Sent Items" the mailbox name
+// without "Mailbox - " and without backslashes.
+std::string HeaderFileLine(const std::u16string& sender, const std::u16string& folderName,
+                           const std::u16string& mailboxName);
+
+}  // namespace tarnwick::exporter

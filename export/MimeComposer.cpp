@@ -1,0 +1,182 @@
+#include "export/MimeComposer.h"
+
+#include "platform/CodePage.h"
+
+#include <gmime/gmime.h>
+
+#include <cctype>
+#include <fcntl.h>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+
+namespace tarnwick::exporter {
+namespace {
+
+void InitGMime() {
+  static std::once_flag once;
+  std::call_once(once, [] { g_mime_init(); });
+}
+
+// Owns one GObject reference.
+template <class T>
+struct Ref {
+  T* p = nullptr;
+  explicit Ref(T* ptr) : p(ptr) {}
+  ~Ref() {
+    if (p) g_object_unref(p);
+  }
+  Ref(const Ref&) = delete;
+  Ref& operator=(const Ref&) = delete;
+};
+
+bool LooksLikeHtml(const std::string& body) {
+  const std::size_t n = body.size() < 2048 ? body.size() : 2048;
+  std::string head(body, 0, n);
+  for (auto& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return head.find("<html") != std::string::npos || head.find("<!doctype html") != std::string::npos ||
+         head.find("<body") != std::string::npos;
+}
+
+// Text that is valid UTF-8 stays; anything else is taken as Windows-1252.
+std::string AsUtf8(const std::string& text) {
+  if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
+  return Utf16ToUtf8(Windows1252ToUtf16(text));
+}
+
+GMimeObject* TextPart(const char* subtype, const std::string& text) {
+  GMimeTextPart* part = g_mime_text_part_new_with_subtype(subtype);
+  g_mime_text_part_set_text(part, AsUtf8(text).c_str());
+  g_mime_text_part_set_charset(part, "utf-8");
+  auto* asPart = GMIME_PART(part);
+  g_mime_part_set_content_encoding(asPart, g_mime_part_get_best_content_encoding(asPart, GMIME_ENCODING_CONSTRAINT_7BIT));
+  return GMIME_OBJECT(part);
+}
+
+GMimeObject* FilePart(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("attachment file " + path.string() + " cannot be read");
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  const std::string data = bytes.str();
+  GMimePart* part = g_mime_part_new_with_type("application", "octet-stream");
+  g_mime_part_set_filename(part, path.filename().c_str());
+  Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(data.data(), data.size()));
+  Ref<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.p, GMIME_CONTENT_ENCODING_DEFAULT));
+  g_mime_part_set_content(part, content.p);
+  g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_BASE64);
+  return GMIME_OBJECT(part);
+}
+
+void AddAddresses(InternetAddressList* target, const std::string& text) {
+  if (text.empty()) return;
+  std::string normalized = AsUtf8(text);
+  for (auto& c : normalized)
+    if (c == ';') c = ',';
+  InternetAddressList* parsed = internet_address_list_parse(nullptr, normalized.c_str());
+  if (parsed != nullptr) {
+    internet_address_list_append(target, parsed);
+    g_object_unref(parsed);
+  } else {
+    InternetAddress* named = internet_address_mailbox_new(normalized.c_str(), "");
+    internet_address_list_add(target, named);
+    g_object_unref(named);
+  }
+}
+
+}  // namespace
+
+std::string ComposeMime(const MimeItem& item, LineEnding ending) {
+  InitGMime();
+  Ref<GMimeMessage> message(g_mime_message_new(TRUE));
+  auto* object = GMIME_OBJECT(message.p);
+  AddAddresses(g_mime_message_get_from(message.p), item.from);
+  AddAddresses(g_mime_message_get_addresses(message.p, GMIME_ADDRESS_TYPE_TO), item.recipients);
+  g_mime_message_set_subject(message.p, AsUtf8(item.subject).c_str(), "utf-8");
+  if (item.unixTime) {
+    GDateTime* date = g_date_time_new_from_unix_utc(*item.unixTime);
+    if (date != nullptr) {
+      g_mime_message_set_date(message.p, date);
+      g_date_time_unref(date);
+    }
+  }
+  for (const auto& [name, value] : item.extraHeaders) g_mime_object_set_header(object, name.c_str(), AsUtf8(value).c_str(), "utf-8");
+
+  const char* subtype = item.bodyKind == BodyKind::Rtf ? "rtf"
+                        : item.bodyKind == BodyKind::Text8Bit && LooksLikeHtml(item.body) ? "html"
+                                                                                           : "plain";
+  GMimeObject* body = TextPart(subtype, item.body);
+  if (item.attachments.empty() && !item.extraPart) {
+    g_mime_message_set_mime_part(message.p, body);
+    g_object_unref(body);
+  } else {
+    Ref<GMimeMultipart> mixed(g_mime_multipart_new_with_subtype("mixed"));
+    g_mime_multipart_add(mixed.p, body);
+    g_object_unref(body);
+    if (item.extraPart) {
+      const auto slash = item.extraPart->first.find('/');
+      GMimeObject* extra = TextPart(item.extraPart->first.substr(slash + 1).c_str(), item.extraPart->second);
+      g_mime_multipart_add(mixed.p, extra);
+      g_object_unref(extra);
+    }
+    for (const auto& path : item.attachments) {
+      GMimeObject* part = FilePart(path);
+      g_mime_multipart_add(mixed.p, part);
+      g_object_unref(part);
+    }
+    g_mime_message_set_mime_part(message.p, GMIME_OBJECT(mixed.p));
+  }
+
+  GMimeFormatOptions* options = g_mime_format_options_new();
+  g_mime_format_options_set_newline_format(
+      options, ending == LineEnding::Crlf ? GMIME_NEWLINE_FORMAT_DOS : GMIME_NEWLINE_FORMAT_UNIX);
+  char* text = g_mime_object_to_string(object, options);
+  g_mime_format_options_free(options);
+  std::string result = text != nullptr ? text : "";
+  g_free(text);
+  return result;
+}
+
+MessageFileSummary SummarizeMessageFile(const std::filesystem::path& path) {
+  InitGMime();
+  MessageFileSummary summary;
+  GMimeStream* stream = g_mime_stream_fs_open(path.c_str(), O_RDONLY, 0, nullptr);
+  if (stream == nullptr) return summary;
+  Ref<GMimeStream> owned(stream);
+  Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream));
+  GMimeMessage* message = g_mime_parser_construct_message(parser.p, nullptr);
+  if (message == nullptr) return summary;
+  Ref<GMimeMessage> ownedMessage(message);
+  if (const char* subject = g_mime_message_get_subject(message)) summary.subject = subject;
+  if (GDateTime* date = g_mime_message_get_date(message)) summary.unixTime = g_date_time_to_unix(date);
+  return summary;
+}
+
+std::vector<std::filesystem::path> SplitAttachmentList(const std::string& list) {
+  std::vector<std::filesystem::path> paths;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    auto end = list.find(';', start);
+    if (end == std::string::npos) end = list.size();
+    if (end > start) paths.emplace_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return paths;
+}
+
+std::string FromLineOfHeaderFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() >= 5 && (line.compare(0, 5, "From:") == 0 || line.compare(0, 5, "from:") == 0)) {
+      auto value = line.substr(5);
+      while (!value.empty() && value.front() == ' ') value.erase(value.begin());
+      return value;
+    }
+  }
+  return {};
+}
+
+}  // namespace tarnwick::exporter

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "export/WriterInterfaces.h"
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace tarnwick::exporter {
+
+enum class OutputFormat { Pst, Eml, Mbox };
+
+// "pst", "eml" or "mbox"; nothing for any other name.
+std::optional<OutputFormat> ParseOutputFormat(std::string_view name);
+const char* OutputFormatName(OutputFormat format);
+std::unique_ptr<OutputFormatFactory> MakeOutputFactory(OutputFormat format);
+
+}  // namespace tarnwick::exporter

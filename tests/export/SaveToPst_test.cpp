@@ -1,0 +1,169 @@
+#include "export/MessageItemWriters.h"
+#include "export/OutputFormats.h"
+#include "export/PstOutput.h"
+#include "export/SaveEngine.h"
+#include "platform/CodePage.h"
+#include "tests/common/ScratchDir.h"
+#include "tests/export/SaveFakes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace tarnwick::exporter {
+namespace {
+
+using namespace fakes;
+using tarnwick::testing::ScratchDir;
+
+class KindContent : public ItemContentReader {
+ public:
+  explicit KindContent(FakeItemSource& source) : source_(source) {}
+  HeaderTexts headerTexts(const analysis::MessageItem& item) override {
+    return {Utf8ToUtf16(source_.subjectOf(item)), u"alice@example.com"};
+  }
+  std::optional<StoredItemBody> body(const analysis::MessageItem& item) override {
+    const std::string text = "Body of " + source_.subjectOf(item);
+    return StoredItemBody{1, std::vector<std::uint8_t>(text.begin(), text.end())};
+  }
+  std::u16string recipients(const analysis::MessageItem&) override { return u"bob@example.com"; }
+  bool extractStreamedMessage(const analysis::MessageItem&, const std::filesystem::path&) override { return false; }
+
+ private:
+  FakeItemSource& source_;
+};
+
+std::string Capture(const std::string& cmd) {
+  std::string out;
+  if (FILE* p = ::popen(cmd.c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    ::pclose(p);
+  }
+  return out;
+}
+
+// Every kind saved through our PST writer, read back with the libpff and libpst readers.
+TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
+  ScratchDir dir;
+  analysis::ScanModel model;
+  model.folders.addFolderNode(Fid(1), {}, u"Mailbox - Sales", 0, 101, std::nullopt);
+  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", 0, 102, std::nullopt);
+  model.folders.addFolderNode(Fid(3), Fid(1), u"Calendar", 'a', 103, std::nullopt);
+  model.folders.addFolderNode(Fid(4), Fid(1), u"Contacts", 'c', 104, std::nullopt);
+  model.folders.addFolderNode(Fid(5), Fid(1), u"Tasks", 't', 105, std::nullopt);
+  model.folders.addFolderNode(Fid(6), Fid(1), u"Notes", 'n', 106, std::nullopt);
+  FakeItemSource source(model);
+  std::uint16_t id = 1;
+  auto add = [&](std::uint8_t folder, std::uint8_t kind, std::uint64_t ft, const std::string& subject) {
+    analysis::MessageHeader h;
+    h.messageId = Mid(id++);
+    h.folderId = Fid(folder);
+    h.time = ModelTimeFromFileTime(ft);
+    h.flag = kind;
+    source.subjects[h.messageId] = subject;
+    model.messageHeaders.addMessageHeader(h);
+  };
+  add(2, 0, FileTimeAt(2010, 2, 3, 13, 4, 5), "mail one");
+  add(2, 0, FileTimeAt(1970, 1, 1), "too old");
+  add(3, 'a', FileTimeAt(2011, 4, 5, 9, 30, 0), "meeting");
+  add(5, 't', FileTimeAt(2012, 1, 2), "a task");
+  add(6, 'n', FileTimeAt(2013, 1, 2), "a note");
+
+  // Contacts need their fields: a source that adds them to the loaded items.
+  struct ContactSource : FakeItemSource {
+    using FakeItemSource::FakeItemSource;
+    void loadFolderItems(const analysis::FolderNode& folder, analysis::MessageItemList& items) override {
+      FakeItemSource::loadFolderItems(folder, items);
+      for (auto& item : items) {
+        item.kind = folder.kind;
+        if (folder.kind == 'c') {
+          std::array<std::u16string_view, analysis::ItemProperties::kSlotCount> texts{};
+          texts[0] = u"Dana";
+          texts[1] = u"Scully";
+          texts[17] = u"dana@example.com";
+          item.properties.addItemProperties(texts);
+        }
+      }
+    }
+  } items(model);
+  items.subjects = source.subjects;
+  analysis::MessageHeader contactHeader;
+  contactHeader.messageId = Mid(id++);
+  contactHeader.folderId = Fid(4);
+  contactHeader.time = ModelTimeFromFileTime(FileTimeAt(2014, 1, 1));
+  items.subjects[contactHeader.messageId] = "Dana Scully";
+  model.messageHeaders.addMessageHeader(contactHeader);
+
+  ScratchDir storeDir;
+  const auto dbPath = storeDir.write("store.edb", std::vector<std::uint8_t>(8192, 0));
+  CFile64 db;
+  ASSERT_TRUE(db.Open(dbPath.string()));
+  const auto geometry = store::MakeStoreGeometry(4096, 8192);
+  KindContent content(items);
+  const auto work = storeDir.path() / "work";
+  std::filesystem::create_directory(work);
+  KindItemWriter writer(content, ReadFrom(db), geometry, work);
+  PstOutputFactory factory;
+  RecordingObserver observer;
+  ScriptedSink sink;
+  SaveControl control;
+  SaveSettings settings;
+  settings.destination = dir.path();
+  settings.freeSpace = [](const std::filesystem::path&) { return std::optional<std::uint64_t>(1ull << 40); };
+  SaveEngine engine(model, items, writer, factory, observer, sink, control, settings);
+  SaveSelection selection{{u"Mailbox - Sales\\", 101, 0},          {u"Mailbox - Sales\\Inbox\\", 102, 0},
+                          {u"Mailbox - Sales\\Calendar\\", 103, 0}, {u"Mailbox - Sales\\Contacts\\", 104, 0},
+                          {u"Mailbox - Sales\\Tasks\\", 105, 0},    {u"Mailbox - Sales\\Notes\\", 106, 0}};
+  control.reset();
+  const auto result = engine.run(selection);
+  ASSERT_EQ(result.end, SaveEnd::Completed);
+  EXPECT_TRUE(result.everythingWritten()) << ReportText(result.report);
+  EXPECT_EQ(result.report.totals().written, 5u);
+  EXPECT_EQ(result.report.totals().leftOut, 1u);
+  ASSERT_EQ(result.outputs.size(), 1u);
+  const auto pst = result.outputs[0];
+  ASSERT_TRUE(std::filesystem::exists(pst));
+#ifdef PSTCHECK_EXE
+  const std::string check = Capture(std::string(PSTCHECK_EXE) + " '" + pst.string() + "' >/dev/null 2>&1; echo $?");
+  EXPECT_EQ(check, "0\n") << Capture(std::string(PSTCHECK_EXE) + " '" + pst.string() + "' 2>&1");
+#endif
+
+  const auto exported = dir.path() / "pff";
+  const std::string listing = Capture("pffexport -q -t '" + exported.string() + "' '" + pst.string() +
+                                      "' >/dev/null 2>&1; cd '" + exported.string() + ".export' && find . -type f | sort");
+  for (const char* item : {"Mailbox - Sales/Inbox/Message00001/", "Mailbox - Sales/Calendar/Appointment00001/",
+                           "Mailbox - Sales/Contacts/Contact00001/", "Mailbox - Sales/Tasks/Task00001/",
+                           "Mailbox - Sales/Notes/Note00001/"})
+    EXPECT_NE(listing.find(item), std::string::npos) << item << "\n" << listing;
+  EXPECT_EQ(listing.find("Message00002"), std::string::npos);  // the item before 1980 is not there
+  const std::string headers = Capture("cat '" + exported.string() + ".export'/*/Mailbox\\ -\\ Sales/Inbox/Message00001/OutlookHeaders.txt 2>/dev/null; "
+                                      "cat '" + exported.string() + ".export'/*/*/Mailbox\\ -\\ Sales/Inbox/Message00001/OutlookHeaders.txt 2>/dev/null");
+  EXPECT_NE(headers.find("mail one"), std::string::npos) << headers;
+  const auto rp = dir.path() / "rp";
+  Capture("mkdir -p '" + rp.string() + "' && readpst -q -o '" + rp.string() + "' '" + pst.string() + "' 2>&1");
+  auto read = [](const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  };
+  const std::string inbox = read(rp / "Inbox.mbox");
+  EXPECT_NE(inbox.find("Subject: mail one"), std::string::npos) << inbox;
+  EXPECT_NE(inbox.find("Date: Wed, 03 Feb 2010 13:04:05 +0000"), std::string::npos);  // the stored instant
+  EXPECT_NE(inbox.find("To: bob@example.com"), std::string::npos);
+  EXPECT_EQ(inbox.find("too old"), std::string::npos);
+  const std::string calendar = read(rp / "Calendar.calendar");
+  EXPECT_NE(calendar.find("SUMMARY:meeting"), std::string::npos) << calendar;
+  EXPECT_NE(calendar.find("DTSTART;VALUE=DATE-TIME:20110405T093000Z"), std::string::npos);
+  const std::string contacts = read(rp / "Contacts.contacts");
+  EXPECT_NE(contacts.find("N:Scully;Dana;;;"), std::string::npos) << contacts;
+  EXPECT_NE(contacts.find("EMAIL:dana@example.com"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarnwick::exporter
