@@ -1,0 +1,97 @@
+#include "shell/PreviewBody.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace tarnwick::shell {
+
+namespace {
+
+QLabel* text(QWidget* parent, const char* name, int points, bool bold) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(name);
+  QFont font = label->font();
+  font.setPointSize(points);
+  font.setBold(bold);
+  label->setFont(font);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  label->setTextFormat(Qt::PlainText);
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  return label;
+}
+
+}  // namespace
+
+QLabel* PreviewBody::caption(const char* captionText) {
+  auto* label = new QLabel(captionText, this);
+  QFont font = label->font();
+  font.setPointSize(10);
+  label->setFont(font);
+  label->setStyleSheet("color: rgb(0, 0, 255)");
+  return label;
+}
+
+PreviewBody::PreviewBody(QWidget* parent) : QWidget(parent) {
+  setObjectName("preview");
+  subject_ = text(this, "subject", 10, true);
+  from_ = text(this, "from", 9, false);
+  date_ = text(this, "date", 9, false);
+  to_ = text(this, "to", 9, false);
+  attachments_ = text(this, "attachments", 9, false);
+  auto* header = new QGridLayout;
+  header->setHorizontalSpacing(10);
+  header->setVerticalSpacing(1);
+  header->addWidget(caption("Subject :"), 0, 0);
+  header->addWidget(subject_, 0, 1);
+  header->addWidget(caption("From :"), 1, 0);
+  header->addWidget(from_, 1, 1);
+  header->addWidget(caption("Date :"), 2, 0);
+  header->addWidget(date_, 2, 1);
+  header->addWidget(caption("To :"), 3, 0);
+  header->addWidget(to_, 3, 1);
+  attachmentsCaption_ = caption("Attachments :");
+  header->addWidget(attachmentsCaption_, 4, 0);
+  header->addWidget(attachments_, 4, 1);
+  header->setColumnStretch(1, 1);
+
+  auto* separator = new QFrame(this);
+  separator->setFrameShape(QFrame::HLine);
+  separator->setFrameShadow(QFrame::Sunken);
+
+  summary_ = new QListWidget(this);
+  summary_->setObjectName("summary");
+  summary_->setSortingEnabled(true);
+  summary_->setFixedWidth(410);
+  body_ = new QTextBrowser(this);
+  body_->setObjectName("body");
+  body_->setOpenLinks(false);
+  auto* bodies = new QHBoxLayout;
+  bodies->setContentsMargins(0, 0, 0, 0);
+  bodies->addWidget(summary_);
+  bodies->addWidget(body_, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 4, 4, 4);
+  layout->addLayout(header);
+  layout->addWidget(separator);
+  layout->addLayout(bodies, 1);
+  clearPreview();
+}
+
+void PreviewBody::clearPreview() {
+  showing_ = false;
+  attachmentsCaption_->hide();
+  attachments_->hide();
+  for (QLabel* label : {from_, date_, to_, subject_, attachments_}) label->clear();
+  body_->clear();
+  body_->hide();
+  summary_->clear();
+  summary_->hide();
+}
+
+}  // namespace tarnwick::shell
