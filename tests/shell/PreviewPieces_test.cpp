@@ -1,0 +1,117 @@
+#include "shell/MimeBody.h"
+#include "shell/RtfToHtml.h"
+#include "shell/SafeTextBrowser.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QTextDocument>
+#include <QtTest>
+
+using namespace tarnwick::shell;
+
+namespace {
+
+QString html(std::string_view rtf) { return QString::fromStdU16String(RtfToHtml(rtf)); }
+
+// A 2 x 2 red PNG, base64 for a MIME part.
+QByteArray redPngBase64() {
+  QImage image(2, 2, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return png.toBase64();
+}
+
+}  // namespace
+
+class PreviewPiecesTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void plainRtfKeepsParagraphsAndFormatting() {
+    const QString out = html(
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fswiss Courier New;}}"
+        "{\\colortbl;\\red255\\green0\\blue0;}"
+        "{\\*\\generator Writer;}{\\info{\\title Secret}}"
+        "Hello \\b bold\\b0  and \\i italic\\i0\\par "
+        "{\\ul under}\\line \\f1\\fs40\\cf1 big red\\par "
+        "caf\\'e9 \\u8364? {\\pict 89504e47}<tag> & done}");
+    QVERIFY(out.contains("Hello "));
+    QVERIFY(out.contains("font-weight:bold;\">bold</span>"));
+    QVERIFY(out.contains("font-style:italic;\">italic</span>"));
+    QVERIFY(out.contains("text-decoration:underline;\">under</span>"));
+    QVERIFY(out.contains("<br>"));
+    QVERIFY(out.contains("</p><p>"));
+    QVERIFY(out.contains("font-family:'Courier New';font-size:20pt;color:rgb(255,0,0);\">big red"));
+    QVERIFY(out.contains(QString::fromUtf8("café €")));  // code page byte and \u with its stand-in skipped
+    QVERIFY(out.contains("&lt;tag&gt; &amp; done"));
+    QVERIFY(!out.contains("Secret"));     // \info is not body text
+    QVERIFY(!out.contains("Writer"));     // neither is an ignorable destination
+    QVERIFY(!out.contains("89504e47"));   // nor a picture
+    QVERIFY(!out.contains("Arial"));      // the font table is not text
+  }
+
+  void htmlInsideRtfIsRecovered() {
+    const std::string rtf =
+        "{\\rtf1\\ansi\\fromhtml1 \\deff0{\\fonttbl{\\f0\\fswiss Arial;}}"
+        "{\\*\\htmltag19 <html>}{\\*\\htmltag34 <body>}"
+        "\\htmlrtf {\\f0 \\htmlrtf0 Dear {\\*\\htmltag84 <b>}Bob{\\*\\htmltag92 </b>}\\htmlrtf }\\htmlrtf0 \\par "
+        "{\\*\\htmltag <a href=\"http://x.test/\">}link{\\*\\htmltag </a>}"
+        "{\\*\\htmltag </body></html>}}";
+    QVERIFY(RtfCarriesHtml(rtf));
+    const QString out = html(rtf);
+    QCOMPARE(out, QString("<html><body>Dear <b>Bob</b>\r\n<a href=\"http://x.test/\">link</a></body></html>"));
+    QVERIFY(!RtfCarriesHtml("{\\rtf1\\ansi\\fromhtml0 x}"));
+  }
+
+  void damagedRtfGivesWhatCouldBeRead() {
+    // Cut in the middle of a control word, a \' escape, and with groups never closed or
+    // closed too often: no crash, the text read so far comes out.
+    for (std::string_view cut : {"{\\rtf1 abc\\b", "{\\rtf1 abc\\'", "{\\rtf1 abc\\'4", "{\\rtf1{{{ abc", "}}}{\\rtf1 abc}}}}",
+                                 "{\\rtf1 abc\\u-", "{\\rtf1 abc\\"})
+      QVERIFY2(html(cut).contains("abc"), cut.data());
+    QVERIFY(html("").contains("<body>"));
+    std::string deep(100000, '{');
+    deep += "deep";
+    QVERIFY(html(deep).contains("deep"));
+  }
+
+  void mimeMessageGivesHtmlAndInlineImages() {
+    const QByteArray message =
+        "From: a@example.test\r\nTo: b@example.test\r\nSubject: hi\r\nMIME-Version: 1.0\r\n"
+        "Content-Type: multipart/related; boundary=\"B\"\r\n\r\n"
+        "--B\r\nContent-Type: multipart/alternative; boundary=\"A\"\r\n\r\n"
+        "--A\r\nContent-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+        "Gr=FC=DFe\r\n"
+        "--A\r\nContent-Type: text/html; charset=iso-8859-1\r\n\r\n"
+        "<p>Gr\xfc\xdf" "e <img src=\"cid:pic1\"> <img src=\"http://tracker.test/p.gif\"></p>\r\n"
+        "--A--\r\n"
+        "--B\r\nContent-Type: image/png\r\nContent-ID: <pic1>\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+        redPngBase64() + "\r\n--B--\r\n";
+    const auto body = ParseMimeBody(std::string_view(message.constData(), message.size()));
+    QVERIFY(body.has_value());
+    QCOMPARE(QString::fromStdString(body->text).trimmed(), QString::fromUtf8("Grüße"));
+    QVERIFY(QString::fromStdString(body->html).contains(QString::fromUtf8("Grüße")));
+    QCOMPARE(body->inlineParts.count("cid:pic1"), std::size_t{1});
+    QCOMPARE(QString::fromStdString(body->inlineParts.at("cid:pic1").contentType), QString("image/png"));
+
+    // The page shows the message's own image and refuses the remote one.
+    SafeTextBrowser browser;
+    browser.setInlineParts(body->inlineParts);
+    browser.setHtml(QString::fromStdString(body->html));
+    browser.resize(400, 300);
+    browser.show();
+    QCoreApplication::processEvents();
+    const QVariant own = browser.loadResource(QTextDocument::ImageResource, QUrl("cid:pic1"));
+    QCOMPARE(own.value<QImage>().pixelColor(0, 0), QColor(Qt::red));
+    QVERIFY(browser.refused().contains("http://tracker.test/p.gif"));
+    QVERIFY(!browser.loadResource(QTextDocument::ImageResource, QUrl("file:///etc/passwd")).isValid());
+    QVERIFY(!browser.loadResource(QTextDocument::StyleSheetResource, QUrl("https://evil.test/x.css")).isValid());
+    QVERIFY(!ParseMimeBody("").has_value() || ParseMimeBody("")->html.empty());
+  }
+};
+
+QTEST_MAIN(PreviewPiecesTest)
+#include "PreviewPieces_test.moc"
