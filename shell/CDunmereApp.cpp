@@ -44,12 +44,7 @@ bool CDunmereApp::start() {
 
   frame_ = std::make_unique<CMainFrame>(*session_);
   sink_->setOwner(frame_.get());
-  frame_->showAtStart();
-  frame_->setEnabled(false);
-  frame_->repaint();
-
-  frame_->runSourceDialog(positional.isEmpty() ? QString() : positional.first(), parser.value(stm));
-  frame_->setEnabled(true);
+  frame_->startUp(positional.isEmpty() ? QString() : positional.first(), parser.value(stm));
   return true;
 }
 

@@ -23,7 +23,7 @@
 #include <QProgressBar>
 #include <QSettings>
 #include <QSplitter>
-#include <QTextBrowser>
+#include "shell/SafeTextBrowser.h"
 #include <QTreeWidget>
 #include <QStatusBar>
 
@@ -165,6 +165,14 @@ void CMainFrame::showAtStart() {
   outer_->restoreState(settings.value("Window/outerSplitter").toByteArray());
   inner_->restoreState(settings.value("Window/innerSplitter").toByteArray());
   showMaximized();
+}
+
+void CMainFrame::startUp(const QString& database, const QString& streaming) {
+  showAtStart();
+  setEnabled(false);
+  repaint();
+  runSourceDialog(database, streaming);
+  setEnabled(true);
 }
 
 void CMainFrame::saveWindowState() {

@@ -44,6 +44,9 @@ class CMainFrame : public QMainWindow {
   bool runSourceDialog(const QString& database = {}, const QString& streaming = {});
   // Shows the window maximised with its remembered normal size.
   void showAtStart();
+  // The start of the program: the window maximised and disabled while the source dialog
+  // runs, usable again after it, whatever the dialog's answer.
+  void startUp(const QString& database, const QString& streaming);
 
  public Q_SLOTS:
   void updateCommands();

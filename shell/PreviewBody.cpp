@@ -1,11 +1,13 @@
 #include "shell/PreviewBody.h"
 
+#include "shell/BodyDocument.h"
+#include "shell/SafeTextBrowser.h"
+
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QTextBrowser>
 #include <QVBoxLayout>
 
 namespace tarnwick::shell {
@@ -67,7 +69,7 @@ PreviewBody::PreviewBody(QWidget* parent) : QWidget(parent) {
   summary_->setObjectName("summary");
   summary_->setSortingEnabled(true);
   summary_->setFixedWidth(410);
-  body_ = new QTextBrowser(this);
+  body_ = new SafeTextBrowser(this);
   body_->setObjectName("body");
   body_->setOpenLinks(false);
   auto* bodies = new QHBoxLayout;
@@ -92,6 +94,41 @@ void PreviewBody::clearPreview() {
   body_->hide();
   summary_->clear();
   summary_->hide();
+}
+
+}  // namespace tarnwick::shell
+
+namespace tarnwick::shell {
+
+void PreviewBody::showPreview(const PreviewContent& content) {
+  clearPreview();
+  showing_ = true;
+  from_->setText(content.from);
+  date_->setText(content.date);
+  to_->setText(content.to);
+  subject_->setText(content.subject);
+  attachments_->setText(content.attachments);
+  attachmentsCaption_->setVisible(!content.attachments.isEmpty());
+  attachments_->setVisible(!content.attachments.isEmpty());
+  if (content.kind == 'a' || content.kind == 'c') {
+    summary_->addItems(content.summary);
+    summary_->show();
+  }
+  if (content.bodyPath.empty()) {
+    showing_ = summary_->isVisible();
+    return;
+  }
+  BodyDocument doc = LoadBodyDocument(content.bodyPath, content.rtf);
+  if (!doc.valid) {
+    showing_ = summary_->isVisible();
+    return;
+  }
+  body_->setInlineParts(std::move(doc.inlineParts));
+  if (doc.html)
+    body_->setHtml(doc.text);
+  else
+    body_->setPlainText(doc.text);
+  body_->show();
 }
 
 }  // namespace tarnwick::shell

@@ -71,6 +71,23 @@ class MainFrameTest : public QObject {
     session.work().setRunning(Worker::ListFill, false);
   }
 
+  void startUpShowsTheSourceDialogOverADisabledMaximisedWindow() {
+    RecordingSink sink;
+    ShellSession session(sink);
+    CMainFrame frame(session);
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      seen = modal && modal->objectName() == "sourceDialog" && !frame.isEnabled() && frame.isVisible() &&
+             frame.windowState().testFlag(Qt::WindowMaximized);
+      if (modal) static_cast<QDialog*>(modal)->reject();
+    });
+    frame.startUp({}, {});
+    QVERIFY(seen);
+    QVERIFY(frame.isEnabled());  // usable once the dialog has closed, whatever its answer
+    QVERIFY(sink.shown.empty());
+  }
+
   void closeAsksAndNoKeepsTheWindow() {
     RecordingSink sink;
     ShellSession session(sink);

@@ -1,11 +1,18 @@
+#include "shell/BodyDocument.h"
 #include "shell/MimeBody.h"
+#include "shell/PreviewBody.h"
 #include "shell/RtfToHtml.h"
 #include "shell/SafeTextBrowser.h"
 
 #include <QBuffer>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
 #include <QImage>
 #include <QTextDocument>
 #include <QtTest>
+
+#include <fstream>
 
 using namespace tarnwick::shell;
 
@@ -110,6 +117,59 @@ class PreviewPiecesTest : public QObject {
     QVERIFY(!browser.loadResource(QTextDocument::ImageResource, QUrl("file:///etc/passwd")).isValid());
     QVERIFY(!browser.loadResource(QTextDocument::StyleSheetResource, QUrl("https://evil.test/x.css")).isValid());
     QVERIFY(!ParseMimeBody("").has_value() || ParseMimeBody("")->html.empty());
+  }
+
+  void bodyFilesOfEveryForm() {
+    QTemporaryDir dir;
+    const auto write = [&](const char* name, const std::string& bytes) {
+      const std::filesystem::path path = dir.filePath(name).toStdString();
+      std::ofstream(path, std::ios::binary) << bytes;
+      return path;
+    };
+    // UTF-16LE text.
+    const std::string utf16("H\0i\0 \0\xAC\x20", 8);
+    BodyDocument text = LoadBodyDocument(write("TarnBody.txt", utf16), false);
+    QVERIFY(text.valid && !text.html);
+    QCOMPARE(text.text, QString::fromUtf8("Hi €"));
+    // 8-bit: Windows-1252 plain text, UTF-8 HTML.
+    BodyDocument plain = LoadBodyDocument(write("TarnBody.html", "caf\xe9 <3 you"), false);
+    QVERIFY(!plain.html);
+    QCOMPARE(plain.text, QString::fromUtf8("café <3 you"));
+    BodyDocument page = LoadBodyDocument(write("TarnBody.html", "<HTML><body>Gr\xc3\xbc\xc3\x9f</body></HTML>"), false);
+    QVERIFY(page.html);
+    QVERIFY(page.text.contains(QString::fromUtf8("Grüß")));
+    // RTF shown as HTML.
+    BodyDocument rtf = LoadBodyDocument(write("TarnBody.rtf", "{\\rtf1 \\b Bold\\b0}"), true);
+    QVERIFY(rtf.html);
+    QVERIFY(rtf.text.contains("font-weight:bold;\">Bold"));
+    QVERIFY(!LoadBodyDocument(dir.filePath("missing.txt").toStdString(), false).valid);
+
+    // The pane: attachments hidden when there are none, the summary only for contacts
+    // and appointments, the body where there is one.
+    PreviewBody pane;
+    pane.show();
+    PreviewContent mail;
+    mail.from = "Ann";
+    mail.subject = "Hello";
+    mail.bodyPath = write("TarnBody.html", "<p>remote <img src=\"http://t.test/x.gif\"></p>");
+    pane.showPreview(mail);
+    QCoreApplication::processEvents();
+    QCOMPARE(pane.subjectText()->text(), QString("Hello"));
+    QVERIFY(pane.attachmentsText()->isHidden());
+    QVERIFY(pane.summary()->isHidden());
+    QVERIFY(pane.body()->isVisible());
+    QVERIFY(pane.body()->refused().contains("http://t.test/x.gif"));
+    PreviewContent contact;
+    contact.kind = 'c';
+    contact.attachments = "card.vcf";
+    contact.summary = {"Name : Bob", "Phone : 1"};
+    pane.showPreview(contact);
+    QVERIFY(pane.attachmentsText()->isVisible());
+    QCOMPARE(pane.summary()->count(), 2);
+    QVERIFY(pane.body()->isHidden());
+    pane.clearPreview();
+    QVERIFY(pane.summary()->isHidden());
+    QVERIFY(pane.subjectText()->text().isEmpty());
   }
 };
 
