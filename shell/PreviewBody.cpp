@@ -3,7 +3,10 @@
 #include "shell/BodyDocument.h"
 #include "shell/SafeTextBrowser.h"
 
+#include <QFile>
 #include <QFrame>
+#include <QMenu>
+#include <QToolButton>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,6 +63,21 @@ PreviewBody::PreviewBody(QWidget* parent) : QWidget(parent) {
   header->addWidget(attachmentsCaption_, 4, 0);
   header->addWidget(attachments_, 4, 1);
   header->setColumnStretch(1, 1);
+  saveAttachment_ = new QToolButton(this);
+  saveAttachment_->setObjectName("saveAttachment");
+  saveAttachment_->setText("Save Attachment...");
+  saveAttachment_->setPopupMode(QToolButton::InstantPopup);
+  saveAttachment_->setMenu(new QMenu(saveAttachment_));
+  saveMessage_ = new QToolButton(this);
+  saveMessage_->setObjectName("saveMessage");
+  saveMessage_->setText("Save Message...");
+  saveMessage_->setToolTip("Save the message as an .eml file");
+  connect(saveMessage_, &QToolButton::clicked, this, [this] { Q_EMIT saveMessageRequested(); });
+  auto* actions = new QHBoxLayout;
+  actions->addWidget(saveAttachment_);
+  actions->addWidget(saveMessage_);
+  actions->addStretch();
+  header->addLayout(actions, 5, 1);
 
   auto* separator = new QFrame(this);
   separator->setFrameShape(QFrame::HLine);
@@ -94,6 +112,16 @@ void PreviewBody::clearPreview() {
   body_->hide();
   summary_->clear();
   summary_->hide();
+  saveAttachment_->menu()->clear();
+  saveAttachment_->hide();
+  saveMessage_->hide();
+  messageFile_.clear();
+}
+
+bool PreviewBody::saveMessageTo(const QString& path) const {
+  if (messageFile_.empty()) return false;
+  QFile::remove(path);
+  return QFile::copy(QString::fromStdString(messageFile_.string()), path);
 }
 
 }  // namespace tarnwick::shell
@@ -110,6 +138,16 @@ void PreviewBody::showPreview(const PreviewContent& content) {
   attachments_->setText(content.attachments);
   attachmentsCaption_->setVisible(!content.attachments.isEmpty());
   attachments_->setVisible(!content.attachments.isEmpty());
+  for (int i = 0; i < content.attachmentNames.size(); ++i) {
+    const QString name = content.attachmentNames[i];
+    saveAttachment_->menu()->addAction(name, this, [this, i, name] { Q_EMIT saveAttachmentRequested(i, name); });
+  }
+  saveAttachment_->setVisible(!content.attachmentNames.isEmpty());
+  if (!content.rtf) {
+    std::string ext = content.bodyPath.extension().string();
+    if (ext == ".mht" || ext == ".eml") messageFile_ = content.bodyPath;
+  }
+  saveMessage_->setVisible(!messageFile_.empty());
   if (content.kind == 'a' || content.kind == 'c') {
     summary_->addItems(content.summary);
     summary_->show();

@@ -7,6 +7,7 @@
 
 class QLabel;
 class QListWidget;
+class QToolButton;
 
 namespace tarnwick::shell {
 
@@ -19,10 +20,12 @@ struct PreviewContent {
   QString to;
   QString subject;
   QString attachments;           // empty hides the attachment line
+  QStringList attachmentNames;   // each attachment, for "Save Attachment..."
   std::filesystem::path bodyPath;  // empty: no body
   bool rtf = false;
   char kind = 'd';  // 'a' appointment, 'c' contact (with the summary at the left), 'd' other
   QStringList summary;
+  std::size_t item = 0;  // the message's place in the model's message list
 };
 
 // The preview at the bottom right: Subject, From, Date, To and Attachments above the
@@ -45,6 +48,20 @@ class PreviewBody : public QWidget {
   QLabel* attachmentsText() const { return attachments_; }
   SafeTextBrowser* body() const { return body_; }
   QListWidget* summary() const { return summary_; }
+  QToolButton* saveAttachmentButton() const { return saveAttachment_; }
+  QToolButton* saveMessageButton() const { return saveMessage_; }
+  // The streamed message shown, as its Internet message file; empty for other bodies.
+  const std::filesystem::path& messageFile() const { return messageFile_; }
+  // Copies the streamed message shown to `path`; false when there is none or the copy failed.
+  bool saveMessageTo(const QString& path) const;
+
+ Q_SIGNALS:
+  // The user asked to save attachment `index` (named `name`) of the message shown.
+  void saveAttachmentRequested(int index, const QString& name);
+  // The user asked to save the message shown as an .eml file.
+  void saveMessageRequested();
+
+ public:
   bool showing() const { return showing_; }
 
  protected:
@@ -57,6 +74,9 @@ class PreviewBody : public QWidget {
   QLabel* attachmentsCaption_;
   QLabel* attachments_;
   SafeTextBrowser* body_;
+  QToolButton* saveAttachment_;
+  QToolButton* saveMessage_;
+  std::filesystem::path messageFile_;
   QListWidget* summary_;
   bool showing_ = false;
 };

@@ -7,6 +7,73 @@
 
 namespace tarnwick::shell {
 
+namespace {
+
+constexpr int kIdRole = Qt::UserRole + 1;
+constexpr int kSortRole = Qt::UserRole + 2;
+
+// Sorts From and Subject without regard to case, Date by time and the mark columns by
+// whether the mark is there.
+class MessageRowItem : public QTreeWidgetItem {
+ public:
+  using QTreeWidgetItem::QTreeWidgetItem;
+  bool operator<(const QTreeWidgetItem& other) const override {
+    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+    const QString a = data(column, kSortRole).toString();
+    const QString b = other.data(column, kSortRole).toString();
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+  }
+};
+
+}  // namespace
+
+QIcon PreviewList::iconFor(int image) {
+  const char* name = "mail";
+  switch (image) {
+    case 0: name = "calendar"; break;
+    case 1: name = "contacts"; break;
+    case 5: name = "journal"; break;
+    case 7: name = "notes"; break;
+    case 10: name = "tasks"; break;
+    case 16: name = "attachment"; break;
+    default: break;
+  }
+  QIcon icon;
+  icon.addFile(QString(":/images/%1-16.png").arg(name), QSize(16, 16));
+  icon.addFile(QString(":/images/%1-48.png").arg(name), QSize(48, 48));
+  return icon;
+}
+
+QByteArray PreviewList::messageIdOf(const QTreeWidgetItem* row) {
+  return row ? row->data(IconColumn, kIdRole).toByteArray() : QByteArray();
+}
+
+void PreviewList::setRows(const QList<Row>& rows) {
+  rows_->setSortingEnabled(false);
+  rows_->clear();
+  QList<QTreeWidgetItem*> items;
+  items.reserve(rows.size());
+  for (const Row& row : rows) {
+    auto* item = new MessageRowItem;
+    item->setIcon(IconColumn, iconFor(row.icon));
+    item->setData(IconColumn, kSortRole, QString::number(row.icon));
+    item->setData(IconColumn, kIdRole, row.messageId);
+    if (row.attachment) item->setIcon(AttachmentColumn, iconFor(16));
+    item->setData(AttachmentColumn, kSortRole, row.attachment ? "1" : "0");
+    item->setText(FromColumn, row.from);
+    item->setData(FromColumn, kSortRole, row.from);
+    item->setText(SubjectColumn, row.subject);
+    item->setData(SubjectColumn, kSortRole, row.subject);
+    item->setText(DateColumn, row.date);
+    item->setData(DateColumn, kSortRole, row.sortDate);
+    items.append(item);
+  }
+  rows_->addTopLevelItems(items);
+  rows_->setSortingEnabled(true);
+  rows_->sortByColumn(-1, Qt::AscendingOrder);
+  applyFilter();
+}
+
 PreviewList::PreviewList(QWidget* parent) : QWidget(parent) {
   setObjectName("messageList");
   filter_ = new QLineEdit(this);
@@ -34,6 +101,11 @@ PreviewList::PreviewList(QWidget* parent) : QWidget(parent) {
   layout->addWidget(filter_);
   layout->addWidget(rows_);
   connect(filter_, &QLineEdit::textChanged, this, &PreviewList::applyFilter);
+  // A click or the keyboard's selection chooses a row.
+  connect(rows_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* row) { Q_EMIT rowChosen(row); });
+  connect(rows_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+    if (current && previous) Q_EMIT rowChosen(current);
+  });
 }
 
 void PreviewList::clearRows() {

@@ -1,12 +1,18 @@
 #include "shell/BodyDocument.h"
 #include "shell/MimeBody.h"
 #include "shell/PreviewBody.h"
+#include "shell/PreviewList.h"
 #include "shell/RtfToHtml.h"
 #include "shell/SafeTextBrowser.h"
 
 #include <QBuffer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QImage>
 #include <QTextDocument>
@@ -170,6 +176,73 @@ class PreviewPiecesTest : public QObject {
     pane.clearPreview();
     QVERIFY(pane.summary()->isHidden());
     QVERIFY(pane.subjectText()->text().isEmpty());
+  }
+
+  void messageListFilterAndSort() {
+    PreviewList list;
+    QSignalSpy counts(&list, &PreviewList::rowCountChanged);
+    list.setRows({
+        {12, true, "Carol", "RE: Budget", "Mon 03/02/2010 09:05 AM", "2010-02-03 09:05:00", "id1"},
+        {0, false, "bob", "Meeting", "Tue 01/01/2008 10:00 AM", "2008-01-01 10:00:00", "id2"},
+        {1, false, "Dave", "budget plan", "Wed 05/05/2021 01:00 PM", "2021-05-05 13:00:00", "id3"},
+    });
+    QTreeWidget* rows = list.rows();
+    QCOMPARE(rows->topLevelItemCount(), 3);
+    QCOMPARE(rows->topLevelItem(0)->text(PreviewList::FromColumn), QString("Carol"));  // list order at first
+    QVERIFY(!rows->topLevelItem(0)->icon(PreviewList::AttachmentColumn).isNull());
+    QVERIFY(rows->topLevelItem(1)->icon(PreviewList::AttachmentColumn).isNull());
+    QCOMPARE(PreviewList::messageIdOf(rows->topLevelItem(1)), QByteArray("id2"));
+    QCOMPARE(counts.last(), (QList<QVariant>{3, 3}));
+
+    // The filter applies as you type, to subject and sender, in any case.
+    QTest::keyClicks(list.filterBox(), "BUDGET");
+    QCOMPARE(list.visibleRowCount(), 2);
+    QCOMPARE(counts.last(), (QList<QVariant>{2, 3}));
+    list.filterBox()->setText("bob");
+    QCOMPARE(list.visibleRowCount(), 1);
+    list.filterBox()->clear();
+    QCOMPARE(list.visibleRowCount(), 3);
+
+    // Date sorts by time, both ways; From without regard to case.
+    rows->sortByColumn(PreviewList::DateColumn, Qt::AscendingOrder);
+    QCOMPARE(PreviewList::messageIdOf(rows->topLevelItem(0)), QByteArray("id2"));
+    QCOMPARE(PreviewList::messageIdOf(rows->topLevelItem(2)), QByteArray("id3"));
+    rows->sortByColumn(PreviewList::DateColumn, Qt::DescendingOrder);
+    QCOMPARE(PreviewList::messageIdOf(rows->topLevelItem(0)), QByteArray("id3"));
+    rows->sortByColumn(PreviewList::FromColumn, Qt::AscendingOrder);
+    QCOMPARE(rows->topLevelItem(0)->text(PreviewList::FromColumn), QString("bob"));
+  }
+
+  void attachmentsAndMessageCanBeSaved() {
+    QTemporaryDir dir;
+    const std::filesystem::path mht = dir.filePath("TarnBody1.mht").toStdString();
+    std::ofstream(mht, std::ios::binary) << "Subject: x\r\n\r\nbody\r\n";
+    PreviewBody pane;
+    pane.show();
+    QSignalSpy wanted(&pane, &PreviewBody::saveAttachmentRequested);
+    PreviewContent content;
+    content.attachments = "a.txt, b.pdf";
+    content.attachmentNames = {"a.txt", "b.pdf"};
+    content.bodyPath = mht;
+    pane.showPreview(content);
+    QVERIFY(pane.saveAttachmentButton()->isVisible());
+    QCOMPARE(pane.saveAttachmentButton()->menu()->actions().size(), 2);
+    pane.saveAttachmentButton()->menu()->actions().at(1)->trigger();
+    QCOMPARE(wanted.size(), 1);
+    QCOMPARE(wanted.first(), (QList<QVariant>{1, QString("b.pdf")}));
+    QVERIFY(pane.saveMessageButton()->isVisible());
+    const QString copy = dir.filePath("saved.eml");
+    QVERIFY(pane.saveMessageTo(copy));
+    QFile saved(copy);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().contains("body"));
+    // An RTF or text body has no message file to save.
+    PreviewContent plain;
+    plain.bodyPath = dir.filePath("TarnBody.txt").toStdString();
+    pane.showPreview(plain);
+    QVERIFY(pane.saveMessageButton()->isHidden());
+    QVERIFY(pane.saveAttachmentButton()->isHidden());
+    QVERIFY(!pane.saveMessageTo(copy));
   }
 };
 
