@@ -25,6 +25,10 @@ inline constexpr const char* kFileNotFound = "File not found. Verify the correct
 inline constexpr const char* kVerifyEdbPath = "Please Verify the EDB File Path";
 inline constexpr const char* kVerifyStmPath = "Please Verify the STM File Path";
 
+// Save dialog.
+inline constexpr const char* kCountingText = "Analysing Total mails. Please wait...";
+inline constexpr const char* kAttachmentsText = "Enumerating Attachments Body, Please wait...";
+
 // Save command and result.
 inline constexpr const char* kNoFoldersSelected = "No folders found selected. Please select folders to be saved.";
 inline constexpr const char* kSelectDestinationTitle = "Select the Destination Path";

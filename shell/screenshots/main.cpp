@@ -4,6 +4,7 @@
 // holds messages selected and its first message previewed.
 
 #include "shell/CBrowse.h"
+#include "shell/CFileSave.h"
 #include "shell/CDunmereApp.h"
 #include "shell/CMainFrame.h"
 #include "shell/ShellSession.h"
@@ -49,6 +50,16 @@ int main(int argc, char** argv) {
   source.show();
   ok &= grab(&source, out + "/source-dialog.png");
   source.hide();
+
+  // The save dialog as it looks in the middle of a folder.
+  CFileSave save({[] { return false; }, [] {}}, &frame);
+  save.setCurrentFolder("Mailbox - Alice\\Inbox\\");
+  save.setCounters(42, 118);
+  save.setCurrentProgress(35);
+  save.setOverallProgress(12);
+  save.show();
+  ok &= grab(&save, out + "/save-dialog.png");
+  save.finish(false);
 
   ok &= grab(&frame, out + "/main-window.png");
   return ok ? 0 : 1;

@@ -2,6 +2,7 @@
 #include "platform/AppText.h"
 #include "shell/CAlphaImageList.h"
 #include "shell/CAlphaToolBar.h"
+#include "shell/CFileSave.h"
 #include "shell/CMainFrame.h"
 #include "shell/CViewLog.h"
 #include "shell/ShellSession.h"
@@ -10,6 +11,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
@@ -142,6 +144,52 @@ class MainFrameTest : public QObject {
     QCOMPARE(lists.hot()[0].toImage().pixelColor(1, 1).red(), 97);
     QCOMPARE(lists.disabled()[0].toImage().pixelColor(0, 0).alpha(), 0);  // the mask is see-through
     QVERIFY(!lists.create(QImage(), 4, 4));
+  }
+
+  void saveDialogShowsTheWorkerAndAsksBeforeStopping() {
+    int asked = 0;
+    int skipped = 0;
+    CFileSave dialog({[&] {
+                        ++asked;
+                        return false;
+                      },
+                      [&] { ++skipped; }});
+    QCOMPARE(dialog.windowTitle(), QString(kWindowTitle));
+    dialog.show();
+    dialog.showCounting(true);
+    QVERIFY(dialog.countingText()->isVisible());
+    QCOMPARE(dialog.countingText()->text(), QString("Analysing Total mails. Please wait..."));
+    dialog.showCounting(false);
+    dialog.setCurrentFolder("Mailbox - Ann\\Inbox\\");
+    dialog.setCounters(3, 12);
+    dialog.setCurrentProgress(25);
+    dialog.setOverallProgress(10);
+    QCOMPARE(dialog.writtenText()->text(), QString("3"));
+    QCOMPARE(dialog.countText()->text(), QString("12"));
+    QCOMPARE(dialog.currentBar()->value(), 25);
+    dialog.showAttachments(true);
+    QCOMPARE(dialog.attachmentsText()->text(), QString("Enumerating Attachments Body, Please wait..."));
+
+    QTest::mouseClick(dialog.skipButton(), Qt::LeftButton);
+    QCOMPARE(skipped, 1);
+    QTest::mouseClick(dialog.stopButton(), Qt::LeftButton);
+    QCOMPARE(asked, 1);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QTest::keyClick(dialog.stopButton(), Qt::Key_Down);
+    QCOMPARE(asked, 3);
+    QTest::keyClick(dialog.stopButton(), Qt::Key_Return);  // never presses a button
+    QCOMPARE(asked, 3);
+    QVERIFY(dialog.isVisible());
+    dialog.close();  // the window's close asks too, and the dialog stays
+    QCOMPARE(asked, 4);
+    QVERIFY(dialog.isVisible());
+
+    dialog.finish(false);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    CFileSave failed({[] { return true; }, [] {}});
+    failed.show();
+    failed.finish(true);
+    QCOMPARE(failed.result(), int(QDialog::Rejected));
   }
 
   void resultDialogTexts() {
