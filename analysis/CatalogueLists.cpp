@@ -15,6 +15,16 @@ const TableEntry* TableList::findFirst(std::uint32_t objectId) const {
   return it == firstByObjectId_.end() ? nullptr : &entries_[it->second];
 }
 
+void TableList::replaceObjectId(std::size_t index, std::uint32_t objectId) {
+  if (index >= entries_.size() || entries_[index].objectId == objectId) return;
+  TableEntry& entry = entries_[index];
+  keys_.erase({entry.objectId, entry.rootPage.value});
+  entry.objectId = objectId;
+  keys_.emplace(entry.objectId, entry.rootPage.value);
+  firstByObjectId_.clear();
+  for (std::size_t i = 0; i < entries_.size(); ++i) firstByObjectId_.emplace(entries_[i].objectId, i);
+}
+
 void TableList::clear() {
   entries_.clear();
   keys_.clear();

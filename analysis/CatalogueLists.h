@@ -37,6 +37,9 @@ class TableList {
   auto end() const { return entries_.end(); }
   // The first entry with `objectId`, or null.
   const TableEntry* findFirst(std::uint32_t objectId) const;
+  // Gives entry `index` another object id (a long-value table takes the id its root page
+  // carries). The entry keeps its place.
+  void replaceObjectId(std::size_t index, std::uint32_t objectId);
   void clear();
 
  private:

@@ -1,5 +1,6 @@
 #include "cli/ExitCodes.h"
 #include "cli/InfoCommand.h"
+#include "cli/ScanCommand.h"
 #include "platform/MessageSink.h"
 #include "platform/OutOfMemory.h"
 #include "platform/Version.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   program.require_subcommand(1);
   std::vector<cli::CliCommand> commands;
   commands.push_back(cli::AddInfoCommand(program));
+  commands.push_back(cli::AddScanCommand(program));
 
   try {
     program.parse(argc, argv);

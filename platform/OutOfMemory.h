@@ -5,7 +5,7 @@
 namespace tarnwick {
 
 // Exit code of a process that ran out of memory.
-inline constexpr int kOutOfMemoryExitCode = 5;
+inline constexpr int kOutOfMemoryExitCode = 7;
 
 // Installs the process's out-of-memory rule: when an allocation fails, `sink` is shown
 // "Out Of Memory" (message caption, error icon, system-modal) and the process ends with

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "analysis/FolderTreeModel.h"
+#include "analysis/ModelIds.h"
+#include "analysis/ScanEngine.h"
+#include "analysis/ScanModel.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarnwick::analysis {
+
+// One folder as a scan found it, with the folders below it in tree order.
+struct FolderSummary {
+  FolderId id;
+  std::u16string name;
+  std::uint8_t kind = 0;
+  std::u16string path;         // as the selection list gives it: "Mailbox\Inbox\"
+  std::size_t messages = 0;    // message headers listed for the folder
+  std::vector<FolderSummary> folders;
+};
+
+// One mailbox with its top-level folders.
+struct MailboxSummary {
+  FolderId id;
+  std::u16string name;
+  std::vector<FolderSummary> folders;
+};
+
+// The mailboxes and folders of a finished (or stopped) scan, in tree order.
+std::vector<MailboxSummary> SummarizeScan(const ScanResult& result, const ScanModel& model,
+                                          const FolderTreeModel& tree);
+
+// A folder kind in words: "contacts", "calendar", "notes", "tasks", "journal" or "folder".
+const char* FolderKindName(std::uint8_t kind);
+
+// An identifier as 16 lower-case hexadecimal digits, its bytes in stored order.
+std::string IdHex(const FolderId& id);
+
+}  // namespace tarnwick::analysis

@@ -1,0 +1,168 @@
+#include "cli/ScanCommand.h"
+
+#include "analysis/FolderTreeModel.h"
+#include "analysis/ScanControl.h"
+#include "analysis/ScanEngine.h"
+#include "analysis/ScanModel.h"
+#include "analysis/ScanSummary.h"
+#include "cli/ExitCodes.h"
+#include "cli/ScanProgress.h"
+#include "cli/StoreFiles.h"
+#include "platform/CodePage.h"
+#include "platform/MessageSink.h"
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace tarnwick::cli {
+namespace {
+
+using analysis::FolderSummary;
+using analysis::MailboxSummary;
+
+struct ScanOptions {
+  std::string store;
+  std::string stm;
+  bool json = false;
+};
+
+// Ctrl-C asks the running scan to stop; a second Ctrl-C ends the program at once.
+std::atomic<analysis::ScanControl*> g_control{nullptr};
+std::atomic<int> g_interrupts{0};
+
+extern "C" void OnInterrupt(int) {
+  if (g_interrupts.fetch_add(1) >= 1) ::_exit(kExitStopped);
+  if (auto* control = g_control.load()) control->requestStop();
+}
+
+class InterruptGuard {
+ public:
+  explicit InterruptGuard(analysis::ScanControl& control) {
+    g_interrupts.store(0);
+    g_control.store(&control);
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &previous_);
+  }
+  ~InterruptGuard() {
+    ::sigaction(SIGINT, &previous_, nullptr);
+    g_control.store(nullptr);
+  }
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+ private:
+  struct sigaction previous_ {};
+};
+
+nlohmann::json FolderJson(const FolderSummary& folder) {
+  nlohmann::json children = nlohmann::json::array();
+  for (const auto& child : folder.folders) children.push_back(FolderJson(child));
+  return {{"id", analysis::IdHex(folder.id)},          {"name", Utf16ToUtf8(folder.name)},
+          {"kind", analysis::FolderKindName(folder.kind)}, {"path", Utf16ToUtf8(folder.path)},
+          {"messages", folder.messages},                {"folders", std::move(children)}};
+}
+
+const char* OutcomeText(analysis::ScanOutcome outcome) {
+  switch (outcome) {
+    case analysis::ScanOutcome::Completed: return "completed";
+    case analysis::ScanOutcome::Stopped: return "stopped";
+    case analysis::ScanOutcome::NoMailbox: return "no mailbox";
+    case analysis::ScanOutcome::UnsupportedPageSize: return "unsupported page size";
+    case analysis::ScanOutcome::FileFailed: return "read error";
+    case analysis::ScanOutcome::NotOpen: return "not open";
+  }
+  return "";
+}
+
+void PrintJson(const ScanOptions& options, const analysis::ScanResult& result,
+               const std::vector<MailboxSummary>& mailboxes, std::size_t headerCount) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const auto& mailbox : mailboxes) {
+    nlohmann::json folders = nlohmann::json::array();
+    for (const auto& folder : mailbox.folders) folders.push_back(FolderJson(folder));
+    list.push_back({{"id", analysis::IdHex(mailbox.id)},
+                    {"name", Utf16ToUtf8(mailbox.name)},
+                    {"folders", std::move(folders)}});
+  }
+  nlohmann::json out = {{"store", options.store},
+                        {"outcome", OutcomeText(result.outcome)},
+                        {"pageSize", result.geometry.PageSize},
+                        {"messageHeaders", headerCount},
+                        {"mailboxes", std::move(list)}};
+  std::printf("%s\n", out.dump(2).c_str());
+}
+
+void PrintFolders(const std::vector<FolderSummary>& folders, int depth) {
+  for (const auto& folder : folders) {
+    std::printf("%*s%s [%s] %zu message%s\n", depth * 2, "", Utf16ToUtf8(folder.name).c_str(),
+                analysis::FolderKindName(folder.kind), folder.messages, folder.messages == 1 ? "" : "s");
+    PrintFolders(folder.folders, depth + 1);
+  }
+}
+
+void PrintText(const ScanOptions& options, const std::vector<MailboxSummary>& mailboxes) {
+  std::printf("%s\n", options.store.c_str());
+  for (const auto& mailbox : mailboxes) {
+    std::printf("  %s (mailbox %s)\n", Utf16ToUtf8(mailbox.name).c_str(), analysis::IdHex(mailbox.id).c_str());
+    PrintFolders(mailbox.folders, 2);
+  }
+}
+
+int RunScan(const ScanOptions& options) {
+  CFile64 database;
+  if (!OpenStoreFile(database, options.store)) return kExitCannotOpen;
+  CFile64 streaming;
+  if (!options.stm.empty() && !OpenStoreFile(streaming, options.stm)) return kExitCannotOpen;
+
+  StreamMessageSink sink(stderr);
+  analysis::ScanModel model;
+  analysis::FolderTreeModel tree;
+  analysis::ScanControl control;
+  ScanProgress progress(stderr, ::isatty(STDERR_FILENO) != 0);
+  analysis::ScanEngine engine(database, options.stm.empty() ? nullptr : &streaming, Utf8ToUtf16(options.store),
+                              model, tree, control, progress, sink);
+  analysis::ScanResult result;
+  {
+    InterruptGuard guard(control);
+    result = engine.run();
+  }
+
+  switch (result.outcome) {
+    case analysis::ScanOutcome::UnsupportedPageSize: return kExitUnsupportedStore;
+    case analysis::ScanOutcome::FileFailed:
+    case analysis::ScanOutcome::NotOpen: return kExitFailure;
+    default: break;
+  }
+  const auto mailboxes = analysis::SummarizeScan(result, model, tree);
+  if (options.json) {
+    PrintJson(options, result, mailboxes, model.messageHeaders.size());
+  } else {
+    PrintText(options, mailboxes);
+  }
+  switch (result.outcome) {
+    case analysis::ScanOutcome::NoMailbox: return kExitNoMailbox;
+    case analysis::ScanOutcome::Stopped: return kExitStopped;
+    default: return kExitOk;
+  }
+}
+
+}  // namespace
+
+CliCommand AddScanCommand(CLI::App& program) {
+  auto options = std::make_shared<ScanOptions>();
+  CLI::App* scan = program.add_subcommand("scan", "Scan a store for its mailboxes, folders and message headers");
+  scan->add_option("STORE", options->store, "The Exchange database file (.edb)")->required();
+  scan->add_option("--stm", options->stm, "The streaming file (.stm) of a 4 KB-page store");
+  scan->add_flag("--json", options->json, "Print the mailboxes and folders as one JSON document");
+  return CliCommand{scan, [options] { return RunScan(*options); }};
+}
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,37 @@
+#include "store/TagArray.h"
+
+#include "platform/LittleEndian.h"
+#include "store/PageHeader.h"
+#include "store/PageLayout.h"
+#include "store/StoreGeometry.h"
+
+#include <algorithm>
+
+namespace tarnwick::store {
+
+std::vector<PageTag> ReadTagArray(std::span<const std::uint8_t> page, std::int32_t pageSizeClass, TagSelection selection) {
+  std::vector<PageTag> out;
+  const std::size_t headerLength = PageHeaderLengthFor(pageSizeClass);
+  const std::uint16_t mask = TagMaskFor(pageSizeClass);
+  if (headerLength == 0 || page.size() < headerLength) return out;
+  const std::size_t tagRoom = (page.size() - headerLength) / layout::kTagLength;
+  const std::size_t tagCount = std::min<std::size_t>(PageTagCount(page), tagRoom);
+  std::size_t visited = tagCount;
+  if (tagCount > 0 && (selection == TagSelection::AllButLast ||
+                       (selection == TagSelection::AllButLastUnlessSingle && tagCount >= 2))) {
+    --visited;
+  }
+  const std::span<const std::uint8_t> tags = page.last(tagCount * layout::kTagLength);
+  out.reserve(visited);
+  for (std::size_t i = 0; i < visited; ++i) {
+    const std::size_t at = i * layout::kTagLength;
+    const std::uint16_t size = ReadU16LE(tags, at + layout::kTagSizeWordOffset).value_or(0) & mask;
+    const std::uint16_t offset = ReadU16LE(tags, at + layout::kTagOffsetWordOffset).value_or(0) & mask;
+    const std::size_t start = headerLength + offset;
+    if (start > page.size() || page.size() - start < size) continue;
+    out.push_back(PageTag{static_cast<std::int64_t>(start), static_cast<std::int64_t>(size)});
+  }
+  return out;
+}
+
+}  // namespace tarnwick::store
