@@ -2,6 +2,7 @@
 
 #include "platform/AppText.h"
 #include "platform/Settings.h"
+#include "shell/Analysis.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CAlphaToolBar.h"
 #include "shell/CBrowse.h"
@@ -49,6 +50,10 @@ CMainFrame::CMainFrame(ShellSession& session, QWidget* parent) : QMainWindow(par
   createBars();
   createPanes();
   connect(&session_.work(), &WorkState::changed, this, &CMainFrame::updateCommands);
+  session_.analyse = [this](QWidget* owner) {
+    Analysis dialog(session_, session_.tree(), owner);
+    return dialog.exec() == QDialog::Accepted;
+  };
   connect(tree_, &CLeftView::checksChanged, this, &CMainFrame::updateCommands);
   updateCommands();
 }
@@ -132,7 +137,7 @@ void CMainFrame::createBars() {
 void CMainFrame::createPanes() {
   outer_ = new QSplitter(Qt::Horizontal, this);
   outer_->setObjectName("outerSplitter");
-  tree_ = new CLeftView(outer_);
+  tree_ = new CLeftView(session_.tree(), session_.work(), outer_);
   inner_ = new QSplitter(Qt::Vertical, outer_);
   inner_->setObjectName("innerSplitter");
   list_ = new PreviewList(inner_);

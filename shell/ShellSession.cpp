@@ -4,6 +4,7 @@ namespace tarnwick::shell {
 
 void ShellSession::release() {
   model_.clearModel();
+  tree_.clear();
   store::CloseStoreFiles(files_);
 }
 

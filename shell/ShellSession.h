@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FolderTreeModel.h"
 #include "analysis/ScanModel.h"
 #include "platform/MessageSink.h"
 #include "shell/WorkState.h"
@@ -22,6 +23,7 @@ class ShellSession {
   WorkState& work() { return work_; }
   store::StoreFilePair& files() { return files_; }
   analysis::ScanModel& model() { return model_; }
+  analysis::FolderTreeModel& tree() { return tree_; }
 
   const std::string& databasePath() const { return databasePath_; }
   const std::string& streamingPath() const { return streamingPath_; }
@@ -43,6 +45,7 @@ class ShellSession {
   WorkState work_;
   store::StoreFilePair files_;
   analysis::ScanModel model_;
+  analysis::FolderTreeModel tree_;
   std::string databasePath_;
   std::string streamingPath_;
 };
