@@ -3,32 +3,31 @@
 set -euo pipefail
 BUILD=${1:-build}
 TARNWICK="$BUILD/tarnwick"
+STOREGEN="$BUILD/tools/storegen/tarnwick-storegen"
 SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-demo-XXXXXX")
 trap 'rm -rf "$SCRATCH"' EXIT
 
-# A small store file: six 4096-byte blocks, the page size at offset 236 of the header.
-# (The store generator will replace this with a complete synthetic Exchange store.)
-write_store() { # path, page size, blocks
-  python3 - "$1" "$2" "$3" <<'PY'
-import struct, sys
-path, page_size, blocks = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-data = bytearray(page_size * blocks)
-data[4:8] = bytes.fromhex("efcdab89")          # ESE signature
-struct.pack_into("<I", data, 236, page_size)   # page size
-open(path, "wb").write(data)
-PY
-}
-
 "$TARNWICK" --version
-write_store "$SCRATCH/sample.edb" 4096 6
-echo
-echo "\$ tarnwick info sample.edb"
-"$TARNWICK" info "$SCRATCH/sample.edb"
-echo
-echo "\$ tarnwick info --json sample.edb"
-"$TARNWICK" info --json "$SCRATCH/sample.edb"
 
-write_store "$SCRATCH/odd.edb" 16384 3
+# A small sample store of each format, written by the store generator.
+for format in 4k 8k 32k; do
+  "$STOREGEN" --format "$format" --seed 1 --out "$SCRATCH/$format"
+  echo
+  echo "\$ tarnwick info $format/store.edb"
+  "$TARNWICK" info "$SCRATCH/$format/store.edb"
+done
+echo
+echo "\$ tarnwick info --json 32k/store.edb"
+"$TARNWICK" info --json "$SCRATCH/32k/store.edb"
+
+# A header giving 16384-byte pages is refused.
+python3 - "$SCRATCH/odd.edb" <<'PY'
+import struct, sys
+data = bytearray(16384 * 3)
+data[4:8] = bytes.fromhex("efcdab89")          # ESE signature
+struct.pack_into("<I", data, 236, 16384)       # page size
+open(sys.argv[1], "wb").write(data)
+PY
 echo
 echo "\$ tarnwick info odd.edb     # a header giving 16384-byte pages"
 set +e

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <string>
+
+#include "pst/messaging/ItemBuilder.h"
+
+namespace tarnwick::pst {
+
+/// The mail writer: stores, folders and every item kind except contacts. Strings are
+/// UTF-8. A folder path is "\\" + store display name + "\" + the folder's levels below
+/// the store separated by "\"; an attachment list is file paths each followed by ";";
+/// date texts are "MM/DD/YYYY hh:mm:ss AM|PM". Every operation throws `PstError` when it
+/// fails.
+class MailWriter {
+public:
+    virtual ~MailWriter() = default;
+
+    virtual void Connect() = 0;
+    virtual void Disconnect() = 0;
+    /// Closes the store open so far (if any) and creates a new PST file.
+    virtual void CreateStore(const std::string& pstPath, const std::string& displayName) = 0;
+    virtual void CreateFolder(const std::string& folderPath) = 0;
+    virtual void OpenFolder(const std::string& folderPath) = 0;
+    virtual void CloseFolder() = 0;
+    virtual void AddMessage(const std::string& folderPath, const std::string& subject, const std::string& recipients,
+                            const std::string& headerFilePath, const std::string& dateText,
+                            const std::string& attachmentList, const std::string& body, BodyKind bodyKind,
+                            const std::string& reserved1, const std::string& reserved2) = 0;
+    virtual void ImportMessageFile(const std::string& folderPath, const std::string& emlPath) = 0;
+    virtual void AddAppointment(const std::string& folderPath, const std::string& subject, const std::string& sender,
+                                const std::string& startText, const std::string& endText,
+                                const std::string& contactText, const std::string& locationText,
+                                const std::string& timeZoneText, const std::string& body, BodyKind bodyKind) = 0;
+    virtual void AddJournalEntry(const std::string& folderPath, const std::string& attachmentList,
+                                 const std::string& body, const std::string& sender, const std::string& subject,
+                                 BodyKind bodyKind) = 0;
+    virtual void AddTask(const std::string& folderPath, const std::string& dateText, const std::string& attachmentList,
+                         const std::string& body, const std::string& sender, const std::string& subject,
+                         BodyKind bodyKind) = 0;
+    virtual void AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,
+                         BodyKind bodyKind) = 0;
+    /// Writes the B-trees, maps and header of the open store and closes its file.
+    virtual void CloseStore() = 0;
+};
+
+/// The contact writer, used per contact in this order: `Logon`, `OpenFolder`,
+/// `CreateContact`, `SetField` for each field, `AddAttachment` (optional), `SetBody`
+/// (optional), `Save`.
+class ContactWriter {
+public:
+    virtual ~ContactWriter() = default;
+
+    virtual void Logon() = 0;
+    virtual void OpenFolder(const std::string& folderPath) = 0;
+    virtual void CreateContact() = 0;
+    virtual void SetField(ContactField field, const std::string& value) = 0;
+    virtual void AddAttachment(const std::string& filePath) = 0;
+    virtual void SetBody(const std::string& body) = 0;
+    virtual void Save() = 0;
+};
+
+} // namespace tarnwick::pst

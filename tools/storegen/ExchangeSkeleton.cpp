@@ -1,0 +1,206 @@
+#include "tools/storegen/ExchangeSkeleton.h"
+
+#include <cstdio>
+
+#include "tools/storegen/FolderRows.h"
+#include "tools/storegen/MailboxRows.h"
+
+namespace tarnwick::storegen {
+
+namespace cat = ese::catalogue;
+
+SkeletonPages skeletonPagesOf(StoreFormat format) {
+  switch (format) {
+    case StoreFormat::Exchange2003:
+      return {PageNumber{140}, PageNumber{112}, PageNumber{97}, PageNumber{236}, PageNumber{359}};
+    case StoreFormat::Exchange2007:
+      return {PageNumber{54}, PageNumber{50}, PageNumber{35}, PageNumber{142}, PageNumber{179}};
+    case StoreFormat::Exchange2010:
+      break;
+  }
+  return {PageNumber{36}, PageNumber{0}, PageNumber{0}, PageNumber{0}, PageNumber{44}};
+}
+
+std::array<std::uint8_t, 8> identifierBytes(std::uint64_t id) {
+  std::array<std::uint8_t, 8> b{};
+  for (int i = 0; i < 8; ++i) b[i] = static_cast<std::uint8_t>(id >> (8 * i));
+  return b;
+}
+
+std::string mailboxKeyText(const std::array<std::uint8_t, 8>& id) {
+  char buf[4];
+  std::snprintf(buf, sizeof buf, "%x", id[0]);
+  std::string text = buf;
+  text += "-";
+  std::size_t start = 0;
+  for (std::size_t i = 2; i < 8; ++i) {
+    if (id[i] != 0) {
+      start = i;
+      break;
+    }
+  }
+  bool first = true;
+  for (std::size_t i = start; i < 8; ++i) {
+    if (id[i] == 0) {
+      text += "00";
+    } else {
+      std::snprintf(buf, sizeof buf, first ? "%x" : "%02x", id[i]);
+      text += buf;
+    }
+    first = false;
+  }
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+namespace {
+
+// A property column named as the store names them: a type letter and the property's
+// hexadecimal tag ("S3001", "T8199", "N1009").
+ColumnDef property(std::uint16_t id, const std::string& name) {
+  ColumnDef c;
+  c.id = id;
+  c.name = name;
+  switch (name.front()) {
+    case 'S':
+      c.type = ColumnType::LongText;
+      c.codePage = cat::kCodePageUnicode;
+      break;
+    case 'T':
+      c.type = ColumnType::Currency;
+      break;
+    case 'L':
+      c.type = ColumnType::Long;
+      break;
+    default:
+      c.type = ColumnType::LongBinary;
+      break;
+  }
+  c.size = fixedSizeOf(c.type);
+  return c;
+}
+
+ColumnDef fixed(std::uint16_t id, const std::string& name, ColumnType type) {
+  ColumnDef c;
+  c.id = id;
+  c.name = name;
+  c.type = type;
+  c.size = fixedSizeOf(type);
+  return c;
+}
+
+void addProperties(TableDef& t, std::initializer_list<const char*> names, std::uint16_t firstId = 256) {
+  std::uint16_t id = firstId;
+  for (const char* n : names) t.columns.push_back(property(id++, n));
+}
+
+RowSource noRows() {
+  return [](Row&) { return false; };
+}
+
+TableDef foldersTable(const std::string& name) {
+  TableDef t;
+  t.name = name;
+  t.initialPages = kFoldersInitialPages;
+  t.hasLongValues = false;
+  t.primaryIndexName = "FolderIdIndex";
+  t.columns.push_back(fixed(1, "FolderId", ColumnType::Currency));
+  t.columns.push_back(fixed(2, "ParentFolderId", ColumnType::Currency));
+  // 0x0104 and 0x0105 are the comment and display-name columns of a folder row; the
+  // container class sits at 0x0147.
+  addProperties(t, {"N6748", "L3602", "L3603", "N65e0", "S3004", "S3001"});
+  t.columns.push_back(property(0x0147, "S3613"));
+  return t;
+}
+
+TableDef messageTable(const std::string& name) {
+  TableDef t;
+  t.name = name;
+  t.primaryIndexName = "MsgDocIdIndex";
+  t.columns.push_back(fixed(1, "MsgDocId", ColumnType::Long));
+  addProperties(t, {"T8198", "T8199", "S1000", "N1009", "N1013", "N67b3", "N67b4", "S8225", "S810c", "S8201",
+                    "S3a51", "S3a4f", "S3a48", "S3a46", "S3a2e", "S3a1c", "S3a18", "S3a19", "S3a17", "S3a11",
+                    "S3a08", "S3a06", "S808d", "S8097", "S80a6", "S81b0", "S3a16", "S809e", "S801f", "S801a",
+                    "S3a26", "S80dd", "S3a27", "S3a29", "S37", "Se1d"});
+  return t;
+}
+
+TableDef attachmentTable(const std::string& name) {
+  TableDef t;
+  t.name = name;
+  t.primaryIndexName = "AttachDocIdIndex";
+  t.columns.push_back(fixed(1, "AttachDocId", ColumnType::Long));
+  addProperties(t, {"N3701", "S3704", "S3707", "L0e20", "S3001"});
+  return t;
+}
+
+TableDef headerColumns(const std::string& name) {
+  TableDef t;
+  t.name = name;
+  t.hasLongValues = false;
+  t.primaryIndexName = "MsgDocIdIndex";
+  t.columns.push_back(fixed(1, "MsgDocId", ColumnType::Long));
+  t.columns.push_back(fixed(2, "FolderId", ColumnType::Currency));
+  t.columns.push_back(fixed(3, "MessageDeliveryTime", ColumnType::Currency));
+  addProperties(t, {"S3d", "Se1d", "S42", "S1a", "L0e07"});
+  return t;
+}
+
+}  // namespace
+
+void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
+  const SkeletonPages pages = skeletonPagesOf(scenario.format);
+  for (std::uint32_t i = 0; i < scenario.mailboxes; ++i) {
+    MailboxPlan m;
+    // A small first byte, then a zero, then six bytes of which the last four vary.
+    m.id = (1 + rng.below(15)) | (rng.next() & 0xFFFFFFFF00000000ull);
+    m.keyText = mailboxKeyText(identifierBytes(m.id));
+    m.name = mailboxDisplayName(i);
+    plan.mailboxes.push_back(m);
+  }
+  plan.folders = planFolders(plan.mailboxes, scenario.foldersPerMailbox, rng);
+  TableDef mailbox = mailboxTable();
+  mailbox.rootPage = pages.mailbox;
+  plan.tables.push_back({mailbox, mailboxRows(plan.mailboxes)});
+
+  if (scenario.format != StoreFormat::Exchange2010) {
+    TableDef folders = foldersTable("Folders");
+    folders.objectId = ObjectId{kFoldersObjectId};
+    folders.rootPage = pages.folders;
+    plan.tables.push_back({folders, noRows()});
+
+    TableDef msg = messageTable("Msg");
+    msg.objectId = ObjectId{kMessageObjectId};
+    msg.rootPage = pages.message;
+    msg.longValueRootPage = pages.longValues;
+    plan.tables.push_back({msg, noRows()});
+
+    TableDef attachments = attachmentTable("Attachments");
+    attachments.objectId = ObjectId{kAttachmentObjectId};
+    attachments.rootPage = pages.attachments;
+    plan.tables.push_back({attachments, noRows()});
+
+    // Per-folder header tables derive their columns from one template table; their
+    // catalogue rows then name the template after a NULL "Stats".
+    TableDef headerTemplate = headerColumns("MsgHeaderTemplate");
+    headerTemplate.isTemplate = true;
+    plan.tables.push_back({headerTemplate, noRows()});
+    return;
+  }
+
+  for (std::size_t i = 0; i < plan.mailboxes.size(); ++i) {
+    const std::string& key = plan.mailboxes[i].keyText;
+    std::vector<FolderPlan> mine;
+    for (const auto& f : plan.folders) {
+      if (f.mailbox == i) mine.push_back(f);
+    }
+    plan.tables.push_back({largeFolderTable("Folders-" + key), largeFolderRows(std::move(mine))});
+    TableDef body = messageTable("Body-" + key);
+    if (i == 0) body.longValueRootPage = pages.longValues;
+    plan.tables.push_back({body, noRows()});
+    plan.tables.push_back({headerColumns("MsgHeader-" + key), noRows()});
+    plan.tables.push_back({attachmentTable("Attachment-" + key), noRows()});
+  }
+}
+
+}  // namespace tarnwick::storegen

@@ -1,0 +1,155 @@
+#include "tools/storegen/FolderRows.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+namespace tarnwick::storegen {
+
+namespace cat = ese::catalogue;
+
+namespace {
+
+struct WellKnown {
+  const char* name;
+  const char* containerClass;
+};
+constexpr WellKnown kWellKnown[] = {
+    {"Inbox", "IPF.Note"},           {"Sent Items", "IPF.Note"}, {"Deleted Items", "IPF.Note"},
+    {"Drafts", "IPF.Note"},          {"Outbox", "IPF.Note"},     {"Calendar", "IPF.Appointment"},
+    {"Contacts", "IPF.Contact"},     {"Tasks", "IPF.Task"},      {"Notes", "IPF.StickyNote"},
+    {"Journal", "IPF.Journal"},      {"Junk E-mail", "IPF.Note"}, {"Sync Issues", "IPF.Note"},
+};
+
+bool startsWithNoCase(const std::string& text, const std::string& prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i]))) return false;
+  }
+  return true;
+}
+
+Bytes le(std::uint64_t v, int size) {
+  Bytes b;
+  for (int i = 0; i < size; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  return b;
+}
+
+ColumnDef column(std::uint16_t id, const char* name, ColumnType type, std::uint32_t size = 0, bool packed = false) {
+  ColumnDef c;
+  c.id = id;
+  c.name = name;
+  c.type = type;
+  c.size = size ? size : fixedSizeOf(type);
+  c.compressed = packed;
+  c.alwaysPack = packed;
+  return c;
+}
+
+// Row layout (32 KB): 2-byte key size and a 4-byte sequence key, record from byte 6:
+// header (4), three fixed columns from byte 10 (distance, folder id, parent id), null
+// bitmap at 28, one variable-column offset at 29, the variable column from 31 for 200
+// bytes, the tagged directory at 231.
+constexpr std::size_t kVariableStart = 31;
+constexpr std::size_t kVariableSize = 200;
+constexpr std::size_t kDirectoryAt = kVariableStart + kVariableSize;
+constexpr std::size_t kPointerAt = kFolderIdAt + 8 + kFolderDirectoryDistance - 12;  // row position 210
+
+}  // namespace
+
+char folderKind(const std::string& containerClass, const std::string& name) {
+  // The exact (32 KB) comparison; "IPF.Note" folders count as notes only when named Notes.
+  auto is = [&](const char* c) { return containerClass.size() == std::string(c).size() && startsWithNoCase(containerClass, c); };
+  if (is("IPF.Contact")) return 'c';
+  if (is("IPF.Appointment")) return 'a';
+  if (is("IPF.Note") || is("IPF.StickyNote")) {
+    std::string lower = name;
+    for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return lower == "notes" ? 'n' : 0;
+  }
+  if (is("IPF.Task")) return 't';
+  if (is("IPF.Journal")) return 'j';
+  return 0;
+}
+
+std::vector<FolderPlan> planFolders(const std::vector<MailboxPlan>& mailboxes, std::uint32_t perMailbox, Rng& rng) {
+  std::vector<FolderPlan> out;
+  for (std::size_t m = 0; m < mailboxes.size(); ++m) {
+    const std::uint64_t replica = 1 + rng.below(0x7F00);
+    std::uint64_t counter = 0x100 + rng.below(0x1000);
+    auto nextId = [&]() {
+      ++counter;
+      // Bytes 0-1: the replica number; bytes 2-7: a counter, most significant byte first.
+      std::uint64_t id = replica;
+      for (int i = 0; i < 6; ++i) id |= ((counter >> (8 * (5 - i))) & 0xFF) << (8 * (2 + i));
+      return id;
+    };
+    std::vector<std::size_t> mine;
+    for (std::uint32_t i = 0; i < perMailbox; ++i) {
+      FolderPlan f;
+      f.id = nextId();
+      f.mailbox = m;
+      if (i < std::size(kWellKnown)) {
+        f.name = kWellKnown[i].name;
+        f.containerClass = kWellKnown[i].containerClass;
+        f.parentId = mailboxes[m].id;
+        f.path = f.name;
+      } else {
+        // Subfolders: each under the previous one for a few levels, then under the Inbox.
+        const std::size_t depth = (i - std::size(kWellKnown)) % 5;
+        const FolderPlan& parent = depth == 0 || mine.empty() ? out[mine.front()] : out[mine.back()];
+        f.name = "Folder " + std::to_string(i - std::size(kWellKnown) + 1);
+        f.containerClass = "IPF.Note";
+        f.parentId = parent.id;
+        f.path = parent.path + "/" + f.name;
+      }
+      f.kind = folderKind(f.containerClass, f.name);
+      mine.push_back(out.size());
+      out.push_back(f);
+    }
+  }
+  return out;
+}
+
+TableDef largeFolderTable(const std::string& name) {
+  TableDef t;
+  t.name = name;
+  t.initialPages = 9;
+  t.hasLongValues = false;
+  t.columns = {
+      column(1, "FolderDirectoryDistance", ColumnType::Short),
+      column(2, "FolderId", ColumnType::Currency),
+      column(3, "ParentFolderId", ColumnType::Currency),
+      column(128, "FolderBlob", ColumnType::Binary, 255),
+      column(256, "N6748", ColumnType::LongBinary),
+      column(260, "S3004", ColumnType::LongText, 0, true),
+      column(261, "S3001", ColumnType::LongText, 0, true),
+      column(0x0147, "S3613", ColumnType::LongText, 0, true),
+  };
+  return t;
+}
+
+RowSource largeFolderRows(std::vector<FolderPlan> folders) {
+  auto list = std::make_shared<std::vector<FolderPlan>>(std::move(folders));
+  auto next = std::make_shared<std::size_t>(0);
+  return [list, next](Row& row) {
+    if (*next >= list->size()) return false;
+    const FolderPlan& f = (*list)[(*next)++];
+    row.clear();
+    auto set = [&](std::uint16_t id, Bytes v) { row.push_back(ColumnValue{id, {std::move(v)}}); };
+    set(1, le(kFolderDirectoryDistance, 2));
+    set(2, le(f.id, 8));
+    set(3, le(f.parentId, 8));
+    Bytes blob(kVariableSize, 0x5F);
+    blob[kPointerAt - kVariableStart] = static_cast<std::uint8_t>(kDirectoryAt - 2 - kPointerAt);
+    set(128, blob);
+    set(256, le(f.id, 8));
+    const std::string comment = "Folder";
+    set(260, Bytes(comment.begin(), comment.end()));
+    set(261, Bytes(f.name.begin(), f.name.end()));
+    set(0x0147, Bytes(f.containerClass.begin(), f.containerClass.end()));
+    return true;
+  };
+}
+
+}  // namespace tarnwick::storegen

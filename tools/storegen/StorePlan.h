@@ -1,0 +1,48 @@
+#pragma once
+
+// The tables a store will hold, each with the source of its rows. Root pages of 0 are
+// handed out by the writer; others are fixed places kept free for them.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/storegen/Schema.h"
+#include "tools/storegen/StoreFormat.h"
+
+namespace tarnwick::storegen {
+
+// Fills the next row and returns true, or returns false when the table is complete. Rows
+// must come in ascending key order.
+using RowSource = std::function<bool(Row&)>;
+
+struct TablePlan {
+  TableDef def;
+  RowSource rows;
+};
+
+struct MailboxPlan {
+  std::uint64_t id = 0;        // the 8 identifier bytes, first byte lowest
+  std::string name;
+  std::string keyText;         // e.g. "4-48A06756"
+};
+
+struct FolderPlan {
+  std::uint64_t id = 0;         // 8 identifier bytes, first byte lowest
+  std::uint64_t parentId = 0;   // the mailbox's id for top-level folders
+  std::size_t mailbox = 0;      // index into the mailboxes
+  std::string name;
+  std::string containerClass;   // "IPF.Note", "IPF.Appointment", ...
+  char kind = 0;                // what a scan makes of it: 'c', 'a', 'n', 't', 'j' or 0
+  std::string path;             // names from the mailbox down, joined with '/'
+};
+
+struct StorePlan {
+  StoreFormat format = StoreFormat::Exchange2007;
+  std::vector<TablePlan> tables;
+  std::vector<MailboxPlan> mailboxes;
+  std::vector<FolderPlan> folders;
+};
+
+}  // namespace tarnwick::storegen

@@ -1,0 +1,219 @@
+#include "tools/storegen/StoreWriter.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+
+#include "tools/storegen/CatalogueWriter.h"
+#include "tools/storegen/ColumnKinds.h"
+#include "tools/storegen/DatabaseHeader.h"
+#include "tools/storegen/ExchangeSkeleton.h"
+#include "tools/storegen/PageDamage.h"
+#include "tools/storegen/RootHeader.h"
+
+namespace tarnwick::storegen {
+
+namespace cat = ese::catalogue;
+namespace pg = ese::page;
+
+namespace {
+
+// Object ids: the fixed ones of the skeleton stay, the rest are handed out from 4 upwards.
+void assignObjectIds(StorePlan& plan) {
+  std::set<std::uint32_t> used = {cat::kDatabaseObjectId, cat::kObjectId, cat::kShadowObjectId};
+  for (const auto& t : plan.tables) {
+    if (t.def.objectId.value) used.insert(t.def.objectId.value);
+  }
+  std::uint32_t next = cat::kFirstUserObjectId;
+  auto take = [&]() {
+    while (used.count(next)) ++next;
+    used.insert(next);
+    return ObjectId{next++};
+  };
+  for (auto& t : plan.tables) {
+    if (!t.def.objectId.value) t.def.objectId = take();
+  }
+  for (auto& t : plan.tables) {
+    if (t.def.hasLongValues && !t.def.longValueObjectId.value) t.def.longValueObjectId = take();
+  }
+}
+
+void writeDatabaseRoot(DatabaseFile& file) {
+  PageImage image(file.traits());
+  image.reset(ObjectId{cat::kDatabaseObjectId}, pg::kFlagRoot | pg::kFlagLeaf);
+  image.setExternalHeader(rootHeader(file.lastPage() + 1, PageNumber{0}));
+  const PageNumber root{cat::kDatabaseRootPage};
+  file.writePage(root, image.finish(root, {}, file.databaseTime()));
+}
+
+// Fills the message table with bodies until the file reaches `target` bytes.
+RowSource fillerRows(DatabaseFile& file, std::uint64_t target, std::uint64_t rngValue) {
+  struct State {
+    Rng rng;
+    std::int32_t docId = 0;
+  };
+  auto state = std::make_shared<State>(State{Rng(rngValue ^ 0xF111F111ull)});
+  return [&file, target, state](Row& row) {
+    const std::uint64_t written = (static_cast<std::uint64_t>(file.lastPage()) + 2) * file.traits().pageSize;
+    if (written >= target) return false;
+    row.clear();
+    Bytes id;
+    append32(id, static_cast<std::uint32_t>(++state->docId));
+    row.push_back(ColumnValue{1, {id}});
+    constexpr std::size_t kBodySize = 96 * 1024;
+    Bytes body(kBodySize);
+    for (std::size_t i = 0; i < kBodySize; i += 8) {
+      std::uint64_t r = state->rng.next();
+      for (std::size_t k = 0; k < 8 && i + k < kBodySize; k += 2, r >>= 8) {
+        body[i + k] = static_cast<std::uint8_t>('a' + (r & 0xFF) % 26);
+        body[i + k + 1] = 0;
+      }
+    }
+    row.push_back(ColumnValue{258, {std::move(body)}});  // "S1000", the plain body
+    return true;
+  };
+}
+
+}  // namespace
+
+StoreReport writeStore(const Scenario& scenario, const std::string& outDir) {
+  std::filesystem::create_directories(outDir);
+  const FormatTraits& traits = traitsOf(scenario.format);
+  Rng rng(scenario.randomSeed);
+  StorePlan plan;
+  plan.format = scenario.format;
+  addExchangeSkeleton(scenario, rng, plan);
+  if (scenario.columnKindsTable) {
+    auto index = std::make_shared<std::uint32_t>(0);
+    plan.tables.push_back({columnKindsTable(), [index](Row& row) {
+                             if (*index >= kColumnKindsRows) return false;
+                             row = columnKindsRow((*index)++);
+                             return true;
+                           }});
+  }
+  for (const auto& extra : scenario.tables) {
+    auto rows = std::make_shared<std::vector<Row>>(extra.rows);
+    auto index = std::make_shared<std::size_t>(0);
+    plan.tables.push_back({extra.def, [rows, index](Row& row) {
+                             if (*index >= rows->size()) return false;
+                             row = (*rows)[(*index)++];
+                             return true;
+                           }});
+  }
+  assignObjectIds(plan);
+
+  StoreReport report;
+  report.format = scenario.format;
+  report.randomSeed = scenario.randomSeed;
+  report.mailboxes = plan.mailboxes;
+  // Folder rows are written for 32 KB stores so far.
+  if (scenario.format == StoreFormat::Exchange2010) report.folders = plan.folders;
+  report.edbPath = (std::filesystem::path(outDir) / "store.edb").string();
+  DatabaseFile file(report.edbPath, traits);
+  for (std::uint32_t p = 1; p <= cat::kRootPage; ++p) file.reserve(PageNumber{p});
+  file.reserve(PageNumber{cat::kShadowRootPage});
+  for (const auto& t : plan.tables) {
+    if (t.def.rootPage.value) file.reserve(t.def.rootPage);
+    if (t.def.hasLongValues && t.def.longValueRootPage.value) file.reserve(t.def.longValueRootPage);
+  }
+  TableDef catalogue = catalogueTableDef(traits, false, PageNumber{cat::kRootPage});
+  TableDef shadow = catalogueTableDef(traits, true, PageNumber{cat::kShadowRootPage});
+  for (auto& t : plan.tables) {
+    if (!t.def.rootPage.value) t.def.rootPage = file.allocate();
+    if (t.def.hasLongValues && !t.def.longValueRootPage.value) t.def.longValueRootPage = file.allocate();
+  }
+  // Derived tables take their columns from their template.
+  for (auto& t : plan.tables) {
+    if (t.def.templateName.empty()) continue;
+    for (const auto& other : plan.tables) {
+      if (other.def.name == t.def.templateName) t.def.columns = other.def.columns;
+    }
+  }
+
+  std::vector<const TableDef*> all = {&catalogue, &shadow};
+  for (const auto& t : plan.tables) all.push_back(&t.def);
+  const CatalogueResult catalogueResult = writeCatalogue(file, all);
+  auto describeCatalogue = [&](const TableDef& def, const TreeStats& stats) {
+    WrittenTable w;
+    w.name = def.name;
+    w.objectId = def.objectId;
+    w.rootPage = def.rootPage;
+    w.records = stats.records;
+    w.pages = stats.pages;
+    w.levels = stats.levels;
+    w.columns = def.columns;
+    w.pageNumbers = stats.pageNumbers;
+    return w;
+  };
+  report.tables.push_back(describeCatalogue(catalogue, catalogueResult.catalogue));
+  report.tables.push_back(describeCatalogue(shadow, catalogueResult.shadow));
+
+  // The first message table takes the filler rows.
+  int fillIndex = -1;
+  if (scenario.fillBytes) {
+    for (std::size_t i = 0; i < plan.tables.size(); ++i) {
+      const auto& name = plan.tables[i].def.name;
+      if (name == "Msg" || name.rfind("Body-", 0) == 0) {
+        fillIndex = static_cast<int>(i);
+        break;
+      }
+    }
+    // The filler goes last so that it grows the file to its size.
+    if (fillIndex >= 0) {
+      std::rotate(plan.tables.begin() + fillIndex, plan.tables.begin() + fillIndex + 1, plan.tables.end());
+      plan.tables.back().rows = fillerRows(file, scenario.fillBytes, scenario.randomSeed);
+    }
+  }
+  for (auto& t : plan.tables) {
+    TableWriter writer(file, t.def);
+    Row row;
+    while (t.rows(row)) writer.add(row);
+    const TableResult result = writer.finish();
+    WrittenTable w;
+    w.name = t.def.name;
+    w.objectId = t.def.objectId;
+    w.rootPage = t.def.rootPage;
+    w.records = result.table.records;
+    w.pages = result.table.pages;
+    w.levels = result.table.levels;
+    w.hasLongValues = t.def.hasLongValues;
+    w.longValueObjectId = t.def.longValueObjectId;
+    w.longValueRootPage = t.def.longValueRootPage;
+    w.longValues = result.longValueCount;
+    w.longValuePages = result.longValues ? result.longValues->pages : 0;
+    w.templateName = t.def.templateName;
+    w.columns = t.def.columns;
+    report.tables.push_back(std::move(w));
+  }
+  writeDatabaseRoot(file);
+  const PageNumber last{file.lastPage()};
+  file.extendTo(last);
+  HeaderFields fields;
+  fields.fileType = ese::header::kFileTypeDatabase;
+  fields.randomSignature = static_cast<std::uint32_t>(rng.next());
+  fields.databaseTime = file.databaseTime();
+  std::uint32_t lastObject = 0;
+  for (const auto& t : report.tables) lastObject = std::max({lastObject, t.objectId.value, t.longValueObjectId.value});
+  fields.lastObjectId = lastObject;
+  file.writeHeaderPages(buildHeaderPage(traits, fields));
+  file.close();
+  report.pageCount = last.value;
+  report.fileSize = fileOffsetOf(last, traits.pageSize) + traits.pageSize;
+
+  if (scenario.format == StoreFormat::Exchange2003) {
+    report.stmPath = (std::filesystem::path(outDir) / "store.stm").string();
+    DatabaseFile stm(report.stmPath, traits);
+    HeaderFields stmFields = fields;
+    stmFields.fileType = ese::header::kFileTypeStreaming;
+    stm.writeHeaderPages(buildHeaderPage(traits, stmFields));
+    stm.close();
+  }
+  if (scenario.damage.any()) {
+    report.damage = applyDamage(report.edbPath, traits, report.pageCount, scenario.damage, rng);
+    if (report.damage.truncatedTo) report.fileSize = *report.damage.truncatedTo;
+  }
+  return report;
+}
+
+}  // namespace tarnwick::storegen
