@@ -16,7 +16,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <nlohmann/json.hpp>
+
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
 #include <fstream>
 #include <thread>
 
@@ -39,6 +45,12 @@ class AnalysisTest : public QObject {
  private:
   QTemporaryDir dir_;
   QString store_;
+
+  static bool hasDescendant(QTreeWidgetItem* item, const QString& text) {
+    for (int i = 0; i < item->childCount(); ++i)
+      if (item->child(i)->text(0) == text || hasDescendant(item->child(i), text)) return true;
+    return false;
+  }
 
   QStringList childTexts(QTreeWidgetItem* item) {
     QStringList texts;
@@ -109,6 +121,59 @@ class AnalysisTest : public QObject {
     QCOMPARE(alice->checkState(0), Qt::Checked);
     // The well-known folders carry their own pictures.
     QVERIFY(inbox->icon(0).cacheKey() != root->child(1)->icon(0).cacheKey());
+  }
+
+  void treeOfAGeneratedStoreMatchesItsManifest() {
+    const std::filesystem::path generator =
+        std::filesystem::path(TARNWICK_BINARY_DIR) / "tools" / "storegen" / "tarnwick-storegen";
+    if (!std::filesystem::exists(generator)) QSKIP("the store generator is not built");
+    for (const char* format : {"4k", "8k", "32k"}) {
+      QTemporaryDir out;
+      std::string command = "'";
+      command.append(generator.string()).append("' --format ").append(format).append(" --seed 7 --out '");
+      command.append(out.path().toStdString()).append("' > /dev/null 2>&1");
+      QCOMPARE(std::system(command.c_str()), 0);
+      std::ifstream manifestFile(out.filePath("manifest.json").toStdString());
+      const nlohmann::json manifest = nlohmann::json::parse(manifestFile);
+
+      RecordingSink sink;
+      ShellSession session(sink);
+      CMainFrame frame(session);
+      const std::string edb = out.filePath("store.edb").toStdString();
+      const std::string stm = std::filesystem::exists(out.filePath("store.stm").toStdString())
+                                  ? out.filePath("store.stm").toStdString()
+                                  : std::string();
+      QVERIFY(store::OpenStoreFiles(session.files(), edb, stm).opened);
+      session.setPaths(edb, stm);
+      QVERIFY(session.analyse(&frame));
+      QCoreApplication::processEvents();
+
+      QTreeWidgetItem* root = frame.leftView()->topLevelItem(0);
+      QVERIFY(root);
+      QCOMPARE(root->text(0).toStdString(), edb);
+      std::set<std::string> shown;
+      std::map<std::string, QTreeWidgetItem*> byName;
+      for (int i = 0; i < root->childCount(); ++i) {
+        shown.insert(root->child(i)->text(0).toStdString());
+        byName[root->child(i)->text(0).toStdString()] = root->child(i);
+      }
+      std::set<std::string> expected;
+      std::map<std::string, std::string> mailboxName;
+      for (const auto& m : manifest["mailboxes"]) {
+        expected.insert(m["name"].get<std::string>());
+        mailboxName[m["id"].get<std::string>()] = m["name"].get<std::string>();
+      }
+      QVERIFY2(shown == expected, format);
+      // Every folder the manifest lists is under its own mailbox.
+      if (manifest.contains("folders")) {
+        for (const auto& f : manifest["folders"]) {
+          QTreeWidgetItem* mailbox = byName[mailboxName[f["mailbox"].get<std::string>()]];
+          QVERIFY(mailbox);
+          const QString name = QString::fromStdString(f["name"].get<std::string>());
+          QVERIFY2(hasDescendant(mailbox, name), qPrintable(name));
+        }
+      }
+    }
   }
 
   void pauseResumeAndStop() {
