@@ -9,6 +9,9 @@
 #include "shell/CLeftView.h"
 #include "shell/CommandStates.h"
 #include "shell/HelpLauncher.h"
+#if TARNWICK_MESSAGE_LOADER
+#include "shell/MessageBrowser.h"
+#endif
 #include "shell/PreviewBody.h"
 #include "shell/PreviewList.h"
 #include "shell/ShellSession.h"
@@ -17,6 +20,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,7 +56,11 @@ CMainFrame::CMainFrame(ShellSession& session, QWidget* parent) : QMainWindow(par
   connect(&session_.work(), &WorkState::changed, this, &CMainFrame::updateCommands);
   session_.analyse = [this](QWidget* owner) {
     Analysis dialog(session_, session_.tree(), owner);
-    return dialog.exec() == QDialog::Accepted;
+    const bool ran = dialog.exec() == QDialog::Accepted;
+#if TARNWICK_MESSAGE_LOADER
+    browser_->storeAnalysed(dialog.result().geometry, dialog.result().findings);
+#endif
+    return ran;
   };
   connect(tree_, &CLeftView::checksChanged, this, &CMainFrame::updateCommands);
   updateCommands();
@@ -151,6 +159,17 @@ void CMainFrame::createPanes() {
   outer_->setSizes({260, 1000});
   inner_->setSizes({280, 400});
   setCentralWidget(outer_);
+#if TARNWICK_MESSAGE_LOADER
+  browser_ = new MessageBrowser(session_, *tree_, *list_, *body_, *progress_, this);
+  connect(tree_, &CLeftView::folderChosen, this,
+          [this](quint32 item, const QString& mailbox) { browser_->startFill(item, mailbox); });
+  connect(list_, &PreviewList::rowChosen, this, [this](QTreeWidgetItem* row) {
+    if (!session_.work().runningWork().bodyLoad) browser_->startPreview(row);
+  });
+  connect(this, &CMainFrame::stopRequested, this, [this] { browser_->stop(); });
+  connect(body_, &PreviewBody::saveAttachmentRequested, this, &CMainFrame::saveAttachment);
+#endif
+  connect(body_, &PreviewBody::saveMessageRequested, this, &CMainFrame::saveMessage);
   setTabOrder(tree_, list_->filterBox());
   setTabOrder(list_->filterBox(), list_->rows());
   setTabOrder(list_->rows(), body_->body());
@@ -228,6 +247,35 @@ void CMainFrame::onSave() {
 void CMainFrame::onStop() {
   if (!stop_->isEnabled()) return;
   Q_EMIT stopRequested();
+}
+
+void CMainFrame::saveAttachment([[maybe_unused]] int index, const QString& name) {
+  const QString path = QFileDialog::getSaveFileName(this, "Save Attachment", name);
+  if (path.isEmpty()) return;
+  bool saved = false;
+#if TARNWICK_MESSAGE_LOADER
+  saved = browser_->saveAttachment(index, path);
+#endif
+  if (!saved) {
+    Message message;
+    message.text = "The attachment could not be saved to " + path.toStdString() + ".";
+    message.caption = kMessageCaption;
+    message.icon = MessageIcon::Warning;
+    session_.sink().show(message);
+  }
+}
+
+void CMainFrame::saveMessage() {
+  const QString path = QFileDialog::getSaveFileName(this, "Save Message", body_->subjectText()->text() + ".eml",
+                                                    "Internet message (*.eml)");
+  if (path.isEmpty()) return;
+  if (!body_->saveMessageTo(path)) {
+    Message message;
+    message.text = "The message could not be saved to " + path.toStdString() + ".";
+    message.caption = kMessageCaption;
+    message.icon = MessageIcon::Warning;
+    session_.sink().show(message);
+  }
 }
 
 void CMainFrame::onHelp() { OpenManual(); }

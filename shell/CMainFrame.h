@@ -11,6 +11,7 @@ namespace tarnwick::shell {
 
 class CAlphaToolBar;
 class CLeftView;
+class MessageBrowser;
 class PreviewBody;
 class PreviewList;
 class ShellSession;
@@ -36,6 +37,7 @@ class CMainFrame : public QMainWindow {
   PreviewBody* bodyView() const { return body_; }
   QProgressBar* progressBar() const { return progress_; }
   QLabel* workPane() const { return workPane_; }
+  MessageBrowser* browser() const { return browser_; }
   // True while the window may be closed (no list fill or preview runs).
   bool closeAllowed() const { return closeAllowed_; }
 
@@ -73,6 +75,8 @@ class CMainFrame : public QMainWindow {
   void createPanes();
   bool askExit();
   void saveWindowState();
+  void saveAttachment(int index, const QString& name);
+  void saveMessage();
 
   ShellSession& session_;
   QAction* open_ = nullptr;
@@ -89,6 +93,7 @@ class CMainFrame : public QMainWindow {
   CLeftView* tree_ = nullptr;
   PreviewList* list_ = nullptr;
   PreviewBody* body_ = nullptr;
+  MessageBrowser* browser_ = nullptr;
   bool closeAllowed_ = true;
 };
 
