@@ -1,6 +1,8 @@
 #include "cli/ExitCodes.h"
 #include "cli/InfoCommand.h"
+#include "cli/ListCommand.h"
 #include "cli/ScanCommand.h"
+#include "cli/ShowCommand.h"
 #include "platform/MessageSink.h"
 #include "platform/OutOfMemory.h"
 #include "platform/Version.h"
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
   std::vector<cli::CliCommand> commands;
   commands.push_back(cli::AddInfoCommand(program));
   commands.push_back(cli::AddScanCommand(program));
+  commands.push_back(cli::AddListCommand(program));
+  commands.push_back(cli::AddShowCommand(program));
 
   try {
     program.parse(argc, argv);

@@ -1,0 +1,166 @@
+#include "analysis/LongValuePageReader.h"
+
+#include "store/RecordLocator.h"
+
+#include <algorithm>
+
+namespace tarnwick::analysis {
+
+namespace {
+
+using Page = std::span<const std::uint8_t>;
+using L = LongValuePageLayout;
+
+// One record of the page: where it starts and its size.
+struct PageRecord {
+  std::uint32_t offset;
+  std::uint32_t size;
+};
+
+std::vector<PageRecord> pageRecords(Page page, int pageSizeClass) {
+  store::RecordSlotArray slots;
+  const std::size_t count = store::LocateRecords(page, pageSizeClass, slots);
+  std::vector<PageRecord> records(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    records[i] = {static_cast<std::uint32_t>(slots[i].offset), static_cast<std::uint16_t>(slots[i].size)};
+  }
+  return records;
+}
+
+bool fits(Page p, std::size_t at, std::size_t n) { return at <= p.size() && n <= p.size() - at; }
+
+std::uint32_t le32(Page p, std::size_t at) {
+  return static_cast<std::uint32_t>(p[at]) | (static_cast<std::uint32_t>(p[at + 1]) << 8) |
+         (static_cast<std::uint32_t>(p[at + 2]) << 16) | (static_cast<std::uint32_t>(p[at + 3]) << 24);
+}
+
+std::uint32_t be32(Page p, std::size_t at) {
+  return (static_cast<std::uint32_t>(p[at]) << 24) | (static_cast<std::uint32_t>(p[at + 1]) << 16) |
+         (static_cast<std::uint32_t>(p[at + 2]) << 8) | static_cast<std::uint32_t>(p[at + 3]);
+}
+
+// A key whose first byte is 0 takes byte 2 of the page's first record instead.
+std::array<std::uint8_t, 2> repairedKey(Page page, const std::vector<PageRecord>& records, std::uint8_t k0,
+                                        std::uint8_t k1) {
+  if (k0 == 0 && !records.empty() && records[0].size > L::kKeyRepairByte &&
+      fits(page, records[0].offset + L::kKeyRepairByte, 1)) {
+    std::uint8_t repair = page[records[0].offset + L::kKeyRepairByte];
+    if (repair != 0) k0 = repair;
+  }
+  return {k0, k1};
+}
+
+void readSmall(Page page, const std::vector<PageRecord>& records, std::vector<LongValueChunk>& out) {
+  const std::uint32_t chunkSize = static_cast<std::uint32_t>(page.size()) - L::kSmallChunkOverhead;
+  struct Root {
+    std::array<std::uint8_t, 2> key;
+    std::uint32_t chunkOffset;
+  };
+  std::vector<Root> roots;
+  std::vector<bool> isChunk(records.size(), false);
+  for (std::size_t r = records.size(); r-- > 0 && out.size() < L::kMaxChunks;) {
+    const std::uint32_t m = records[r].offset;
+    const std::uint32_t z = records[r].size;
+    if (!fits(page, m, 4)) continue;
+    const bool separated = le32(page, m) == L::kSeparatedMarker;
+    std::uint32_t t = 0;
+    if (separated) {
+      t = 4;
+    } else if (m == L::kFirstRecordPosition && z == L::kRootMarkerSize && fits(page, m + 4, 4) &&
+               ((page[m + 2] == 0 && page[m + 3] == 0) || be32(page, m + 4) % chunkSize == 0)) {
+      t = 2;
+    }
+    for (std::uint32_t u = t; u <= 4; ++u) {
+      if (!fits(page, m + u, 6)) break;
+      std::uint8_t k0 = page[m + u];
+      std::uint8_t k1 = page[m + u + 1];
+      std::uint32_t chunkOffset = be32(page, m + u + 2);
+      if ((k0 == 0 && k1 == 0) || chunkOffset % chunkSize != 0) continue;
+      if (z < L::kRootRecordBelow) {
+        if (roots.size() < L::kMaxRoots) roots.push_back({{k0, k1}, chunkOffset});
+        break;
+      }
+      if (separated && chunkOffset == 0 && !roots.empty()) continue;
+      std::uint32_t data = m + u + 6;
+      for (std::size_t o = 0; o < records.size(); ++o) {
+        if (o == r) continue;
+        if (records[o].offset <= data && data < records[o].offset + records[o].size) {
+          data = records[o].offset + L::kChunkDataAfterRecordStart;
+          break;
+        }
+      }
+      out.push_back({repairedKey(page, records, k0, k1), chunkOffset, data});
+      isChunk[r] = true;
+      break;
+    }
+  }
+  if (roots.empty() || out.size() >= L::kMaxChunks) return;
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    if (records[r].size > L::kLateChunkAbove && !isChunk[r]) {
+      out.push_back({roots[0].key, roots[0].chunkOffset, records[r].offset + L::kChunkDataAfterRecordStart});
+      return;
+    }
+  }
+}
+
+void readLarge(Page page, const std::vector<PageRecord>& records, std::vector<LongValueChunk>& out) {
+  // The walk starts at the highest record that names a key and a chunk offset.
+  std::size_t start = records.size();
+  std::array<std::uint8_t, 2> key{};
+  std::uint32_t current = 0;
+  for (std::size_t r = records.size(); r-- > 0 && start == records.size();) {
+    for (std::uint32_t u = 0; u < 5 && u + 6 <= records[r].size; ++u) {
+      std::size_t at = records[r].offset + u;
+      if (!fits(page, at, 6)) break;
+      std::uint32_t chunkOffset = be32(page, at + 2);
+      if ((page[at] != 0 || page[at + 1] != 0) && chunkOffset % L::kLargeChunkSize == 0) {
+        start = r;
+        key = {page[at], page[at + 1]};
+        current = chunkOffset;
+        break;
+      }
+    }
+  }
+  if (start == records.size()) return;
+  const std::uint8_t offsetRepair =
+      !records.empty() && records[0].size > L::kOffsetRepairByte && fits(page, records[0].offset + L::kOffsetRepairByte, 1)
+          ? page[records[0].offset + L::kOffsetRepairByte]
+          : 0;
+  for (std::size_t r = start + 1; r-- > 0 && out.size() < L::kMaxChunks;) {
+    const std::uint32_t m = records[r].offset;
+    const std::uint32_t z = records[r].size;
+    if (z < L::kLargeMinRecord || !fits(page, m, z)) continue;
+    if (page[m] == 0 || page[m + 1] == 0) continue;
+    if (page[m] == L::kLargeContinuation) {
+      out.push_back({repairedKey(page, records, key[0], key[1]), current, m + L::kChunkDataAfterRecordStart});
+      current += z - L::kChunkDataAfterRecordStart;
+    } else if (page[m] == L::kLargeKeyRecord && z < L::kLargeKeyRecordBelow) {
+      key = {page[m + 3], page[m + 4]};
+      current = 256u * (page[m + 6] + 256u * page[m + 7] + 65536u * page[m + 8]);
+    } else {
+      std::uint32_t index = page[m + 2] >= L::kLargeFarDataMark ? L::kLargeFarDataIndex : page[m + 2] + 4u;
+      if (!fits(page, m, index)) continue;
+      std::uint8_t high = index <= L::kLargeFarDataIndex ? offsetRepair : page[m + index - 3];
+      std::uint32_t chunkOffset = (static_cast<std::uint32_t>(high) << 16) |
+                                  (static_cast<std::uint32_t>(page[m + index - 2]) << 8) | page[m + index - 1];
+      out.push_back({repairedKey(page, records, key[0], key[1]), chunkOffset, m + index});
+      current = chunkOffset + z - index;
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<LongValueChunk> readLongValueChunks(std::span<const std::uint8_t> page, int pageSizeClass) {
+  std::vector<LongValueChunk> out;
+  if (page.size() <= L::kSmallChunkOverhead) return out;
+  std::vector<PageRecord> records = pageRecords(page, pageSizeClass);
+  if (pageSizeClass == 2) {
+    readLarge(page, records, out);
+  } else {
+    readSmall(page, records, out);
+  }
+  return out;
+}
+
+}  // namespace tarnwick::analysis

@@ -1,0 +1,175 @@
+#include "cli/ShowCommand.h"
+
+#include "analysis/ScanSummary.h"
+#include "cli/ExitCodes.h"
+#include "cli/StoreSession.h"
+#include "content/AttachmentData.h"
+#include "content/HeaderTexts.h"
+#include "content/MessageListFill.h"
+#include "content/PreviewAssembly.h"
+#include "content/SafeFileName.h"
+#include "platform/CodePage.h"
+#include "platform/TempDirectory.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace tarnwick::cli {
+namespace {
+
+struct ShowOptions {
+  std::string store;
+  std::string stm;
+  std::string folder;
+  std::string message;
+  std::string bodyOut;
+  std::string attachmentsOut;
+  bool json = false;
+};
+
+std::optional<analysis::MessageId> parseId(const std::string& hex) {
+  if (hex.size() != 16) return std::nullopt;
+  analysis::MessageId id;
+  for (std::size_t i = 0; i < 8; ++i) {
+    unsigned value = 0;
+    if (std::sscanf(hex.substr(2 * i, 2).c_str(), "%2x", &value) != 1) return std::nullopt;
+    id.bytes[i] = static_cast<std::uint8_t>(value);
+  }
+  return id;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const char* bodyFormName(const std::filesystem::path& path) {
+  const std::string ext = path.extension().string();
+  if (ext == ".txt") return "text";
+  if (ext == ".html") return "html";
+  if (ext == ".rtf") return "rtf";
+  if (ext == ".mht") return "eml";
+  return "none";
+}
+
+// The body as text: UTF-16 files converted to UTF-8, the others as they are.
+std::string bodyText(const std::filesystem::path& path) {
+  if (path.empty()) return {};
+  std::string bytes = readFile(path);
+  if (path.extension() != ".txt") return bytes;
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+  }
+  return Utf16ToUtf8(text);
+}
+
+int RunShow(const ShowOptions& options) {
+  std::optional<analysis::MessageId> id = parseId(options.message);
+  if (!id) {
+    std::fprintf(stderr, "tarnwick: '%s' is not a message id (16 hex digits)\n", options.message.c_str());
+    return kExitUsage;
+  }
+  StoreSession session;
+  if (std::optional<int> failed = session.open(options.store, options.stm)) return *failed;
+  const analysis::FolderNode* folder = session.findFolder(options.folder);
+  if (folder == nullptr) {
+    std::fprintf(stderr, "tarnwick: no folder '%s' in '%s'\n", options.folder.c_str(), options.store.c_str());
+    return kExitUsage;
+  }
+  session.loadFolder(*folder);
+  analysis::MessageItemList& items = session.model().messages;
+  const bool large = session.geometry().PageSizeClass == 2;
+  std::optional<std::size_t> at = content::findListedItem(items, *folder, *id, large);
+  std::optional<content::MessageRow> row;
+  if (at) {
+    row = content::makeMessageRow(items[*at], content::readHeaderTexts(session.database(), session.geometry(), items[*at]),
+                                  {folder->name, folder->kind}, session.tree().mailboxNameFor(folder->treeItem));
+  }
+  if (!row) {
+    std::fprintf(stderr, "tarnwick: no message %s listed in folder '%s' of '%s'\n", options.message.c_str(),
+                 options.folder.c_str(), options.store.c_str());
+    return kExitUsage;
+  }
+  content::LoadControl control;
+  control.attachmentData = !options.attachmentsOut.empty();
+  session.loader().loadFolderItems(session.model(), StoreSession::loadedFolder(*folder), content::LoadMode::Single, *at,
+                                   control);
+  const analysis::MessageItem& item = items[*at];
+  content::MhtNaming naming;
+  content::PreviewSources sources{session.database(), session.streaming(), session.geometry(), PrivateTempDirectory()};
+  content::PreviewData preview = content::assemblePreview(item, folder->kind, row->from, row->subject, row->date, sources, naming);
+
+  if (!options.bodyOut.empty() && !preview.bodyPath.empty()) {
+    std::error_code error;
+    std::filesystem::copy_file(preview.bodyPath, options.bodyOut, std::filesystem::copy_options::overwrite_existing, error);
+    if (error) {
+      std::fprintf(stderr, "tarnwick: cannot write the body to '%s': %s\n", options.bodyOut.c_str(), error.message().c_str());
+      return kExitFailure;
+    }
+  }
+  nlohmann::json attachments = nlohmann::json::array();
+  int failures = 0;
+  for (const analysis::AttachmentItem& a : item.attachments) {
+    std::optional<std::vector<std::uint8_t>> data =
+        content::readAttachmentData(session.database(), session.geometry(), a, TempFilePath("tempB.img"));
+    attachments.push_back({{"name", Utf16ToUtf8(a.fileName)}, {"size", data ? data->size() : 0}});
+    if (options.attachmentsOut.empty()) continue;
+    std::filesystem::path dir(options.attachmentsOut);
+    std::filesystem::path target = dir / Utf16ToUtf8(content::safeFileName(a.fileName));
+    for (int n = 2; std::filesystem::exists(target); ++n) {
+      target = dir / (Utf16ToUtf8(content::safeFileName(a.fileName)) + "." + std::to_string(n));
+    }
+    std::ofstream out(target, std::ios::binary);
+    if (data) out.write(reinterpret_cast<const char*>(data->data()), static_cast<std::streamsize>(data->size()));
+    if (!out) {
+      std::fprintf(stderr, "tarnwick: cannot write the attachment '%s'\n", target.string().c_str());
+      ++failures;
+    }
+  }
+
+  const std::string body = bodyText(preview.bodyPath);
+  if (options.json) {
+    nlohmann::json summary = nlohmann::json::array();
+    for (const std::u16string& line : preview.summaryLines) summary.push_back(Utf16ToUtf8(line));
+    nlohmann::json out = {{"subject", Utf16ToUtf8(preview.subject)},
+                          {"from", Utf16ToUtf8(preview.from)},
+                          {"date", Utf16ToUtf8(preview.date)},
+                          {"to", Utf16ToUtf8(preview.to)},
+                          {"attachments", std::move(attachments)},
+                          {"summary", std::move(summary)},
+                          {"bodyForm", bodyFormName(preview.bodyPath)},
+                          {"body", body}};
+    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  } else {
+    std::printf("Subject : %s\nFrom : %s\nDate : %s\nTo : %s\n", Utf16ToUtf8(preview.subject).c_str(),
+                Utf16ToUtf8(preview.from).c_str(), Utf16ToUtf8(preview.date).c_str(), Utf16ToUtf8(preview.to).c_str());
+    if (!preview.attachments.empty()) std::printf("Attachments : %s\n", Utf16ToUtf8(preview.attachments).c_str());
+    for (const std::u16string& line : preview.summaryLines) std::printf("%s\n", Utf16ToUtf8(line).c_str());
+    std::printf("\n%s\n", body.c_str());
+  }
+  return failures == 0 ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+CliCommand AddShowCommand(CLI::App& program) {
+  auto options = std::make_shared<ShowOptions>();
+  CLI::App* show = program.add_subcommand("show", "Show one message as the preview does");
+  show->add_option("STORE", options->store, "The Exchange database file (.edb)")->required();
+  show->add_option("--stm", options->stm, "The streaming file (.stm) of a 4 KB-page store");
+  show->add_option("--folder", options->folder, "The folder: its id (16 hex digits) or its path, levels separated by /")
+      ->required();
+  show->add_option("--message", options->message, "The message id (16 hex digits, as list prints it)")->required();
+  show->add_option("--body-out", options->bodyOut, "Write the body to this file in its form");
+  show->add_option("--attachments-out", options->attachmentsOut, "Save the attachments into this folder");
+  show->add_flag("--json", options->json, "Print the preview as one JSON document");
+  return CliCommand{show, [options] { return RunShow(*options); }};
+}
+
+}  // namespace tarnwick::cli

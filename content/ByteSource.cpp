@@ -1,0 +1,27 @@
+#include "content/ByteSource.h"
+
+#include "platform/CFile64.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace tarnwick::content {
+
+std::uint64_t FileByteSource::length() const { return file_.GetLength(); }
+
+std::size_t FileByteSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  if (out.empty() || offset > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+    return 0;
+  }
+  return file_.ReadAt(static_cast<std::int64_t>(offset), out.data(), out.size());
+}
+
+std::size_t MemoryByteSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  if (offset >= bytes_.size()) return 0;
+  std::size_t n = std::min<std::size_t>(out.size(), bytes_.size() - static_cast<std::size_t>(offset));
+  std::memcpy(out.data(), bytes_.data() + offset, n);
+  return n;
+}
+
+}  // namespace tarnwick::content

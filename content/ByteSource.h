@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace tarnwick {
+class CFile64;
+}
+
+namespace tarnwick::content {
+
+// Random read access to the bytes of a store file. The content readers go through this
+// instead of a file so that they can be exercised on bytes built in memory.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Length of the whole source in bytes.
+  virtual std::uint64_t length() const = 0;
+  // Reads up to out.size() bytes at `offset`; returns how many were read (fewer at the
+  // end, 0 at or beyond it). Read failures of a file surface as FileError.
+  virtual std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
+};
+
+// A store file opened through CFile64.
+class FileByteSource final : public ByteSource {
+ public:
+  explicit FileByteSource(const CFile64& file) : file_(file) {}
+  std::uint64_t length() const override;
+  std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+
+ private:
+  const CFile64& file_;
+};
+
+// Bytes held by the caller.
+class MemoryByteSource final : public ByteSource {
+ public:
+  explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::uint64_t length() const override { return bytes_.size(); }
+  std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+};
+
+}  // namespace tarnwick::content

@@ -1,0 +1,68 @@
+#include "content/HeaderTexts.h"
+
+#include "store/PackedText.h"
+#include "platform/CodePage.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tarnwick::content {
+
+namespace {
+using Limits = HeaderTextLimits;
+
+std::vector<std::uint8_t> readPage(const ByteSource& db, const store::StoreGeometry& geometry, std::int64_t offset) {
+  if (offset < 0 || geometry.PageSize <= 0) return {};
+  std::vector<std::uint8_t> page(static_cast<std::size_t>(geometry.PageSize));
+  page.resize(db.readAt(static_cast<std::uint64_t>(offset), page));
+  return page;
+}
+}  // namespace
+
+std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offset, std::uint16_t length,
+                          bool largePages, std::uint8_t rawStop, std::size_t rawMax) {
+  std::u16string text;
+  if (offset == 0 || length < 1 || offset >= page.size()) return text;
+  const std::size_t end = std::min<std::size_t>(page.size(), static_cast<std::size_t>(offset) + length - 1);
+  std::span<const std::uint8_t> value = page.subspan(offset, end - offset);
+  // A 32 KB store packs a text 7 bits per character when its format byte is 3; a text
+  // stored with any other format byte holds its UTF-16 characters as they are.
+  if (largePages && !value.empty() && page[offset - 1] == Limits::kSingleByteFormat) {
+    std::optional<std::u16string> unpacked = store::unpackStoredText(value, page[offset - 1], Limits::kMaxDecoded);
+    if (unpacked && !unpacked->empty()) return *unpacked;
+  }
+  for (std::size_t i = 0; i + 1 < value.size() && text.size() < rawMax; i += 2) {
+    if (value[i] < rawStop) break;
+    text.push_back(static_cast<char16_t>(value[i] | (value[i + 1] << 8)));
+  }
+  return text;
+}
+
+HeaderTexts readHeaderTexts(const ByteSource& db, const store::StoreGeometry& geometry,
+                            const analysis::MessageItem& item) {
+  HeaderTexts texts;
+  const bool large = geometry.PageSizeClass == 2;
+  std::vector<std::uint8_t> page = readPage(db, geometry, item.pageOffset.value);
+  std::u16string first = headerText(page, item.primaryOffset, item.primaryLength, large, 3, Limits::kMaxSubject);
+  std::u16string second = headerText(page, item.secondaryOffset, item.secondaryLength, large, 3, Limits::kMaxSubject);
+  texts.subject = large ? second + first : first + second;
+  if (texts.subject.size() > Limits::kMaxSubject) texts.subject.resize(Limits::kMaxSubject);
+
+  if (item.thirdOffset == 0 || item.thirdLength == 0) return texts;
+  if (item.thirdPageOffset.value <= 0) {
+    texts.sender = headerText(page, item.thirdOffset, item.thirdLength, large, 2, Limits::kMaxRawSender);
+    return texts;
+  }
+  std::vector<std::uint8_t> recordPage = readPage(db, geometry, item.thirdPageOffset.value);
+  std::size_t from = static_cast<std::size_t>(item.thirdOffset) + 1;
+  if (from >= recordPage.size()) return texts;
+  std::size_t n = std::min<std::size_t>({item.thirdLength, recordPage.size() - from, Limits::kMaxAnsiSender});
+  if (n == 0 || recordPage[from] <= 1 || recordPage[from] > 126) return texts;
+  n = static_cast<std::size_t>(std::find(recordPage.begin() + static_cast<std::ptrdiff_t>(from),
+                                         recordPage.begin() + static_cast<std::ptrdiff_t>(from + n), 0) -
+                               (recordPage.begin() + static_cast<std::ptrdiff_t>(from)));
+  texts.sender = Windows1252ToUtf16(std::string_view(reinterpret_cast<const char*>(recordPage.data() + from), n));
+  return texts;
+}
+
+}  // namespace tarnwick::content

@@ -1,0 +1,62 @@
+#include "content/LongValueChunks.h"
+
+#include "store/RecordLocator.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace tarnwick::content {
+
+std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const store::StoreGeometry& geometry,
+                                         std::uint64_t fileOffset, std::uint32_t cap) {
+  std::vector<std::uint8_t> out;
+  std::uint64_t fileLength = db.length();
+  if (fileOffset >= fileLength || geometry.PageSize <= 0) return out;
+  const std::uint64_t pageSize = static_cast<std::uint64_t>(geometry.PageSize);
+  std::uint64_t pageStart = fileOffset - fileOffset % pageSize;
+  std::vector<std::uint8_t> page(static_cast<std::size_t>(pageSize));
+  std::uint64_t length = pageSize;
+  if (db.readAt(pageStart, page) == page.size()) {
+    store::RecordSlotArray slots;
+    std::size_t count = store::LocateRecords(page, geometry.PageSizeClass, slots);
+    for (std::size_t i = 0; i < count; ++i) {
+      std::uint64_t begin = pageStart + static_cast<std::uint32_t>(slots[i].offset);
+      std::uint64_t end = begin + static_cast<std::uint16_t>(slots[i].size);
+      if (begin <= fileOffset && fileOffset <= end) {
+        length = end - fileOffset;
+        break;
+      }
+    }
+  }
+  if (length > cap) length = fileOffset + cap >= fileLength ? fileLength - fileOffset : cap;
+  length = std::min<std::uint64_t>(length, fileLength - fileOffset);
+  out.resize(static_cast<std::size_t>(length));
+  out.resize(db.readAt(fileOffset, out));
+  return out;
+}
+
+StridedValue assembleByStride(const ByteSource& db, const store::StoreGeometry& geometry,
+                              std::span<const ChunkLocation> chunks, std::uint32_t cap) {
+  StridedValue value;
+  // Value offset -> positions in the list, in list order.
+  std::unordered_map<std::uint32_t, std::vector<std::size_t>> byOffset;
+  for (std::size_t i = 0; i < chunks.size(); ++i) byOffset[chunks[i].valueOffset].push_back(i);
+  std::uint64_t expected = 0;
+  for (std::size_t i = 0; i < chunks.size(); ++i) {
+    if (expected > UINT32_MAX) break;
+    auto it = byOffset.find(static_cast<std::uint32_t>(expected));
+    if (it == byOffset.end()) continue;
+    auto pos = std::lower_bound(it->second.begin(), it->second.end(), i);
+    if (pos == it->second.end()) continue;
+    std::vector<std::uint8_t> bytes = readChunkBytes(db, geometry, chunks[*pos].fileOffset, cap);
+    std::size_t at = static_cast<std::size_t>(expected);
+    if (value.bytes.size() < at + bytes.size()) value.bytes.resize(at + bytes.size());
+    std::copy(bytes.begin(), bytes.end(), value.bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    expected += chunkStride(geometry);
+  }
+  value.gathered = expected;
+  if (value.bytes.size() < expected) value.bytes.resize(static_cast<std::size_t>(expected));
+  return value;
+}
+
+}  // namespace tarnwick::content

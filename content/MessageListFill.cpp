@@ -1,0 +1,42 @@
+#include "content/MessageListFill.h"
+
+#include "content/BodyFile.h"
+#include "content/HeaderTexts.h"
+
+namespace tarnwick::content {
+
+std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items, const analysis::FolderNode& folder,
+                                         std::u16string_view mailboxText, const ByteSource& database,
+                                         const store::StoreGeometry& geometry, const std::atomic<bool>* stop) {
+  std::vector<MessageRow> rows;
+  const bool large = geometry.PageSizeClass == 2;
+  const ListedFolder listed{folder.name, folder.kind};
+  for (const analysis::MessageItem& item : items) {
+    if (item.folderId != folder.id) continue;
+    if (large && item.ownerKey != folder.ownerKey) continue;
+    if (stop != nullptr && stop->load()) break;
+    HeaderTexts texts = readHeaderTexts(database, geometry, item);
+    if (std::optional<MessageRow> row = makeMessageRow(item, texts, listed, mailboxText)) rows.push_back(std::move(*row));
+  }
+  return rows;
+}
+
+std::optional<std::size_t> findListedItem(const analysis::MessageItemList& items, const analysis::FolderNode& folder,
+                                          const analysis::MessageId& messageId, bool largePages) {
+  for (std::size_t at : items.positionsOf(messageId)) {
+    const analysis::MessageItem& item = items[at];
+    if (item.folderId != folder.id) continue;
+    if (largePages && (!item.ownerKey || !folder.ownerKey || *item.ownerKey != *folder.ownerKey)) continue;
+    return at;
+  }
+  return std::nullopt;
+}
+
+void deletePreviewBodyFiles(const std::filesystem::path& workingDirectory) {
+  std::error_code ignored;
+  for (BodyForm form : {BodyForm::UnicodeText, BodyForm::EightBitText, BodyForm::Rtf}) {
+    std::filesystem::remove(workingDirectory / bodyFileName(form), ignored);
+  }
+}
+
+}  // namespace tarnwick::content

@@ -1,0 +1,61 @@
+#include "content/MessageRow.h"
+
+namespace tarnwick::content {
+
+namespace {
+constexpr std::u16string_view kSentItems = u"Sent Items";
+constexpr std::u16string_view kMailboxPrefix = u"Mailbox - ";
+}  // namespace
+
+int itemIcon(std::uint8_t kind) {
+  switch (kind) {
+    case 'a': return MessageListImages::kAppointment;
+    case 'c': return MessageListImages::kContact;
+    case 'j': return MessageListImages::kJournal;
+    case 'n': return MessageListImages::kNote;
+    case 't': return MessageListImages::kTask;
+    default: return MessageListImages::kMail;
+  }
+}
+
+const std::u16string& SortRecord::columnText(int column) const {
+  switch (column) {
+    case 0: return constant;
+    case 1: return attachmentFlag;
+    case 2: return from;
+    default: return subject;
+  }
+}
+
+std::u16string fromText(std::u16string_view sender, std::uint8_t itemKind, const ListedFolder& folder,
+                        std::u16string_view mailboxText) {
+  const bool sentItems = folder.name == kSentItems;
+  if (!sentItems && !sender.empty()) return std::u16string(sender);
+  const bool ownItem = itemKind == 'n' || itemKind == 'c' || itemKind == 'a';
+  if (!(sender.empty() && ownItem) && !sentItems) return {};
+  std::u16string text(mailboxText);
+  std::size_t prefix = text.find(kMailboxPrefix);
+  if (prefix != std::u16string::npos) text.erase(prefix, kMailboxPrefix.size());
+  std::erase(text, u'\\');
+  return text;
+}
+
+std::optional<MessageRow> makeMessageRow(const analysis::MessageItem& item, const HeaderTexts& texts,
+                                         const ListedFolder& folder, std::u16string_view mailboxText) {
+  std::optional<LocalTimeParts> time = listTimeParts(item.time);
+  if (!time || !isListedDate(*time)) return std::nullopt;
+  MessageRow row;
+  row.icon = itemIcon(item.kind);
+  row.attachmentMark = !item.attachmentIds.empty();
+  row.from = fromText(texts.sender, item.kind, folder, mailboxText);
+  if (item.primaryOffset != 0 || item.secondaryOffset != 0) row.subject = texts.subject;
+  row.date = formatDisplayTime(*time);
+  row.sort.attachmentFlag = row.attachmentMark ? u"1" : u"0";
+  row.sort.from = row.from;
+  row.sort.subject = row.subject;
+  row.sort.date = sortTimeText(*time);
+  row.sort.messageId = item.messageId;
+  return row;
+}
+
+}  // namespace tarnwick::content

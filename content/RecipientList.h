@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tarnwick::content {
+
+// The comma-separated recipients text of a message ("To :" line, export recipients): each
+// valid address once, compared without regard to case, the whole text at most
+// kMaxLength characters.
+class RecipientList {
+ public:
+  static constexpr std::size_t kMaxLength = 5119;
+
+  // Offers one candidate. Returns false when it is not a valid address; true when it is
+  // (whether it was added, already present, or left out because the text is full).
+  bool addRecipient(std::u16string_view candidate);
+
+  const std::u16string& text() const { return text_; }
+  void clear();
+
+ private:
+  std::u16string text_;
+  std::u16string upper_;  // text_ upper-cased, for the presence checks
+};
+
+}  // namespace tarnwick::content
