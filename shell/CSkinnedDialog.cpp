@@ -1,0 +1,27 @@
+#include "shell/CSkinnedDialog.h"
+
+#include "platform/AppText.h"
+#include "shell/InstallationFolder.h"
+
+#include <QFileInfo>
+#include <QPainter>
+
+namespace tarnwick::shell {
+
+CSkinnedDialog::CSkinnedDialog(const QString& skinFileName, QWidget* parent) : QDialog(parent) {
+  const QString path = InstallationFile(skinFileName);
+  if (QFileInfo(path).isFile()) skin_.load(path);
+  setWindowTitle(QString::fromUtf8(kWindowTitle));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+void CSkinnedDialog::paintEvent(QPaintEvent* event) {
+  if (skin_.isNull()) {
+    QDialog::paintEvent(event);
+    return;
+  }
+  QPainter painter(this);
+  painter.drawPixmap(0, 0, skin_);
+}
+
+}  // namespace tarnwick::shell

@@ -1,0 +1,21 @@
+#include "shell/CommandStates.h"
+
+#include "shell/ShellTexts.h"
+
+namespace tarnwick::shell {
+
+CommandStates ComputeCommandStates(const RunningWork& work, std::size_t checkedFolders) {
+  CommandStates states;
+  const bool idle = !work.listFill && !work.bodyLoad;
+  states.open = idle;
+  states.save = idle && checkedFolders > 0;
+  states.stop = work.listFill || work.listBusy;
+  states.exit = idle;
+  if (work.listFill)
+    states.work = kListFillText;
+  else if (work.bodyLoad)
+    states.work = kBodyLoadText;
+  return states;
+}
+
+}  // namespace tarnwick::shell

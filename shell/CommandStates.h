@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace tarnwick::shell {
+
+// Which of the workers that block the main window's commands are running.
+struct RunningWork {
+  bool listFill = false;  // the message list is being filled
+  bool bodyLoad = false;  // a message is being prepared for the preview
+  bool listBusy = false;  // the preview is completing its message through the list's loader
+};
+
+// What the main window's commands may do at a moment.
+struct CommandStates {
+  bool open = false;
+  bool save = false;
+  bool stop = false;
+  bool help = true;
+  bool about = true;
+  bool exit = false;   // Exit and the window's own close
+  std::string work;    // the work-in-progress pane
+};
+
+// Open, Save and Exit wait for the list fill and the preview; Save also needs a checked
+// folder; Stop exists only while the list is filling or busy for the preview.
+CommandStates ComputeCommandStates(const RunningWork& work, std::size_t checkedFolders);
+
+}  // namespace tarnwick::shell
