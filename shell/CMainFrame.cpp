@@ -9,9 +9,7 @@
 #include "shell/CLeftView.h"
 #include "shell/CommandStates.h"
 #include "shell/HelpLauncher.h"
-#if TARNWICK_MESSAGE_LOADER
 #include "shell/MessageBrowser.h"
-#endif
 #include "shell/PreviewBody.h"
 #include "shell/PreviewList.h"
 #include "shell/ShellSession.h"
@@ -57,9 +55,7 @@ CMainFrame::CMainFrame(ShellSession& session, QWidget* parent) : QMainWindow(par
   session_.analyse = [this](QWidget* owner) {
     Analysis dialog(session_, session_.tree(), owner);
     const bool ran = dialog.exec() == QDialog::Accepted;
-#if TARNWICK_MESSAGE_LOADER
     browser_->storeAnalysed(dialog.result().geometry, dialog.result().findings);
-#endif
     return ran;
   };
   connect(tree_, &CLeftView::checksChanged, this, &CMainFrame::updateCommands);
@@ -159,7 +155,6 @@ void CMainFrame::createPanes() {
   outer_->setSizes({260, 1000});
   inner_->setSizes({280, 400});
   setCentralWidget(outer_);
-#if TARNWICK_MESSAGE_LOADER
   browser_ = new MessageBrowser(session_, *tree_, *list_, *body_, *progress_, this);
   connect(tree_, &CLeftView::folderChosen, this,
           [this](quint32 item, const QString& mailbox) { browser_->startFill(item, mailbox); });
@@ -168,7 +163,6 @@ void CMainFrame::createPanes() {
   });
   connect(this, &CMainFrame::stopRequested, this, [this] { browser_->stop(); });
   connect(body_, &PreviewBody::saveAttachmentRequested, this, &CMainFrame::saveAttachment);
-#endif
   connect(body_, &PreviewBody::saveMessageRequested, this, &CMainFrame::saveMessage);
   setTabOrder(tree_, list_->filterBox());
   setTabOrder(list_->filterBox(), list_->rows());
@@ -253,9 +247,7 @@ void CMainFrame::saveAttachment([[maybe_unused]] int index, const QString& name)
   const QString path = QFileDialog::getSaveFileName(this, "Save Attachment", name);
   if (path.isEmpty()) return;
   bool saved = false;
-#if TARNWICK_MESSAGE_LOADER
   saved = browser_->saveAttachment(index, path);
-#endif
   if (!saved) {
     Message message;
     message.text = "The attachment could not be saved to " + path.toStdString() + ".";
