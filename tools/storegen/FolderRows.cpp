@@ -154,8 +154,15 @@ RowSource largeFolderRows(std::vector<FolderPlan> folders) {
     set(256, le(f.id, 8));
     const std::string comment = "Folder";
     set(260, Bytes(comment.begin(), comment.end()));
+    // An ASCII name is 8-bit text, 7-bit packed; any other is UTF-16, which the packing
+    // cannot hold, so it stays as it is (flags byte without the compressed bit).
     Bytes name;
-    for (char32_t c : codePointsOf(f.name)) name.push_back(static_cast<std::uint8_t>(c));  // Latin-1
+    const std::u32string chars = codePointsOf(f.name);
+    const bool ascii = std::all_of(chars.begin(), chars.end(), [](char32_t c) { return c < 0x80; });
+    for (char32_t c : chars) {
+      if (ascii) name.push_back(static_cast<std::uint8_t>(c));
+      else append16(name, static_cast<std::uint16_t>(c));
+    }
     set(261, name);
     set(0x0147, Bytes(f.containerClass.begin(), f.containerClass.end()));
     set(0x0150, le(1, 4));

@@ -149,8 +149,8 @@ std::vector<MessagePlan> planMessages(const std::vector<FolderPlan>& folders, co
       m.sender = kSenders[(n / 2) % std::size(kSenders)];
       m.time = fileTimeOf(kTimes[n % std::size(kTimes)] + static_cast<std::int64_t>(rng.below(86400)));
       if (folders[f].kind == 'a') {
-        m.start = m.time + 36000000000ull;   // an hour later
-        m.end = m.start + 18000000000ull;    // for half an hour
+        m.start = (m.time + 36000000000ull) & ~0xFFFFull;  // an hour later
+        m.end = (m.start + 18000000000ull) & ~0xFFFFull;   // for half an hour
       }
       out.push_back(std::move(m));
     }

@@ -98,6 +98,8 @@ json manifestOf(const StoreReport& r) {
     if (msg.start) {
       j["start"] = isoTimeOf(msg.start);
       j["end"] = isoTimeOf(msg.end);
+      j["startFileTime"] = msg.start;
+      j["endFileTime"] = msg.end;
     }
     messages.push_back(std::move(j));
   }
