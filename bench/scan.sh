@@ -16,7 +16,7 @@ printf '%-6s %-5s %9s %9s %9s %9s %10s\n' format size "MB" "cat s" "scan s" "sca
 for format in 4k 8k 32k; do
   for size in $SIZES; do
     out="$BENCH_DIR/$format-$size"
-    "$STOREGEN" --format "$format" --fill "$size" --out "$out" > /dev/null
+    "$STOREGEN" --format "$format" --fill "$size" --out "$out" > /dev/null 2>&1
     store="$out/store.edb"
     bytes=$(stat -c %s "$store")
     t_cat=$(seconds read_once "$store")
