@@ -101,7 +101,7 @@ struct RowState {
 
 constexpr const char* kSenders[] = {"Alice Brown", "Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD \xD0\x9F\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE\xD0\xB2",
                                     "Postmaster", "Bob Carter"};
-constexpr const char* kSubjects[] = {"Quarterly figures", "Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln", "Lunch?",
+constexpr const char* kSubjects[] = {"Quarterly figures", "Gr\xC3\xBC\xC3\x9F\x65 aus K\xC3\xB6ln", "Lunch?",
                                      "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82", "Build report"};
 constexpr const char* kPrefixes[] = {"", "RE: ", "", "FW: "};
 
