@@ -9,9 +9,11 @@ trap 'rm -rf "$SCRATCH"' EXIT
 
 "$TARNWICK" --version
 
-# A small sample store of each format, written by the store generator.
+# A small sample store of each format, written by the store generator: two mailboxes with
+# the well-known folders and a few nested ones.
+echo '{"mailboxes": 2, "foldersPerMailbox": 16, "messagesPerFolder": 3}' > "$SCRATCH/scenario.json"
 for format in 4k 8k 32k; do
-  "$STOREGEN" --format "$format" --seed 1 --out "$SCRATCH/$format"
+  "$STOREGEN" --format "$format" --seed 1 --scenario "$SCRATCH/scenario.json" --out "$SCRATCH/$format"
   echo
   echo "\$ tarnwick info $format/store.edb"
   "$TARNWICK" info "$SCRATCH/$format/store.edb"
@@ -19,6 +21,15 @@ done
 echo
 echo "\$ tarnwick info --json 32k/store.edb"
 "$TARNWICK" info --json "$SCRATCH/32k/store.edb"
+
+# The scan of each sample store: mailboxes, folders with their kind and message count.
+for format in 4k 8k 32k; do
+  stm=()
+  [ -f "$SCRATCH/$format/store.stm" ] && stm=(--stm "$SCRATCH/$format/store.stm")
+  echo
+  echo "\$ tarnwick scan $format/store.edb${stm:+ --stm $format/store.stm}"
+  "$TARNWICK" scan "$SCRATCH/$format/store.edb" "${stm[@]}" 2>/dev/null
+done
 
 # A header giving 16384-byte pages is refused.
 python3 - "$SCRATCH/odd.edb" <<'PY'

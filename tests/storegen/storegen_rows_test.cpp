@@ -120,6 +120,27 @@ std::string decodePacked(std::span<const std::uint8_t> value) {
   return text;
 }
 
+// A 32 KB text value after its flags byte: 7-bit packed 8-bit text when the flags byte is 3,
+// otherwise UTF-16 as it stands (given back as UTF-8).
+std::string decodeStoredText(std::uint8_t flags, std::span<const std::uint8_t> value) {
+  if (flags == 3) return decodePacked(value);
+  std::string text;
+  for (std::size_t i = 0; i + 1 < value.size(); i += 2) {
+    const unsigned c = value[i] | (value[i + 1] << 8);
+    if (c < 0x80) {
+      text.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      text.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      text.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return text;
+}
+
 // The 32 KB folder step's reading of one row.
 std::optional<FoundFolder> readLargeFolderRow(std::span<const std::uint8_t> r, std::uint16_t classColumn) {
   std::size_t b = 167;
@@ -151,7 +172,7 @@ std::optional<FoundFolder> readLargeFolderRow(std::span<const std::uint8_t> r, s
     f.containerClass = decodePacked(r.subspan(d + o + 1, end - o - 1));
   }
   const std::size_t s = get16(r, d + 10), e = get16(r, d + 14);
-  f.name = decodePacked(r.subspan(d + s + 1, e - s - 1));
+  f.name = decodeStoredText(r[d + s], r.subspan(d + s + 1, e - s - 1));
   if (f.name.empty()) return std::nullopt;
   return f;
 }

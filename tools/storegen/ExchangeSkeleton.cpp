@@ -3,11 +3,16 @@
 #include <cstdio>
 
 #include "tools/storegen/FolderRows.h"
+#include "tools/storegen/HeaderRows.h"
 #include "tools/storegen/MailboxRows.h"
 
 namespace tarnwick::storegen {
 
 namespace cat = ese::catalogue;
+
+namespace {
+constexpr char kHeaderTemplateName[] = "MsgHeaderTemplate";
+}  // namespace
 
 SkeletonPages skeletonPagesOf(StoreFormat format) {
   switch (format) {
@@ -98,21 +103,6 @@ RowSource noRows() {
   return [](Row&) { return false; };
 }
 
-TableDef foldersTable(const std::string& name) {
-  TableDef t;
-  t.name = name;
-  t.initialPages = kFoldersInitialPages;
-  t.hasLongValues = false;
-  t.primaryIndexName = "FolderIdIndex";
-  t.columns.push_back(fixed(1, "FolderId", ColumnType::Currency));
-  t.columns.push_back(fixed(2, "ParentFolderId", ColumnType::Currency));
-  // 0x0104 and 0x0105 are the comment and display-name columns of a folder row; the
-  // container class sits at 0x0147.
-  addProperties(t, {"N6748", "L3602", "L3603", "N65e0", "S3004", "S3001"});
-  t.columns.push_back(property(0x0147, "S3613"));
-  return t;
-}
-
 TableDef messageTable(const std::string& name) {
   TableDef t;
   t.name = name;
@@ -134,18 +124,6 @@ TableDef attachmentTable(const std::string& name) {
   return t;
 }
 
-TableDef headerColumns(const std::string& name) {
-  TableDef t;
-  t.name = name;
-  t.hasLongValues = false;
-  t.primaryIndexName = "MsgDocIdIndex";
-  t.columns.push_back(fixed(1, "MsgDocId", ColumnType::Long));
-  t.columns.push_back(fixed(2, "FolderId", ColumnType::Currency));
-  t.columns.push_back(fixed(3, "MessageDeliveryTime", ColumnType::Currency));
-  addProperties(t, {"S3d", "Se1d", "S42", "S1a", "L0e07"});
-  return t;
-}
-
 }  // namespace
 
 void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
@@ -159,15 +137,18 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
     plan.mailboxes.push_back(m);
   }
   plan.folders = planFolders(plan.mailboxes, scenario.foldersPerMailbox, rng);
+  std::vector<std::uint64_t> mailboxIds;
+  for (const auto& m : plan.mailboxes) mailboxIds.push_back(m.id);
+  plan.messages = planMessages(plan.folders, mailboxIds, scenario.messagesPerFolder, rng);
   TableDef mailbox = mailboxTable();
   mailbox.rootPage = pages.mailbox;
   plan.tables.push_back({mailbox, mailboxRows(plan.mailboxes)});
 
   if (scenario.format != StoreFormat::Exchange2010) {
-    TableDef folders = foldersTable("Folders");
+    TableDef folders = smallFolderTable("Folders", kFoldersInitialPages);
     folders.objectId = ObjectId{kFoldersObjectId};
     folders.rootPage = pages.folders;
-    plan.tables.push_back({folders, noRows()});
+    plan.tables.push_back({folders, smallFolderRows(plan.folders, plan.mailboxes)});
 
     TableDef msg = messageTable("Msg");
     msg.objectId = ObjectId{kMessageObjectId};
@@ -182,9 +163,22 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
 
     // Per-folder header tables derive their columns from one template table; their
     // catalogue rows then name the template after a NULL "Stats".
-    TableDef headerTemplate = headerColumns("MsgHeaderTemplate");
+    TableDef headerTemplate = smallHeaderTemplate(kHeaderTemplateName);
     headerTemplate.isTemplate = true;
     plan.tables.push_back({headerTemplate, noRows()});
+    for (std::size_t f = 0; f < plan.folders.size(); ++f) {
+      TableDef header;
+      header.name = smallHeaderTableName(plan.folders[f].id);
+      header.templateName = kHeaderTemplateName;
+      header.inheritsColumns = true;
+      header.hasLongValues = false;
+      header.primaryIndexName = "MsgDocIdIndex";
+      std::vector<MessagePlan> mine;
+      for (const auto& m : plan.messages) {
+        if (m.folder == f) mine.push_back(m);
+      }
+      plan.tables.push_back({header, smallHeaderRows(std::move(mine))});
+    }
     return;
   }
 
@@ -198,7 +192,11 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
     TableDef body = messageTable("Body-" + key);
     if (i == 0) body.longValueRootPage = pages.longValues;
     plan.tables.push_back({body, noRows()});
-    plan.tables.push_back({headerColumns("MsgHeader-" + key), noRows()});
+    std::vector<MessagePlan> messages;
+    for (const auto& m : plan.messages) {
+      if (plan.folders[m.folder].mailbox == i) messages.push_back(m);
+    }
+    plan.tables.push_back({largeHeaderTable("MsgHeader-" + key), largeHeaderRows(std::move(messages))});
     plan.tables.push_back({attachmentTable("Attachment-" + key), noRows()});
   }
 }

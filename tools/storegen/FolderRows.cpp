@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <stdexcept>
 
 namespace tarnwick::storegen {
 
@@ -75,7 +76,9 @@ char folderKind(const std::string& containerClass, const std::string& name) {
 std::vector<FolderPlan> planFolders(const std::vector<MailboxPlan>& mailboxes, std::uint32_t perMailbox, Rng& rng) {
   std::vector<FolderPlan> out;
   for (std::size_t m = 0; m < mailboxes.size(); ++m) {
-    const std::uint64_t replica = 1 + rng.below(0x7F00);
+    // Small replica numbers, as stores have: the header-table name of a 4 KB/8 KB folder is
+    // "R-..." with a one-digit replica R.
+    const std::uint64_t replica = 1 + rng.below(15);
     std::uint64_t counter = 0x100 + rng.below(0x1000);
     auto nextId = [&]() {
       ++counter;
@@ -98,7 +101,10 @@ std::vector<FolderPlan> planFolders(const std::vector<MailboxPlan>& mailboxes, s
         // Subfolders: each under the previous one for a few levels, then under the Inbox.
         const std::size_t depth = (i - std::size(kWellKnown)) % 5;
         const FolderPlan& parent = depth == 0 || mine.empty() ? out[mine.front()] : out[mine.back()];
-        f.name = "Folder " + std::to_string(i - std::size(kWellKnown) + 1);
+        // Every third name has letters beyond ASCII (Latin-1, which every format can hold).
+        static const char* const kStems[] = {"Folder ", "Entw\xC3\xBCrfe ", "R\xC3\xA9union \xC3\x86 "};
+        const std::size_t n = i - std::size(kWellKnown);
+        f.name = kStems[n % 3] + std::to_string(n + 1);
         f.containerClass = "IPF.Note";
         f.parentId = parent.id;
         f.path = parent.path + "/" + f.name;
@@ -125,6 +131,8 @@ TableDef largeFolderTable(const std::string& name) {
       column(260, "S3004", ColumnType::LongText, 0, true),
       column(261, "S3001", ColumnType::LongText, 0, true),
       column(0x0147, "S3613", ColumnType::LongText, 0, true),
+      // The class is not the directory's last entry: the next entry's offset ends it.
+      column(0x0150, "L3600", ColumnType::Long),
   };
   return t;
 }
@@ -146,8 +154,106 @@ RowSource largeFolderRows(std::vector<FolderPlan> folders) {
     set(256, le(f.id, 8));
     const std::string comment = "Folder";
     set(260, Bytes(comment.begin(), comment.end()));
-    set(261, Bytes(f.name.begin(), f.name.end()));
+    // An ASCII name is 8-bit text, 7-bit packed; any other is UTF-16, which the packing
+    // cannot hold, so it stays as it is (flags byte without the compressed bit).
+    Bytes name;
+    const std::u32string chars = codePointsOf(f.name);
+    const bool ascii = std::all_of(chars.begin(), chars.end(), [](char32_t c) { return c < 0x80; });
+    for (char32_t c : chars) {
+      if (ascii) name.push_back(static_cast<std::uint8_t>(c));
+      else append16(name, static_cast<std::uint16_t>(c));
+    }
+    set(261, name);
     set(0x0147, Bytes(f.containerClass.begin(), f.containerClass.end()));
+    set(0x0150, le(1, 4));
+    return true;
+  };
+}
+
+std::u32string codePointsOf(const std::string& utf8) {
+  std::u32string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<std::uint8_t>(utf8[i]);
+    const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
+    char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+    for (int k = 1; k <= extra && i + k < utf8.size(); ++k) c = (c << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3F);
+    out.push_back(c);
+    i += 1 + extra;
+  }
+  return out;
+}
+
+namespace {
+
+// Row layout (4 KB/8 KB): record header (4 bytes), then the fixed columns: folder number
+// (2, the key), marker long (4, top byte 0xA7 at record byte 9), directory distance (2),
+// folder id (8) at record byte 12, parent id (8), mailbox id (8), the null bitmap (1) and
+// the variable offsets at 37; no variable columns, so the tagged directory is at 37.
+constexpr std::uint8_t kSmallMarker = 0xA7;
+constexpr std::uint32_t kSmallMarkerLong = 0xA7010204u;  // bytes 04 02 01 A7: the search starts 7 bytes on
+constexpr std::size_t kSmallFolderIdAt = 12;
+constexpr std::size_t kSmallDirectoryAt = 37;
+constexpr std::uint16_t kSmallDirectoryDistance = kSmallDirectoryAt - kSmallFolderIdAt;
+
+bool holdsMarker(std::uint16_t number) {
+  return (number & 0xFF) == kSmallMarker || (number >> 8) == kSmallMarker || ((number >> 8) ^ 0x80) == kSmallMarker;
+}
+
+}  // namespace
+
+TableDef smallFolderTable(const std::string& name, std::uint32_t initialPages) {
+  TableDef t;
+  t.name = name;
+  t.initialPages = initialPages;
+  t.hasLongValues = false;
+  t.primaryIndexName = "FolderNumberIndex";
+  t.columns = {
+      column(1, "FolderNumber", ColumnType::Short),
+      column(2, "FolderFlags", ColumnType::Long),
+      column(3, "FolderDirectoryDistance", ColumnType::Short),
+      column(4, "FolderId", ColumnType::Currency),
+      column(5, "ParentFolderId", ColumnType::Currency),
+      column(6, "MailboxId", ColumnType::Currency),
+      column(256, "N6748", ColumnType::LongBinary),
+      column(260, "S3004", ColumnType::LongText),
+      column(261, "S3001", ColumnType::LongText),
+      column(0x0147, "S3613", ColumnType::LongText),
+  };
+  for (auto& c : t.columns) {
+    if (c.type == ColumnType::LongText) c.codePage = cat::kCodePageUnicode;
+  }
+  return t;
+}
+
+RowSource smallFolderRows(std::vector<FolderPlan> folders, std::vector<MailboxPlan> mailboxes) {
+  auto list = std::make_shared<std::vector<FolderPlan>>(std::move(folders));
+  auto boxes = std::make_shared<std::vector<MailboxPlan>>(std::move(mailboxes));
+  auto next = std::make_shared<std::size_t>(0);
+  auto number = std::make_shared<std::uint16_t>(0);
+  return [list, boxes, next, number](Row& row) {
+    if (*next >= list->size()) return false;
+    const FolderPlan& f = (*list)[(*next)++];
+    do {
+      ++*number;
+      if (*number >= 0x7FFF) throw std::length_error("more folders than a 4 KB/8 KB folder table numbers");
+    } while (holdsMarker(*number));
+    row.clear();
+    auto set = [&](std::uint16_t id, Bytes v) { row.push_back(ColumnValue{id, {std::move(v)}}); };
+    auto utf16 = [](const std::string& text) {
+      Bytes b;
+      for (char32_t c : codePointsOf(text)) append16(b, static_cast<std::uint16_t>(c));
+      return b;
+    };
+    set(1, le(*number, 2));
+    set(2, le(kSmallMarkerLong, 4));
+    set(3, le(kSmallDirectoryDistance, 2));
+    set(4, le(f.id, 8));
+    set(5, le(f.parentId, 8));
+    set(6, le((*boxes)[f.mailbox].id, 8));
+    set(256, le(f.id, 8));
+    set(260, utf16("Folder"));
+    set(261, utf16(f.name));
+    set(0x0147, utf16(f.containerClass));
     return true;
   };
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "tools/storegen/ExchangeSkeleton.h"
+#include "tools/storegen/HeaderRows.h"
 
 namespace tarnwick::storegen {
 
@@ -83,6 +84,26 @@ json manifestOf(const StoreReport& r) {
                        {"path", f.path}});
   }
   m["folders"] = folders;
+  json messages = json::array();
+  for (const auto& msg : r.messages) {
+    json j = {{"id", hex16(msg.id)},
+              {"folder", hex16(msg.folderId)},
+              {"mailbox", hex16(msg.mailboxId)},
+              {"subject", msg.prefix + msg.normalizedSubject},
+              {"prefix", msg.prefix},
+              {"normalizedSubject", msg.normalizedSubject},
+              {"sender", msg.sender},
+              {"time", isoTimeOf(msg.time)},
+              {"fileTime", msg.time}};
+    if (msg.start) {
+      j["start"] = isoTimeOf(msg.start);
+      j["end"] = isoTimeOf(msg.end);
+      j["startFileTime"] = msg.start;
+      j["endFileTime"] = msg.end;
+    }
+    messages.push_back(std::move(j));
+  }
+  m["messages"] = messages;
   json damage = json::object();
   damage["zeroedPages"] = r.damage.zeroed;
   damage["randomPages"] = r.damage.randomized;

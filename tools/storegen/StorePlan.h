@@ -38,11 +38,24 @@ struct FolderPlan {
   std::string path;             // names from the mailbox down, joined with '/'
 };
 
+struct MessagePlan {
+  std::uint64_t id = 0;          // 8 identifier bytes, first byte lowest
+  std::size_t folder = 0;        // index into the folders
+  std::uint64_t folderId = 0;
+  std::uint64_t mailboxId = 0;
+  std::string prefix;            // subject prefix ("RE: ", or empty), UTF-8
+  std::string normalizedSubject; // UTF-8
+  std::string sender;            // sender's display name, UTF-8
+  std::uint64_t time = 0;        // delivery time, FILETIME with its low 16 bits zero
+  std::uint64_t start = 0, end = 0;  // calendar folders: appointment start and end
+};
+
 struct StorePlan {
   StoreFormat format = StoreFormat::Exchange2007;
   std::vector<TablePlan> tables;
   std::vector<MailboxPlan> mailboxes;
   std::vector<FolderPlan> folders;
+  std::vector<MessagePlan> messages;
 };
 
 }  // namespace tarnwick::storegen

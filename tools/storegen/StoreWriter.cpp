@@ -107,8 +107,8 @@ StoreReport writeStore(const Scenario& scenario, const std::string& outDir) {
   report.format = scenario.format;
   report.randomSeed = scenario.randomSeed;
   report.mailboxes = plan.mailboxes;
-  // Folder rows are written for 32 KB stores so far.
-  if (scenario.format == StoreFormat::Exchange2010) report.folders = plan.folders;
+  report.folders = plan.folders;
+  report.messages = plan.messages;
   report.edbPath = (std::filesystem::path(outDir) / "store.edb").string();
   DatabaseFile file(report.edbPath, traits);
   for (std::uint32_t p = 1; p <= cat::kRootPage; ++p) file.reserve(PageNumber{p});

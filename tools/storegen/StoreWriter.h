@@ -42,6 +42,7 @@ struct StoreReport {
   std::vector<WrittenTable> tables;
   std::vector<MailboxPlan> mailboxes;
   std::vector<FolderPlan> folders;  // folders whose rows the store holds
+  std::vector<MessagePlan> messages;  // message headers the store holds
   DamageReport damage;
 };
 
