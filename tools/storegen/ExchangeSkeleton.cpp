@@ -2,9 +2,12 @@
 
 #include <cstdio>
 
+#include "tools/storegen/AttachmentPlanning.h"
 #include "tools/storegen/FolderRows.h"
 #include "tools/storegen/HeaderRows.h"
 #include "tools/storegen/MailboxRows.h"
+#include "tools/storegen/MessageContentPlanning.h"
+#include "tools/storegen/StreamedMessagePlanning.h"
 
 namespace tarnwick::storegen {
 
@@ -140,6 +143,16 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
   std::vector<std::uint64_t> mailboxIds;
   for (const auto& m : plan.mailboxes) mailboxIds.push_back(m.id);
   plan.messages = planMessages(plan.folders, mailboxIds, scenario.messagesPerFolder, rng);
+  // Content gets its own rng streams, so that what the headers hold does not move when the
+  // content plan changes.
+  Rng contentRng(scenario.randomSeed ^ 0xC0417E47ull);
+  planMessageContent(plan, contentRng);
+  Rng attachmentRng(scenario.randomSeed ^ 0xA77AC4ull);
+  planAttachments(plan, attachmentRng);
+  if (scenario.format == StoreFormat::Exchange2003) {
+    Rng streamRng(scenario.randomSeed ^ 0x57EA4ull);
+    planStreamedMessages(plan, streamRng);
+  }
   TableDef mailbox = mailboxTable();
   mailbox.rootPage = pages.mailbox;
   plan.tables.push_back({mailbox, mailboxRows(plan.mailboxes)});

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/storegen/Schema.h"
@@ -38,6 +39,64 @@ struct FolderPlan {
   std::string path;             // names from the mailbox down, joined with '/'
 };
 
+// What a message carries beyond its header row. Planned before any table is written, so that
+// the message records, the attachment rows, the streaming file and the manifest all say the
+// same thing.
+enum class ItemKind : char {
+  Mail = 'm',
+  Contact = 'c',
+  Appointment = 'a',
+  Task = 't',
+  Note = 'n',
+  Journal = 'j',
+};
+
+enum class BodyForm {
+  None,
+  Text,      // UTF-16 text
+  Html,      // 8-bit HTML
+  Rtf,       // compressed RTF
+  Streamed,  // the whole Internet message lies in the streaming file
+};
+
+// How a value is laid into its record.
+enum class ValuePlacement {
+  Inline,
+  LongValue,       // split in chunks of the table's "LV" tree
+  Compressed7Bit,  // 32 KB stores
+  CompressedLz77,  // 32 KB stores
+};
+
+struct RecipientPlan {
+  std::string name;     // UTF-8
+  std::string address;  // SMTP address
+};
+
+struct AttachmentPlan {
+  std::uint64_t id = 0;             // 8 identifier bytes, listed in the message record
+  std::string fileName;             // UTF-8, as stored (may hold '/', '\\', "..", ':')
+  std::vector<std::uint8_t> data;
+  ValuePlacement placement = ValuePlacement::Inline;
+};
+
+struct MessageContentPlan {
+  ItemKind kind = ItemKind::Mail;
+  std::string senderAddress;
+  std::vector<RecipientPlan> recipients;
+  BodyForm bodyForm = BodyForm::None;
+  std::vector<std::uint8_t> storedBody;    // the value as the record holds it (RTF compressed)
+  std::vector<std::uint8_t> expectedBody;  // the bytes a reader must give back
+  ValuePlacement bodyPlacement = ValuePlacement::Inline;
+  std::vector<AttachmentPlan> attachments;
+  // Contact, appointment, task, note and journal texts: property column name -> UTF-8 text.
+  std::vector<std::pair<std::string, std::string>> fields;
+  // Streamed messages: the whole Internet message, and the run descriptor bytes the record
+  // holds (inline or as a long value) that say where its runs lie in the streaming file.
+  std::string internetMessage;
+  std::vector<std::uint8_t> runDescriptor;
+  ValuePlacement runDescriptorPlacement = ValuePlacement::Inline;
+};
+
 struct MessagePlan {
   std::uint64_t id = 0;          // 8 identifier bytes, first byte lowest
   std::size_t folder = 0;        // index into the folders
@@ -48,6 +107,7 @@ struct MessagePlan {
   std::string sender;            // sender's display name, UTF-8
   std::uint64_t time = 0;        // delivery time, FILETIME with its low 16 bits zero
   std::uint64_t start = 0, end = 0;  // calendar folders: appointment start and end
+  MessageContentPlan content;
 };
 
 struct StorePlan {

@@ -1,0 +1,7 @@
+#include "tools/storegen/AttachmentPlanning.h"
+
+namespace tarnwick::storegen {
+
+void planAttachments(StorePlan&, Rng&) {}
+
+}  // namespace tarnwick::storegen
