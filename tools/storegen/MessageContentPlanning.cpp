@@ -13,7 +13,6 @@ namespace tarnwick::storegen {
 
 namespace {
 
-constexpr std::size_t kLargePageSize = 32768;
 // A chunk whose first byte is this is taken for an LZ77-packed chunk in 32 KB stores.
 constexpr std::uint8_t kLz77Marker = 0x18;
 constexpr std::size_t kLargeChunk = 8150;
