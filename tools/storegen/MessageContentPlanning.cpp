@@ -151,12 +151,6 @@ void planBody(MessageContentPlan& c, BodyChoice choice, std::size_t n, bool larg
                                                                 : content::SevenBitKind::Ascii);
       if (!packed) throw std::logic_error("a 7-bit body holds a character beyond 7 bits");
       c.storedBody.assign(packed->begin(), packed->end());
-      // The reader gives back the unpacked characters, one byte each.
-      if (choice.form == BodyForm::Text) {
-        Bytes narrow;
-        for (std::size_t i = 0; i < c.expectedBody.size(); i += 2) narrow.push_back(c.expectedBody[i]);
-        c.expectedBody = narrow;
-      }
     } else if (choice.placement == ValuePlacement::CompressedLz77) {
       const auto packed = content::encodeLz77(c.storedBody);
       if (!packed) throw std::logic_error("an LZ77 body is too long");
@@ -229,6 +223,7 @@ void planMessageContent(StorePlan& plan, Rng& rng) {
   };
   if (large) {
     mailBodies.push_back({BodyForm::Html, ValuePlacement::Compressed7Bit});
+    mailBodies.push_back({BodyForm::Text, ValuePlacement::Compressed7Bit});
     mailBodies.push_back({BodyForm::Text, ValuePlacement::CompressedLz77});
     mailBodies.push_back({BodyForm::Rtf, ValuePlacement::CompressedLz77});
     mailBodies.push_back({BodyForm::Html, ValuePlacement::CompressedLz77});
