@@ -73,18 +73,18 @@ const char* const kAsciiLines[] = {
 };
 
 // About `size` bytes of text made of whole lines (ASCII only when asked).
-std::string textOf(std::size_t size, std::size_t seed, bool ascii) {
+std::string textOf(std::size_t size, std::size_t first, bool ascii) {
   std::string text;
-  for (std::size_t i = seed; text.size() < size; ++i) {
+  for (std::size_t i = first; text.size() < size; ++i) {
     text += ascii ? kAsciiLines[i % std::size(kAsciiLines)] : kLines[i % std::size(kLines)];
     text += "\r\n";
   }
   return text;
 }
 
-std::string htmlOf(std::size_t size, std::size_t seed) {
+std::string htmlOf(std::size_t size, std::size_t first) {
   std::string html = "<html><head><title>Message</title></head><body>\r\n";
-  for (std::size_t i = seed; html.size() < size; ++i) {
+  for (std::size_t i = first; html.size() < size; ++i) {
     html += "<p>";
     html += kAsciiLines[i % std::size(kAsciiLines)];
     html += "</p>\r\n";
@@ -93,11 +93,11 @@ std::string htmlOf(std::size_t size, std::size_t seed) {
   return html;
 }
 
-std::string rtfOf(std::size_t size, std::size_t seed) {
+std::string rtfOf(std::size_t size, std::size_t first) {
   std::string rtf =
       "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}"
       "{\\colortbl;\\red0\\green0\\blue255;}\\f0\\fs20 ";
-  for (std::size_t i = seed; rtf.size() < size; ++i) {
+  for (std::size_t i = first; rtf.size() < size; ++i) {
     rtf += i % 3 == 0 ? "{\\b " : "{\\cf1 ";
     rtf += kAsciiLines[i % std::size(kAsciiLines)];
     rtf += "}\\par\r\n";
