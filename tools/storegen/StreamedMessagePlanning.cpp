@@ -131,11 +131,13 @@ std::string internetMessageOf(const StorePlan& plan, MessagePlan& m, const Shape
   if (c.senderAddress.empty()) c.senderAddress = addressOf(m.sender, "sender" + std::to_string(n), "example.com");
   InternetMessageParts parts;
   parts.from = {m.sender, c.senderAddress};
-  for (const RecipientPlan& r : c.recipients) parts.to.push_back({r.name, r.address});
-  if (parts.to.empty()) {
+  if (c.recipients.empty()) {
+    // The record's recipient value comes just before the run descriptor, where a reader
+    // looks for it; a message always has one.
     const std::string& owner = plan.mailboxes.at(folder.mailbox).name;
-    parts.to.push_back({owner, addressOf(owner, "mailbox" + std::to_string(folder.mailbox), "example.org")});
+    c.recipients.push_back({owner, addressOf(owner, "mailbox" + std::to_string(folder.mailbox), "example.org")});
   }
+  for (const RecipientPlan& r : c.recipients) parts.to.push_back({r.name, r.address});
   parts.subject = m.prefix + m.normalizedSubject;
   parts.fileTime = m.time;
   parts.messageId = hex16(m.id) + "@mail.example.com";
