@@ -34,8 +34,11 @@ constexpr Shape kShapes[] = {
 };
 constexpr std::size_t kMinimumStreamed = std::size(kShapes);
 constexpr std::size_t kOneIn = 4;
-// Of five runs, two get pages of their own; the others share pages.
-constexpr std::uint64_t kAloneInFive = 2;
+// Two in five runs get pages of their own, the others share pages; of messages cut into
+// many small runs only one run in twelve, so that they do not spread over a page per run.
+constexpr std::uint64_t kAloneOutOf = 5;
+constexpr std::uint64_t kAloneOutOfWhenMany = 24;
+constexpr std::size_t kManyRuns = 16;
 
 constexpr const char* kWords[] = {
     "the",    "figures", "for",     "next",  "quarter", "are",   "attached", "please", "review", "before",
@@ -210,7 +213,8 @@ void planStreamedMessages(StorePlan& plan, Rng& rng) {
   StreamSpace space(traitsOf(StoreFormat::Exchange2003).pageSize, rng);
   for (const auto& [n, r] : order) {
     StreamRun& run = runs[n][r];
-    run.streamOffset = rng.below(5) < kAloneInFive ? space.placeAlone(run.length) : space.placeShared(run.length);
+    const std::uint64_t outOf = runs[n].size() > kManyRuns ? kAloneOutOfWhenMany : kAloneOutOf;
+    run.streamOffset = rng.below(outOf) < 2 ? space.placeAlone(run.length) : space.placeShared(run.length);
   }
   for (std::size_t n = 0; n < chosen.size(); ++n) {
     MessageContentPlan& c = plan.messages[chosen[n]].content;
