@@ -35,8 +35,9 @@ struct StridedValue {
 };
 
 // Gathers a long value whose chunks lie at multiples of the chunk stride (page size − 82):
-// for each chunk of the list in order, the first chunk from it onward whose value offset is
-// the next expected one is read (cut to `cap` bytes) and placed there.
+// from offset 0 on, the first listed chunk whose value offset is the next expected one is
+// read (cut to `cap` bytes) and placed there, in whatever order the list holds the chunks,
+// until no chunk has the next offset.
 StridedValue assembleByStride(const ByteSource& db, const store::StoreGeometry& geometry,
                               std::span<const ChunkLocation> chunks, std::uint32_t cap);
 
