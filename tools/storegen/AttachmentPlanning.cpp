@@ -110,6 +110,11 @@ void planAttachments(StorePlan& plan, Rng& rng) {
       a.data = dataOf(size, chunk, rng);
       m.content.attachments.push_back(std::move(a));
     }
+    // A message's attachment rows follow each other as the store adds them.
+    std::vector<std::uint64_t> ids;
+    for (const AttachmentPlan& a : m.content.attachments) ids.push_back(a.id);
+    std::sort(ids.begin(), ids.end(), [](std::uint64_t x, std::uint64_t y) { return attachmentRowKey(x) < attachmentRowKey(y); });
+    for (std::size_t i = 0; i < ids.size(); ++i) m.content.attachments[i].id = ids[i];
   }
 }
 
