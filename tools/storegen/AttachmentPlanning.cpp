@@ -11,6 +11,8 @@ namespace tarnwick::storegen {
 
 namespace {
 
+constexpr std::size_t kShortestLastChunk = 64;
+
 // Names a reader must keep as data and never take for a path, and ordinary ones. Every
 // character's low byte is above 2: a reader copies name characters while it is.
 constexpr const char* kAwkwardNames[] = {
@@ -105,6 +107,9 @@ void planAttachments(StorePlan& plan, Rng& rng) {
       } else {
         // Separated: one to three chunks of the long-value tree.
         size = RecordEncoder::kSeparateAbove + 1 + rng.below(3 * chunk - RecordEncoder::kSeparateAbove);
+        // A last chunk of a few bytes makes a node as small as a long value's root node, and
+        // a page reader takes it for one: last chunks here hold at least kShortestLastChunk.
+        if (size % chunk != 0 && size % chunk < kShortestLastChunk) size += kShortestLastChunk;
         a.placement = ValuePlacement::LongValue;
       }
       a.data = dataOf(size, chunk, rng);

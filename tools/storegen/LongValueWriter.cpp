@@ -8,8 +8,11 @@
 namespace tarnwick::storegen {
 
 std::uint32_t LongValueWriter::chunkSize(const FormatTraits& traits) {
-  // What the engine fits in one page: 4,014 bytes on 4 KB pages.
+  // What the engine fits in one page: 4,014 bytes on 4 KB pages, 8,110 on 8 KB pages. Stores
+  // of 32 KB pages keep the chunks of 8 KB pages' engines: 8,150 bytes, however large the page.
   constexpr std::uint32_t kChunkOverhead = 42;
+  constexpr std::uint32_t kLargePageChunk = 8192 - kChunkOverhead;
+  if (traits.pageSize > 8192) return kLargePageChunk;
   return traits.pageSize - traits.pageHeaderSize - kChunkOverhead;
 }
 
