@@ -78,18 +78,6 @@ Found readAttachments(const fs::path& edb, const StorePlan& plan) {
   EXPECT_EQ(scan.outcome, ScanOutcome::Completed);
   const bool large = scan.geometry.PageSizeClass == 2;
 
-  MessageItemList items;
-  for (const MessagePlan& m : plan.messages) {
-    if (m.content.attachments.empty()) continue;
-    MessageItem item;
-    item.messageId = MessageId::fromBytes(identifierBytes(m.id));
-    if (large) item.ownerKey = plan.mailboxes[plan.folders[m.folder].mailbox].keyText;
-    for (const AttachmentPlan& a : m.content.attachments) {
-      item.attachmentIds.addAttachmentId(AttachmentId::fromBytes(identifierBytes(a.id)));
-    }
-    items.addMessageItem(std::move(item));
-  }
-
   const content::FileByteSource source(database);
   std::vector<std::uint8_t> page(static_cast<std::size_t>(scan.geometry.PageSize));
   // Each page once, in the order of the scan's page list.
@@ -104,36 +92,64 @@ Found readAttachments(const fs::path& edb, const StorePlan& plan) {
     }
   };
 
-  AttachmentScanner attachments(items, scan.geometry.PageSizeClass, model.AttachmentColumnList);
+  // As the loader completes one folder: 4 KB / 8 KB stores read table 61 and every
+  // long-value table; 32 KB stores the mailbox's message table and its long values.
+  struct Pass {
+    std::optional<std::string> mailboxKey;
+    std::vector<std::uint32_t> attachmentTables;
+    std::set<std::uint32_t> longValueTables;
+  };
+  std::vector<Pass> passes;
   if (large) {
     for (const TableEntry& t : model.messageTables) {
-      visit(t.objectId, [&](std::span<const std::uint8_t> p, const store::PageEntry& e) {
-        attachments.scanAttachmentPage(p, e.fileOffset, e.objectId, t.suffix);
-      });
+      Pass p{t.suffix, {t.objectId}, {}};
+      for (const TableEntry& lv : model.longValueTables) {
+        if (lv.ownerObjectId && *lv.ownerObjectId == static_cast<std::uint16_t>(t.objectId)) p.longValueTables.insert(lv.objectId);
+      }
+      passes.push_back(std::move(p));
     }
   } else {
-    visit(kAttachmentObjectId, [&](std::span<const std::uint8_t> p, const store::PageEntry& e) {
-      attachments.scanAttachmentPage(p, e.fileOffset, e.objectId, std::nullopt);
-    });
-  }
-  LongValueScanner chunks(items, scan.geometry.PageSizeClass, {large, true});
-  std::set<std::uint32_t> longValueTables;
-  for (const TableEntry& t : model.longValueTables) longValueTables.insert(t.objectId);
-  for (std::uint32_t t : longValueTables) {
-    visit(t, [&](std::span<const std::uint8_t> p, const store::PageEntry& e) { chunks.scanLongValuePage(p, e.fileOffset); });
+    Pass p{std::nullopt, {kAttachmentObjectId}, {}};
+    for (const TableEntry& lv : model.longValueTables) p.longValueTables.insert(lv.objectId);
+    passes.push_back(std::move(p));
   }
 
   testing::ScratchDir work("attachment-work");
   Found found;
-  for (const MessageItem& item : items) {
-    auto& list = found[testing::hexOf(std::string(item.messageId.bytes.begin(), item.messageId.bytes.end()))];
-    for (const AttachmentItem& a : item.attachments) {
-      ReadAttachment r;
-      r.storedName = a.fileName;
-      r.name = Utf16ToUtf8(a.fileName);
-      r.longValue = a.dataOffset.value == 0;
-      r.data = content::readAttachmentData(source, scan.geometry, a, work.path() / "tempB.img");
-      list.push_back(std::move(r));
+  for (const Pass& pass : passes) {
+    MessageItemList items;
+    for (const MessagePlan& m : plan.messages) {
+      if (m.content.attachments.empty()) continue;
+      const std::string& key = plan.mailboxes[plan.folders[m.folder].mailbox].keyText;
+      if (pass.mailboxKey && *pass.mailboxKey != key) continue;
+      MessageItem item;
+      item.messageId = MessageId::fromBytes(identifierBytes(m.id));
+      if (large) item.ownerKey = key;
+      for (const AttachmentPlan& a : m.content.attachments) {
+        item.attachmentIds.addAttachmentId(AttachmentId::fromBytes(identifierBytes(a.id)));
+      }
+      items.addMessageItem(std::move(item));
+    }
+    AttachmentScanner attachments(items, scan.geometry.PageSizeClass, model.AttachmentColumnList);
+    for (std::uint32_t t : pass.attachmentTables) {
+      visit(t, [&](std::span<const std::uint8_t> p, const store::PageEntry& e) {
+        attachments.scanAttachmentPage(p, e.fileOffset, e.objectId, pass.mailboxKey);
+      });
+    }
+    LongValueScanner chunks(items, scan.geometry.PageSizeClass, {large, true});
+    for (std::uint32_t t : pass.longValueTables) {
+      visit(t, [&](std::span<const std::uint8_t> p, const store::PageEntry& e) { chunks.scanLongValuePage(p, e.fileOffset); });
+    }
+    for (const MessageItem& item : items) {
+      auto& list = found[testing::hexOf(std::string(item.messageId.bytes.begin(), item.messageId.bytes.end()))];
+      for (const AttachmentItem& a : item.attachments) {
+        ReadAttachment r;
+        r.storedName = a.fileName;
+        r.name = Utf16ToUtf8(a.fileName);
+        r.longValue = a.dataOffset.value == 0;
+        r.data = content::readAttachmentData(source, scan.geometry, a, work.path() / "tempB.img");
+        list.push_back(std::move(r));
+      }
     }
   }
   return found;
