@@ -10,10 +10,10 @@
 
 namespace tarnwick::storegen {
 
-// Attachment rows are keyed by a number whose four little-endian bytes the identifier holds
-// twice: a reader of 32 KB pages looks for the identifier 4 or 8 bytes into the record,
-// depending on how the node stores its key, and finds it at both. Keys start with this high
-// byte (and the fifteen after it), above the document ids of message rows.
+// Attachment rows of 4 KB / 8 KB stores are keyed by a number whose four little-endian bytes
+// the identifier holds twice. None of its bytes is 0, 1 or 0x18: readers look for 1 bytes and
+// zero runs around an identifier. The number's high byte is this one or one of the fifteen
+// after it, so that identifiers are positive as 64-bit numbers.
 inline constexpr std::uint32_t kAttachmentRowKeyHighByte = 0x50;
 std::uint64_t attachmentIdentifier(std::uint32_t rowKey);
 std::uint32_t attachmentRowKey(std::uint64_t identifier);

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/CodePage.h"
 #include "tools/storegen/AttachmentPlanning.h"
+#include "tools/storegen/KeyEncoding.h"
 
 namespace tarnwick::storegen {
 
@@ -43,6 +45,7 @@ ColumnDef column(std::uint16_t id, const std::string& name, ColumnType type) {
 // Column ids a row fills, in ascending order.
 struct RowColumns {
   std::uint16_t key = L::kKeyColumn;
+  bool keyIsIdentifier = false;  // 32 KB: the key column holds the identifier itself
   std::uint16_t marker = 0;  // 0: none
   std::uint16_t id = 0;
   std::uint16_t displayName = 0, fileName = 0, data = 0, longFileName = 0, size = 0;
@@ -53,7 +56,7 @@ Row attachmentRow(const AttachmentPlan& a, const RowColumns& c) {
   auto set = [&](std::uint16_t id, Bytes v) {
     if (id != 0) row.push_back(ColumnValue{id, {std::move(v)}});
   };
-  set(c.key, le(attachmentRowKey(a.id), 4));
+  set(c.key, c.keyIsIdentifier ? le(a.id, 8) : le(attachmentRowKey(a.id), 4));
   set(c.marker, le(L::kSmallMarker, 8));
   set(c.id, le(a.id, 8));
   set(c.size, le(a.data.size(), 4));
@@ -121,12 +124,9 @@ RowSource smallAttachmentRows(const std::vector<MessagePlan>& messages) {
 }
 
 void addLargeAttachmentColumns(TableDef& body) {
-  const ColumnDef* second = body.column(L::kLargeIdColumn);
-  if (second == nullptr) {
-    auto at = std::find_if(body.columns.begin(), body.columns.end(), [](const ColumnDef& c) { return c.id > L::kLargeIdColumn; });
-    body.columns.insert(at, column(L::kLargeIdColumn, "AttachId", ColumnType::Currency));
-  } else if (fixedSizeOf(second->type) != 8) {
-    throw std::logic_error("fixed column 2 of " + body.name + " cannot hold an attachment identifier");
+  const ColumnDef* key = body.column(L::kKeyColumn);
+  if (key == nullptr || fixedSizeOf(key->type) != 8) {
+    throw std::logic_error("the key column of " + body.name + " cannot hold an attachment identifier");
   }
   std::uint16_t id = 0;
   for (const ColumnDef& c : body.columns) id = std::max(id, c.id);
@@ -146,30 +146,49 @@ void addLargeAttachmentColumns(TableDef& body) {
 
 RowSource withLargeAttachmentRows(const TableDef& body, RowSource messageRows, const std::vector<MessagePlan>& messages) {
   RowColumns c;
-  c.id = L::kLargeIdColumn;
+  c.keyIsIdentifier = true;
   c.displayName = columnNamed(body, kDisplayName);
   c.fileName = columnNamed(body, kFileName);
   c.longFileName = columnNamed(body, kLongFileName);
   c.data = columnNamed(body, kData);
-  auto rows = std::make_shared<std::vector<AttachmentPlan>>(attachmentsInRowOrder(messages));
-  auto next = std::make_shared<std::size_t>(0);
-  auto inMessages = std::make_shared<bool>(true);
-  const std::uint32_t firstKey = rows->empty() ? 0 : attachmentRowKey(rows->front().id);
-  return [rows, next, inMessages, c, firstKey, messageRows = std::move(messageRows)](Row& row) {
-    if (*inMessages) {
-      if (messageRows(row)) {
-        for (const ColumnValue& v : row) {
-          if (v.columnId == L::kKeyColumn && !v.values.empty() && v.values.front().size() >= 4 && !rows->empty() &&
-              get32(v.values.front(), 0) >= firstKey) {
-            throw std::logic_error("a message row's key is not below the attachment rows' keys");
-          }
-        }
+  const ColumnType keyType = body.column(L::kKeyColumn)->type;
+  auto keyOf = [keyType](const Row& row) {
+    Bytes key;
+    for (const ColumnValue& v : row) {
+      if (v.columnId == L::kKeyColumn && !v.values.empty()) appendKeySegment(key, keyType, v.values.front());
+    }
+    return key;
+  };
+  // Both sources come in key order; the rows are merged by key.
+  struct State {
+    std::vector<AttachmentPlan> attachments;
+    std::size_t next = 0;
+    std::optional<Row> pending;  // the next message row
+    bool messagesDone = false;
+  };
+  auto state = std::make_shared<State>();
+  state->attachments = attachmentsInRowOrder(messages);
+  return [state, c, keyOf, messageRows = std::move(messageRows)](Row& row) {
+    if (!state->pending && !state->messagesDone) {
+      Row next;
+      if (messageRows(next)) {
+        state->pending = std::move(next);
+      } else {
+        state->messagesDone = true;
+      }
+    }
+    const bool attachmentLeft = state->next < state->attachments.size();
+    if (!attachmentLeft && !state->pending) return false;
+    if (attachmentLeft) {
+      Row attachment = attachmentRow(state->attachments[state->next], c);
+      if (!state->pending || keyOf(attachment) < keyOf(*state->pending)) {
+        ++state->next;
+        row = std::move(attachment);
         return true;
       }
-      *inMessages = false;
     }
-    if (*next >= rows->size()) return false;
-    row = attachmentRow((*rows)[(*next)++], c);
+    row = std::move(*state->pending);
+    state->pending.reset();
     return true;
   };
 }

@@ -9,9 +9,11 @@
 // name, 0x0106 file name, 0x0107 data, 0x010A long file name. A marker column puts the bytes
 // 01 00 00 00 00 00 00 0A right before the identifier, where a scan of the row finds it.
 //
-// 32 KB stores: the rows lie in the mailbox's "Body-KEY" table, after its message rows, in
-// columns named "S3001", "S3704", "S3707" (7-bit packed when it can be) and "N3701", which
-// a catalogue walk lists by letter for that table.
+// 32 KB stores: the rows lie in the mailbox's "Body-KEY" table among its message rows, keyed
+// by the identifier itself (the table's 8-byte key column, which a reader finds 4 bytes into
+// the record whether or not the node shares key bytes), with columns named "S3001", "S3704",
+// "S3707" (7-bit packed when it can be) and "N3701", which a catalogue walk lists by letter
+// for that table.
 
 #include <string>
 #include <vector>
@@ -28,7 +30,6 @@ struct AttachmentRowLayout {
   static constexpr std::uint16_t kSmallSize = 0x0100;
   // Fixed columns: the key, (4 KB / 8 KB) the marker, the identifier.
   static constexpr std::uint16_t kKeyColumn = 1;
-  static constexpr std::uint16_t kLargeIdColumn = 2;
   static constexpr std::uint16_t kSmallMarkerColumn = 2;
   static constexpr std::uint16_t kSmallIdColumn = 3;
   static constexpr std::uint64_t kSmallMarker = 0x0A00000000000001ull;
@@ -47,7 +48,7 @@ RowSource smallAttachmentRows(const std::vector<MessagePlan>& messages);
 
 // Adds the attachment columns to a 32 KB store's "Body-KEY" table.
 void addLargeAttachmentColumns(TableDef& body);
-// The table's message rows, then the attachment rows of `messages`.
+// The table's message rows and the attachment rows of `messages`, in key order.
 RowSource withLargeAttachmentRows(const TableDef& body, RowSource messageRows, const std::vector<MessagePlan>& messages);
 
 }  // namespace tarnwick::storegen
