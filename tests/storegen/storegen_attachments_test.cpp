@@ -21,6 +21,7 @@
 #include "platform/CodePage.h"
 #include "tools/storegen/AttachmentPlanning.h"
 #include "tools/storegen/AttachmentRows.h"
+#include "tools/storegen/Digest.h"
 #include "tools/storegen/ExchangeSkeleton.h"
 
 namespace tarnwick::storegen {
@@ -223,6 +224,24 @@ TEST_P(GeneratedAttachments, ReadersGiveBackEveryPlannedAttachment) {
   }
   EXPECT_GT(total, 10u);
   EXPECT_GT(separated, 3u);
+
+  // The manifest says the same: every message's attachments by name, size and digest.
+  std::size_t described = 0;
+  for (const auto& m : store.manifest["messages"]) {
+    const auto f = found.find(m["id"].get<std::string>());
+    const std::size_t count = m.contains("attachments") ? m["attachments"].size() : 0;
+    ASSERT_EQ(f == found.end() ? 0 : f->second.size(), count) << "message " << m["id"];
+    for (const auto& a : m.contains("attachments") ? m["attachments"] : nlohmann::json::array()) {
+      const auto got = std::find_if(f->second.begin(), f->second.end(),
+                                    [&](const ReadAttachment& r) { return r.name == a["name"]; });
+      ASSERT_NE(got, f->second.end()) << a["name"];
+      ASSERT_TRUE(got->data.has_value());
+      EXPECT_EQ(got->data->size(), a["size"].get<std::size_t>());
+      EXPECT_EQ(sha256Hex(*got->data), a["sha256"]) << a["name"];
+      ++described;
+    }
+  }
+  EXPECT_EQ(described, total);
 }
 
 TEST_P(GeneratedAttachments, AwkwardNamesBecomeFilesInsideTheOutputFolder) {
