@@ -115,10 +115,12 @@ void planAttachments(StorePlan& plan, Rng& rng) {
       a.data = dataOf(size, chunk, rng);
       m.content.attachments.push_back(std::move(a));
     }
-    // A message's attachment rows follow each other as the store adds them.
+    // A message's attachment rows follow each other, keyed from the last attachment to the
+    // first: a scan reads the pages of a table from its last leaf back to its first, so the
+    // attachments come out in the message's order even when their rows span two pages.
     std::vector<std::uint64_t> ids;
     for (const AttachmentPlan& a : m.content.attachments) ids.push_back(a.id);
-    std::sort(ids.begin(), ids.end(), [](std::uint64_t x, std::uint64_t y) { return attachmentRowKey(x) < attachmentRowKey(y); });
+    std::sort(ids.begin(), ids.end(), [](std::uint64_t x, std::uint64_t y) { return attachmentRowKey(x) > attachmentRowKey(y); });
     for (std::size_t i = 0; i < ids.size(); ++i) m.content.attachments[i].id = ids[i];
   }
 }

@@ -4,6 +4,7 @@
 
 #include "tools/storegen/AttachmentPlanning.h"
 #include "tools/storegen/AttachmentRows.h"
+#include "tools/storegen/FillMessages.h"
 #include "tools/storegen/FolderRows.h"
 #include "tools/storegen/HeaderRows.h"
 #include "tools/storegen/MailboxRows.h"
@@ -143,6 +144,7 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
     Rng streamRng(scenario.randomSeed ^ 0x57EA4ull);
     planStreamedMessages(plan, streamRng);
   }
+  if (scenario.fillBytes) addFillMessages(plan, scenario.fillBytes);
   TableDef mailbox = mailboxTable();
   mailbox.rootPage = pages.mailbox;
   plan.tables.push_back({mailbox, mailboxRows(plan.mailboxes)});
