@@ -113,6 +113,7 @@ TableDef attachmentTable(const std::string& name) {
   TableDef t;
   t.name = name;
   t.primaryIndexName = "AttachDocIdIndex";
+  t.scannableLongValues = true;
   t.columns.push_back(fixed(1, "AttachDocId", ColumnType::Long));
   addProperties(t, {"N3701", "S3704", "S3707", "L0e20", "S3001"});
   return t;

@@ -187,6 +187,7 @@ TableDef messageTable(const std::string& name, StoreFormat format) {
   TableDef t;
   t.name = name;
   t.primaryIndexName = "MsgDocIdIndex";
+  t.scannableLongValues = true;
   std::uint16_t id = 1;
   auto add = [&](const std::string& n, ColumnType type) { t.columns.push_back(column(id++, n, type)); };
   if (large) {
