@@ -94,6 +94,7 @@ TableDef smallAttachmentTable(const std::string& name) {
   TableDef t;
   t.name = name;
   t.primaryIndexName = "AttachDocIdIndex";
+  t.scannableLongValues = true;  // data chunks are found by the long-value page scanner
   t.columns.push_back(column(L::kKeyColumn, "AttachDocId", ColumnType::Long));
   t.columns.push_back(column(L::kSmallMarkerColumn, "RowMarker", ColumnType::Currency));
   t.columns.push_back(column(L::kSmallIdColumn, "AttachId", ColumnType::Currency));
