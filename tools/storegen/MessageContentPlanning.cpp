@@ -13,7 +13,6 @@ namespace tarnwick::storegen {
 
 namespace {
 
-constexpr std::size_t kLargePageSize = 32768;
 // A chunk whose first byte is this is taken for an LZ77-packed chunk in 32 KB stores.
 constexpr std::uint8_t kLz77Marker = 0x18;
 constexpr std::size_t kLargeChunk = 8150;
@@ -152,12 +151,6 @@ void planBody(MessageContentPlan& c, BodyChoice choice, std::size_t n, bool larg
                                                                 : content::SevenBitKind::Ascii);
       if (!packed) throw std::logic_error("a 7-bit body holds a character beyond 7 bits");
       c.storedBody.assign(packed->begin(), packed->end());
-      // The reader gives back the unpacked characters, one byte each.
-      if (choice.form == BodyForm::Text) {
-        Bytes narrow;
-        for (std::size_t i = 0; i < c.expectedBody.size(); i += 2) narrow.push_back(c.expectedBody[i]);
-        c.expectedBody = narrow;
-      }
     } else if (choice.placement == ValuePlacement::CompressedLz77) {
       const auto packed = content::encodeLz77(c.storedBody);
       if (!packed) throw std::logic_error("an LZ77 body is too long");
@@ -230,6 +223,7 @@ void planMessageContent(StorePlan& plan, Rng& rng) {
   };
   if (large) {
     mailBodies.push_back({BodyForm::Html, ValuePlacement::Compressed7Bit});
+    mailBodies.push_back({BodyForm::Text, ValuePlacement::Compressed7Bit});
     mailBodies.push_back({BodyForm::Text, ValuePlacement::CompressedLz77});
     mailBodies.push_back({BodyForm::Rtf, ValuePlacement::CompressedLz77});
     mailBodies.push_back({BodyForm::Html, ValuePlacement::CompressedLz77});
