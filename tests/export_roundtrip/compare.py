@@ -58,12 +58,18 @@ class Comparison:
             self.fail(want, f"kind {got.kind!r}, manifest {want.kind!r}")
         if not same_subject(self.reader, got.subject, want.subject):
             self.fail(want, f"subject {got.subject!r}")
+        # A streamed message carries its own sender, date and attachments (in its MIME
+        # parts); the manifest describes the store's values, so those are checked elsewhere.
+        streamed = want.body_form == "eml"
         sender = expected_sender(want)
-        if sender is not None and got.sender is not None and want.kind in "matj" and got.sender != sender:
+        if sender is not None and got.sender is not None and want.kind in "matj" and got.sender != sender \
+                and not streamed:
             self.fail(want, f"sender {got.sender!r}, manifest {sender!r}")
         if want.kind == "m" and got.time is not None or want.kind == "m" and self.reader == "pffexport":
             self.checked["times"] += 1
-            if got.time != want.instant:
+            slack = 1 if streamed else 0  # the message's Date field has whole seconds, cut
+            if got.time is None or want.instant is None or \
+                    abs((got.time - want.instant).total_seconds()) > slack:
                 self.fail(want, f"time {got.time}, manifest {want.instant}")
         if want.kind == "a":
             self.checked["times"] += 1
@@ -78,14 +84,16 @@ class Comparison:
             gotten = sorted(a.lower() for _, a in got.recipients if a)
             if wanted != gotten:
                 self.fail(want, f"recipients {gotten}, manifest {wanted}")
-        if want.body_sha256 and want.body_form in ("text", "html", "rtf") and "body" in reader_kinds:
+        if want.body_sha256 and want.body_form in ("text", "html", "rtf") and "body" in reader_kinds \
+                and want.kind == "m":
             self.checked["bodies"] += 1
             data = got.bodies.get(want.body_form)
             if data is None:
                 self.fail(want, f"no {want.body_form} body (reader gave {sorted(got.bodies)})")
             elif want.body_sha256 not in body_digests(want.body_form, data):
                 self.fail(want, f"{want.body_form} body differs ({len(data)} bytes read)")
-        if want.attachments is not None and got.attachments is not None and "attachments" in reader_kinds:
+        if want.attachments is not None and got.attachments is not None and "attachments" in reader_kinds \
+                and not streamed:
             self.checked["attachments"] += len(want.attachments)
             wanted = sorted((a["sha256"], a["size"]) for a in want.attachments)
             gotten = sorted((sha(data), len(data)) for _, data in got.attachments)

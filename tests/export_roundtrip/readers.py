@@ -202,8 +202,9 @@ def read_readpst(pst, workdir):
     out = os.path.join(workdir, "readpst")
     os.makedirs(out, exist_ok=True)
     # readpst takes the last of -r and -e as the mode; -r before -e gives one file per item
-    # in a folder tree; -D keeps the folder "Deleted Items", which it leaves out otherwise.
-    proc = _run(["readpst", "-q", "-D", "-8", "-cv", "-r", "-e", "-o", out, pst])
+    # in a folder tree; -D keeps the folder "Deleted Items", which it leaves out otherwise;
+    # -b leaves out the copy of an RTF body that it would add as an attachment.
+    proc = _run(["readpst", "-q", "-D", "-b", "-8", "-cv", "-r", "-e", "-o", out, pst])
     if proc.returncode != 0:
         raise RuntimeError(f"readpst failed on {pst}: {proc.stderr.decode(errors='replace')}")
     tops = os.listdir(out)
