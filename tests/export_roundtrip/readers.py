@@ -146,7 +146,9 @@ def read_pffexport(pst, workdir):
 
 
 def _eml_item(folder, kind, path):
-    msg = email.message_from_bytes(_read(path), policy=email.policy.default)
+    data = _read(path)
+    msg = email.message_from_bytes(data, policy=email.policy.default)
+    raw = email.message_from_bytes(data)
     item = ReadItem(folder, kind)
     item.subject = str(msg.get("Subject", "") or "")
     sender = msg.get("From")
@@ -160,7 +162,9 @@ def _eml_item(folder, kind, path):
             item.time = None
     item.recipients = []
     for header in ("To", "Cc", "Bcc"):
-        for name, address in email.utils.getaddresses([str(v) for v in msg.get_all(header, [])]):
+        # readpst separates addresses with ";", which the default policy's parser stops at:
+        # the raw field is split here.
+        for name, address in email.utils.getaddresses([str(v).replace(";", ",") for v in raw.get_all(header, [])]):
             item.recipients.append((name, address))
     item.attachments = []
     for part in msg.walk():
