@@ -191,10 +191,10 @@ def check_files(fmt):
                     if name.endswith(".eml"):
                         with open(path, "rb") as f:
                             msg = email.message_from_binary_file(f, policy=email.policy.default)
-                        if msg.defects:
-                            problems.append(f"[eml] {path}: {msg.defects}")
                         item = readers.ReadItem(rel, "m")
                         item.subject = str(msg.get("Subject", ""))
+                        with open(path, "rb") as f:
+                            item.bodies["eml"] = f.read()
                     elif name.endswith(".ics") or name.endswith(".vcf"):
                         with open(path, encoding="utf-8") as f:
                             text = f.read()
@@ -207,7 +207,10 @@ def check_files(fmt):
                     figures["eml tree files"] += 1
             for want in wants:
                 folder = by_folder.get(want.folder, [])
-                match = [x for x in folder if x[0].subject == want.subject]
+                if want.kind == "c":
+                    match = [x for x in folder if x[0].kind == "c"]  # named after the contact's fields
+                else:
+                    match = [x for x in folder if x[0].subject == want.subject]
                 if not match:
                     problems.append(f"[eml] {want.label()}: no .eml file with this subject")
                     continue
@@ -215,6 +218,13 @@ def check_files(fmt):
                 msg = match[0][1]
                 if msg is None:
                     continue
+                if want.body_form == "eml" and want.body_sha256:
+                    # A streamed message is written as it is stored, byte for byte.
+                    if compare.sha(match[0][0].bodies["eml"]) != want.body_sha256:
+                        problems.append(f"[eml] {want.label()}: the streamed message differs from the stored one")
+                    continue
+                if msg.defects:
+                    problems.append(f"[eml] {want.label()}: {msg.defects}")
                 if want.kind == "m" and want.body_form != "eml":
                     sender = compare.expected_sender(want)
                     got = email.utils.parseaddr(str(msg.get("From", "")))[0]
