@@ -35,8 +35,9 @@ struct StridedValue {
 };
 
 // Gathers a long value whose chunks lie at multiples of the chunk stride (page size − 82):
-// for each chunk of the list in order, the first chunk from it onward whose value offset is
-// the next expected one is read (cut to `cap` bytes) and placed there.
+// for each expected offset from 0 on, the first chunk of the list with that value offset,
+// wherever it is listed, is read (cut to `cap` bytes) and placed there; the value ends at
+// the first offset no chunk has.
 StridedValue assembleByStride(const ByteSource& db, const store::StoreGeometry& geometry,
                               std::span<const ChunkLocation> chunks, std::uint32_t cap);
 
