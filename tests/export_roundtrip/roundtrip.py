@@ -101,7 +101,14 @@ def check_report_accounts(manifest, report, damaged=False):
     left_out = {n["id"] for n in notes(report, "leftOut")}
     for item_id in left_out - out_of_range:
         problems.append(f"item {item_id} left out by the date filter but inside 1980-2099")
+    known = {i.id for i in manifest.items}
+    for n in notes(report, "withoutRecord"):
+        if n["id"] not in known:
+            problems.append(f"report lists item {n['id']} as written without its record; the manifest lacks it")
     if not damaged:
+        # An undamaged store has a record for every message: all is saved from it.
+        if totals.get("withoutRecord", 0) != 0:
+            problems.append(f"{totals.get('withoutRecord')} items written without their message record")
         if totals["found"] != len(manifest.items):
             problems.append(f"report found {totals['found']} items, manifest has {len(manifest.items)}")
         if totals["leftOut"] != len(out_of_range):
@@ -111,7 +118,6 @@ def check_report_accounts(manifest, report, damaged=False):
         # items, each listed once.
         if totals["found"] > len(manifest.items):
             problems.append(f"report found {totals['found']} items, manifest has only {len(manifest.items)}")
-        known = {i.id for i in manifest.items}
         for item_id, n in noted.items():
             if item_id not in known:
                 problems.append(f"report lists item {item_id}, which the manifest does not have")
