@@ -115,7 +115,8 @@ nlohmann::json ResultJson(const exporter::SaveResult& result) {
           {"reportText", result.reportText.string()},
           {"totals",
            {{"found", t.found}, {"written", t.written}, {"leftOut", t.leftOut}, {"failed", t.failed},
-            {"skipped", t.skipped}, {"notReached", t.notReached}, {"errors", t.errors}}}};
+            {"skipped", t.skipped}, {"notReached", t.notReached}, {"withoutRecord", t.withoutRecord},
+            {"errors", t.errors}}}};
 }
 
 int RunExport(const ExportOptions& options) {

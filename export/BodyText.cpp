@@ -6,6 +6,19 @@
 #include <algorithm>
 
 namespace tarnwick::exporter {
+namespace {
+
+// UTF-16 text with any character below U+0100 (a space, a digit, a line end) has a zero
+// high byte; 8-bit text has no zero byte before its terminator. Text of letters beyond
+// Latin-1 (Cyrillic, Greek, CJK) has a non-zero second byte and space bytes (0x20 is the
+// low byte of U+0420, U+4E20, ...), so those two alone do not make it 8-bit.
+bool HasWideZero(const std::vector<std::uint8_t>& b) {
+  for (std::size_t i = 1; i + 2 < b.size(); i += 2)
+    if (b[i] == 0) return true;
+  return false;
+}
+
+}  // namespace
 
 WriterBody ToWriterBody(const StoredItemBody& body, std::uint8_t bodySource, bool kindOther) {
   WriterBody out;
@@ -17,7 +30,7 @@ WriterBody ToWriterBody(const StoredItemBody& body, std::uint8_t bodySource, boo
   const auto& b = body.bytes;
   bool wide = bodySource == analysis::body_source::kPlainUnicode || out.kind == BodyKind::Utf16Text;
   if (kindOther && bodySource == analysis::body_source::kPlainUnicode && b.size() >= 2 && b[1] != 0 &&
-      std::find(b.begin(), b.end(), std::uint8_t{0x20}) != b.end())
+      std::find(b.begin(), b.end(), std::uint8_t{0x20}) != b.end() && !HasWideZero(b))
     wide = false;
   if (wide) {
     std::u16string text;

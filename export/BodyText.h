@@ -17,7 +17,8 @@ struct WriterBody {
 // Turns a stored body into writer text. A plain Unicode body ('p') and any body of the
 // UTF-16 form are read as UTF-16LE; everything else as 8-bit Windows-1252 text. For the
 // item kind other (`kindOther`), a 'p' buffer whose second byte is not zero and that
-// holds a space byte is 8-bit text. Text ends at its first terminator.
+// holds a space byte is 8-bit text, unless a high byte of zero shows it is UTF-16 (text
+// beyond Latin-1 with a space or a digit in it). Text ends at its first terminator.
 WriterBody ToWriterBody(const StoredItemBody& body, std::uint8_t bodySource, bool kindOther);
 
 }  // namespace tarnwick::exporter

@@ -85,13 +85,37 @@ void AddAddresses(InternetAddressList* target, const std::string& text) {
   }
 }
 
+// The sender as the header file gives it: the sender text twice, "X<X>". X may be a full
+// address ("Name <a@b.c>") or only a name, which the store often has; a name is sent as a
+// display name without a made-up address. Any other text is taken as an address list.
+void AddSender(InternetAddressList* target, const std::string& text) {
+  const std::size_t n = text.size();
+  if (n < 3 || text.back() != '>' || (n - 2) % 2 != 0) {
+    AddAddresses(target, text);
+    return;
+  }
+  const std::size_t half = (n - 2) / 2;
+  const std::string sender = text.substr(0, half);
+  if (text[half] != '<' || text.compare(half + 1, half, sender) != 0) {
+    AddAddresses(target, text);
+    return;
+  }
+  if (sender.find('@') != std::string::npos) {
+    AddAddresses(target, sender);
+    return;
+  }
+  InternetAddress* named = internet_address_mailbox_new(AsUtf8(sender).c_str(), "");
+  internet_address_list_add(target, named);
+  g_object_unref(named);
+}
+
 }  // namespace
 
 std::string ComposeMime(const MimeItem& item, LineEnding ending) {
   InitGMime();
   Ref<GMimeMessage> message(g_mime_message_new(TRUE));
   auto* object = GMIME_OBJECT(message.p);
-  AddAddresses(g_mime_message_get_from(message.p), item.from);
+  AddSender(g_mime_message_get_from(message.p), item.from);
   AddAddresses(g_mime_message_get_addresses(message.p, GMIME_ADDRESS_TYPE_TO), item.recipients);
   g_mime_message_set_subject(message.p, AsUtf8(item.subject).c_str(), "utf-8");
   if (item.unixTime) {

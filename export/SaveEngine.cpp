@@ -288,6 +288,9 @@ struct SaveEngine::Run {
         ++total;
         ++written;
         ++report.written;
+        if (!item.recordFound)
+          report.withoutRecord.push_back({HexId(item.messageId), safeSubject(item),
+                                          "no message record was found: written from its header alone"});
         if (checkSpace && !freeSpaceCheck(folderPath)) {
           end = PassEnd::LowSpace;
           break;

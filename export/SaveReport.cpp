@@ -41,6 +41,7 @@ SaveReport::Totals SaveReport::totals() const {
       t.failed += f.failed.size();
       t.skipped += f.skipped.size();
       t.notReached += f.notReached.size();
+      t.withoutRecord += f.withoutRecord.size();
       t.errors += f.errors.size();
     }
   }
@@ -103,7 +104,7 @@ std::string ReportJson(const SaveReport& report) {
   const auto t = report.totals();
   j["totals"] = {{"found", t.found},   {"counted", t.counted}, {"written", t.written},
                  {"leftOut", t.leftOut}, {"failed", t.failed},  {"skipped", t.skipped},
-                 {"notReached", t.notReached}, {"errors", t.errors}};
+                 {"notReached", t.notReached}, {"withoutRecord", t.withoutRecord}, {"errors", t.errors}};
   auto mailboxes = nlohmann::json::array();
   for (const auto& m : report.mailboxes) {
     auto folders = nlohmann::json::array();
@@ -116,6 +117,7 @@ std::string ReportJson(const SaveReport& report) {
                          {"failed", NotesJson(f.failed)},
                          {"skipped", NotesJson(f.skipped)},
                          {"notReached", NotesJson(f.notReached)},
+                         {"withoutRecord", NotesJson(f.withoutRecord)},
                          {"errors", f.errors}});
     }
     mailboxes.push_back({{"name", m.name},
@@ -145,6 +147,8 @@ std::string ReportText(const SaveReport& report) {
   out << "Outcome: " << report.outcome << "\n";
   out << "Totals: found " << t.found << ", written " << t.written << ", left out " << t.leftOut << ", failed "
       << t.failed << ", skipped " << t.skipped << ", not reached " << t.notReached << ", errors " << t.errors << "\n";
+  if (t.withoutRecord > 0)
+    out << "Written without their message record (header fields only): " << t.withoutRecord << "\n";
   for (const auto& m : report.mailboxes) {
     out << "\nMailbox " << m.name << "\n  Output: " << m.output << "\n";
     for (const auto& e : m.errors) out << "  Error: " << e << "\n";
@@ -157,6 +161,7 @@ std::string ReportText(const SaveReport& report) {
       NotesText(out, "Failed", f.failed);
       NotesText(out, "Skipped", f.skipped);
       NotesText(out, "Not reached", f.notReached);
+      NotesText(out, "Written without message record", f.withoutRecord);
     }
   }
   return out.str();

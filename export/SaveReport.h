@@ -25,6 +25,9 @@ struct FolderReport {
   std::vector<ItemNote> failed;      // a writer or read failure
   std::vector<ItemNote> skipped;     // by the user's Skip
   std::vector<ItemNote> notReached;  // the save stopped first, or no record was found
+  // Written, but from its header alone: its message record (body, recipients, attachments)
+  // was not found in the store, so only subject, sender and date could be saved.
+  std::vector<ItemNote> withoutRecord;
   std::vector<std::string> errors;   // folder-level failures (folder creation, reading)
 };
 
@@ -57,6 +60,7 @@ struct SaveReport {
 
   struct Totals {
     std::uint64_t found = 0, counted = 0, written = 0, leftOut = 0, failed = 0, skipped = 0, notReached = 0;
+    std::uint64_t withoutRecord = 0;  // of the written ones
     std::uint64_t errors = 0;
   };
   Totals totals() const;

@@ -9,15 +9,17 @@ namespace tarnwick::pst {
 /// The mail writer: stores, folders and every item kind except contacts. Strings are
 /// UTF-8. A folder path is "\\" + store display name + "\" + the folder's levels below
 /// the store separated by "\"; an attachment list is file paths each followed by ";";
-/// date texts are "MM/DD/YYYY hh:mm:ss AM|PM". Every operation throws `PstError` when it
-/// fails.
+/// date texts are "MM/DD/YYYY hh:mm:ss AM|PM" in UTC. Every operation throws an exception
+/// derived from std::exception when it fails (`PstError` for the PST writer), whose what()
+/// says what went wrong and where. The save engine also drives the file-tree outputs (EML,
+/// mbox) through this interface, where `CreateStore` makes a folder.
 class MailWriter {
 public:
     virtual ~MailWriter() = default;
 
     virtual void Connect() = 0;
     virtual void Disconnect() = 0;
-    /// Closes the store open so far (if any) and creates a new PST file.
+    /// Closes the store open so far (if any) and creates a new output store (a PST file).
     virtual void CreateStore(const std::string& pstPath, const std::string& displayName) = 0;
     virtual void CreateFolder(const std::string& folderPath) = 0;
     virtual void OpenFolder(const std::string& folderPath) = 0;
@@ -39,7 +41,7 @@ public:
                          BodyKind bodyKind) = 0;
     virtual void AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,
                          BodyKind bodyKind) = 0;
-    /// Writes the B-trees, maps and header of the open store and closes its file.
+    /// Finishes the open store (for a PST: its B-trees, maps and header) and closes it.
     virtual void CloseStore() = 0;
 };
 

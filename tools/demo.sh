@@ -47,3 +47,28 @@ rc=$?
 set -e
 echo "exit code $rc"
 [ "$rc" -eq 4 ]
+
+# The main job: every folder of the 4 KB store (with its streaming file) and of the 32 KB
+# store saved to PST files, one per mailbox, with the save report beside them.
+for format in 4k 32k; do
+  out="$SCRATCH/pst-$format"
+  mkdir -p "$out"
+  stm=()
+  [ -f "$SCRATCH/$format/store.stm" ] && stm=(--stm "$SCRATCH/$format/store.stm")
+  echo
+  echo "\$ tarnwick export $format/store.edb${stm:+ --stm $format/store.stm} --all --out pst-$format --yes"
+  set +e
+  "$TARNWICK" export "$SCRATCH/$format/store.edb" "${stm[@]}" --all --out "$out" --yes 2>/dev/null
+  rc=$?
+  set -e
+  echo "exit code $rc"
+  report=$(ls "$out"/TK_Report_*.txt | head -1)
+  echo
+  echo "\$ head $(basename "$report")"
+  sed -n '1,/^$/p' "$report"
+  for pst in "$out"/*.pst; do
+    echo
+    echo "\$ pffinfo '$(basename "$pst")'"
+    pffinfo "$pst" || true
+  done
+done

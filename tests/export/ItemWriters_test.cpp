@@ -371,6 +371,14 @@ TEST(BodyText, FormsAndSourcesDecideHowBytesAreRead) {
   const std::vector<std::uint8_t> narrow{'h', 'i', ' ', 'y', 'o'};
   EXPECT_EQ(ToWriterBody({0, narrow}, 'p', true).text, "hi yo");
   EXPECT_NE(ToWriterBody({0, narrow}, 'p', false).text, "hi yo");
+  // Cyrillic UTF-16 has a non-zero second byte and 0x20 bytes too, but it is UTF-16.
+  const std::u16string cyrillic = u"Отчёт 4 Рост";
+  std::vector<std::uint8_t> utf16;
+  for (char16_t c : cyrillic) {
+    utf16.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    utf16.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  EXPECT_EQ(ToWriterBody({0, utf16}, 'p', true).text, "Отчёт 4 Рост");
 }
 
 }  // namespace

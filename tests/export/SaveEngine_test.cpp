@@ -214,6 +214,28 @@ TEST_F(SaveEngineTest, AWriterFailureCountsAsFailedNotWritten) {
   EXPECT_EQ(observer.events.back(), "counters 2/3");
 }
 
+// An item whose message record was not found is still written from its header, and the
+// report says that its body, recipients and attachments could not be recovered.
+TEST_F(SaveEngineTest, AnItemWrittenWithoutItsRecordIsNamedInTheReport) {
+  addFolder(1, 0, u"A");
+  const auto inbox = addFolder(2, 1, u"Inbox");
+  addItems(2, 3, FileTimeAt(2005, 6, 7), "m");
+  source.missingRecords.insert(Mid(3));
+  SaveSelection selection{{u"A\\Inbox\\", inbox, 0}};
+  auto result = run(selection);
+  EXPECT_TRUE(result.everythingWritten());
+  const auto* f = folderReport(result, "A\\Inbox\\");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->written, 3u);
+  ASSERT_EQ(f->withoutRecord.size(), 1u);
+  EXPECT_EQ(f->withoutRecord[0].messageId, HexId(Mid(3)));
+  EXPECT_EQ(f->withoutRecord[0].subject, "m2");
+  EXPECT_EQ(result.report.totals().withoutRecord, 1u);
+  const auto json = nlohmann::json::parse(ReportJson(result.report));
+  EXPECT_EQ(json["totals"]["withoutRecord"], 1);
+  EXPECT_EQ(json["mailboxes"][0]["folders"][0]["withoutRecord"][0]["id"], HexId(Mid(3)));
+}
+
 TEST_F(SaveEngineTest, FreeSpaceIsCheckedAfterTheFirstItemAndEvery400MoreAcrossFolders) {
   addFolder(1, 0, u"A");
   const auto f1 = addFolder(2, 1, u"One");

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -110,13 +111,17 @@ class FakeItemSource : public FolderItemSource {
   explicit FakeItemSource(const analysis::ScanModel& model) : model_(model) {}
   void loadFolderItems(const analysis::FolderNode& folder, analysis::MessageItemList& items) override {
     ++loads;
-    for (auto position : model_.messageHeaders.headersOfFolder(folder.id))
-      items.addMessageItem(analysis::MessageItem::fromHeader(model_.messageHeaders[position]));
+    for (auto position : model_.messageHeaders.headersOfFolder(folder.id)) {
+      auto item = analysis::MessageItem::fromHeader(model_.messageHeaders[position]);
+      item.recordFound = missingRecords.count(item.messageId) == 0;
+      items.addMessageItem(std::move(item));
+    }
   }
   std::string subjectOf(const analysis::MessageHeader& h) override { return subjects[h.messageId]; }
   std::string subjectOf(const analysis::MessageItem& i) override { return subjects[i.messageId]; }
 
   std::map<analysis::MessageId, std::string> subjects;
+  std::set<analysis::MessageId> missingRecords;  // items whose message record is "not found"
   int loads = 0;
 
  private:

@@ -205,3 +205,24 @@ TEST(MboxOutput, FoldersOpenWithPythonsMailboxAndFromLinesAreQuoted) {
 
 }  // namespace
 }  // namespace tarnwick::exporter
+
+namespace tarnwick::exporter {
+namespace {
+
+// The header file gives the sender text twice, "X<X>", X often a bare name; the
+// composed message keeps the name and sends no made-up address, and a real address stays.
+TEST(MimeComposer, SenderOfTheHeaderFileBecomesNameAndAddress) {
+  MimeItem item;
+  item.subject = "s";
+  item.from = "Bob Carter<Bob Carter>";
+  const std::string named = ComposeMime(item, LineEnding::Lf);
+  EXPECT_NE(named.find("From: Bob Carter"), std::string::npos) << named;
+  EXPECT_EQ(named.find("Carter<"), std::string::npos) << named;
+  EXPECT_EQ(named.find("Carter <Bob"), std::string::npos) << named;
+  item.from = "Bob Carter <bob@example.org><Bob Carter <bob@example.org>>";
+  const std::string addressed = ComposeMime(item, LineEnding::Lf);
+  EXPECT_NE(addressed.find("From: Bob Carter <bob@example.org>"), std::string::npos) << addressed;
+}
+
+}  // namespace
+}  // namespace tarnwick::exporter
