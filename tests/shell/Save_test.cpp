@@ -1,3 +1,4 @@
+#include "AnalysedWindow.h"
 #include "GeneratedStore.h"
 #include "PstReadBack.h"
 #include "RecordingSink.h"
@@ -32,52 +33,6 @@ using namespace tarnwick;
 using namespace tarnwick::shell;
 
 namespace {
-
-// The main window on a generated store that has been analysed to its end.
-struct OpenWindow {
-  RecordingSink sink;
-  ShellSession session{sink};
-  CMainFrame frame{session};
-
-  bool open(const GeneratedStore& store) {
-    frame.resize(1280, 800);
-    frame.show();
-    if (!store::OpenStoreFiles(session.files(), store.edb(), store.stm()).opened) return false;
-    session.setPaths(store.edb(), store.stm());
-    if (!session.analyse(&frame)) return false;
-    QCoreApplication::processEvents();
-    return true;
-  }
-
-  // The tree item of a mailbox, or of a folder path below it ("Inbox", "Inbox/Sub").
-  QTreeWidgetItem* item(const std::string& mailbox, const std::string& folder = {}) const {
-    QTreeWidgetItem* at = nullptr;
-    QTreeWidgetItem* root = frame.leftView()->topLevelItem(0);
-    for (int i = 0; root && i < root->childCount(); ++i)
-      if (root->child(i)->text(0).toStdString() == mailbox) at = root->child(i);
-    for (const QString& level : QString::fromStdString(folder).split('/', Qt::SkipEmptyParts)) {
-      QTreeWidgetItem* next = nullptr;
-      for (int i = 0; at && i < at->childCount(); ++i)
-        if (at->child(i)->text(0) == level) next = at->child(i);
-      at = next;
-    }
-    return at;
-  }
-
-  void check(QTreeWidgetItem* item) {
-    item->setCheckState(0, Qt::Checked);
-    QCoreApplication::processEvents();
-  }
-
-  int checkedItems() const {
-    int checked = 0;
-    for (QTreeWidgetItemIterator it(frame.leftView()); *it; ++it)
-      if ((*it)->checkState(0) != Qt::Unchecked) ++checked;
-    return checked;
-  }
-
-  SaveCommandRunner::Hooks& hooks() { return frame.saveCommand().hooks(); }
-};
 
 // Answers the result dialog of a save and keeps what it said.
 class ResultCatcher {
