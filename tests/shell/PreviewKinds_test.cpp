@@ -40,13 +40,13 @@ class PreviewKindsTest : public QObject {
     QVERIFY(window.open(store));
     PreviewBody* preview = window.frame.bodyView();
 
-    // The first message of each kind and body form.
+    // The first message of each kind and body form (the list shows the years 1980-2099).
     std::set<std::pair<std::string, std::string>> seen;
     int shown = 0;
     for (const ManifestItem& item : store.items()) {
       const std::string kind = item.raw.value("kind", "");
       const std::string form = item.raw.value("bodyForm", "");
-      if (!seen.insert({kind, form}).second) continue;
+      if (!item.saved() || !seen.insert({kind, form}).second) continue;
       const std::string where = format.toStdString() + " " + kind + "/" + form + " " + item.mailbox + "/" +
                                 item.folder + " " + item.id;
       QVERIFY2(window.list(item.mailbox, item.folder), where.c_str());
@@ -58,7 +58,10 @@ class PreviewKindsTest : public QObject {
       QCOMPARE(preview->subjectText()->text().toStdString(), item.subject);
       QCOMPARE(preview->fromText()->text(), row->text(PreviewList::FromColumn));
       QCOMPARE(preview->dateText()->text(), row->text(PreviewList::DateColumn));
-      if (kind == "m") QCOMPARE(row->text(PreviewList::FromColumn).toStdString(), item.sender);
+      // Mail shows its sender, but in Sent Items the mailbox's own name.
+      if (kind == "m")
+        QCOMPARE(row->text(PreviewList::FromColumn),
+                 QString::fromStdString(item.folder == "Sent Items" ? item.mailbox : item.sender));
       // Every recipient is on the To line.
       const QString to = preview->toText()->text();
       for (const auto& recipient : item.raw.value("recipients", nlohmann::json::array())) {
