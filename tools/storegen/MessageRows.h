@@ -37,7 +37,10 @@ inline constexpr std::uint16_t kLocation = 0x0108;       // S8201
 inline constexpr std::uint16_t kSenderAddress = 0x0109;  // S0c1f
 inline constexpr std::uint16_t kRecipients = 0x011A;     // N67b4
 inline constexpr std::uint16_t kRunDescriptor = 0x011B;  // N67b5
-inline constexpr std::uint16_t kFirstContact = 0x011C;   // 18 contact columns, then 6 alternates
+// The 18 contact columns. The store has none of the alternate names a reader also takes for
+// some of them ("S801f", "S3a26", ...): which of two it takes depends on the order it meets
+// their catalogue rows in.
+inline constexpr std::uint16_t kFirstContact = 0x011C;
 }  // namespace message_columns
 
 // The eighteen contact columns in the order of their kinds (0..17).
