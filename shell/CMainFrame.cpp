@@ -12,6 +12,7 @@
 #include "shell/MessageBrowser.h"
 #include "shell/PreviewBody.h"
 #include "shell/PreviewList.h"
+#include "shell/SaveCommandRunner.h"
 #include "shell/ShellSession.h"
 #include "shell/ShellTexts.h"
 
@@ -61,6 +62,8 @@ CMainFrame::CMainFrame(ShellSession& session, QWidget* parent) : QMainWindow(par
   connect(tree_, &CLeftView::checksChanged, this, &CMainFrame::updateCommands);
   updateCommands();
 }
+
+CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::createActions() {
   open_ = new QAction("&Open...", this);
@@ -156,6 +159,7 @@ void CMainFrame::createPanes() {
   inner_->setSizes({280, 400});
   setCentralWidget(outer_);
   browser_ = new MessageBrowser(session_, *tree_, *list_, *body_, *progress_, this);
+  saveCommand_ = std::make_unique<SaveCommandRunner>(session_, *tree_, *browser_, this);
   connect(tree_, &CLeftView::folderChosen, this,
           [this](quint32 item, const QString& mailbox) { browser_->startFill(item, mailbox); });
   connect(list_, &PreviewList::rowChosen, this, [this](QTreeWidgetItem* row) {
@@ -235,7 +239,8 @@ void CMainFrame::onOpen() {
 
 void CMainFrame::onSave() {
   if (!save_->isEnabled()) return;
-  Q_EMIT saveRequested();
+  saveCommand_->run();
+  updateCommands();
 }
 
 void CMainFrame::onStop() {

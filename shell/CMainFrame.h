@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
 class QLabel;
 class QProgressBar;
@@ -14,6 +16,7 @@ class CLeftView;
 class MessageBrowser;
 class PreviewBody;
 class PreviewList;
+class SaveCommandRunner;
 class ShellSession;
 
 // The application's one top-level window: toolbar, menus, status bar with its progress
@@ -24,6 +27,7 @@ class CMainFrame : public QMainWindow {
 
  public:
   explicit CMainFrame(ShellSession& session, QWidget* parent = nullptr);
+  ~CMainFrame() override;
 
   QAction* openAction() const { return open_; }
   QAction* saveAction() const { return save_; }
@@ -38,6 +42,7 @@ class CMainFrame : public QMainWindow {
   QProgressBar* progressBar() const { return progress_; }
   QLabel* workPane() const { return workPane_; }
   MessageBrowser* browser() const { return browser_; }
+  SaveCommandRunner& saveCommand() const { return *saveCommand_; }
   // True while the window may be closed (no list fill or preview runs).
   bool closeAllowed() const { return closeAllowed_; }
 
@@ -62,8 +67,6 @@ class CMainFrame : public QMainWindow {
  Q_SIGNALS:
   // Stop was asked for (the message list's loader listens).
   void stopRequested();
-  // Save was asked for and the commands allow it.
-  void saveRequested();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -94,6 +97,7 @@ class CMainFrame : public QMainWindow {
   PreviewList* list_ = nullptr;
   PreviewBody* body_ = nullptr;
   MessageBrowser* browser_ = nullptr;
+  std::unique_ptr<SaveCommandRunner> saveCommand_;
   bool closeAllowed_ = true;
 };
 

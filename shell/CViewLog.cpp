@@ -1,5 +1,6 @@
 #include "shell/CViewLog.h"
 
+#include "export/SaveEngine.h"
 #include "shell/ShellTexts.h"
 
 #include <QDialogButtonBox>
@@ -8,10 +9,50 @@
 
 namespace tarnwick::shell {
 
+namespace {
+
+QLabel* detail(const QString& text, const char* name, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setTextFormat(Qt::PlainText);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  label->setWordWrap(true);
+  label->setStyleSheet("color: black");
+  return label;
+}
+
+QString totalsOf(const exporter::SaveResult& result) {
+  const auto t = result.report.totals();
+  QString text = QString("Written %1 of %2 items").arg(t.written).arg(t.counted);
+  QStringList notes;
+  if (t.leftOut) notes << QString("%1 left out by date").arg(t.leftOut);
+  if (t.failed) notes << QString("%1 failed").arg(t.failed);
+  if (t.skipped) notes << QString("%1 skipped").arg(t.skipped);
+  if (t.notReached) notes << QString("%1 not reached").arg(t.notReached);
+  if (!notes.isEmpty()) text += "; " + notes.join(", ");
+  return text + ".";
+}
+
+}  // namespace
+
 CViewLog::CViewLog(bool completed, const QString& reportPath, QWidget* parent)
     : CSkinnedDialog(kDialogSkinFile, parent) {
+  build(completed ? kSavingCompleted : kSavingAborted, {},
+        reportPath.isEmpty() ? QString() : QString("Report: %1").arg(reportPath));
+}
+
+CViewLog::CViewLog(const exporter::SaveResult& result, QWidget* parent) : CSkinnedDialog(kDialogSkinFile, parent) {
+  QString report;
+  if (!result.reportError.empty())
+    report = QString::fromStdString(result.reportError);
+  else if (!result.reportText.empty())
+    report = QString("Report: %1").arg(QString::fromStdString(result.reportText.string()));
+  build(QString::fromUtf8(exporter::SaveResultText(result)), totalsOf(result), report);
+}
+
+void CViewLog::build(const QString& result, const QString& totals, const QString& report) {
   setObjectName("resultDialog");
-  label_ = new QLabel(completed ? kSavingCompleted : kSavingAborted, this);
+  label_ = new QLabel(result, this);
   label_->setObjectName("result");
   QFont font("Arial Unicode MS", 10);
   font.setBold(true);
@@ -21,19 +62,22 @@ CViewLog::CViewLog(bool completed, const QString& reportPath, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(24, 24, 24, 16);
   layout->addWidget(label_);
-  if (!reportPath.isEmpty()) {
-    auto* report = new QLabel(QString("Report: %1").arg(reportPath), this);
-    report->setObjectName("reportPath");
-    report->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    report->setWordWrap(true);
-    layout->addWidget(report);
+  if (!totals.isEmpty()) {
+    totals_ = detail(totals, "totals", this);
+    layout->addWidget(totals_);
+  }
+  if (!report.isEmpty()) {
+    report_ = detail(report, "reportPath", this);
+    layout->addWidget(report_);
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   layout->addWidget(buttons);
-  resize(380, 150);
+  resize(420, 170);
 }
 
 QString CViewLog::resultText() const { return label_->text(); }
+QString CViewLog::totalsText() const { return totals_ ? totals_->text() : QString(); }
+QString CViewLog::reportText() const { return report_ ? report_->text() : QString(); }
 
 }  // namespace tarnwick::shell

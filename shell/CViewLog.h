@@ -4,19 +4,32 @@
 
 class QLabel;
 
+namespace tarnwick::exporter {
+struct SaveResult;
+}
+
 namespace tarnwick::shell {
 
-// The result shown after a save: whether it ran to its end or was stopped, and where its
-// report was written.
+// The result shown after a save: whether it ran to its end or was stopped, what it wrote
+// and left out, and where its report was written.
 class CViewLog : public CSkinnedDialog {
   Q_OBJECT
 
  public:
   CViewLog(bool completed, const QString& reportPath, QWidget* parent = nullptr);
+  explicit CViewLog(const exporter::SaveResult& result, QWidget* parent = nullptr);
   QString resultText() const;
+  // The figures of the save ("Written 12 of 12 items ..."); empty without a result.
+  QString totalsText() const;
+  // Where the report went, or why it could not be written.
+  QString reportText() const;
 
  private:
-  QLabel* label_;
+  void build(const QString& result, const QString& totals, const QString& report);
+
+  QLabel* label_ = nullptr;
+  QLabel* totals_ = nullptr;
+  QLabel* report_ = nullptr;
 };
 
 }  // namespace tarnwick::shell

@@ -6,7 +6,7 @@ namespace tarnwick::shell {
 
 CommandStates ComputeCommandStates(const RunningWork& work, std::size_t checkedFolders) {
   CommandStates states;
-  const bool idle = !work.listFill && !work.bodyLoad;
+  const bool idle = !work.listFill && !work.bodyLoad && !work.analysis && !work.save;
   states.open = idle;
   states.save = idle && checkedFolders > 0;
   states.stop = work.listFill || work.listBusy;

@@ -10,6 +10,8 @@ struct RunningWork {
   bool listFill = false;  // the message list is being filled
   bool bodyLoad = false;  // a message is being prepared for the preview
   bool listBusy = false;  // the preview is completing its message through the list's loader
+  bool analysis = false;  // the analysis dialog's scan runs
+  bool save = false;      // the save dialog's worker runs
 };
 
 // What the main window's commands may do at a moment.
@@ -23,8 +25,10 @@ struct CommandStates {
   std::string work;    // the work-in-progress pane
 };
 
-// Open, Save and Exit wait for the list fill and the preview; Save also needs a checked
-// folder; Stop exists only while the list is filling or busy for the preview.
+// Open, Save and Exit wait for the list fill and the preview, and for the analysis and the
+// save (whose dialogs are modal; the commands stay off should a shortcut reach the window
+// all the same, as both read the model that Open would replace); Save also needs a
+// checked folder; Stop exists only while the list is filling or busy for the preview.
 CommandStates ComputeCommandStates(const RunningWork& work, std::size_t checkedFolders);
 
 }  // namespace tarnwick::shell

@@ -125,6 +125,13 @@ bool MessageBrowser::startFill(analysis::TreeItemHandle item, const QString& mai
   return true;
 }
 
+bool MessageBrowser::relist() {
+  if (listed_ == 0 || fillThread_ || previewThread_) return false;
+  const analysis::TreeItemHandle item = listed_;
+  listed_ = 0;
+  return startFill(item, mailboxText_);
+}
+
 void MessageBrowser::onFillFinished(const std::vector<content::MessageRow>& rows, bool, const QString& error) {
   fillThread_->wait();
   delete fillThread_;

@@ -43,6 +43,14 @@ class MessageBrowser : public QObject {
   void storeAnalysed(const store::StoreGeometry& geometry, const analysis::CatalogueFindings& findings);
   // The loader of the open store (the save reads folders through it too).
   content::FolderLoader* loader() { return loader_.get(); }
+  // The open store's files and page layout, as the list and the preview read them.
+  const content::ByteSource* database() const { return database_.get(); }
+  const content::ByteSource* streaming() const { return streaming_.get(); }
+  const store::StoreGeometry& geometry() const { return geometry_; }
+  // Lists the shown folder again (a save has rebuilt the model's message list for the
+  // folders it saved, so the rows no longer lead to their items); false when no folder
+  // is listed or a worker runs.
+  bool relist();
 
   // Starts listing a folder; false when a fill still runs (the tree then goes back to
   // the folder being listed) or the folder is the one listed.

@@ -116,6 +116,7 @@ void PreviewBody::clearPreview() {
   saveAttachment_->hide();
   saveMessage_->hide();
   messageFile_.clear();
+  bodyFile_.clear();
 }
 
 bool PreviewBody::saveMessageTo(const QString& path) const {
@@ -161,6 +162,7 @@ void PreviewBody::showPreview(const PreviewContent& content) {
     showing_ = summary_->isVisible();
     return;
   }
+  bodyFile_ = content.bodyPath;
   body_->setInlineParts(std::move(doc.inlineParts));
   if (doc.html)
     body_->setHtml(doc.text);

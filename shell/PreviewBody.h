@@ -50,6 +50,8 @@ class PreviewBody : public QWidget {
   QListWidget* summary() const { return summary_; }
   QToolButton* saveAttachmentButton() const { return saveAttachment_; }
   QToolButton* saveMessageButton() const { return saveMessage_; }
+  // The body file shown (text, HTML, RTF or the Internet message); empty when none is.
+  const std::filesystem::path& bodyFile() const { return bodyFile_; }
   // The streamed message shown, as its Internet message file; empty for other bodies.
   const std::filesystem::path& messageFile() const { return messageFile_; }
   // Copies the streamed message shown to `path`; false when there is none or the copy failed.
@@ -77,6 +79,7 @@ class PreviewBody : public QWidget {
   QToolButton* saveAttachment_;
   QToolButton* saveMessage_;
   std::filesystem::path messageFile_;
+  std::filesystem::path bodyFile_;
   QListWidget* summary_;
   bool showing_ = false;
 };

@@ -5,8 +5,8 @@ namespace tarnwick::shell {
 void WorkState::setRunning(Worker worker, bool running) {
   bool* flag = nullptr;
   switch (worker) {
-    case Worker::Analysis: flag = &analysis_; break;
-    case Worker::Export: flag = &export_; break;
+    case Worker::Analysis: flag = &work_.analysis; break;
+    case Worker::Export: flag = &work_.save; break;
     case Worker::ListFill: flag = &work_.listFill; break;
     case Worker::BodyLoad: flag = &work_.bodyLoad; break;
   }
@@ -17,8 +17,8 @@ void WorkState::setRunning(Worker worker, bool running) {
 
 bool WorkState::running(Worker worker) const {
   switch (worker) {
-    case Worker::Analysis: return analysis_;
-    case Worker::Export: return export_;
+    case Worker::Analysis: return work_.analysis;
+    case Worker::Export: return work_.save;
     case Worker::ListFill: return work_.listFill;
     case Worker::BodyLoad: return work_.bodyLoad;
   }

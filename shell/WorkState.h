@@ -18,15 +18,13 @@ class WorkState : public QObject {
   bool running(Worker worker) const;
   void setListBusy(bool busy);
   RunningWork runningWork() const { return work_; }
-  bool anyRunning() const { return analysis_ || export_ || work_.listFill || work_.bodyLoad; }
+  bool anyRunning() const { return work_.analysis || work_.save || work_.listFill || work_.bodyLoad; }
 
  Q_SIGNALS:
   void changed();
 
  private:
   RunningWork work_;
-  bool analysis_ = false;
-  bool export_ = false;
 };
 
 }  // namespace tarnwick::shell

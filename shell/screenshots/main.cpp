@@ -1,7 +1,8 @@
 // Renders the main window and the dialogs offscreen into PNG files:
 //   tarnwick-gui-screenshots OUTPUT_FOLDER [STORE]
 // With a store: the analysis dialog while it runs, then the main window after the
-// analysis with the first folder that holds messages shown.
+// analysis with an HTML message in the preview (found through the manifest.json the store
+// generator writes beside its stores; without one, the first folder is shown).
 
 #include "shell/Analysis.h"
 #include "shell/CBrowse.h"
@@ -9,14 +10,22 @@
 #include "shell/CDunmereApp.h"
 #include "shell/CLeftView.h"
 #include "shell/CMainFrame.h"
+#include "shell/MessageBrowser.h"
+#include "shell/PreviewList.h"
 #include "shell/ShellSession.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTimer>
 
+#include <nlohmann/json.hpp>
+
 #include <atomic>
+#include <fstream>
+#include <map>
+#include <optional>
 #include <cstdio>
 #include <thread>
 
@@ -31,6 +40,57 @@ bool grab(QWidget* widget, const QString& path) {
   const bool ok = widget->grab().save(path);
   std::fprintf(stderr, "%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
   return ok;
+}
+
+// Lets the workers of the window run until `done` holds (at most ten seconds).
+template <typename Done>
+void settle(Done done) {
+  for (int i = 0; i < 1000 && !done(); ++i) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+}
+
+// The tree item of a folder path ("Inbox", "Inbox/Sub") below a mailbox.
+QTreeWidgetItem* folderItem(CLeftView* tree, const QString& mailbox, const QString& path) {
+  QTreeWidgetItem* root = tree->topLevelItem(0);
+  QTreeWidgetItem* at = nullptr;
+  for (int i = 0; root && i < root->childCount(); ++i)
+    if (root->child(i)->text(0) == mailbox) at = root->child(i);
+  for (const QString& level : path.split('/', Qt::SkipEmptyParts)) {
+    QTreeWidgetItem* next = nullptr;
+    for (int i = 0; at && i < at->childCount(); ++i)
+      if (at->child(i)->text(0) == level) next = at->child(i);
+    at = next;
+  }
+  return at;
+}
+
+struct HtmlMessage {
+  QString mailbox;
+  QString folder;
+  QByteArray id;
+};
+
+// The first HTML mail the manifest beside the store lists in the years the list shows.
+std::optional<HtmlMessage> findHtmlMessage(const QString& store) {
+  std::ifstream in(QFileInfo(store).dir().filePath("manifest.json").toStdString());
+  if (!in) return std::nullopt;
+  const nlohmann::json manifest = nlohmann::json::parse(in, nullptr, false);
+  if (manifest.is_discarded() || !manifest.contains("messages")) return std::nullopt;
+  std::map<std::string, std::string> mailboxes;
+  std::map<std::string, std::string> folders;
+  for (const auto& m : manifest["mailboxes"]) mailboxes[m.value("id", "")] = m.value("name", "");
+  for (const auto& f : manifest["folders"]) folders[f.value("id", "")] = f.value("path", "");
+  for (const auto& m : manifest["messages"]) {
+    const int year = std::atoi(m.value("time", "0").substr(0, 4).c_str());
+    if (m.value("bodyForm", "") != "html" || m.value("kind", "") != "m" || year < 1980 || year > 2099) continue;
+    return HtmlMessage{QString::fromStdString(mailboxes[m.value("mailbox", "")]),
+                       QString::fromStdString(folders[m.value("folder", "")]),
+                       QByteArray::fromHex(QByteArray::fromStdString(m.value("id", "")))};
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -78,16 +138,34 @@ int main(int argc, char** argv) {
       release = true;
     });
     analysis.exec();
-    // Show the first mailbox's first folder.
+    frame.browser()->storeAnalysed(analysis.result().geometry, analysis.result().findings);
     CLeftView* tree = frame.leftView();
     tree->expandAll();
-    if (QTreeWidgetItem* root = tree->topLevelItem(0); root && root->childCount() > 0) {
-      QTreeWidgetItem* mailbox = root->child(0);
-      tree->setCurrentItem(mailbox->childCount() > 0 ? mailbox->child(0) : mailbox);
+    const auto html = findHtmlMessage(args[2]);
+    QTreeWidgetItem* folder = html ? folderItem(tree, html->mailbox, html->folder) : nullptr;
+    if (!folder) {
+      // No manifest: the first mailbox's first folder.
+      if (QTreeWidgetItem* root = tree->topLevelItem(0); root && root->childCount() > 0) {
+        QTreeWidgetItem* mailbox = root->child(0);
+        folder = mailbox->childCount() > 0 ? mailbox->child(0) : mailbox;
+      }
     }
-    for (int i = 0; i < 50; ++i) {
-      QCoreApplication::processEvents();
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto idle = [&] {
+      const RunningWork work = session.work().runningWork();
+      return !work.listFill && !work.bodyLoad;
+    };
+    if (folder) {
+      tree->setCurrentItem(folder);
+      settle(idle);
+    }
+    QTreeWidget* rows = frame.listView()->rows();
+    for (int i = 0; html && i < rows->topLevelItemCount(); ++i) {
+      QTreeWidgetItem* row = rows->topLevelItem(i);
+      if (PreviewList::messageIdOf(row) != html->id) continue;
+      rows->setCurrentItem(row);
+      frame.browser()->startPreview(row);
+      settle(idle);
+      break;
     }
   }
   // The save dialog as it looks in the middle of a folder.

@@ -63,6 +63,15 @@ class MainFrameTest : public QObject {
     QCOMPARE(states(), (QList<bool>{true, false, false, true, true, true}));
     QCOMPARE(frame.workPane()->text(), QString());
 
+    // While the analysis or a save runs, Open and Exit stay off too (Stop is the list's).
+    for (Worker worker : {Worker::Analysis, Worker::Export}) {
+      session.work().setRunning(worker, true);
+      QCOMPARE(states(), (QList<bool>{false, false, false, true, true, false}));
+      QVERIFY(!frame.closeAllowed());
+      session.work().setRunning(worker, false);
+      QCOMPARE(states(), (QList<bool>{true, false, false, true, true, true}));
+    }
+
     // The toolbar buttons follow their commands.
     session.work().setRunning(Worker::ListFill, true);
     const auto buttons = frame.toolBar()->findChildren<QToolButton*>();
