@@ -51,13 +51,19 @@ def generate(work, fmt, extra=()):
     return out
 
 
-def export(store, fmt, out):
+class NoMailbox(Exception):
+    """The export refused the store: no mailbox could be found in it (exit 5)."""
+
+
+def export(store, fmt, out, allow_no_mailbox=False):
     os.makedirs(out, exist_ok=True)
     args = [TARNWICK, "export", os.path.join(store, "store.edb"), "--all", "--out", out, "--format", fmt,
             "--yes", "--json"]
     if os.path.exists(os.path.join(store, "store.stm")):
         args[3:3] = ["--stm", os.path.join(store, "store.stm")]
     proc = run(args)
+    if proc.returncode == 5 and allow_no_mailbox:
+        raise NoMailbox(proc.stderr.decode(errors="replace"))
     if proc.returncode not in (0, 6):
         sys.exit(f"export ({fmt}) ended with {proc.returncode}: {proc.stderr.decode(errors='replace')[-2000:]}")
     result = json.loads(proc.stdout)
@@ -270,6 +276,28 @@ def check_files(fmt):
     return problems, figures
 
 
+def check_no_mailbox(manifest, out, message):
+    problems = []
+    damage = manifest.raw.get("damage", {})
+    hit = set()
+    for key in ("zeroedPages", "randomPages", "scrambledTagPages"):
+        hit.update(damage.get(key, []))
+    vital = {4}  # the catalogue
+    for t in manifest.raw["tables"]:
+        if t["name"] in ("MSysObjects", "Mailbox"):
+            vital.add(t["rootPage"])
+            vital.update(t.get("pageNumbers", []))
+    truncated = damage.get("truncatedTo") is not None
+    if not (hit & vital) and not truncated:
+        problems.append(f"no mailbox found although the catalogue and the mailbox table are intact: {message.strip()}")
+    if "User Mail Box not found" not in message:
+        problems.append(f"the refusal does not say that no mailbox was found: {message.strip()}")
+    for _, _, names in os.walk(out):
+        if names:
+            problems.append(f"files written although no mailbox was found: {names}")
+    return problems
+
+
 def check_damaged(fmt, damage):
     problems = []
     figures = collections.Counter()
@@ -282,7 +310,12 @@ def check_damaged(fmt, damage):
             damage[at] = str(whole.raw["fileSize"] * int(damage[at][:-1]) // 100)
         store = generate(work, fmt, damage)
         manifest = expected.Manifest(os.path.join(store, "manifest.json"))
-        code, result, report = export(store, "pst", os.path.join(work, "out"))
+        try:
+            code, result, report = export(store, "pst", os.path.join(work, "out"), allow_no_mailbox=True)
+        except NoMailbox as refusal:
+            # Only damage to the catalogue or to the mailbox table may cost every mailbox,
+            # and then nothing may be written.
+            return check_no_mailbox(manifest, os.path.join(work, "out"), str(refusal)), {"no mailbox": 1}
         problems += check_report_accounts(manifest, report, damaged=True)
         read_back = 0
         for n, mb in enumerate(report["mailboxes"]):
