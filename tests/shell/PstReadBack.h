@@ -47,7 +47,9 @@ inline std::map<std::string, std::vector<std::string>> PffexportSubjects(const s
     if (!entry.is_directory() || !std::regex_match(entry.path().filename().string(), itemDir)) continue;
     std::string subject;
     for (const auto& file : std::filesystem::directory_iterator(entry.path())) {
-      if (file.path().extension() != ".txt") continue;
+      // The transport headers of a message imported whole keep their encoded words; the
+      // item's own subject is in the other texts.
+      if (file.path().extension() != ".txt" || file.path().filename() == "InternetHeaders.txt") continue;
       const std::string text = ReadWholeFile(file.path());
       if (text.find("\nSubject:") == std::string::npos) continue;
       subject = FieldOf(text, "Subject:");
