@@ -22,8 +22,10 @@ std::u16string extractRecipients(const ByteSource& db, const store::StoreGeometr
     std::vector<std::uint8_t> bytes(pageSize);
     bytes.resize(db.readAt(position, bytes));
     if (geometry.PageSizeClass == 2 && bytes.size() >= 2 && bytes[1] == kLz77Format) {
+      // The recipient length counts the value's format byte, which the packed bytes follow:
+      // the byte after the value belongs to the next one and is not unpacked with it.
       std::span<const std::uint8_t> packed = std::span<const std::uint8_t>(bytes).subspan(1);
-      packed = packed.first(std::min<std::size_t>(packed.size(), length));
+      packed = packed.first(std::min<std::size_t>(packed.size(), length > 0 ? length - 1u : 0u));
       std::vector<std::uint8_t> unpacked(pageSize, 0);
       UnpackResult r = decodeLz77(packed, unpacked);
       if (!r.ok) return {};

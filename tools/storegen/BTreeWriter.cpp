@@ -9,6 +9,11 @@ namespace tarnwick::storegen {
 
 namespace pg = ese::page;
 
+namespace {
+constexpr std::size_t kValueTreePrefix = 2;  // long-value leaves: key bytes kept in tag 0
+constexpr std::size_t kValueChunkKey = 8;    // long-value id and chunk offset
+}  // namespace
+
 struct BTreeWriter::Level {
   std::vector<std::pair<Bytes, Bytes>> nodes;
   std::size_t bytes = 0;              // node bytes + their tags
@@ -105,9 +110,10 @@ void BTreeWriter::flush(std::size_t level, bool last) {
   // Pages other than the root keep one key in tag 0 (as the engine does, the second node's,
   // at most 16 bytes); each node then stores only what it does not share with it.
   Bytes prefix;
-  if (!isRoot && keyed > 0) {
+  if (!isRoot && keyed > 0 && (!valueTreeLayout_ || isLeaf)) {
     const Bytes& chosen = l.nodes[keyed > 1 ? 1 : 0].first;
-    prefix.assign(chosen.begin(), chosen.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(chosen.size(), pg::kRootHeaderSize)));
+    const std::size_t most = valueTreeLayout_ ? kValueTreePrefix : pg::kRootHeaderSize;
+    prefix.assign(chosen.begin(), chosen.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(chosen.size(), most)));
   }
   if (isRoot) {
     image_.setExternalHeader(rootHeader_);
@@ -119,10 +125,11 @@ void BTreeWriter::flush(std::size_t level, bool last) {
     const auto& [key, data] = l.nodes[i];
     // The last node of a branch page carries no key: it covers everything above.
     const bool dropKey = !isLeaf && i + 1 == l.nodes.size();
-    std::uint16_t nodeFlags = isLeaf ? pg::kNodeFlagVersioned : 0;
+    const bool whole = valueTreeLayout_ && isLeaf && key.size() < kValueChunkKey;
+    std::uint16_t nodeFlags = isLeaf && !whole ? pg::kNodeFlagVersioned : 0;
     node.clear();
     std::size_t common = 0;
-    if (!dropKey) {
+    if (!dropKey && !whole) {
       while (common < prefix.size() && common < key.size() && prefix[common] == key[common]) ++common;
     }
     if (dropKey) {

@@ -36,6 +36,10 @@ class BTreeWriter {
   void add(std::span<const std::uint8_t> key, std::span<const std::uint8_t> data);
   // Ends the current leaf page so that the next node starts a new one.
   void startNewLeaf();
+  // Long-value trees: leaf pages share only the first two key bytes in tag 0, so that every
+  // chunk node carries the value's id and its offset; a value's root node (its short key)
+  // is stored whole and without node flags; branch nodes keep their whole keys.
+  void useValueTreeLayout() { valueTreeLayout_ = true; }
   const TreeStats& finish();
   const TreeStats& stats() const { return stats_; }
   ObjectId owner() const { return owner_; }
@@ -58,6 +62,7 @@ class BTreeWriter {
   PageImage image_;
   TreeStats stats_;
   bool finished_ = false;
+  bool valueTreeLayout_ = false;
 };
 
 }  // namespace tarnwick::storegen

@@ -7,6 +7,7 @@
 #include "tools/storegen/HeaderRows.h"
 #include "tools/storegen/MailboxRows.h"
 #include "tools/storegen/MessageContentPlanning.h"
+#include "tools/storegen/MessageRows.h"
 #include "tools/storegen/StreamedMessagePlanning.h"
 
 namespace tarnwick::storegen {
@@ -106,18 +107,6 @@ RowSource noRows() {
   return [](Row&) { return false; };
 }
 
-TableDef messageTable(const std::string& name) {
-  TableDef t;
-  t.name = name;
-  t.primaryIndexName = "MsgDocIdIndex";
-  t.columns.push_back(fixed(1, "MsgDocId", ColumnType::Long));
-  addProperties(t, {"T8198", "T8199", "S1000", "N1009", "N1013", "N67b3", "N67b4", "S8225", "S810c", "S8201",
-                    "S3a51", "S3a4f", "S3a48", "S3a46", "S3a2e", "S3a1c", "S3a18", "S3a19", "S3a17", "S3a11",
-                    "S3a08", "S3a06", "S808d", "S8097", "S80a6", "S81b0", "S3a16", "S809e", "S801f", "S801a",
-                    "S3a26", "S80dd", "S3a27", "S3a29", "S37", "Se1d"});
-  return t;
-}
-
 TableDef attachmentTable(const std::string& name) {
   TableDef t;
   t.name = name;
@@ -163,11 +152,11 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
     folders.rootPage = pages.folders;
     plan.tables.push_back({folders, smallFolderRows(plan.folders, plan.mailboxes)});
 
-    TableDef msg = messageTable("Msg");
+    TableDef msg = messageTable("Msg", scenario.format);
     msg.objectId = ObjectId{kMessageObjectId};
     msg.rootPage = pages.message;
     msg.longValueRootPage = pages.longValues;
-    plan.tables.push_back({msg, noRows()});
+    plan.tables.push_back({msg, messageRows(plan.messages, scenario.format)});
 
     TableDef attachments = attachmentTable("Attachments");
     attachments.objectId = ObjectId{kAttachmentObjectId};
@@ -202,13 +191,13 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
       if (f.mailbox == i) mine.push_back(f);
     }
     plan.tables.push_back({largeFolderTable("Folders-" + key), largeFolderRows(std::move(mine))});
-    TableDef body = messageTable("Body-" + key);
+    TableDef body = messageTable("Body-" + key, scenario.format);
     if (i == 0) body.longValueRootPage = pages.longValues;
-    plan.tables.push_back({body, noRows()});
     std::vector<MessagePlan> messages;
     for (const auto& m : plan.messages) {
       if (plan.folders[m.folder].mailbox == i) messages.push_back(m);
     }
+    plan.tables.push_back({body, messageRows(messages, scenario.format)});
     plan.tables.push_back({largeHeaderTable("MsgHeader-" + key), largeHeaderRows(std::move(messages))});
     plan.tables.push_back({attachmentTable("Attachment-" + key), noRows()});
   }

@@ -139,7 +139,9 @@ std::vector<MessagePlan> planMessages(const std::vector<FolderPlan>& folders, co
       MessagePlan m;
       ++counter;
       m.id = replica;
-      for (int k = 0; k < 6; ++k) m.id |= ((counter >> (8 * (5 - k))) & 0xFF) << (8 * (2 + k));
+      // The counter low byte first: read as a little-endian number the ids ascend in plan
+      // order, as the keys of the 32 KB message tables (the id itself) must.
+      for (int k = 0; k < 6; ++k) m.id |= ((counter >> (8 * k)) & 0xFF) << (8 * (2 + k));
       m.folder = f;
       m.folderId = folders[f].id;
       m.mailboxId = mailboxIds.at(folders[f].mailbox);

@@ -24,13 +24,18 @@ class LongValueWriter : public LongValueSink {
   LongValueWriter(DatabaseFile& file, ObjectId owner, PageNumber root, PageNumber tableRoot);
   LongValueId store(std::span<const std::uint8_t> value) override;
   const TreeStats& finish() { return tree_.finish(); }
-  std::uint64_t count() const { return next_ - 1; }
+  std::uint64_t count() const { return count_; }
   static std::uint32_t chunkSize(const FormatTraits& traits);
 
  private:
   BTreeWriter tree_;
+  bool keyReadsBack(std::uint32_t id, std::size_t size) const;
+
   std::uint32_t chunk_;
+  std::uint32_t pageSize_;
+  bool large_;
   std::uint32_t next_ = 1;
+  std::uint64_t count_ = 0;
 };
 
 }  // namespace tarnwick::storegen

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "tools/storegen/ExchangeSkeleton.h"
+#include "tools/storegen/Digest.h"
 #include "tools/storegen/HeaderRows.h"
 
 namespace tarnwick::storegen {
@@ -21,6 +22,146 @@ std::string hex16(std::uint64_t v) {
   }
   return s;
 }
+const char* kindName(ItemKind kind) {
+  switch (kind) {
+    case ItemKind::Mail: return "m";
+    case ItemKind::Contact: return "c";
+    case ItemKind::Appointment: return "a";
+    case ItemKind::Task: return "t";
+    case ItemKind::Note: return "n";
+    case ItemKind::Journal: return "j";
+  }
+  return "";
+}
+
+const char* formName(BodyForm form) {
+  switch (form) {
+    case BodyForm::Text: return "text";
+    case BodyForm::Html: return "html";
+    case BodyForm::Rtf: return "rtf";
+    case BodyForm::Streamed: return "eml";
+    case BodyForm::None: break;
+  }
+  return "";
+}
+
+const char* placementName(ValuePlacement placement) {
+  switch (placement) {
+    case ValuePlacement::Inline: return "inline";
+    case ValuePlacement::LongValue: return "longValue";
+    case ValuePlacement::Compressed7Bit: return "7bit";
+    case ValuePlacement::CompressedLz77: return "lz77";
+  }
+  return "";
+}
+
+// The lines a contact summary shows, label by label, for the columns that hold them.
+constexpr std::pair<const char*, const char*> kContactLines[] = {
+    {"First Name :   ", "S3a06"},
+    {"Last Name :   ", "S3a11"},
+    {"Job Title :   ", "S3a17"},
+    {"Company :   ", "S3a16"},
+    {"Department :   ", "S3a18"},
+    {"Office :   ", "S3a19"},
+    {"Profession :   ", "S3a46"},
+    {"Phone Number Mobile :   ", "S3a1c"},
+    {"Phone Number Business :   ", "S3a08"},
+    {"Phone Number Assistant :   ", "S3a2e"},
+    {"Business Address Country/Region :   ", "S808d"},
+    {"Business Address City :   ", "S8097"},
+    {"Business Address Street :   ", "S80a6"},
+    {"Business Address Zip/Postal Code :   ", "S809e"},
+    {"Email Address 1 :   ", "S81b0"},
+    {"Webpage Address 1 :   ", "S3a51"},
+    {"Nick Name :   ", "S3a4f"},
+    {"Spouse Name :   ", "S3a48"},
+};
+constexpr std::pair<const char*, const char*> kAppointmentLines[] = {
+    {"Contact :   ", "S8225"},
+    {"Location :   ", "S8201"},
+    {"GMT :   ", "S810c"},
+};
+
+const std::string* fieldOf(const MessageContentPlan& c, const std::string& column) {
+  for (const auto& [name, text] : c.fields) {
+    if (name == column) return &text;
+  }
+  return nullptr;
+}
+
+// Contact lines split at line ends as the summary does; appointment lines stay whole (the
+// start and end lines follow from "start" and "end").
+json summaryLines(const MessageContentPlan& c) {
+  json lines = json::array();
+  if (c.kind == ItemKind::Contact) {
+    for (const auto& [label, column] : kContactLines) {
+      const std::string* text = fieldOf(c, column);
+      if (!text) continue;
+      std::string rest = label + *text;
+      for (;;) {
+        std::size_t crlf = rest.find("\r\n");
+        std::size_t lf = rest.find('\n');
+        if (crlf != std::string::npos) {
+          lines.push_back(rest.substr(0, crlf));
+          rest = rest.substr(crlf + 2);
+        } else if (lf != std::string::npos) {
+          lines.push_back(rest.substr(0, lf));
+          rest = rest.substr(lf + 1);
+        } else {
+          lines.push_back(rest);
+          break;
+        }
+      }
+    }
+  } else if (c.kind == ItemKind::Appointment) {
+    for (const auto& [label, column] : kAppointmentLines) {
+      if (const std::string* text = fieldOf(c, column)) lines.push_back(label + *text);
+    }
+  }
+  return lines;
+}
+
+json contentOf(const MessageContentPlan& c) {
+  json j;
+  j["kind"] = kindName(c.kind);
+  j["senderAddress"] = c.senderAddress;
+  json recipients = json::array();
+  for (const auto& r : c.recipients) recipients.push_back({{"name", r.name}, {"address", r.address}});
+  j["recipients"] = recipients;
+  if (!c.recipients.empty()) j["recipientPlacement"] = placementName(c.addressPlacement);
+  if (c.bodyForm != BodyForm::None) {
+    j["bodyForm"] = formName(c.bodyForm);
+    const bool streamed = c.bodyForm == BodyForm::Streamed;
+    if (streamed) {
+      const std::span<const std::uint8_t> message(reinterpret_cast<const std::uint8_t*>(c.internetMessage.data()),
+                                                  c.internetMessage.size());
+      j["bodySize"] = message.size();
+      j["bodySha256"] = sha256Hex(message);
+      j["runDescriptorPlacement"] = placementName(c.runDescriptorPlacement);
+    } else {
+      j["bodyPlacement"] = placementName(c.bodyPlacement);
+      j["bodySize"] = c.expectedBody.size();
+      j["bodySha256"] = sha256Hex(c.expectedBody);
+    }
+  }
+  json attachments = json::array();
+  for (const auto& a : c.attachments) {
+    attachments.push_back({{"id", hex16(a.id)},
+                           {"name", a.fileName},
+                           {"size", a.data.size()},
+                           {"sha256", sha256Hex(a.data)},
+                           {"placement", placementName(a.placement)}});
+  }
+  j["attachments"] = attachments;
+  if (!c.fields.empty()) {
+    json fields = json::object();
+    for (const auto& [name, text] : c.fields) fields[name] = text;
+    j["fields"] = fields;
+    j["lines"] = summaryLines(c);
+  }
+  return j;
+}
+
 }  // namespace
 
 json manifestOf(const StoreReport& r) {
@@ -101,6 +242,7 @@ json manifestOf(const StoreReport& r) {
       j["startFileTime"] = msg.start;
       j["endFileTime"] = msg.end;
     }
+    j.update(contentOf(msg.content));
     messages.push_back(std::move(j));
   }
   m["messages"] = messages;

@@ -8,7 +8,7 @@
 
 namespace tarnwick::storegen {
 
-inline constexpr int kManifestVersion = 1;
+inline constexpr int kManifestVersion = 2;
 
 nlohmann::json manifestOf(const StoreReport& report);
 

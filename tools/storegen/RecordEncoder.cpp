@@ -27,6 +27,7 @@ std::uint32_t storedFixedSize(const ColumnDef& c) {
 Bytes RecordEncoder::encode(const Row& row, LongValueSink* longValues, std::size_t maxSize) const {
   std::vector<Tagged> tagged;
   std::vector<std::size_t> separable;  // indexes of long values still in the record
+  std::vector<std::size_t> forced;     // indexes of values that go to the long-value tree
   for (const auto& value : row) {
     const ColumnDef* c = table_.column(value.columnId);
     if (!c) throw std::invalid_argument("row names column " + std::to_string(value.columnId) + " that table " + table_.name + " lacks");
@@ -45,7 +46,9 @@ Bytes RecordEncoder::encode(const Row& row, LongValueSink* longValues, std::size
     } else {
       const Bytes& v = value.values.front();
       std::optional<Bytes> packed;
-      if (c->compressed && traits_.valueCompression) {
+      if (value.prepacked && traits_.valueCompression) {
+        packed = v;
+      } else if (c->compressed && traits_.valueCompression) {
         const bool text = c->type == ColumnType::Text || c->type == ColumnType::LongText;
         const ValueKind kind = !text ? ValueKind::Binary
                                : c->codePage == ese::catalogue::kCodePageUnicode ? ValueKind::UnicodeText
@@ -60,7 +63,7 @@ Bytes RecordEncoder::encode(const Row& row, LongValueSink* longValues, std::size
         t.payload = v;
       }
       t.hasFlags = t.flags != 0;
-      if (isLongType(c->type)) separable.push_back(tagged.size());
+      if (isLongType(c->type)) (value.forceLongValue ? forced : separable).push_back(tagged.size());
     }
     tagged.push_back(std::move(t));
   }
@@ -73,6 +76,7 @@ Bytes RecordEncoder::encode(const Row& row, LongValueSink* longValues, std::size
     t.payload.clear();
     append32(t.payload, id.value);
   };
+  for (std::size_t i : forced) separate(i);
   std::vector<std::size_t> inRecord;
   for (std::size_t i : separable) {
     if (tagged[i].payload.size() > kSeparateAbove) {

@@ -60,6 +60,8 @@ struct TableDef {
 struct ColumnValue {
   std::uint16_t columnId = 0;
   std::vector<Bytes> values;
+  bool forceLongValue = false;  // goes to the long-value tree whatever its size
+  bool prepacked = false;       // the value is already compressed (32 KB stores): stored as it is, flagged compressed
 };
 using Row = std::vector<ColumnValue>;  // ascending column ids, absent columns are NULL
 

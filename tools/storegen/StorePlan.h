@@ -83,13 +83,16 @@ struct MessageContentPlan {
   ItemKind kind = ItemKind::Mail;
   std::string senderAddress;
   std::vector<RecipientPlan> recipients;
+  ValuePlacement addressPlacement = ValuePlacement::Inline;  // the recipient value
   BodyForm bodyForm = BodyForm::None;
   std::vector<std::uint8_t> storedBody;    // the value as the record holds it (RTF compressed)
   std::vector<std::uint8_t> expectedBody;  // the bytes a reader must give back
   ValuePlacement bodyPlacement = ValuePlacement::Inline;
   std::vector<AttachmentPlan> attachments;
-  // Contact, appointment, task, note and journal texts: property column name -> UTF-8 text.
+  // Contact, appointment, task, note and journal texts: property column name -> UTF-8 text
+  // ("S3a06", "S8201", ...), in the order the record holds them.
   std::vector<std::pair<std::string, std::string>> fields;
+  bool packedFields = false;  // 32 KB stores: texts of 7-bit characters are stored packed
   // Streamed messages: the whole Internet message, and the run descriptor bytes the record
   // holds (inline or as a long value) that say where its runs lie in the streaming file.
   std::string internetMessage;
