@@ -20,11 +20,16 @@ class ManifestIndex {
   const std::vector<const nlohmann::json*>& messagesOf(const std::string& folderId) const;
   std::string mailboxName(const std::string& mailboxId) const;
   const nlohmann::json* folder(const std::string& folderId) const;
+  // Whether the store names the appointment text columns for this mailbox's messages: the
+  // catalogue gives them only for columns of table object 19.
+  bool appointmentTextsNamed(const std::string& mailboxId) const;
 
  private:
   std::map<std::string, std::vector<const nlohmann::json*>> messages_;
   std::map<std::string, const nlohmann::json*> folders_;
   std::map<std::string, std::string> mailboxNames_;
+  std::map<std::string, std::string> mailboxKeys_;
+  std::map<std::string, std::uint32_t> tableIds_;  // by table name
 };
 
 // Rows of `list --json` by message id.

@@ -222,7 +222,9 @@ TableDef messageTable(const std::string& name, StoreFormat format) {
   for (const auto& [cid, n] : tagged) t.columns.push_back(property(cid, n));
   std::uint16_t cid = mc::kFirstContact;
   for (const char* n : kContactColumnNames) t.columns.push_back(property(cid++, n));
-  for (const char* n : kAlternateNames) t.columns.push_back(property(cid++, n));
+  std::uint16_t alternate = mc::kFirstAlternate;
+  for (const char* n : kAlternateNames) t.columns.push_back(property(alternate++, n));
+  std::stable_sort(t.columns.begin(), t.columns.end(), [](const ColumnDef& a, const ColumnDef& b) { return a.id < b.id; });
   return t;
 }
 
