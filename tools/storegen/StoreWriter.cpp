@@ -11,6 +11,7 @@
 #include "tools/storegen/ExchangeSkeleton.h"
 #include "tools/storegen/PageDamage.h"
 #include "tools/storegen/RootHeader.h"
+#include "tools/storegen/StreamingFileWriter.h"
 
 namespace tarnwick::storegen {
 
@@ -203,11 +204,10 @@ StoreReport writeStore(const Scenario& scenario, const std::string& outDir) {
 
   if (scenario.format == StoreFormat::Exchange2003) {
     report.stmPath = (std::filesystem::path(outDir) / "store.stm").string();
-    DatabaseFile stm(report.stmPath, traits);
     HeaderFields stmFields = fields;
     stmFields.fileType = ese::header::kFileTypeStreaming;
-    stm.writeHeaderPages(buildHeaderPage(traits, stmFields));
-    stm.close();
+    Rng noise(scenario.randomSeed ^ 0x5714015Eull);
+    writeStreamingFile(report.stmPath, traits, buildHeaderPage(traits, stmFields), plan.messages, noise);
   }
   if (scenario.damage.any()) {
     report.damage = applyDamage(report.edbPath, traits, report.pageCount, scenario.damage, rng);

@@ -2,7 +2,8 @@
 
 // Writes a whole store from a scenario: the database file (header and shadow, database
 // root, catalogue and its shadow, every table with its long values), for 4 KB stores the
-// empty streaming file, then the damage asked for; returns what the manifest lists.
+// streaming file with the runs of the streamed messages, then the damage asked for;
+// returns what the manifest lists.
 
 #include <cstdint>
 #include <string>
