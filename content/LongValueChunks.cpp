@@ -38,17 +38,14 @@ std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const store::Stor
 StridedValue assembleByStride(const ByteSource& db, const store::StoreGeometry& geometry,
                               std::span<const ChunkLocation> chunks, std::uint32_t cap) {
   StridedValue value;
-  // Value offset -> positions in the list, in list order.
-  std::unordered_map<std::uint32_t, std::vector<std::size_t>> byOffset;
-  for (std::size_t i = 0; i < chunks.size(); ++i) byOffset[chunks[i].valueOffset].push_back(i);
+  // Value offset -> the first chunk of the list with it.
+  std::unordered_map<std::uint32_t, std::size_t> byOffset;
+  for (std::size_t i = 0; i < chunks.size(); ++i) byOffset.emplace(chunks[i].valueOffset, i);
   std::uint64_t expected = 0;
-  for (std::size_t i = 0; i < chunks.size(); ++i) {
-    if (expected > UINT32_MAX) break;
+  for (std::size_t placed = 0; placed < chunks.size() && expected <= UINT32_MAX; ++placed) {
     auto it = byOffset.find(static_cast<std::uint32_t>(expected));
-    if (it == byOffset.end()) continue;
-    auto pos = std::lower_bound(it->second.begin(), it->second.end(), i);
-    if (pos == it->second.end()) continue;
-    std::vector<std::uint8_t> bytes = readChunkBytes(db, geometry, chunks[*pos].fileOffset, cap);
+    if (it == byOffset.end()) break;
+    std::vector<std::uint8_t> bytes = readChunkBytes(db, geometry, chunks[it->second].fileOffset, cap);
     std::size_t at = static_cast<std::size_t>(expected);
     if (value.bytes.size() < at + bytes.size()) value.bytes.resize(at + bytes.size());
     std::copy(bytes.begin(), bytes.end(), value.bytes.begin() + static_cast<std::ptrdiff_t>(at));

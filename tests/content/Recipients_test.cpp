@@ -177,7 +177,8 @@ TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
   testing::putBytes(large, 40001, *packed);
   MemoryByteSource largeSrc(large);
   store::StoreGeometry big = store::MakeStoreGeometry(32768, static_cast<std::int64_t>(large.size()));
-  EXPECT_EQ(narrow(extractRecipients(largeSrc, big, {}, 40000, static_cast<std::uint16_t>(packed->size()))),
+  // The recipient length counts the format byte, as the record's value length does.
+  EXPECT_EQ(narrow(extractRecipients(largeSrc, big, {}, 40000, static_cast<std::uint16_t>(packed->size() + 1))),
             "zed@example.org");
 
   // Chunked: one chunk at offset 0 in a long-value record.
