@@ -96,12 +96,13 @@ int main(int argc, char** argv) {
   readOnce(store, pages, pageSize);  // the same warm page cache for every figure below
   const double plain = readOnce(store, pages, pageSize);
 
-  double times[2];
+  double times[2], loads[2];
   std::size_t pagesRead[2];
   std::size_t rows = 0;
   for (int round = 0; round < 2; ++round) {
     const Clock::time_point start = Clock::now();
     session.loadFolder(*folder);
+    loads[round] = secondsSince(start);
     pagesRead[round] = session.loader().pagesRead();
     const std::vector<tarnwick::content::MessageRow> shown = tarnwick::content::buildMessageRows(
         session.model().messages, *folder, session.tree().mailboxNameFor(folder->treeItem), session.database(),
@@ -110,9 +111,9 @@ int main(int argc, char** argv) {
     rows = shown.size();
   }
   std::printf("folder=%s headers=%zu rows=%zu pages=%zu read_s=%.4f first_s=%.4f second_s=%.4f "
-              "first_pages=%zu second_pages=%zu\n",
+              "first_pages=%zu second_pages=%zu first_load_s=%.4f second_load_s=%.4f\n",
               tarnwick::analysis::IdHex(folder->id).c_str(),
               session.model().messageHeaders.headersOfFolder(folder->id).size(), rows, pages.size(), plain, times[0],
-              times[1], pagesRead[0], pagesRead[1]);
+              times[1], pagesRead[0], pagesRead[1], loads[0], loads[1]);
   return 0;
 }

@@ -11,11 +11,15 @@ std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items,
   std::vector<MessageRow> rows;
   const bool large = geometry.PageSizeClass == 2;
   const ListedFolder listed{folder.name, folder.kind};
+  HeaderPageCache pages;
   for (const analysis::MessageItem& item : items) {
     if (item.folderId != folder.id) continue;
     if (large && item.ownerKey != folder.ownerKey) continue;
     if (stop != nullptr && stop->load()) break;
-    HeaderTexts texts = readHeaderTexts(database, geometry, item);
+    // Items whose date the list does not show cost no page read.
+    std::optional<LocalTimeParts> time = listTimeParts(item.time);
+    if (!time || !isListedDate(*time)) continue;
+    HeaderTexts texts = readHeaderTexts(database, geometry, item, &pages);
     if (std::optional<MessageRow> row = makeMessageRow(item, texts, listed, mailboxText)) rows.push_back(std::move(*row));
   }
   return rows;
