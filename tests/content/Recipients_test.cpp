@@ -166,7 +166,9 @@ TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
   EXPECT_EQ(narrow(extractRecipients(src, small, {}, 5000, 20)), "");
   EXPECT_EQ(narrow(extractRecipients(src, small, {}, 5004, 32)), "ann@example.com,late@example.com");
 
-  // 32 KB store: an LZ77 value behind its format byte, with an address marker.
+  // 32 KB store: an LZ77 value behind its format byte, with an address marker. The
+  // recipient length counts the format byte (as the record reader measures it); the byte
+  // after the value belongs to the next value and must not be unpacked with it.
   Bytes plain(8, 0x41);
   plain.insert(plain.end(), {0xE4, 0x04, 0, 0, 0, 0});
   appendUtf16(plain, u"zed@example.org");
@@ -175,9 +177,9 @@ TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
   Bytes large(3 * 32768, 0);
   large[40000] = 0x1E;
   testing::putBytes(large, 40001, *packed);
+  large[40001 + packed->size()] = 0x01;
   MemoryByteSource largeSrc(large);
   store::StoreGeometry big = store::MakeStoreGeometry(32768, static_cast<std::int64_t>(large.size()));
-  // The recipient length counts the format byte, as the record's value length does.
   EXPECT_EQ(narrow(extractRecipients(largeSrc, big, {}, 40000, static_cast<std::uint16_t>(packed->size() + 1))),
             "zed@example.org");
 

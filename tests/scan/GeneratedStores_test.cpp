@@ -232,7 +232,7 @@ TEST_P(GeneratedStore, DamagedStoresKeepEveryHeaderOnAnUndamagedPage) {
   const std::set<std::int64_t> needed = PagesEveryHeaderNeeds(clean.manifest);
   std::size_t compared = 0;
   for (const std::string& damage : {std::string("--zero-pages 4"), std::string("--random-pages 4"), std::string("--scramble-tags 4"),
-                                    std::string("--zero-pages 12")}) {
+                                    std::string("--zero-pages 12"), std::string("--zero-pages 1")}) {
     const GeneratedScan scan = ScanGenerated(GetParam(), damage);
     std::set<std::int64_t> damaged;
     for (const char* list : {"zeroedPages", "randomPages", "scrambledTagPages"}) {

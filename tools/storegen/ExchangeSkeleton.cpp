@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "tools/storegen/AttachmentPlanning.h"
+#include "tools/storegen/FillMessages.h"
 #include "tools/storegen/FolderRows.h"
 #include "tools/storegen/HeaderRows.h"
 #include "tools/storegen/MailboxRows.h"
@@ -111,6 +112,7 @@ TableDef attachmentTable(const std::string& name) {
   TableDef t;
   t.name = name;
   t.primaryIndexName = "AttachDocIdIndex";
+  t.scannableLongValues = true;
   t.columns.push_back(fixed(1, "AttachDocId", ColumnType::Long));
   addProperties(t, {"N3701", "S3704", "S3707", "L0e20", "S3001"});
   return t;
@@ -142,6 +144,7 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
     Rng streamRng(scenario.randomSeed ^ 0x57EA4ull);
     planStreamedMessages(plan, streamRng);
   }
+  if (scenario.fillBytes) addFillMessages(plan, scenario.fillBytes);
   TableDef mailbox = mailboxTable();
   mailbox.rootPage = pages.mailbox;
   plan.tables.push_back({mailbox, mailboxRows(plan.mailboxes)});

@@ -54,16 +54,17 @@ bool LongValueWriter::keyReadsBack(std::uint32_t id, std::size_t size) const {
   return true;
 }
 
-LongValueWriter::LongValueWriter(DatabaseFile& file, ObjectId owner, PageNumber root, PageNumber tableRoot)
+LongValueWriter::LongValueWriter(DatabaseFile& file, ObjectId owner, PageNumber root, PageNumber tableRoot, bool scannable)
     : tree_(file, owner, root, ese::page::kFlagLongValue, rootHeader(1, tableRoot)),
       chunk_(chunkSize(file.traits())),
       pageSize_(file.traits().pageSize),
-      large_(file.traits().pageSize == kLargeChunkPageSize) {
-  tree_.useValueTreeLayout();
+      large_(file.traits().pageSize == kLargeChunkPageSize),
+      scannable_(scannable) {
+  if (scannable_) tree_.useValueTreeLayout();
 }
 
 LongValueId LongValueWriter::store(std::span<const std::uint8_t> value) {
-  while (!keyReadsBack(next_, value.size())) ++next_;
+  while (scannable_ && !keyReadsBack(next_, value.size())) ++next_;
   const LongValueId id{next_++};
   ++count_;
   Bytes key;

@@ -21,7 +21,9 @@ class LongValueSink {
 
 class LongValueWriter : public LongValueSink {
  public:
-  LongValueWriter(DatabaseFile& file, ObjectId owner, PageNumber root, PageNumber tableRoot);
+  // `scannable`: each chunk node carries the value's id and offset (see BTreeWriter), and
+  // ids whose key a page scanner would misread are left out.
+  LongValueWriter(DatabaseFile& file, ObjectId owner, PageNumber root, PageNumber tableRoot, bool scannable = false);
   LongValueId store(std::span<const std::uint8_t> value) override;
   const TreeStats& finish() { return tree_.finish(); }
   std::uint64_t count() const { return count_; }
@@ -34,6 +36,7 @@ class LongValueWriter : public LongValueSink {
   std::uint32_t chunk_;
   std::uint32_t pageSize_;
   bool large_;
+  bool scannable_;
   std::uint32_t next_ = 1;
   std::uint64_t count_ = 0;
 };

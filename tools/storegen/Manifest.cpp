@@ -1,6 +1,7 @@
 #include "tools/storegen/Manifest.h"
 
 #include <filesystem>
+#include <map>
 
 #include "tools/storegen/ExchangeSkeleton.h"
 #include "tools/storegen/Digest.h"
@@ -121,7 +122,7 @@ json summaryLines(const MessageContentPlan& c) {
   return lines;
 }
 
-json contentOf(const MessageContentPlan& c) {
+json contentOf(const MessageContentPlan& c, std::map<const void*, std::string>& sharedDigests) {
   json j;
   j["kind"] = kindName(c.kind);
   j["senderAddress"] = c.senderAddress;
@@ -138,6 +139,13 @@ json contentOf(const MessageContentPlan& c) {
       j["bodySize"] = message.size();
       j["bodySha256"] = sha256Hex(message);
       j["runDescriptorPlacement"] = placementName(c.runDescriptorPlacement);
+    } else if (c.sharedBody) {
+      // One digest per shared body.
+      auto [known, added] = sharedDigests.try_emplace(c.sharedBody.get());
+      if (added) known->second = sha256Hex(*c.sharedBody);
+      j["bodyPlacement"] = placementName(c.bodyPlacement);
+      j["bodySize"] = c.sharedBody->size();
+      j["bodySha256"] = known->second;
     } else {
       j["bodyPlacement"] = placementName(c.bodyPlacement);
       j["bodySize"] = c.expectedBody.size();
@@ -226,6 +234,7 @@ json manifestOf(const StoreReport& r) {
   }
   m["folders"] = folders;
   json messages = json::array();
+  std::map<const void*, std::string> sharedDigests;
   for (const auto& msg : r.messages) {
     json j = {{"id", hex16(msg.id)},
               {"folder", hex16(msg.folderId)},
@@ -242,7 +251,7 @@ json manifestOf(const StoreReport& r) {
       j["startFileTime"] = msg.start;
       j["endFileTime"] = msg.end;
     }
-    j.update(contentOf(msg.content));
+    j.update(contentOf(msg.content, sharedDigests));
     messages.push_back(std::move(j));
   }
   m["messages"] = messages;

@@ -20,8 +20,6 @@ const char* const kContactColumnNames[18] = {"S3a51", "S3a4f", "S3a48", "S3a46",
 
 namespace {
 
-constexpr const char* kAlternateNames[] = {"S801f", "S801a", "S3a26", "S80dd", "S3a27", "S3a29"};
-
 // Marker of the 4 KB / 8 KB record: fixed column 2.
 constexpr std::uint16_t kSmallRowMarker = 0x0021;
 // Fixed column 2 of 32 KB records: not zero.
@@ -116,11 +114,12 @@ void addTagged(Row& row, const MessagePlan& m, bool large) {
     row.push_back(ColumnValue{mc::kEnd, {le(m.end, 8)}});
     row.push_back(ColumnValue{mc::kStart, {le(m.start, 8)}});
   }
-  if (c.bodyForm != BodyForm::Streamed && c.bodyForm != BodyForm::None && !c.storedBody.empty()) {
+  const Bytes& stored = c.sharedBody ? *c.sharedBody : c.storedBody;
+  if (c.bodyForm != BodyForm::Streamed && c.bodyForm != BodyForm::None && !stored.empty()) {
     const std::uint16_t id = c.bodyForm == BodyForm::Text ? mc::kPlainBody
                              : c.bodyForm == BodyForm::Rtf ? mc::kRtfBody
                                                            : mc::kHtmlBody;
-    row.push_back(placed(id, c.storedBody, c.bodyPlacement, large));
+    row.push_back(placed(id, stored, c.bodyPlacement, large));
   }
   if (!c.attachments.empty()) {
     Bytes list;
@@ -188,6 +187,7 @@ TableDef messageTable(const std::string& name, StoreFormat format) {
   TableDef t;
   t.name = name;
   t.primaryIndexName = "MsgDocIdIndex";
+  t.scannableLongValues = true;
   std::uint16_t id = 1;
   auto add = [&](const std::string& n, ColumnType type) { t.columns.push_back(column(id++, n, type)); };
   if (large) {
@@ -222,9 +222,6 @@ TableDef messageTable(const std::string& name, StoreFormat format) {
   for (const auto& [cid, n] : tagged) t.columns.push_back(property(cid, n));
   std::uint16_t cid = mc::kFirstContact;
   for (const char* n : kContactColumnNames) t.columns.push_back(property(cid++, n));
-  std::uint16_t alternate = mc::kFirstAlternate;
-  for (const char* n : kAlternateNames) t.columns.push_back(property(alternate++, n));
-  std::stable_sort(t.columns.begin(), t.columns.end(), [](const ColumnDef& a, const ColumnDef& b) { return a.id < b.id; });
   return t;
 }
 

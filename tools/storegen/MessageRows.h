@@ -35,13 +35,12 @@ inline constexpr std::uint16_t kAppointmentContact = 0x0106;  // S8225
 inline constexpr std::uint16_t kTimeZone = 0x0107;       // S810c
 inline constexpr std::uint16_t kLocation = 0x0108;       // S8201
 inline constexpr std::uint16_t kSenderAddress = 0x0109;  // S0c1f
-// The six alternate contact columns (S801f ... S3a29) lie below the contact columns: a reader
-// walks catalogue rows from the highest key down and keeps the first column of a kind it meets,
-// so the contact columns, which hold the texts, must come later in key order.
-inline constexpr std::uint16_t kFirstAlternate = 0x0110;
 inline constexpr std::uint16_t kRecipients = 0x011A;     // N67b4
 inline constexpr std::uint16_t kRunDescriptor = 0x011B;  // N67b5
-inline constexpr std::uint16_t kFirstContact = 0x011C;   // the 18 contact columns
+// The 18 contact columns. The store has none of the alternate names a reader also takes for
+// some of them ("S801f", "S3a26", ...): which of two it takes depends on the order it meets
+// their catalogue rows in.
+inline constexpr std::uint16_t kFirstContact = 0x011C;
 }  // namespace message_columns
 
 // The eighteen contact columns in the order of their kinds (0..17).

@@ -49,6 +49,9 @@ struct TableDef {
   bool isTemplate = false;
   bool inheritsColumns = false;        // columns come from the template: no rows of its own
   bool hasLongValues = true;           // writes an "LV" tree
+  // Long values laid out for page scanners that find chunks by their keys (message and
+  // attachment tables); libesedb 20181229 cannot look these up (see README).
+  bool scannableLongValues = false;
   ObjectId longValueObjectId;
   PageNumber longValueRootPage;
   std::string primaryIndexName;        // index over the first column; empty: none

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,6 +88,8 @@ struct MessageContentPlan {
   BodyForm bodyForm = BodyForm::None;
   std::vector<std::uint8_t> storedBody;    // the value as the record holds it (RTF compressed)
   std::vector<std::uint8_t> expectedBody;  // the bytes a reader must give back
+  // Both of the above at once, shared between messages (the `--fill` messages).
+  std::shared_ptr<const std::vector<std::uint8_t>> sharedBody;
   ValuePlacement bodyPlacement = ValuePlacement::Inline;
   std::vector<AttachmentPlan> attachments;
   // Contact, appointment, task, note and journal texts: property column name -> UTF-8 text

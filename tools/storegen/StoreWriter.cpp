@@ -48,34 +48,6 @@ void writeDatabaseRoot(DatabaseFile& file) {
   file.writePage(root, image.finish(root, {}, file.databaseTime()));
 }
 
-// Fills the message table with bodies until the file reaches `target` bytes.
-RowSource fillerRows(DatabaseFile& file, std::uint64_t target, std::uint64_t rngValue) {
-  struct State {
-    Rng rng;
-    std::int32_t docId = 0;
-  };
-  auto state = std::make_shared<State>(State{Rng(rngValue ^ 0xF111F111ull)});
-  return [&file, target, state](Row& row) {
-    const std::uint64_t written = (static_cast<std::uint64_t>(file.lastPage()) + 2) * file.traits().pageSize;
-    if (written >= target) return false;
-    row.clear();
-    Bytes id;
-    append32(id, static_cast<std::uint32_t>(++state->docId));
-    row.push_back(ColumnValue{1, {id}});
-    constexpr std::size_t kBodySize = 96 * 1024;
-    Bytes body(kBodySize);
-    for (std::size_t i = 0; i < kBodySize; i += 8) {
-      std::uint64_t r = state->rng.next();
-      for (std::size_t k = 0; k < 8 && i + k < kBodySize; k += 2, r >>= 8) {
-        body[i + k] = static_cast<std::uint8_t>('a' + (r & 0xFF) % 26);
-        body[i + k + 1] = 0;
-      }
-    }
-    row.push_back(ColumnValue{258, {std::move(body)}});  // "S1000", the plain body
-    return true;
-  };
-}
-
 }  // namespace
 
 StoreReport writeStore(const Scenario& scenario, const std::string& outDir) {
@@ -150,22 +122,6 @@ StoreReport writeStore(const Scenario& scenario, const std::string& outDir) {
   report.tables.push_back(describeCatalogue(catalogue, catalogueResult.catalogue));
   report.tables.push_back(describeCatalogue(shadow, catalogueResult.shadow));
 
-  // The first message table takes the filler rows.
-  int fillIndex = -1;
-  if (scenario.fillBytes) {
-    for (std::size_t i = 0; i < plan.tables.size(); ++i) {
-      const auto& name = plan.tables[i].def.name;
-      if (name == "Msg" || name.rfind("Body-", 0) == 0) {
-        fillIndex = static_cast<int>(i);
-        break;
-      }
-    }
-    // The filler goes last so that it grows the file to its size.
-    if (fillIndex >= 0) {
-      std::rotate(plan.tables.begin() + fillIndex, plan.tables.begin() + fillIndex + 1, plan.tables.end());
-      plan.tables.back().rows = fillerRows(file, scenario.fillBytes, scenario.randomSeed);
-    }
-  }
   for (auto& t : plan.tables) {
     TableWriter writer(file, t.def);
     Row row;

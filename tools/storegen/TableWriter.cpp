@@ -12,7 +12,8 @@ TableWriter::TableWriter(DatabaseFile& file, const TableDef& table)
       encoder_(file.traits(), table),
       tree_(file, table.objectId, table.rootPage, 0, rootHeader(table.initialPages, PageNumber{ese::catalogue::kDatabaseRootPage})) {
   if (table.hasLongValues) {
-    longValues_ = std::make_unique<LongValueWriter>(file, table.longValueObjectId, table.longValueRootPage, table.rootPage);
+    longValues_ = std::make_unique<LongValueWriter>(file, table.longValueObjectId, table.longValueRootPage, table.rootPage,
+                                                    table.scannableLongValues);
   }
 }
 
