@@ -9,6 +9,7 @@ std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items,
                                          std::u16string_view mailboxText, const ByteSource& database,
                                          const store::StoreGeometry& geometry, const std::atomic<bool>* stop) {
   std::vector<MessageRow> rows;
+  rows.reserve(items.size());
   const bool large = geometry.PageSizeClass == 2;
   const ListedFolder listed{folder.name, folder.kind};
   HeaderPageCache pages;
@@ -20,7 +21,7 @@ std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items,
     std::optional<LocalTimeParts> time = listTimeParts(item.time);
     if (!time || !isListedDate(*time)) continue;
     HeaderTexts texts = readHeaderTexts(database, geometry, item, &pages);
-    if (std::optional<MessageRow> row = makeMessageRow(item, texts, listed, mailboxText)) rows.push_back(std::move(*row));
+    rows.push_back(makeMessageRow(item, texts, listed, mailboxText, *time));
   }
   return rows;
 }
