@@ -126,6 +126,14 @@ std::optional<StoredBody> readStoredValue(const ByteSource& db, const store::Sto
             std::size_t end = 0;
             while (end < r.count && out[end] != 0) ++end;
             out.resize(end);
+            // A plain-text body is UTF-16: text the engine packed from UTF-16 comes back one
+            // byte per character and is widened again, so that it is not read as byte pairs.
+            if (plain && (raw[1] & sevenbit::kFormatMask) == sevenbit::kUnicodeFormat) {
+              std::vector<std::uint8_t> wide;
+              wide.reserve(2 * out.size());
+              for (std::uint8_t b : out) wide.insert(wide.end(), {b, 0});
+              out = std::move(wide);
+            }
             value = std::move(out);
           }
         }

@@ -137,6 +137,18 @@ TEST_F(StoredValues, LargePageStoresUnpackCompressedValues) {
   auto seven = read(db, 32768, {}, 'n', {60000, static_cast<std::int32_t>(sevenValue.size())});
   ASSERT_TRUE(seven);
   EXPECT_EQ(seven->bytes, text("Seven bit body"));
+  // A plain-text body packed from UTF-16 comes back as UTF-16.
+  Bytes wide;
+  appendUtf16(wide, u"Plain body");
+  std::optional<Bytes> packedWide = encode7Bit(wide, SevenBitKind::Unicode);
+  ASSERT_TRUE(packedWide);
+  Bytes wideValue{3};
+  appendBytes(wideValue, *packedWide);
+  putBytes(db, 61000, wideValue);
+  auto plainSeven = read(db, 32768, {}, 'p', {61000, static_cast<std::int32_t>(wideValue.size())});
+  ASSERT_TRUE(plainSeven);
+  EXPECT_EQ(plainSeven->form, BodyForm::UnicodeText);
+  EXPECT_EQ(plainSeven->bytes, wide);
 }
 
 TEST_F(StoredValues, BodyFilesStopAtTheFirstNul) {

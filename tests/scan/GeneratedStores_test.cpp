@@ -205,8 +205,17 @@ TEST_P(GeneratedStore, DamagedStoresAlwaysFinishTheScan) {
     // Damage loses folders but never invents one.
     const std::set<FolderKey> expected = ManifestFolders(scan.manifest);
     for (const auto& folder : scan.folders) EXPECT_TRUE(expected.count(folder)) << damage << " " << std::get<3>(folder);
+    // Damage to the catalogue may cost a header its prefix or sender column, so a message
+    // may come with less text than the manifest gives it, but with its own id, folder and time.
     const std::multiset<MessageKey> messages = ManifestMessages(scan.manifest);
-    for (const auto& message : scan.messages) EXPECT_TRUE(messages.count(message)) << damage << " " << std::get<2>(message);
+    for (const auto& message : scan.messages) {
+      const bool known = std::any_of(messages.begin(), messages.end(), [&](const MessageKey& m) {
+        return std::get<0>(m) == std::get<0>(message) && std::get<1>(m) == std::get<1>(message) &&
+               std::get<4>(m) == std::get<4>(message) && std::get<2>(m).find(std::get<2>(message)) != std::string::npos &&
+               (std::get<3>(message).empty() || std::get<3>(m) == std::get<3>(message));
+      });
+      EXPECT_TRUE(known) << damage << " " << std::get<2>(message);
+    }
   }
 }
 

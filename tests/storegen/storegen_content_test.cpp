@@ -162,7 +162,7 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
     EXPECT_GT(checked[key], 0) << key;
   }
   if (large) {
-    for (const char* key : {"m html 7bit", "m text lz77", "m rtf lz77"}) EXPECT_GT(checked[key], 0) << key;
+    for (const char* key : {"m html 7bit", "m text 7bit", "m text lz77", "m rtf lz77"}) EXPECT_GT(checked[key], 0) << key;
   }
   RecordProperty("attachments", static_cast<int>(attachmentsChecked));
 }

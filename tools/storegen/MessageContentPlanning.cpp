@@ -13,7 +13,6 @@ namespace tarnwick::storegen {
 
 namespace {
 
-[[maybe_unused]] constexpr std::size_t kLargePageSize = 32768;
 // A chunk whose first byte is this is taken for an LZ77-packed chunk in 32 KB stores.
 constexpr std::uint8_t kLz77Marker = 0x18;
 constexpr std::size_t kLargeChunk = 8150;
@@ -74,18 +73,18 @@ const char* const kAsciiLines[] = {
 };
 
 // About `size` bytes of text made of whole lines (ASCII only when asked).
-std::string textOf(std::size_t size, std::size_t seed, bool ascii) {
+std::string textOf(std::size_t size, std::size_t first, bool ascii) {
   std::string text;
-  for (std::size_t i = seed; text.size() < size; ++i) {
+  for (std::size_t i = first; text.size() < size; ++i) {
     text += ascii ? kAsciiLines[i % std::size(kAsciiLines)] : kLines[i % std::size(kLines)];
     text += "\r\n";
   }
   return text;
 }
 
-std::string htmlOf(std::size_t size, std::size_t seed) {
+std::string htmlOf(std::size_t size, std::size_t first) {
   std::string html = "<html><head><title>Message</title></head><body>\r\n";
-  for (std::size_t i = seed; html.size() < size; ++i) {
+  for (std::size_t i = first; html.size() < size; ++i) {
     html += "<p>";
     html += kAsciiLines[i % std::size(kAsciiLines)];
     html += "</p>\r\n";
@@ -94,11 +93,11 @@ std::string htmlOf(std::size_t size, std::size_t seed) {
   return html;
 }
 
-std::string rtfOf(std::size_t size, std::size_t seed) {
+std::string rtfOf(std::size_t size, std::size_t first) {
   std::string rtf =
       "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}"
       "{\\colortbl;\\red0\\green0\\blue255;}\\f0\\fs20 ";
-  for (std::size_t i = seed; rtf.size() < size; ++i) {
+  for (std::size_t i = first; rtf.size() < size; ++i) {
     rtf += i % 3 == 0 ? "{\\b " : "{\\cf1 ";
     rtf += kAsciiLines[i % std::size(kAsciiLines)];
     rtf += "}\\par\r\n";
@@ -152,12 +151,6 @@ void planBody(MessageContentPlan& c, BodyChoice choice, std::size_t n, bool larg
                                                                 : content::SevenBitKind::Ascii);
       if (!packed) throw std::logic_error("a 7-bit body holds a character beyond 7 bits");
       c.storedBody.assign(packed->begin(), packed->end());
-      // The reader gives back the unpacked characters, one byte each.
-      if (choice.form == BodyForm::Text) {
-        Bytes narrow;
-        for (std::size_t i = 0; i < c.expectedBody.size(); i += 2) narrow.push_back(c.expectedBody[i]);
-        c.expectedBody = narrow;
-      }
     } else if (choice.placement == ValuePlacement::CompressedLz77) {
       const auto packed = content::encodeLz77(c.storedBody);
       if (!packed) throw std::logic_error("an LZ77 body is too long");
@@ -230,6 +223,7 @@ void planMessageContent(StorePlan& plan, Rng& rng) {
   };
   if (large) {
     mailBodies.push_back({BodyForm::Html, ValuePlacement::Compressed7Bit});
+    mailBodies.push_back({BodyForm::Text, ValuePlacement::Compressed7Bit});
     mailBodies.push_back({BodyForm::Text, ValuePlacement::CompressedLz77});
     mailBodies.push_back({BodyForm::Rtf, ValuePlacement::CompressedLz77});
     mailBodies.push_back({BodyForm::Html, ValuePlacement::CompressedLz77});
