@@ -38,13 +38,16 @@ std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const store::Stor
 StridedValue assembleByStride(const ByteSource& db, const store::StoreGeometry& geometry,
                               std::span<const ChunkLocation> chunks, std::uint32_t cap) {
   StridedValue value;
-  // Value offset -> the first chunk of the list with it.
-  std::unordered_map<std::uint32_t, std::size_t> byOffset;
-  for (std::size_t i = 0; i < chunks.size(); ++i) byOffset.emplace(chunks[i].valueOffset, i);
+  // Value offset -> the first chunk listed with it. Chunks are placed by their offsets
+  // whatever order the list holds them in: the page list names a long value's pages from
+  // its last chunk to its first (a branch page's tags are walked from the highest), so a
+  // search that only looked further along the list would lose every chunk after the first.
+  std::unordered_map<std::uint32_t, std::size_t> firstWithOffset;
+  for (std::size_t i = 0; i < chunks.size(); ++i) firstWithOffset.emplace(chunks[i].valueOffset, i);
   std::uint64_t expected = 0;
   for (std::size_t placed = 0; placed < chunks.size() && expected <= UINT32_MAX; ++placed) {
-    auto it = byOffset.find(static_cast<std::uint32_t>(expected));
-    if (it == byOffset.end()) break;
+    auto it = firstWithOffset.find(static_cast<std::uint32_t>(expected));
+    if (it == firstWithOffset.end()) break;
     std::vector<std::uint8_t> bytes = readChunkBytes(db, geometry, chunks[it->second].fileOffset, cap);
     std::size_t at = static_cast<std::size_t>(expected);
     if (value.bytes.size() < at + bytes.size()) value.bytes.resize(at + bytes.size());

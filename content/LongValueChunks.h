@@ -35,10 +35,9 @@ struct StridedValue {
 };
 
 // Gathers a long value whose chunks lie at multiples of the chunk stride (page size − 82):
-// from value offset 0 on, the first chunk of the list at the next expected offset is read
-// (cut to `cap` bytes) and placed there, whatever the order of the list (the long-value
-// scanner lists a page's chunks from its highest tag down); gathering ends at the first
-// offset no chunk has.
+// from offset 0 on, the first listed chunk whose value offset is the next expected one is
+// read (cut to `cap` bytes) and placed there, in whatever order the list holds the chunks,
+// until no chunk has the next offset.
 StridedValue assembleByStride(const ByteSource& db, const store::StoreGeometry& geometry,
                               std::span<const ChunkLocation> chunks, std::uint32_t cap);
 

@@ -134,14 +134,13 @@ TEST_F(StreamedFile, DescriptorInChunksIsGatheredAtChunkStrides) {
   Bytes page2 = makeLeafPage(4096, 0, {Bytes(30, 1), rec1}, &p2);
   db.insert(db.end(), page1.begin(), page1.end());
   db.insert(db.end(), page2.begin(), page2.end());
-  // Listed out of order, with a stray chunk in between.
+  // Listed from the last chunk to the first, as the page list names a long value's pages,
+  // with a stray chunk in between: each chunk is placed by its offset and the whole run
+  // table is gathered, so all 2000 bytes come back.
   std::vector<ChunkLocation> chunks{{4096 + p1[0] + 4, stride}, {12, 77}, {8192 + p2[1] + 4, 0}};
   Bytes s = streamFile();
   MemoryByteSource dbSrc(db), stmSrc(s);
   store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
-  // The chunks are placed by their value offsets whatever the list order: all 200 runs,
-  // 2000 bytes, come back (taking the list order literally would end the run table with
-  // what the first chunk holds, 166 runs).
   Bytes want;
   for (int i = 0; i < 200; ++i) {
     Bytes part = slice(s, static_cast<std::size_t>(19990 - 100 * i), 10);
@@ -149,9 +148,16 @@ TEST_F(StreamedFile, DescriptorInChunksIsGatheredAtChunkStrides) {
   }
   ASSERT_TRUE(extractStreamedMessage(dbSrc, &stmSrc, g, chunks, {0, 5}, path));
   EXPECT_EQ(readBack(), want);
+  // In list order the same; a later chunk claiming offset 0 again does not replace the first.
   std::swap(chunks[0], chunks[2]);
+  chunks.push_back({12, 0});
   ASSERT_TRUE(extractStreamedMessage(dbSrc, &stmSrc, g, chunks, {0, 5}, path));
   EXPECT_EQ(readBack(), want);
+  chunks.pop_back();
+  // Without the second chunk the run table ends with what the first holds (run 166 is the
+  // last whole entry in 4014 bytes).
+  ASSERT_TRUE(extractStreamedMessage(dbSrc, &stmSrc, g, std::span(chunks).first(1), {0, 5}, path));
+  EXPECT_EQ(readBack().size(), 166u * 10);
   // No chunk at offset 0: nothing to copy, an empty file.
   ASSERT_TRUE(extractStreamedMessage(dbSrc, &stmSrc, g, std::span(chunks).subspan(2), {0, 0}, path));
   EXPECT_TRUE(readBack().empty());

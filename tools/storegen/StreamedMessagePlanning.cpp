@@ -34,8 +34,11 @@ constexpr Shape kShapes[] = {
 };
 constexpr std::size_t kMinimumStreamed = std::size(kShapes);
 constexpr std::size_t kOneIn = 4;
-// Of five runs, two get pages of their own; the others share pages.
-constexpr std::uint64_t kAloneInFive = 2;
+// Two in five runs get pages of their own, the others share pages; of messages cut into
+// many small runs only one run in twelve, so that they do not spread over a page per run.
+constexpr std::uint64_t kAloneOutOf = 5;
+constexpr std::uint64_t kAloneOutOfWhenMany = 24;
+constexpr std::size_t kManyRuns = 16;
 
 constexpr const char* kWords[] = {
     "the",    "figures", "for",     "next",  "quarter", "are",   "attached", "please", "review", "before",
@@ -131,11 +134,13 @@ std::string internetMessageOf(const StorePlan& plan, MessagePlan& m, const Shape
   if (c.senderAddress.empty()) c.senderAddress = addressOf(m.sender, "sender" + std::to_string(n), "example.com");
   InternetMessageParts parts;
   parts.from = {m.sender, c.senderAddress};
-  for (const RecipientPlan& r : c.recipients) parts.to.push_back({r.name, r.address});
-  if (parts.to.empty()) {
+  if (c.recipients.empty()) {
+    // The record's recipient value comes just before the run descriptor, where a reader
+    // looks for it; a message always has one.
     const std::string& owner = plan.mailboxes.at(folder.mailbox).name;
-    parts.to.push_back({owner, addressOf(owner, "mailbox" + std::to_string(folder.mailbox), "example.org")});
+    c.recipients.push_back({owner, addressOf(owner, "mailbox" + std::to_string(folder.mailbox), "example.org")});
   }
+  for (const RecipientPlan& r : c.recipients) parts.to.push_back({r.name, r.address});
   parts.subject = m.prefix + m.normalizedSubject;
   parts.fileTime = m.time;
   parts.messageId = hex16(m.id) + "@mail.example.com";
@@ -208,7 +213,8 @@ void planStreamedMessages(StorePlan& plan, Rng& rng) {
   StreamSpace space(traitsOf(StoreFormat::Exchange2003).pageSize, rng);
   for (const auto& [n, r] : order) {
     StreamRun& run = runs[n][r];
-    run.streamOffset = rng.below(5) < kAloneInFive ? space.placeAlone(run.length) : space.placeShared(run.length);
+    const std::uint64_t outOf = runs[n].size() > kManyRuns ? kAloneOutOfWhenMany : kAloneOutOf;
+    run.streamOffset = rng.below(outOf) < 2 ? space.placeAlone(run.length) : space.placeShared(run.length);
   }
   for (std::size_t n = 0; n < chosen.size(); ++n) {
     MessageContentPlan& c = plan.messages[chosen[n]].content;
