@@ -2,6 +2,7 @@
 
 #include "content/SevenBitText.h"
 
+#include <algorithm>
 #include <variant>
 
 namespace tarnwick::analysis {
@@ -70,22 +71,29 @@ bool AttachmentScanner::scanAttachmentPage(std::span<const std::uint8_t> page, s
   const AttachmentColumns columns = columnsFor(pageObjectId);
   const NameUnpacker unpack = large ? NameUnpacker(unpack7Bit) : NameUnpacker();
   std::unordered_map<AttachmentId, std::vector<std::size_t>> byId;
-  std::vector<AttachmentId> order;
+  std::vector<std::size_t> holders;  // items holding an identifier of this page
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     std::optional<AttachmentIdBytes> bytes = candidateIdentifier(page, candidates[i]);
     if (!bytes) continue;
     AttachmentId id = AttachmentId::fromBytes(*bytes);
-    if (!holders_.contains(id)) continue;
+    auto held = holders_.find(id);
+    if (held == holders_.end()) continue;
     auto& list = byId[id];
-    if (list.empty()) order.push_back(id);
+    if (list.empty()) holders.insert(holders.end(), held->second.begin(), held->second.end());
     list.push_back(i);
   }
-  for (const AttachmentId& id : order) {
-    for (std::size_t itemAt : holders_[id]) {
-      MessageItem& item = items_[itemAt];
-      if (large && item.ownerKey != tableSuffix) continue;
+  // Items in list order, each with its identifiers in its own order, so that attachments
+  // are listed as the message lists them.
+  std::sort(holders.begin(), holders.end());
+  holders.erase(std::unique(holders.begin(), holders.end()), holders.end());
+  for (std::size_t itemAt : holders) {
+    MessageItem& item = items_[itemAt];
+    if (large && item.ownerKey != tableSuffix) continue;
+    for (const AttachmentId& id : item.attachmentIds) {
+      auto rows = byId.find(id);
+      if (rows == byId.end()) continue;
       if (large && consumed_.contains(consumedKey(itemAt, id))) continue;
-      for (std::size_t ci : byId[id]) {
+      for (std::size_t ci : rows->second) {
         AttachmentRowResult r = readAttachmentRow(page, static_cast<std::uint64_t>(pageOffset.value), pageSizeClass_,
                                                   candidates[ci], id.bytes, columns, unpack);
         if (const AttachmentRowMiss* miss = std::get_if<AttachmentRowMiss>(&r)) {

@@ -3,6 +3,7 @@
 #include "store/RecordLocator.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tarnwick::analysis {
 
@@ -39,12 +40,28 @@ std::uint32_t be32(Page p, std::size_t at) {
          (static_cast<std::uint32_t>(p[at + 2]) << 8) | static_cast<std::uint32_t>(p[at + 3]);
 }
 
+// The page's first record: the one at the lowest position, just after the page header. Its
+// tag is the last of the tag array (tag 0), which the slots list last; in the engine's
+// pages it holds the key the page's nodes share (long-value id, chunk offset), from which
+// readers take the bytes that nodes leave out.
+std::optional<PageRecord> firstRecord(const std::vector<PageRecord>& records) {
+  if (records.empty()) return std::nullopt;
+  return *std::min_element(records.begin(), records.end(),
+                           [](const PageRecord& a, const PageRecord& b) { return a.offset < b.offset; });
+}
+
+// The byte at `at` of the page's first record, or 0.
+std::uint8_t firstRecordByte(Page page, const std::vector<PageRecord>& records, std::size_t at) {
+  const std::optional<PageRecord> first = firstRecord(records);
+  if (!first || first->size <= at || !fits(page, first->offset + at, 1)) return 0;
+  return page[first->offset + at];
+}
+
 // A key whose first byte is 0 takes byte 2 of the page's first record instead.
 std::array<std::uint8_t, 2> repairedKey(Page page, const std::vector<PageRecord>& records, std::uint8_t k0,
                                         std::uint8_t k1) {
-  if (k0 == 0 && !records.empty() && records[0].size > L::kKeyRepairByte &&
-      fits(page, records[0].offset + L::kKeyRepairByte, 1)) {
-    std::uint8_t repair = page[records[0].offset + L::kKeyRepairByte];
+  if (k0 == 0) {
+    std::uint8_t repair = firstRecordByte(page, records, L::kKeyRepairByte);
     if (repair != 0) k0 = repair;
   }
   return {k0, k1};
@@ -122,10 +139,7 @@ void readLarge(Page page, const std::vector<PageRecord>& records, std::vector<Lo
     }
   }
   if (start == records.size()) return;
-  const std::uint8_t offsetRepair =
-      !records.empty() && records[0].size > L::kOffsetRepairByte && fits(page, records[0].offset + L::kOffsetRepairByte, 1)
-          ? page[records[0].offset + L::kOffsetRepairByte]
-          : 0;
+  const std::uint8_t offsetRepair = firstRecordByte(page, records, L::kOffsetRepairByte);
   for (std::size_t r = start + 1; r-- > 0 && out.size() < L::kMaxChunks;) {
     const std::uint32_t m = records[r].offset;
     const std::uint32_t z = records[r].size;

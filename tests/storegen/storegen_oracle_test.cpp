@@ -69,7 +69,10 @@ void checkMessageRecords(const nlohmann::json& manifest, const std::filesystem::
     const std::string name = t["name"];
     if (name != "Msg" && name.rfind("Body-", 0) != 0) continue;
     const auto table = testing::readExport(exportDir, name);
-    for (std::size_t r = 0; r < table.rows.size(); ++r, ++rows) {
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+      // 32 KB message tables also hold the attachment rows of their messages.
+      if (table.value(r, "MessageId").empty()) continue;
+      ++rows;
       auto found = byId.find(table.value(r, "MessageId"));
       ASSERT_NE(found, byId.end()) << name << " row " << r;
       const nlohmann::json& m = *found->second;

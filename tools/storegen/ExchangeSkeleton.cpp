@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "tools/storegen/AttachmentPlanning.h"
+#include "tools/storegen/AttachmentRows.h"
 #include "tools/storegen/FillMessages.h"
 #include "tools/storegen/FolderRows.h"
 #include "tools/storegen/HeaderRows.h"
@@ -161,10 +162,10 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
     msg.longValueRootPage = pages.longValues;
     plan.tables.push_back({msg, messageRows(plan.messages, scenario.format)});
 
-    TableDef attachments = attachmentTable("Attachments");
+    TableDef attachments = smallAttachmentTable("Attachments");
     attachments.objectId = ObjectId{kAttachmentObjectId};
     attachments.rootPage = pages.attachments;
-    plan.tables.push_back({attachments, noRows()});
+    plan.tables.push_back({attachments, smallAttachmentRows(plan.messages)});
 
     // Per-folder header tables derive their columns from one template table; their
     // catalogue rows then name the template after a NULL "Stats".
@@ -194,13 +195,14 @@ void addExchangeSkeleton(const Scenario& scenario, Rng& rng, StorePlan& plan) {
       if (f.mailbox == i) mine.push_back(f);
     }
     plan.tables.push_back({largeFolderTable("Folders-" + key), largeFolderRows(std::move(mine))});
-    TableDef body = messageTable("Body-" + key, scenario.format);
-    if (i == 0) body.longValueRootPage = pages.longValues;
     std::vector<MessagePlan> messages;
     for (const auto& m : plan.messages) {
       if (plan.folders[m.folder].mailbox == i) messages.push_back(m);
     }
-    plan.tables.push_back({body, messageRows(messages, scenario.format)});
+    TableDef body = messageTable("Body-" + key, scenario.format);
+    addLargeAttachmentColumns(body);  // 32 KB stores keep attachment rows in the message table
+    if (i == 0) body.longValueRootPage = pages.longValues;
+    plan.tables.push_back({body, withLargeAttachmentRows(body, messageRows(messages, scenario.format), messages)});
     plan.tables.push_back({largeHeaderTable("MsgHeader-" + key), largeHeaderRows(std::move(messages))});
     plan.tables.push_back({attachmentTable("Attachment-" + key), noRows()});
   }
