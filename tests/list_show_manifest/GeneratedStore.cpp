@@ -143,6 +143,21 @@ std::set<std::int64_t> DatabaseBytes::pagesOwnedBy(std::uint32_t objectId) const
   return pages;
 }
 
+std::set<std::int64_t> DatabaseBytes::innerPages() const {
+  constexpr std::uint32_t kLeafFlag = 0x2, kParentFlag = 0x4;  // page flags of the engine
+  constexpr std::size_t kFlagsOffset = 36;
+  std::set<std::int64_t> pages;
+  const auto size = static_cast<std::size_t>(pageSize_);
+  for (std::size_t at = size; at + size <= bytes_.size(); at += size) {
+    std::uint32_t flags = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+      flags |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes_[at + kFlagsOffset + i])) << (8 * i);
+    }
+    if ((flags & kParentFlag) || (flags != 0 && !(flags & kLeafFlag))) pages.insert(static_cast<std::int64_t>(at / size) - 1);
+  }
+  return pages;
+}
+
 std::vector<std::uint8_t> IdBytes(const std::string& hex) {
   std::vector<std::uint8_t> out;
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));

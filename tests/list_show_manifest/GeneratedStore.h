@@ -64,6 +64,8 @@ class DatabaseBytes {
   std::set<std::int64_t> pagesHolding(const std::vector<std::uint8_t>& needle) const;
   // Page numbers whose header names `objectId` as their owner.
   std::set<std::int64_t> pagesOwnedBy(std::uint32_t objectId) const;
+  // Pages of every tree that are not leaves (the pages a walk passes on its way to them).
+  std::set<std::int64_t> innerPages() const;
 
  private:
   std::string bytes_;

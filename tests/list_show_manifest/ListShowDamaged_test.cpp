@@ -104,7 +104,7 @@ class ListShowDamaged : public ::testing::TestWithParam<std::string> {};
 TEST_P(ListShowDamaged, NeverCrashesAndKeepsEveryItemOnUndamagedPages) {
   if (!std::filesystem::exists(GeneratorPath())) GTEST_SKIP() << "the store generator is not built";
   const std::string format = GetParam();
-  std::size_t intactChecked = 0, shownDamaged = 0, storesReachable = 0;
+  std::size_t intactChecked = 0, shownDamaged = 0, storesReachable = 0, storesWalkable = 0;
   // Each damage on a store of its own rng value (which also picks the damaged pages); an
   // empty damage cuts the file half a page after the last page the folder tree needs.
   const std::vector<std::pair<std::string, int>> damages = {{"--zero-pages 5", 9}, {"--random-pages 5", 10}, {"--scramble-tags 5", 11},
@@ -126,7 +126,11 @@ TEST_P(ListShowDamaged, NeverCrashesAndKeepsEveryItemOnUndamagedPages) {
     ASSERT_TRUE(store.ok()) << damage;
     const std::set<std::int64_t> damaged = DamagedPages(store.manifest(), pageCount, pageSize);
     const bool reachable = std::none_of(damaged.begin(), damaged.end(), [&](std::int64_t p) { return shared.count(p) > 0; });
+    // Items come back whole only while every tree can be walked down to its leaves.
+    const std::set<std::int64_t> inner = cleanBytes.innerPages();
+    const bool walkable = std::none_of(damaged.begin(), damaged.end(), [&](std::int64_t p) { return inner.count(p) > 0; });
     storesReachable += reachable;
+    storesWalkable += reachable && walkable;
     ShowTally tally;
     for (const nlohmann::json& folder : clean.manifest()["folders"]) {
       const std::string folderId = folder["id"];
@@ -143,7 +147,7 @@ TEST_P(ListShowDamaged, NeverCrashesAndKeepsEveryItemOnUndamagedPages) {
         EXPECT_TRUE(Sound(show)) << damage << " " << id << "\n" << show.errors;
         ++shownDamaged;
       }
-      if (!reachable) continue;
+      if (!reachable || !walkable) continue;
       for (const nlohmann::json* message : index.messagesOf(folderId)) {
         if (!IsListedYear(*message) || !CertainlyIntact(*message, damaged, cleanBytes, longValuePages)) continue;
         auto row = rows.find((*message)["id"]);
@@ -155,10 +159,11 @@ TEST_P(ListShowDamaged, NeverCrashesAndKeepsEveryItemOnUndamagedPages) {
     }
   }
   EXPECT_GT(storesReachable, 1u);
+  EXPECT_GT(storesWalkable, 0u);
   EXPECT_GT(intactChecked, 0u);
   std::cout << format << ": " << shownDamaged << " items shown on damaged stores, " << intactChecked
             << " intact items checked whole (" << storesReachable << " of " << damages.size()
-            << " damaged stores kept their folder tree)\n";
+            << " damaged stores kept their folder tree, " << storesWalkable << " every tree's inner pages)\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ListShowDamaged, ::testing::Values("4k", "8k", "32k"));
