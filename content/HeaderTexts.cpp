@@ -38,11 +38,27 @@ std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offs
   return text;
 }
 
+std::span<const std::uint8_t> HeaderPageCache::page(const ByteSource& db, const store::StoreGeometry& geometry,
+                                                    std::int64_t offset, Role role) {
+  Kept& k = kept_[role == Role::Header ? 0 : 1];
+  if (k.offset != offset || offset < 0) {
+    k.offset = offset;
+    k.bytes = readPage(db, geometry, offset);
+  }
+  return k.bytes;
+}
+
 HeaderTexts readHeaderTexts(const ByteSource& db, const store::StoreGeometry& geometry,
-                            const analysis::MessageItem& item) {
+                            const analysis::MessageItem& item, HeaderPageCache* cache) {
   HeaderTexts texts;
   const bool large = geometry.PageSizeClass == 2;
-  std::vector<std::uint8_t> page = readPage(db, geometry, item.pageOffset.value);
+  std::vector<std::uint8_t> ownPage;
+  auto pageAt = [&](std::int64_t offset, HeaderPageCache::Role role) -> std::span<const std::uint8_t> {
+    if (cache != nullptr) return cache->page(db, geometry, offset, role);
+    ownPage = readPage(db, geometry, offset);
+    return ownPage;
+  };
+  std::span<const std::uint8_t> page = pageAt(item.pageOffset.value, HeaderPageCache::Role::Header);
   std::u16string first = headerText(page, item.primaryOffset, item.primaryLength, large, 3, Limits::kMaxSubject);
   std::u16string second = headerText(page, item.secondaryOffset, item.secondaryLength, large, 3, Limits::kMaxSubject);
   texts.subject = large ? second + first : first + second;
@@ -53,7 +69,7 @@ HeaderTexts readHeaderTexts(const ByteSource& db, const store::StoreGeometry& ge
     texts.sender = headerText(page, item.thirdOffset, item.thirdLength, large, 2, Limits::kMaxRawSender);
     return texts;
   }
-  std::vector<std::uint8_t> recordPage = readPage(db, geometry, item.thirdPageOffset.value);
+  std::span<const std::uint8_t> recordPage = pageAt(item.thirdPageOffset.value, HeaderPageCache::Role::Record);
   std::size_t from = static_cast<std::size_t>(item.thirdOffset) + 1;
   if (from >= recordPage.size()) return texts;
   std::size_t n = std::min<std::size_t>({item.thirdLength, recordPage.size() - from, Limits::kMaxAnsiSender});

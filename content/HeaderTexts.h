@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace tarnwick::content {
 
@@ -33,10 +34,31 @@ struct HeaderTextLimits {
 std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offset, std::uint16_t length,
                           bool largePages, std::uint8_t rawStop, std::size_t rawMax);
 
+// The last header and record pages read for header texts, kept for the next items: the
+// items of a folder lie in list order on few header pages, so a list reads each page once
+// instead of once per item.
+class HeaderPageCache {
+ public:
+  // Which page a text is read from: the header record's, or the message record's (senders).
+  enum class Role { Header, Record };
+  // The page at `offset` (page size, or less at the end of the file), read when the page
+  // kept for `role` is another one.
+  std::span<const std::uint8_t> page(const ByteSource& db, const store::StoreGeometry& geometry, std::int64_t offset,
+                                     Role role);
+
+ private:
+  struct Kept {
+    std::int64_t offset = -1;
+    std::vector<std::uint8_t> bytes;
+  };
+  Kept kept_[2];  // by role
+};
+
 // Reads the subject (first and second texts: second + first in 32 KB stores, first +
 // second otherwise, at most 1000 characters) and the sender (the third text, from the
-// record's own page when the message record supplied it) of `item`.
+// record's own page when the message record supplied it) of `item`; through `cache`, when
+// given, pages read for earlier items are not read again.
 HeaderTexts readHeaderTexts(const ByteSource& db, const store::StoreGeometry& geometry,
-                            const analysis::MessageItem& item);
+                            const analysis::MessageItem& item, HeaderPageCache* cache = nullptr);
 
 }  // namespace tarnwick::content

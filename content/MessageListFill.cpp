@@ -9,14 +9,19 @@ std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items,
                                          std::u16string_view mailboxText, const ByteSource& database,
                                          const store::StoreGeometry& geometry, const std::atomic<bool>* stop) {
   std::vector<MessageRow> rows;
+  rows.reserve(items.size());
   const bool large = geometry.PageSizeClass == 2;
   const ListedFolder listed{folder.name, folder.kind};
+  HeaderPageCache pages;
   for (const analysis::MessageItem& item : items) {
     if (item.folderId != folder.id) continue;
     if (large && item.ownerKey != folder.ownerKey) continue;
     if (stop != nullptr && stop->load()) break;
-    HeaderTexts texts = readHeaderTexts(database, geometry, item);
-    if (std::optional<MessageRow> row = makeMessageRow(item, texts, listed, mailboxText)) rows.push_back(std::move(*row));
+    // Items whose date the list does not show cost no page read.
+    std::optional<LocalTimeParts> time = listTimeParts(item.time);
+    if (!time || !isListedDate(*time)) continue;
+    HeaderTexts texts = readHeaderTexts(database, geometry, item, &pages);
+    rows.push_back(makeMessageRow(item, texts, listed, mailboxText, *time));
   }
   return rows;
 }

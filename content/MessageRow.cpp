@@ -44,16 +44,21 @@ std::optional<MessageRow> makeMessageRow(const analysis::MessageItem& item, cons
                                          const ListedFolder& folder, std::u16string_view mailboxText) {
   std::optional<LocalTimeParts> time = listTimeParts(item.time);
   if (!time || !isListedDate(*time)) return std::nullopt;
+  return makeMessageRow(item, texts, folder, mailboxText, *time);
+}
+
+MessageRow makeMessageRow(const analysis::MessageItem& item, const HeaderTexts& texts, const ListedFolder& folder,
+                          std::u16string_view mailboxText, const LocalTimeParts& time) {
   MessageRow row;
   row.icon = itemIcon(item.kind);
   row.attachmentMark = !item.attachmentIds.empty();
   row.from = fromText(texts.sender, item.kind, folder, mailboxText);
   if (item.primaryOffset != 0 || item.secondaryOffset != 0) row.subject = texts.subject;
-  row.date = formatDisplayTime(*time);
+  row.date = formatDisplayTime(time);
   row.sort.attachmentFlag = row.attachmentMark ? u"1" : u"0";
   row.sort.from = row.from;
   row.sort.subject = row.subject;
-  row.sort.date = sortTimeText(*time);
+  row.sort.date = sortTimeText(time);
   row.sort.messageId = item.messageId;
   return row;
 }

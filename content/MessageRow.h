@@ -64,5 +64,9 @@ std::u16string fromText(std::u16string_view sender, std::uint8_t itemKind, const
 // cannot be converted, or a year outside 1980..2099).
 std::optional<MessageRow> makeMessageRow(const analysis::MessageItem& item, const HeaderTexts& texts,
                                          const ListedFolder& folder, std::u16string_view mailboxText);
+// The same row for an item whose listed time is already known (`listTimeParts` of its time,
+// a date the list shows).
+MessageRow makeMessageRow(const analysis::MessageItem& item, const HeaderTexts& texts, const ListedFolder& folder,
+                          std::u16string_view mailboxText, const LocalTimeParts& time);
 
 }  // namespace tarnwick::content

@@ -1,0 +1,167 @@
+#include "tests/list_show_manifest/GeneratedStore.h"
+
+#include "export/SaveReport.h"
+#include "store/PageLayout.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace tarnwick::testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// FILETIME ticks between 1601 and 1970.
+constexpr std::int64_t kUnixEpochSeconds = 11644473600;
+
+std::tm utcParts(std::uint64_t fileTime) {
+  std::int64_t seconds = static_cast<std::int64_t>(fileTime / 10'000'000) - kUnixEpochSeconds;
+  const std::uint64_t milliseconds = (fileTime / 10'000) % 1000;
+  if (milliseconds >= 991) ++seconds;
+  const std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm parts{};
+  ::gmtime_r(&t, &parts);
+  return parts;
+}
+
+}  // namespace
+
+fs::path GeneratorPath() { return fs::path(TARNWICK_BINARY_DIR) / "tools" / "storegen" / "tarnwick-storegen"; }
+
+std::string Quoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      out += "'\\''";
+    } else {
+      out += c;
+    }
+  }
+  return out + "'";
+}
+
+GeneratedStore::GeneratedStore(const std::string& format, const std::string& scenario, const std::string& options) {
+  std::string base = (fs::temp_directory_path() / "tarnwick-generated-XXXXXX").string();
+  if (::mkdtemp(base.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  dir_ = base;
+  std::string command = Quoted(GeneratorPath().string()) + " --format " + format + " --out " + Quoted(dir_.string());
+  if (!scenario.empty()) {
+    std::ofstream(dir_ / "scenario.json") << scenario;
+    command += " --scenario " + Quoted((dir_ / "scenario.json").string());
+  }
+  command += " " + options + " > /dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) return;
+  std::ifstream in(dir_ / "manifest.json");
+  if (!in) return;
+  manifest_ = nlohmann::json::parse(in, nullptr, false);
+  ok_ = !manifest_.is_discarded();
+}
+
+GeneratedStore::~GeneratedStore() {
+  std::error_code ec;
+  fs::remove_all(dir_, ec);
+}
+
+std::string GeneratedStore::storeArguments() const {
+  std::string args = Quoted((dir_ / "store.edb").string());
+  if (fs::exists(dir_ / "store.stm")) args += " --stm " + Quoted((dir_ / "store.stm").string());
+  return args;
+}
+
+CommandRun RunTarnwick(const std::string& arguments) {
+  char errorsName[] = "/tmp/tarnwick-stderr-XXXXXX";
+  const int errorsFile = ::mkstemp(errorsName);
+  if (errorsFile < 0) throw std::runtime_error("mkstemp failed");
+  ::close(errorsFile);
+  const std::string command =
+      "TZ=UTC " + Quoted(std::string(TARNWICK_BINARY_DIR) + "/tarnwick") + " " + arguments + " 2>" + Quoted(errorsName);
+  CommandRun run;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("cannot run " + command);
+  char buffer[8192];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.errors = readAll(errorsName);
+  ::unlink(errorsName);
+  return run;
+}
+
+std::string DisplayTimeUtc(std::uint64_t fileTime) {
+  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  const std::tm t = utcParts(fileTime);
+  const int hour12 = t.tm_hour > 12 ? t.tm_hour - 12 : t.tm_hour;
+  char text[64];
+  std::snprintf(text, sizeof text, "%s %02d/%02d/%d %02d:%02d:%02d %s", kDays[t.tm_wday], t.tm_mday, t.tm_mon + 1,
+                t.tm_year + 1900, hour12, t.tm_min, t.tm_sec, t.tm_hour >= 12 ? "PM" : "AM");
+  return text;
+}
+
+int DisplayYearUtc(std::uint64_t fileTime) { return utcParts(fileTime).tm_year + 1900; }
+
+std::string FileSha256(const fs::path& path) { return exporter::DescribeSourceFile(path).sha256; }
+
+DatabaseBytes::DatabaseBytes(const fs::path& database, std::int64_t pageSize)
+    : bytes_(readAll(database)), pageSize_(pageSize) {}
+
+std::set<std::int64_t> DatabaseBytes::pagesHolding(const std::vector<std::uint8_t>& needle) const {
+  const std::string wanted(needle.begin(), needle.end());
+  std::set<std::int64_t> pages;
+  if (wanted.empty()) return pages;
+  for (std::size_t at = bytes_.find(wanted); at != std::string::npos; at = bytes_.find(wanted, at + 1)) {
+    pages.insert(static_cast<std::int64_t>(at) / pageSize_ - 1);
+  }
+  return pages;
+}
+
+std::set<std::int64_t> DatabaseBytes::pagesOwnedBy(std::uint32_t objectId) const {
+  std::set<std::int64_t> pages;
+  const auto size = static_cast<std::size_t>(pageSize_);
+  for (std::size_t at = size; at + size <= bytes_.size(); at += size) {
+    std::uint32_t owner = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+      owner |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes_[at + store::layout::kPageOwnerObjectIdOffset + i]))
+               << (8 * i);
+    }
+    if (owner == objectId) pages.insert(static_cast<std::int64_t>(at / size) - 1);
+  }
+  return pages;
+}
+
+std::set<std::int64_t> DatabaseBytes::innerPages() const {
+  constexpr std::uint32_t kLeafFlag = 0x2, kParentFlag = 0x4;  // page flags of the engine
+  constexpr std::size_t kFlagsOffset = 36;
+  std::set<std::int64_t> pages;
+  const auto size = static_cast<std::size_t>(pageSize_);
+  for (std::size_t at = size; at + size <= bytes_.size(); at += size) {
+    std::uint32_t flags = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+      flags |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes_[at + kFlagsOffset + i])) << (8 * i);
+    }
+    if ((flags & kParentFlag) || (flags != 0 && !(flags & kLeafFlag))) pages.insert(static_cast<std::int64_t>(at / size) - 1);
+  }
+  return pages;
+}
+
+std::vector<std::uint8_t> IdBytes(const std::string& hex) {
+  std::vector<std::uint8_t> out;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  return out;
+}
+
+}  // namespace tarnwick::testing
