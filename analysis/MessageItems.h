@@ -60,6 +60,7 @@ struct MessageItem {
   AttachmentList attachments;
   PropertiesList properties;
   std::optional<AppointmentTimes> appointment;
+  std::u16string senderAddress;  // the record's sender e-mail address; empty when none
 
   // A new item for `header`, as the message-list loader makes one.
   static MessageItem fromHeader(const MessageHeader& header);

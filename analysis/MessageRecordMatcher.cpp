@@ -40,6 +40,7 @@ void apply(const store::MessageRecordFields& f, store::FileOffset pageOffset, Me
   item.bodyPosition = store::FileOffset(static_cast<std::int64_t>(f.bodyPosition));
   if (f.bodyKey) item.bodyKeyA = *f.bodyKey;
   for (const store::MessageIdBytes& id : f.attachmentIds) item.attachmentIds.addAttachmentId(AttachmentId::fromBytes(id));
+  if (!f.senderAddress.empty()) item.senderAddress = f.senderAddress;
   if (f.contactSlots) {
     std::array<std::u16string_view, ItemProperties::kSlotCount> texts;
     for (std::size_t s = 0; s < texts.size(); ++s) texts[s] = (*f.contactSlots)[s];
@@ -71,6 +72,7 @@ store::MessageColumns messageColumnsFor(const ColumnList& messageColumns, std::u
       case 'A': setOnce(c.attachments, e.columnId); break;
       case 'I': setOnce(c.startTime, e.columnId); break;
       case 'J': setOnce(c.endTime, e.columnId); break;
+      case 'E': setOnce(c.senderAddress, e.columnId); break;
       default:
         if (e.letter < c.contact.size()) setOnce(c.contact[e.letter], e.columnId);
         break;

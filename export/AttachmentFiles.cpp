@@ -3,6 +3,7 @@
 #include "export/PathSanitizer.h"
 #include "export/SaveControl.h"
 #include "export/SaveObserver.h"
+#include "platform/CodePage.h"
 #include "store/RecordLocator.h"
 
 #include <atomic>
@@ -89,12 +90,6 @@ AttachmentFiles& AttachmentFiles::operator=(AttachmentFiles&& other) noexcept {
   return *this;
 }
 
-std::string AttachmentFiles::list() const {
-  std::string text;
-  for (const auto& f : files_) text += f.string() + ";";
-  return text;
-}
-
 void AttachmentFiles::remove() {
   if (folder_.empty()) return;
   std::error_code ec;
@@ -156,7 +151,7 @@ AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const St
       std::error_code ec;
       std::filesystem::remove_all(folder, ec);
     } else {
-      result.files_.push_back(path);
+      result.files_.push_back({path, Utf16ToUtf8(attachment.fileName)});
     }
   }
   if (control.skipRequested()) result.skipped_ = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/MessageItems.h"
+#include "export/WriterInterfaces.h"
 #include "platform/CFile64.h"
 #include "store/StoreGeometry.h"
 
@@ -32,9 +33,10 @@ class AttachmentFiles {
   AttachmentFiles(const AttachmentFiles&) = delete;
   AttachmentFiles& operator=(const AttachmentFiles&) = delete;
 
-  const std::vector<std::filesystem::path>& files() const { return files_; }
-  // Each path followed by ";", as the writers take an attachment list.
-  std::string list() const;
+  // The files written, each with the attachment's name as the store holds it.
+  const std::vector<AttachmentFile>& files() const { return files_; }
+  // The attachment list the writers take.
+  AttachmentList list() const { return AttachmentList(files_); }
   bool skipped() const { return skipped_; }
   // Deletes the files and their folder (also done when the object goes).
   void remove();
@@ -43,7 +45,7 @@ class AttachmentFiles {
   friend AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem&, const StoreReadAt&, const store::StoreGeometry&,
                                               const std::filesystem::path&, SaveControl&, SaveObserver&);
   std::filesystem::path folder_;
-  std::vector<std::filesystem::path> files_;
+  std::vector<AttachmentFile> files_;
   bool skipped_ = false;
 };
 
@@ -53,7 +55,7 @@ inline constexpr std::uint64_t kMaxAttachmentLength = 1ull << 30;
 
 // Writes the attachments of `item` as files below `workFolder`, each in a numbered folder
 // of its own under its name made safe as a file name (so two attachments of one name do
-// not overwrite each other): inline data (length less the format byte, at most a page),
+// not overwrite each other; the original name goes with the file to the writers): inline data (length less the format byte, at most a page),
 // or the long value's chunks, each cut at the end of the record that holds it, placed at
 // its offset within the value. Attachments that yield no bytes leave no file. Skip ends
 // the writing at once. "Enumerating Attachments Body, Please wait..." is shown meanwhile.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -20,28 +21,34 @@ class TreeContactWriter : public ContactWriter {
   explicit TreeContactWriter(FileTreeStore& store) : store_(store) {}
   void Logon() override {}
   void OpenFolder(const std::string& folderPath) override { folder_ = folderPath; }
-  void CreateContact() override { fields_.clear(); }
+  void CreateContact() override {
+    fields_.clear();
+    attachment_.reset();
+  }
   void SetField(ContactField field, const std::string& value) override { fields_[field] = value; }
-  void AddAttachment(const std::string& filePath) override { attachment_ = filePath; }
+  void AddAttachment(const std::string& filePath, const std::string& name) override { attachment_ = {filePath, name}; }
   void SetBody(const std::string& body) override { body_ = body; }
-  void Save() override { store_.addContact(folder_, fields_, body_, attachment_); }
+  void Save() override {
+    store_.addContact(folder_, fields_, body_,
+                      attachment_ ? AttachmentList({*attachment_}) : AttachmentList());
+  }
 
  private:
   FileTreeStore& store_;
   std::string folder_;
   std::map<ContactField, std::string> fields_;
   std::string body_;
-  std::string attachment_;
+  std::optional<AttachmentFile> attachment_;
 };
 
 MimeItem BasicItem(const std::string& kind, const std::string& from, const std::string& subject,
-                   const std::string& body, BodyKind bodyKind, const std::string& attachmentList) {
+                   const std::string& body, BodyKind bodyKind, const AttachmentList& attachments) {
   MimeItem m;
   m.from = from;
   m.subject = subject;
   m.body = body;
   m.bodyKind = bodyKind;
-  m.attachments = SplitAttachmentList(attachmentList);
+  m.attachments = attachments.files();
   m.extraHeaders.emplace_back(kKindHeader, kind);
   return m;
 }
@@ -109,10 +116,10 @@ void FileTreeStore::OpenFolder(const std::string& folderPath) { folderCreated(fo
 
 void FileTreeStore::AddMessage(const std::string& folderPath, const std::string& subject,
                                const std::string& recipients, const std::string& headerFilePath,
-                               const std::string& dateText, const std::string& attachmentList,
+                               const std::string& dateText, const AttachmentList& attachments,
                                const std::string& body, BodyKind bodyKind, const std::string&, const std::string&) {
   TreeItem item;
-  item.mime = BasicItem("message", FromLineOfHeaderFile(headerFilePath), subject, body, bodyKind, attachmentList);
+  item.mime = BasicItem("message", FromLineOfHeaderFile(headerFilePath), subject, body, bodyKind, attachments);
   item.mime.extraHeaders.clear();
   item.mime.recipients = recipients;
   item.mime.unixTime = ParseDateText(dateText);
@@ -134,7 +141,7 @@ void FileTreeStore::AddAppointment(const std::string& folderPath, const std::str
                                    const std::string& sender, const std::string& startText,
                                    const std::string& endText, const std::string& contactText,
                                    const std::string& locationText, const std::string& timeZoneText,
-                                   const std::string& body, BodyKind bodyKind) {
+                                   const std::string& body, BodyKind bodyKind, const AttachmentList& attachments) {
   CalendarEvent event;
   event.subject = subject;
   event.organizer = sender;
@@ -149,47 +156,47 @@ void FileTreeStore::AddAppointment(const std::string& folderPath, const std::str
   TreeItem item;
   item.kind = TreeItem::Kind::Calendar;
   item.text = ComposeICalendar(event);
-  item.mime = BasicItem("appointment", sender, subject, body, bodyKind, "");
+  item.mime = BasicItem("appointment", sender, subject, body, bodyKind, attachments);
   item.mime.unixTime = event.start;
   item.mime.extraPart = std::make_pair(std::string("text/calendar"), item.text);
   item.name = subject;
   writeItem(folderPath, item);
 }
 
-void FileTreeStore::AddJournalEntry(const std::string& folderPath, const std::string& attachmentList,
+void FileTreeStore::AddJournalEntry(const std::string& folderPath, const AttachmentList& attachments,
                                     const std::string& body, const std::string& sender, const std::string& subject,
                                     BodyKind bodyKind) {
   TreeItem item;
-  item.mime = BasicItem("journal", sender, subject, body, bodyKind, attachmentList);
+  item.mime = BasicItem("journal", sender, subject, body, bodyKind, attachments);
   item.name = subject;
   writeItem(folderPath, item);
 }
 
 void FileTreeStore::AddTask(const std::string& folderPath, const std::string& dateText,
-                            const std::string& attachmentList, const std::string& body, const std::string& sender,
+                            const AttachmentList& attachments, const std::string& body, const std::string& sender,
                             const std::string& subject, BodyKind bodyKind) {
   TreeItem item;
-  item.mime = BasicItem("task", sender, subject, body, bodyKind, attachmentList);
+  item.mime = BasicItem("task", sender, subject, body, bodyKind, attachments);
   item.mime.unixTime = ParseDateText(dateText);
   item.name = subject;
   writeItem(folderPath, item);
 }
 
 void FileTreeStore::AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,
-                            BodyKind bodyKind) {
+                            BodyKind bodyKind, const AttachmentList& attachments) {
   TreeItem item;
-  item.mime = BasicItem("note", "", subject, body, bodyKind, "");
+  item.mime = BasicItem("note", "", subject, body, bodyKind, attachments);
   item.name = subject;
   writeItem(folderPath, item);
 }
 
 void FileTreeStore::addContact(const std::string& folderPath, const std::map<ContactField, std::string>& fields,
-                               const std::string& body, const std::string& attachment) {
+                               const std::string& body, const AttachmentList& attachments) {
   TreeItem item;
   item.kind = TreeItem::Kind::Card;
   item.text = ComposeVCard(fields, body);
   item.name = ContactDisplayName(fields);
-  item.mime = BasicItem("contact", "", item.name, body, BodyKind::Text8Bit, attachment.empty() ? "" : attachment + ";");
+  item.mime = BasicItem("contact", "", item.name, body, BodyKind::Text8Bit, attachments);
   item.mime.extraPart = std::make_pair(std::string("text/vcard"), item.text);
   writeItem(folderPath, item);
 }

@@ -78,8 +78,8 @@ std::string AppointmentTimeText(const std::optional<ModelTime>& time, const std:
 
 }  // namespace
 
-std::string HeaderFileLine(const std::u16string& sender, const std::u16string& folderName,
-                           const std::u16string& mailboxName) {
+std::string HeaderFileLine(const std::u16string& sender, const std::u16string& senderAddress,
+                           const std::u16string& folderName, const std::u16string& mailboxName) {
   std::string name;
   if (folderName == Utf8ToUtf16(kSentItemsFolder)) {
     std::u16string mailbox = mailboxName;
@@ -91,7 +91,11 @@ std::string HeaderFileLine(const std::u16string& sender, const std::u16string& f
     name = TruncateUtf8(Utf8(sender), kMaxSenderBytes);
   }
   std::erase_if(name, [](char c) { return c == '\r' || c == '\n'; });
-  return "From: " + name + "<" + name + ">\r\n";
+  std::string address = TruncateUtf8(Utf8(senderAddress), kMaxSenderBytes);
+  const bool usable = address.find('@') != std::string::npos &&
+                      address.find_first_of("<>,;\r\n\"") == std::string::npos;
+  if (!usable) address = name;
+  return "From: " + name + "<" + address + ">\r\n";
 }
 
 KindItemWriter::KindItemWriter(ItemContentReader& content, StoreReadAt db, const store::StoreGeometry& geometry,
@@ -121,8 +125,9 @@ ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, const Syste
       case analysis::folder_kind::kNotes: {
         const auto texts = content_.headerTexts(item);
         const auto body = ReadBody(content_, item, false);
-        if (context.control.skipRequested()) return ItemOutcome::skipped();
-        context.store.mail().AddNote(context.folderPath, body.text, Utf8(texts.subject), body.kind);
+        auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
+        if (files.skipped() || context.control.skipRequested()) return ItemOutcome::skipped();
+        context.store.mail().AddNote(context.folderPath, body.text, Utf8(texts.subject), body.kind, files.list());
         return ItemOutcome::written();
       }
       default: return writeOther(item, utc, context);
@@ -147,7 +152,7 @@ ItemOutcome KindItemWriter::writeContact(const analysis::MessageItem& item, cons
   }
   auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
   if (files.skipped() || context.control.skipRequested()) return ItemOutcome::skipped();
-  if (!files.files().empty()) contact->AddAttachment(files.files().front().string());
+  if (!files.files().empty()) contact->AddAttachment(files.files().front().path.string(), files.files().front().name);
   auto stored = content_.body(item);
   if (stored && stored->form == 1) contact->SetBody(ToWriterBody(*stored, item.bodySource, false).text);
   contact->Save();
@@ -167,9 +172,10 @@ ItemOutcome KindItemWriter::writeAppointment(const analysis::MessageItem& item, 
     location = Utf8(item.appointment->location.value_or(u""));
     timeZone = Utf8(item.appointment->timeZone.value_or(u""));
   }
-  if (context.control.skipRequested()) return ItemOutcome::skipped();
+  auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
+  if (files.skipped() || context.control.skipRequested()) return ItemOutcome::skipped();
   context.store.mail().AddAppointment(context.folderPath, Utf8(texts.subject), Utf8(texts.sender), start, end,
-                                      contactText, location, timeZone, body.text, body.kind);
+                                      contactText, location, timeZone, body.text, body.kind, files.list());
   return ItemOutcome::written();
 }
 
@@ -190,7 +196,7 @@ ItemOutcome KindItemWriter::writeOther(const analysis::MessageItem& item, const 
   WorkFile header{UniqueWorkFile(workFolder_, "temp", ".eml")};
   {
     std::ofstream out(header.path, std::ios::binary | std::ios::trunc);
-    out << HeaderFileLine(texts.sender, context.folder.name, context.mailboxName);
+    out << HeaderFileLine(texts.sender, item.senderAddress, context.folder.name, context.mailboxName);
     if (!out) throw std::runtime_error("cannot write the working file " + header.path.string());
   }
   const std::string recipients = Utf8(content_.recipients(item));

@@ -14,7 +14,8 @@ namespace tarnwick::exporter {
 // an item and makes exactly one call of the mail writer ('a' AddAppointment, 'j'
 // AddJournalEntry, 't' AddTask, 'n' AddNote, any other kind AddMessage, or
 // ImportMessageFile for a message kept whole in the streaming file), or the contact
-// writer's sequence for 'c'. Working files (the header file, the streamed message, the
+// writer's sequence for 'c'. Every kind carries its attachments, each under the name the
+// store holds for it. Working files (the header file, the streamed message, the
 // attachment files) live in `workFolder` and are deleted after the call. Times are the
 // stored UTC instants.
 class KindItemWriter : public ItemWriter {
@@ -34,10 +35,12 @@ class KindItemWriter : public ItemWriter {
   std::filesystem::path workFolder_;
 };
 
-// The "From:" line of the header file: "From: " + name + "<" + name + ">" CR LF; the name
-// is the sender (at most 500 bytes), or in a folder named "Sent Items" the mailbox name
-// without "Mailbox - " and without backslashes.
-std::string HeaderFileLine(const std::u16string& sender, const std::u16string& folderName,
-                           const std::u16string& mailboxName);
+// The "From:" line of the header file: "From: " + name + "<" + address + ">" CR LF; the
+// name is the sender (at most 500 bytes), or in a folder named "Sent Items" the mailbox
+// name without "Mailbox - " and without backslashes. The address is the sender address the
+// message record holds; without one (or with one that cannot stand in the line) the name
+// stands in its place.
+std::string HeaderFileLine(const std::u16string& sender, const std::u16string& senderAddress,
+                           const std::u16string& folderName, const std::u16string& mailboxName);
 
 }  // namespace tarnwick::exporter

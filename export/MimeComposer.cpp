@@ -54,14 +54,17 @@ GMimeObject* TextPart(const char* subtype, const std::string& text) {
   return GMIME_OBJECT(part);
 }
 
-GMimeObject* FilePart(const std::filesystem::path& path) {
+// The attachment's bytes under the name the store holds (GMime encodes a name that is not
+// plain ASCII as RFC 2231 parameters).
+GMimeObject* FilePart(const AttachmentFile& file) {
+  const std::filesystem::path& path = file.path;
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("attachment file " + path.string() + " cannot be read");
   std::ostringstream bytes;
   bytes << in.rdbuf();
   const std::string data = bytes.str();
   GMimePart* part = g_mime_part_new_with_type("application", "octet-stream");
-  g_mime_part_set_filename(part, path.filename().c_str());
+  g_mime_part_set_filename(part, AsUtf8(file.displayName()).c_str());
   Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(data.data(), data.size()));
   Ref<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.p, GMIME_CONTENT_ENCODING_DEFAULT));
   g_mime_part_set_content(part, content.p);
@@ -85,18 +88,28 @@ void AddAddresses(InternetAddressList* target, const std::string& text) {
   }
 }
 
-// The sender as the header file gives it: the sender text twice, "X<X>". X may be a full
-// address ("Name <a@b.c>") or only a name, which the store often has; a name is sent as a
-// display name without a made-up address. Any other text is taken as an address list.
+// The sender as the header file gives it: "name<address>", or without a stored address the
+// sender text twice, "X<X>". X may be a full address ("Name <a@b.c>") or only a name, which
+// the store often has; a name is sent as a display name without a made-up address. Any
+// other text is taken as an address list.
 void AddSender(InternetAddressList* target, const std::string& text) {
   const std::size_t n = text.size();
-  if (n < 3 || text.back() != '>' || (n - 2) % 2 != 0) {
+  if (n < 3 || text.back() != '>') {
     AddAddresses(target, text);
     return;
   }
   const std::size_t half = (n - 2) / 2;
   const std::string sender = text.substr(0, half);
   if (text[half] != '<' || text.compare(half + 1, half, sender) != 0) {
+    // "name<address>": the name and the address the store holds for the sender.
+    const std::size_t open = text.rfind('<');
+    const std::string address = open == std::string::npos ? "" : text.substr(open + 1, n - open - 2);
+    if (!address.empty() && address.find('@') != std::string::npos && address.find('<') == std::string::npos) {
+      InternetAddress* mailbox = internet_address_mailbox_new(AsUtf8(text.substr(0, open)).c_str(), address.c_str());
+      internet_address_list_add(target, mailbox);
+      g_object_unref(mailbox);
+      return;
+    }
     AddAddresses(target, text);
     return;
   }
@@ -144,8 +157,8 @@ std::string ComposeMime(const MimeItem& item, LineEnding ending) {
       g_mime_multipart_add(mixed.p, extra);
       g_object_unref(extra);
     }
-    for (const auto& path : item.attachments) {
-      GMimeObject* part = FilePart(path);
+    for (const auto& file : item.attachments) {
+      GMimeObject* part = FilePart(file);
       g_mime_multipart_add(mixed.p, part);
       g_object_unref(part);
     }
@@ -175,18 +188,6 @@ MessageFileSummary SummarizeMessageFile(const std::filesystem::path& path) {
   if (const char* subject = g_mime_message_get_subject(message)) summary.subject = subject;
   if (GDateTime* date = g_mime_message_get_date(message)) summary.unixTime = g_date_time_to_unix(date);
   return summary;
-}
-
-std::vector<std::filesystem::path> SplitAttachmentList(const std::string& list) {
-  std::vector<std::filesystem::path> paths;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    auto end = list.find(';', start);
-    if (end == std::string::npos) end = list.size();
-    if (end > start) paths.emplace_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-  return paths;
 }
 
 std::string FromLineOfHeaderFile(const std::filesystem::path& path) {

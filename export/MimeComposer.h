@@ -19,7 +19,7 @@ struct MimeItem {
   std::optional<std::int64_t> unixTime;  // the Date field, in UTC
   std::string body;
   BodyKind bodyKind = BodyKind::Utf16Text;
-  std::vector<std::filesystem::path> attachments;  // files attached by value
+  std::vector<AttachmentFile> attachments;  // files attached by value, with their names
   std::vector<std::pair<std::string, std::string>> extraHeaders;
   // A further part carried beside the body (e.g. "text/calendar" and its text).
   std::optional<std::pair<std::string, std::string>> extraPart;
@@ -39,9 +39,6 @@ struct MessageFileSummary {
   std::optional<std::int64_t> unixTime;
 };
 MessageFileSummary SummarizeMessageFile(const std::filesystem::path& path);
-
-// "a;b;" as paths, empty entries dropped.
-std::vector<std::filesystem::path> SplitAttachmentList(const std::string& list);
 
 // The address text of the first "From:" line of a header file; empty when none.
 std::string FromLineOfHeaderFile(const std::filesystem::path& path);

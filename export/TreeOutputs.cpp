@@ -72,8 +72,8 @@ void EmlTreeStore::writeItem(const std::string& folderPath, const TreeItem& item
       for (const auto& file : item.mime.attachments) {
         std::string name = stem;
         name.push_back(' ');
-        name.append(SanitizeNameComponent(file.filename().string()));
-        WriteNewFile(dir, name, "", ReadWholeFile(file));
+        name.append(SanitizeNameComponent(file.displayName()));
+        WriteNewFile(dir, name, "", ReadWholeFile(file.path));
       }
       break;
   }

@@ -10,6 +10,8 @@ namespace tarnwick::exporter {
 // The writer interfaces are the PST writer's own: the mail writer (stores, folders and
 // every item kind except contacts) and the contact writer, with their body kinds and
 // contact fields. The file-tree outputs (EML, mbox) implement the same interfaces.
+using pst::AttachmentFile;
+using pst::AttachmentList;
 using pst::BodyKind;
 using pst::ContactField;
 using pst::ContactWriter;

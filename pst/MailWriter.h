@@ -8,7 +8,8 @@ namespace tarnwick::pst {
 
 /// The mail writer: stores, folders and every item kind except contacts. Strings are
 /// UTF-8. A folder path is "\\" + store display name + "\" + the folder's levels below
-/// the store separated by "\"; an attachment list is file paths each followed by ";";
+/// the store separated by "\"; an attachment list gives each attachment's working file and
+/// the name it is shown under (the text form "path;path;" shows each under its file name);
 /// date texts are "MM/DD/YYYY hh:mm:ss AM|PM" in UTC. Every operation throws an exception
 /// derived from std::exception when it fails (`PstError` for the PST writer), whose what()
 /// says what went wrong and where. The save engine also drives the file-tree outputs (EML,
@@ -26,21 +27,22 @@ public:
     virtual void CloseFolder() = 0;
     virtual void AddMessage(const std::string& folderPath, const std::string& subject, const std::string& recipients,
                             const std::string& headerFilePath, const std::string& dateText,
-                            const std::string& attachmentList, const std::string& body, BodyKind bodyKind,
+                            const AttachmentList& attachments, const std::string& body, BodyKind bodyKind,
                             const std::string& reserved1, const std::string& reserved2) = 0;
     virtual void ImportMessageFile(const std::string& folderPath, const std::string& emlPath) = 0;
     virtual void AddAppointment(const std::string& folderPath, const std::string& subject, const std::string& sender,
                                 const std::string& startText, const std::string& endText,
                                 const std::string& contactText, const std::string& locationText,
-                                const std::string& timeZoneText, const std::string& body, BodyKind bodyKind) = 0;
-    virtual void AddJournalEntry(const std::string& folderPath, const std::string& attachmentList,
+                                const std::string& timeZoneText, const std::string& body, BodyKind bodyKind,
+                                const AttachmentList& attachments) = 0;
+    virtual void AddJournalEntry(const std::string& folderPath, const AttachmentList& attachments,
                                  const std::string& body, const std::string& sender, const std::string& subject,
                                  BodyKind bodyKind) = 0;
-    virtual void AddTask(const std::string& folderPath, const std::string& dateText, const std::string& attachmentList,
+    virtual void AddTask(const std::string& folderPath, const std::string& dateText, const AttachmentList& attachments,
                          const std::string& body, const std::string& sender, const std::string& subject,
                          BodyKind bodyKind) = 0;
     virtual void AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,
-                         BodyKind bodyKind) = 0;
+                         BodyKind bodyKind, const AttachmentList& attachments) = 0;
     /// Finishes the open store (for a PST: its B-trees, maps and header) and closes it.
     virtual void CloseStore() = 0;
 };
@@ -56,7 +58,8 @@ public:
     virtual void OpenFolder(const std::string& folderPath) = 0;
     virtual void CreateContact() = 0;
     virtual void SetField(ContactField field, const std::string& value) = 0;
-    virtual void AddAttachment(const std::string& filePath) = 0;
+    /// `name` is the name the attachment is shown under (its file's name when empty).
+    virtual void AddAttachment(const std::string& filePath, const std::string& name) = 0;
     virtual void SetBody(const std::string& body) = 0;
     virtual void Save() = 0;
 };

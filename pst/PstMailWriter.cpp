@@ -46,13 +46,13 @@ std::string readTextFile(const std::string& path) {
 }
 
 ItemBasics basics(const std::string& subject, const MailAddress& sender, const std::string& body, BodyKind kind,
-                  const std::string& attachmentList) {
+                  const AttachmentList& attachments) {
     ItemBasics b;
     b.subject = subject;
     b.sender = sender;
     b.body = body;
     b.bodyKind = kind;
-    b.attachments = parseAttachmentList(attachmentList);
+    b.attachments = attachments.files();
     return b;
 }
 
@@ -130,11 +130,11 @@ void PstMailWriter::addItem(Nid folder, MessageData message, const char* folderC
 
 void PstMailWriter::AddMessage(const std::string& folderPath, const std::string& subject, const std::string& recipients,
                                const std::string& headerFilePath, const std::string& dateText,
-                               const std::string& attachmentList, const std::string& body, BodyKind bodyKind,
+                               const AttachmentList& attachments, const std::string& body, BodyKind bodyKind,
                                const std::string&, const std::string&) {
     Nid folder = resolveFolder(folderPath, true);
     std::string headers = readTextFile(headerFilePath);
-    ItemBasics item = basics(subject, parseFromLine(headers), body, bodyKind, attachmentList);
+    ItemBasics item = basics(subject, parseFromLine(headers), body, bodyKind, attachments);
     item.time = parseDateText(dateText);
     addItem(folder, buildMail(store().names(), item, parseRecipientList(recipients), headers), folderclass::kMail);
 }
@@ -147,9 +147,10 @@ void PstMailWriter::ImportMessageFile(const std::string& folderPath, const std::
 void PstMailWriter::AddAppointment(const std::string& folderPath, const std::string& subject, const std::string& sender,
                                    const std::string& startText, const std::string& endText,
                                    const std::string& contactText, const std::string& locationText,
-                                   const std::string& timeZoneText, const std::string& body, BodyKind bodyKind) {
+                                   const std::string& timeZoneText, const std::string& body, BodyKind bodyKind,
+                                   const AttachmentList& attachments) {
     Nid folder = resolveFolder(folderPath, true);
-    ItemBasics item = basics(subject, senderFromText(sender), body, bodyKind, "");
+    ItemBasics item = basics(subject, senderFromText(sender), body, bodyKind, attachments);
     auto start = parseDateText(startText);
     item.time = start;
     addItem(folder,
@@ -157,28 +158,28 @@ void PstMailWriter::AddAppointment(const std::string& folderPath, const std::str
             folderclass::kAppointment);
 }
 
-void PstMailWriter::AddJournalEntry(const std::string& folderPath, const std::string& attachmentList,
+void PstMailWriter::AddJournalEntry(const std::string& folderPath, const AttachmentList& attachments,
                                     const std::string& body, const std::string& sender, const std::string& subject,
                                     BodyKind bodyKind) {
     Nid folder = resolveFolder(folderPath, true);
-    ItemBasics item = basics(subject, senderFromText(sender), body, bodyKind, attachmentList);
+    ItemBasics item = basics(subject, senderFromText(sender), body, bodyKind, attachments);
     addItem(folder, buildJournal(store().names(), item), folderclass::kJournal);
 }
 
-void PstMailWriter::AddTask(const std::string& folderPath, const std::string& dateText, const std::string& attachmentList,
+void PstMailWriter::AddTask(const std::string& folderPath, const std::string& dateText, const AttachmentList& attachments,
                             const std::string& body, const std::string& sender, const std::string& subject,
                             BodyKind bodyKind) {
     Nid folder = resolveFolder(folderPath, true);
-    ItemBasics item = basics(subject, senderFromText(sender), body, bodyKind, attachmentList);
+    ItemBasics item = basics(subject, senderFromText(sender), body, bodyKind, attachments);
     auto date = parseDateText(dateText);
     item.time = date;
     addItem(folder, buildTask(store().names(), item, date), folderclass::kTask);
 }
 
 void PstMailWriter::AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,
-                            BodyKind bodyKind) {
+                            BodyKind bodyKind, const AttachmentList& attachments) {
     Nid folder = resolveFolder(folderPath, true);
-    ItemBasics item = basics(subject, {}, body, bodyKind, "");
+    ItemBasics item = basics(subject, {}, body, bodyKind, attachments);
     addItem(folder, buildStickyNote(store().names(), item), folderclass::kStickyNote);
 }
 
@@ -200,9 +201,9 @@ void PstContactWriter::SetField(ContactField field, const std::string& value) {
     fields_[field] = value;
 }
 
-void PstContactWriter::AddAttachment(const std::string& filePath) {
+void PstContactWriter::AddAttachment(const std::string& filePath, const std::string& name) {
     if (!creating_) throw PstError("no contact is being created");
-    basics_.attachments.emplace_back(filePath);
+    basics_.attachments.push_back({filePath, name});
 }
 
 void PstContactWriter::SetBody(const std::string& body) {

@@ -22,21 +22,21 @@ public:
     void OpenFolder(const std::string& folderPath) override;
     void CloseFolder() override;
     void AddMessage(const std::string& folderPath, const std::string& subject, const std::string& recipients,
-                    const std::string& headerFilePath, const std::string& dateText, const std::string& attachmentList,
+                    const std::string& headerFilePath, const std::string& dateText, const AttachmentList& attachments,
                     const std::string& body, BodyKind bodyKind, const std::string& reserved1,
                     const std::string& reserved2) override;
     void ImportMessageFile(const std::string& folderPath, const std::string& emlPath) override;
     void AddAppointment(const std::string& folderPath, const std::string& subject, const std::string& sender,
                         const std::string& startText, const std::string& endText, const std::string& contactText,
                         const std::string& locationText, const std::string& timeZoneText, const std::string& body,
-                        BodyKind bodyKind) override;
-    void AddJournalEntry(const std::string& folderPath, const std::string& attachmentList, const std::string& body,
+                        BodyKind bodyKind, const AttachmentList& attachments) override;
+    void AddJournalEntry(const std::string& folderPath, const AttachmentList& attachments, const std::string& body,
                          const std::string& sender, const std::string& subject, BodyKind bodyKind) override;
-    void AddTask(const std::string& folderPath, const std::string& dateText, const std::string& attachmentList,
+    void AddTask(const std::string& folderPath, const std::string& dateText, const AttachmentList& attachments,
                  const std::string& body, const std::string& sender, const std::string& subject,
                  BodyKind bodyKind) override;
     void AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,
-                 BodyKind bodyKind) override;
+                 BodyKind bodyKind, const AttachmentList& attachments) override;
     void CloseStore() override;
 
     /// The open store (for the contact writer and for tests).
@@ -61,7 +61,7 @@ public:
     void OpenFolder(const std::string& folderPath) override;
     void CreateContact() override;
     void SetField(ContactField field, const std::string& value) override;
-    void AddAttachment(const std::string& filePath) override;
+    void AddAttachment(const std::string& filePath, const std::string& name) override;
     void SetBody(const std::string& body) override;
     void Save() override;
 

@@ -21,7 +21,7 @@ constexpr NamedKind kIndexColumns[] = {
     {"T81ef", 'I'}, {"T8199", 'I'}, {"T81bc", 'I'}, {"T60", 'I'},
     {"T8198", 'J'}, {"T81bb", 'J'}, {"T61", 'J'},
 };
-constexpr NamedKind kRecordColumns[] = {{"S1000", 'P'}, {"N1009", 'R'}, {"N1013", 'H'}, {"N67b3", 'A'}};
+constexpr NamedKind kRecordColumns[] = {{"S1000", 'P'}, {"N1009", 'R'}, {"N1013", 'H'}, {"N67b3", 'A'}, {"S0c1f", 'E'}};
 constexpr NamedKind kAttachmentColumns[] = {{"S3001", 'A'}, {"S3704", 'B'}, {"S3707", 'C'}, {"N3701", 'I'}};
 
 // Contact columns: the kind is the name's index. Compared without regard to letter case.

@@ -324,6 +324,34 @@ MessageRecordFields readMessageRecord(std::span<const std::uint8_t> page, std::u
     }
   }
 
+  // The text of a property column: 7-bit packed in 32 KB stores when its format byte says
+  // so, else UTF-16 or 8-bit text.
+  auto columnText = [&](std::size_t i) {
+    std::u16string text;
+    Page value = valueAfterFormat(page, dir, i);
+    if (value.empty()) return text;
+    std::size_t formatAt = dir.at(dir.offset(i));
+    if (large && page[formatAt] == mr::kCompressedFormat && options.unpack7Bit) {
+      if (auto bytes = options.unpack7Bit(value, mr::kCompressedTextCapacity)) {
+        for (std::uint8_t b : *bytes) {
+          if (b == 0 || text.size() >= mr::kMaxCompressedPropertyText) break;
+          text.push_back(static_cast<char16_t>(b));
+        }
+      }
+    } else {
+      text = propertyText(value);
+    }
+    return text;
+  };
+
+  if (columns.senderAddress != 0) {
+    for (std::size_t i = 0; dir.present(i); ++i) {
+      if (dir.column(i) != columns.senderAddress) continue;
+      f.senderAddress = columnText(i);
+      break;
+    }
+  }
+
   if (contactSeen) {
     std::array<std::u16string, 18> byKind;
     bool any = false;
@@ -331,20 +359,7 @@ MessageRecordFields readMessageRecord(std::span<const std::uint8_t> page, std::u
       const std::uint16_t column = dir.column(i);
       auto kind = std::find(columns.contact.begin(), columns.contact.end(), column);
       if (column == 0 || kind == columns.contact.end()) continue;
-      Page value = valueAfterFormat(page, dir, i);
-      if (value.empty()) continue;
-      std::u16string text;
-      std::size_t formatAt = dir.at(dir.offset(i));
-      if (large && page[formatAt] == mr::kCompressedFormat && options.unpack7Bit) {
-        if (auto bytes = options.unpack7Bit(value, mr::kCompressedTextCapacity)) {
-          for (std::uint8_t b : *bytes) {
-            if (b == 0 || text.size() >= mr::kMaxCompressedPropertyText) break;
-            text.push_back(static_cast<char16_t>(b));
-          }
-        }
-      } else {
-        text = propertyText(value);
-      }
+      std::u16string text = columnText(i);
       if (!text.empty()) {
         byKind[static_cast<std::size_t>(kind - columns.contact.begin())] = std::move(text);
         any = true;

@@ -24,6 +24,7 @@ struct MessageColumns {
   std::uint16_t appointmentContact = 0;    // named column 8225
   std::uint16_t appointmentTimeZone = 0;   // named column 810c
   std::uint16_t appointmentLocation = 0;   // named column 8201
+  std::uint16_t senderAddress = 0;         // 'E': the sender's e-mail address
 };
 
 // Where a message record may start in a page: the position of its message id and the end
@@ -71,6 +72,7 @@ struct MessageRecordFields {
   std::vector<MessageIdBytes> attachmentIds;    // 8-byte attachment identifiers
   std::optional<std::array<std::u16string, 18>> contactSlots;  // in the slot order of the model
   std::optional<RecordAppointment> appointment;
+  std::u16string senderAddress;                 // empty when the record has none
 };
 
 // The record slots of a message-table page that may hold a message record (at most 800).

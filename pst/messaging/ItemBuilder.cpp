@@ -140,14 +140,17 @@ MessageData basicMessage(const ItemBasics& item, const char* messageClass) {
     p.push_back(Property::sysTime(kLastModificationTime, when));
     addSender(p, item.sender);
     addBody(p, item);
-    for (const auto& path : item.attachments) {
+    for (const auto& file : item.attachments) {
         AttachmentData a;
-        std::string name = path.filename().string();
+        // The name as the source holds it, not the working file's name made safe for disk.
+        const std::string name = file.displayName();
         a.properties = {Property::int32(kAttachMethod, kAttachByValue), Property::unicode(kAttachFilename, name),
-                        Property::unicode(kAttachLongFilename, name),
+                        Property::unicode(kAttachLongFilename, name), Property::unicode(kDisplayName, name),
                         Property::int32(kRenderingPosition, kRenderingPositionNone)};
-        if (path.has_extension()) a.properties.push_back(Property::unicode(kAttachExtension, path.extension().string()));
-        a.sourceFile = path;
+        const std::filesystem::path asPath(name);
+        if (asPath.has_extension() && asPath.filename() != "..")
+            a.properties.push_back(Property::unicode(kAttachExtension, asPath.extension().string()));
+        a.sourceFile = file.path;
         m.attachments.push_back(std::move(a));
     }
     return m;
@@ -180,21 +183,6 @@ std::vector<MailAddress> parseRecipientList(const std::string& text) {
         else current += c;
     }
     flush();
-    return out;
-}
-
-std::vector<std::filesystem::path> parseAttachmentList(const std::string& text) {
-    std::vector<std::filesystem::path> out;
-    std::string current;
-    for (char c : text) {
-        if (c == ';') {
-            if (!current.empty()) out.emplace_back(current);
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty()) out.emplace_back(current);
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "pst/messaging/AttachmentList.h"
 #include "pst/messaging/MessageData.h"
 #include "pst/messaging/NameIdMap.h"
 
@@ -28,7 +29,7 @@ struct ItemBasics {
     std::optional<std::uint64_t> time; // FILETIME
     std::string body;                   // UTF-8
     BodyKind bodyKind = BodyKind::Utf16Text;
-    std::vector<std::filesystem::path> attachments;
+    std::vector<AttachmentFile> attachments;
 };
 
 /// Contact fields the contact writer can set.
@@ -83,8 +84,6 @@ MessageData buildContact(NameIdMap& names, const std::map<ContactField, std::str
 
 /// "a@b.c,Name <d@e.f>;..." as addresses.
 std::vector<MailAddress> parseRecipientList(const std::string& text);
-/// "path;path;" as paths (empty entries dropped).
-std::vector<std::filesystem::path> parseAttachmentList(const std::string& text);
 /// The sender of a header text's "From:" line ("From: name<address>").
 MailAddress parseFromLine(const std::string& headers);
 

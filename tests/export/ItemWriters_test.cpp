@@ -55,52 +55,41 @@ class RecordingWriter : public MailWriter, public OutputStore {
   void CloseFolder() override {}
   void CloseStore() override {}
   void AddMessage(const std::string& f, const std::string& s, const std::string& r, const std::string& h,
-                  const std::string& d, const std::string& a, const std::string& b, BodyKind k, const std::string&,
+                  const std::string& d, const AttachmentList& a, const std::string& b, BodyKind k, const std::string&,
                   const std::string&) override {
     record("AddMessage", {f, s, r, ReadFile(h), d, b, std::to_string(static_cast<int>(k))}, a);
   }
   void ImportMessageFile(const std::string& f, const std::string& eml) override {
-    record("ImportMessageFile", {f, ReadFile(eml)}, "");
+    record("ImportMessageFile", {f, ReadFile(eml)}, {});
   }
   void AddAppointment(const std::string& f, const std::string& s, const std::string& from, const std::string& st,
                       const std::string& en, const std::string& c, const std::string& l, const std::string& tz,
-                      const std::string& b, BodyKind k) override {
-    record("AddAppointment", {f, s, from, st, en, c, l, tz, b, std::to_string(static_cast<int>(k))}, "");
+                      const std::string& b, BodyKind k, const AttachmentList& a) override {
+    record("AddAppointment", {f, s, from, st, en, c, l, tz, b, std::to_string(static_cast<int>(k))}, a);
   }
-  void AddJournalEntry(const std::string& f, const std::string& a, const std::string& b, const std::string& from,
+  void AddJournalEntry(const std::string& f, const AttachmentList& a, const std::string& b, const std::string& from,
                        const std::string& s, BodyKind) override {
     record("AddJournalEntry", {f, b, from, s}, a);
   }
-  void AddTask(const std::string& f, const std::string& d, const std::string& a, const std::string& b,
+  void AddTask(const std::string& f, const std::string& d, const AttachmentList& a, const std::string& b,
                const std::string& from, const std::string& s, BodyKind) override {
     record("AddTask", {f, d, b, from, s}, a);
   }
-  void AddNote(const std::string& f, const std::string& b, const std::string& s, BodyKind k) override {
-    record("AddNote", {f, b, s, std::to_string(static_cast<int>(k))}, "");
+  void AddNote(const std::string& f, const std::string& b, const std::string& s, BodyKind k,
+               const AttachmentList& a) override {
+    record("AddNote", {f, b, s, std::to_string(static_cast<int>(k))}, a);
   }
 
-  void record(const std::string& name, std::vector<std::string> args, const std::string& attachmentList) {
+  // Attachment names are the names the writer is told to show, not the working files'.
+  void record(const std::string& name, std::vector<std::string> args, const AttachmentList& attachments) {
     if (fail) throw std::runtime_error("cannot add the item to out.pst: disk full");
     Call c{name, std::move(args), {}, {}};
-    for (const auto& p : SplitAttachmentListForTest(attachmentList)) {
-      c.attachmentBytes.push_back(ReadFile(p));
-      c.attachmentNames.push_back(std::filesystem::path(p).filename().string());
-      lastAttachmentPaths.push_back(p);
+    for (const auto& file : attachments.files()) {
+      c.attachmentBytes.push_back(ReadFile(file.path));
+      c.attachmentNames.push_back(file.displayName());
+      lastAttachmentPaths.push_back(file.path.string());
     }
     calls.push_back(std::move(c));
-  }
-  static std::vector<std::string> SplitAttachmentListForTest(const std::string& list) {
-    std::vector<std::string> out;
-    std::string cur;
-    for (char ch : list) {
-      if (ch == ';') {
-        if (!cur.empty()) out.push_back(cur);
-        cur.clear();
-      } else {
-        cur.push_back(ch);
-      }
-    }
-    return out;
   }
   std::vector<std::string> lastAttachmentPaths;
 };
@@ -114,7 +103,9 @@ class RecordingContact : public ContactWriter {
   void SetField(ContactField field, const std::string& v) override {
     seq("SetField " + std::to_string(static_cast<int>(field)) + " " + v);
   }
-  void AddAttachment(const std::string& p) override { seq("AddAttachment " + ReadFile(p)); }
+  void AddAttachment(const std::string& p, const std::string& name) override {
+    seq("AddAttachment " + name + " " + ReadFile(p));
+  }
   void SetBody(const std::string& b) override { seq("SetBody " + b); }
   void Save() override { seq("Save"); }
 
@@ -230,8 +221,12 @@ TEST_F(ItemWritersTest, MessageGetsHeaderFileRecipientsBodyAndAttachmentFilesTha
   EXPECT_EQ(c.args[4], "02/03/2010 01:04:05 PM");
   EXPECT_EQ(c.args[5], "Body text");
   ASSERT_EQ(c.attachmentBytes.size(), 2u);
-  EXPECT_EQ(c.attachmentNames[0], ".._report_final.txt");
-  EXPECT_EQ(c.attachmentNames[1], ".._report_final.txt");
+  // The files on disk have safe names; the writer is told the names the store holds.
+  EXPECT_EQ(c.attachmentNames[0], "../report:final.txt");
+  EXPECT_EQ(c.attachmentNames[1], "../report:final.txt");
+  ASSERT_EQ(out.lastAttachmentPaths.size(), 2u);
+  EXPECT_EQ(std::filesystem::path(out.lastAttachmentPaths[0]).filename(), ".._report_final.txt");
+  EXPECT_NE(out.lastAttachmentPaths[0], out.lastAttachmentPaths[1]);
   ASSERT_EQ(c.attachmentBytes[0].size(), 590u + 80u);
   EXPECT_EQ(c.attachmentBytes[0].substr(0, 4), "klmn");  // 10 bytes into the record
   EXPECT_EQ(c.attachmentBytes[0].substr(590, 3), "012");
@@ -244,12 +239,25 @@ TEST_F(ItemWritersTest, MessageGetsHeaderFileRecipientsBodyAndAttachmentFilesTha
 }
 
 TEST_F(ItemWritersTest, SentItemsTakeTheMailboxNameAsSender) {
-  EXPECT_EQ(HeaderFileLine(u"Anyone", u"Sent Items", u"Mailbox - Sales"), "From: Sales<Sales>\r\n");
-  EXPECT_EQ(HeaderFileLine(u"Anyone", u"sent items", u"Mailbox - Sales"), "From: Anyone<Anyone>\r\n");
+  EXPECT_EQ(HeaderFileLine(u"Anyone", u"", u"Sent Items", u"Mailbox - Sales"), "From: Sales<Sales>\r\n");
+  EXPECT_EQ(HeaderFileLine(u"Anyone", u"", u"sent items", u"Mailbox - Sales"), "From: Anyone<Anyone>\r\n");
   folder.name = u"Sent Items";
   analysis::MessageItem item;
   ASSERT_EQ(write(item).result, ItemOutcome::Result::Written);
   EXPECT_EQ(out.calls[0].args[3], "From: M<M>\r\n");
+}
+
+TEST_F(ItemWritersTest, TheStoredSenderAddressGoesIntoTheFromLine) {
+  EXPECT_EQ(HeaderFileLine(u"Bob", u"bob@example.com", u"Inbox", u"M"), "From: Bob<bob@example.com>\r\n");
+  EXPECT_EQ(HeaderFileLine(u"Anyone", u"sales@example.com", u"Sent Items", u"Mailbox - Sales"),
+            "From: Sales<sales@example.com>\r\n");
+  // No address, or one that would break the line: the name stands in for it.
+  EXPECT_EQ(HeaderFileLine(u"Bob", u"/O=ORG/CN=BOB", u"Inbox", u"M"), "From: Bob<Bob>\r\n");
+  EXPECT_EQ(HeaderFileLine(u"Bob", u"a@b>\r\nX: y", u"Inbox", u"M"), "From: Bob<Bob>\r\n");
+  analysis::MessageItem item;
+  item.senderAddress = u"sender.name@example.net";
+  ASSERT_EQ(write(item).result, ItemOutcome::Result::Written);
+  EXPECT_EQ(out.calls[0].args[3], "From: Sender Name<sender.name@example.net>\r\n");
 }
 
 TEST_F(ItemWritersTest, KindsMakeTheirOwnCall) {
@@ -297,6 +305,21 @@ TEST_F(ItemWritersTest, KindsMakeTheirOwnCall) {
   EXPECT_TRUE(std::filesystem::is_empty(work));
 }
 
+TEST_F(ItemWritersTest, EveryKindCarriesItsAttachmentsUnderTheirStoredNames) {
+  auto a = Attachment(u"..");
+  a.dataOffset = store::FileOffset(4001);
+  a.dataLength = 5;
+  for (const char kind : {'a', 'n', 't', 'j', '\0'}) {
+    analysis::MessageItem item;
+    item.kind = static_cast<std::uint8_t>(kind);
+    item.attachments.addAttachmentItem(a);
+    ASSERT_EQ(write(item).result, ItemOutcome::Result::Written) << kind;
+    ASSERT_EQ(out.calls.back().attachmentNames, std::vector<std::string>{".."}) << out.calls.back().name;
+    EXPECT_EQ(out.calls.back().attachmentBytes, std::vector<std::string>{"inli"}) << out.calls.back().name;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(work));
+}
+
 TEST_F(ItemWritersTest, ContactsGoThroughTheContactWriterInItsOrder) {
   analysis::MessageItem contact;
   contact.kind = 'c';
@@ -319,7 +342,7 @@ TEST_F(ItemWritersTest, ContactsGoThroughTheContactWriterInItsOrder) {
   EXPECT_EQ(out.calls[0].args,
             (std::vector<std::string>{"Logon", "OpenFolder \\\\TK_M_1-1-2020 0-0\\Mailbox - M\\Inbox", "CreateContact",
                                       "SetField 0 Washington", "SetField 7 Dana", "SetField 9 Scully",
-                                      "AddAttachment inli", "SetBody noteé", "Save"}));
+                                      "AddAttachment photo.jpg inli", "SetBody noteé", "Save"}));
   // Only an 8-bit body is put.
   out.calls.clear();
   content.storedBody = StoredItemBody{0, Utf16Bytes(u"wide")};

@@ -61,7 +61,7 @@ class FakeMailWriter : public MailWriter {
   void OpenFolder(const std::string& p) override { log_.calls.push_back("OpenFolder " + p); }
   void CloseFolder() override { log_.calls.push_back("CloseFolder"); }
   void AddMessage(const std::string& folderPath, const std::string& subject, const std::string&, const std::string&,
-                  const std::string& dateText, const std::string&, const std::string&, BodyKind, const std::string&,
+                  const std::string& dateText, const AttachmentList&, const std::string&, BodyKind, const std::string&,
                   const std::string&) override {
     log_.calls.push_back("AddMessage " + subject + " " + dateText);
     log_.subjectsByFolder[folderPath].push_back(subject);
@@ -69,12 +69,12 @@ class FakeMailWriter : public MailWriter {
   void ImportMessageFile(const std::string&, const std::string&) override {}
   void AddAppointment(const std::string&, const std::string&, const std::string&, const std::string&,
                       const std::string&, const std::string&, const std::string&, const std::string&,
-                      const std::string&, BodyKind) override {}
-  void AddJournalEntry(const std::string&, const std::string&, const std::string&, const std::string&,
+                      const std::string&, BodyKind, const AttachmentList&) override {}
+  void AddJournalEntry(const std::string&, const AttachmentList&, const std::string&, const std::string&,
                        const std::string&, BodyKind) override {}
-  void AddTask(const std::string&, const std::string&, const std::string&, const std::string&, const std::string&,
+  void AddTask(const std::string&, const std::string&, const AttachmentList&, const std::string&, const std::string&,
                const std::string&, BodyKind) override {}
-  void AddNote(const std::string&, const std::string&, const std::string&, BodyKind) override {}
+  void AddNote(const std::string&, const std::string&, const std::string&, BodyKind, const AttachmentList&) override {}
   void CloseStore() override { log_.calls.push_back("CloseStore"); }
 
  private:

@@ -108,9 +108,9 @@ void WriteSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::fi
   mail.AddMessage(root + "A/B\\Inbox", "html", "", header.string(), "12/31/2099 11:59:59 PM", "",
                   "<html><body><p>Hi</p></body></html>", BodyKind::Text8Bit, "", "");
   mail.ImportMessageFile(root + "A/B\\Inbox", stored.string());
-  mail.AddNote(root + "A/B\\..", "note body", "a note", BodyKind::Utf16Text);
+  mail.AddNote(root + "A/B\\..", "note body", "a note", BodyKind::Utf16Text, {});
   mail.AddAppointment(root + "A/B\\..", "Meeting", "alice@example.com", "02/03/2010 09:00:00 AM",
-                      "02/03/2010 10:30:00 AM", "Bob", "Room 1; east", "W. Europe", "agenda", BodyKind::Utf16Text);
+                      "02/03/2010 10:30:00 AM", "Bob", "Room 1; east", "W. Europe", "agenda", BodyKind::Utf16Text, {});
   auto contact = store.newContactWriter();
   contact->Logon();
   contact->OpenFolder(root + "A/B\\..");
@@ -174,8 +174,8 @@ TEST(EmlOutput, ItemsParseBackWithPythonsEmailPackage) {
   // Nothing existing is replaced: a second store at the same place is refused.
   EmlTreeStore again;
   EXPECT_THROW(again.CreateStore(output.string(), "x"), std::runtime_error);
-  EXPECT_THROW(again.AddNote("\\\\x\\y", "b", "s", BodyKind::Utf16Text), std::runtime_error);
-  EXPECT_THROW(store.AddNote("\\\\Other\\y", "b", "s", BodyKind::Utf16Text), std::runtime_error);
+  EXPECT_THROW(again.AddNote("\\\\x\\y", "b", "s", BodyKind::Utf16Text, {}), std::runtime_error);
+  EXPECT_THROW(store.AddNote("\\\\Other\\y", "b", "s", BodyKind::Utf16Text, {}), std::runtime_error);
 }
 
 TEST(MboxOutput, FoldersOpenWithPythonsMailboxAndFromLinesAreQuoted) {
@@ -222,6 +222,10 @@ TEST(MimeComposer, SenderOfTheHeaderFileBecomesNameAndAddress) {
   item.from = "Bob Carter <bob@example.org><Bob Carter <bob@example.org>>";
   const std::string addressed = ComposeMime(item, LineEnding::Lf);
   EXPECT_NE(addressed.find("From: Bob Carter <bob@example.org>"), std::string::npos) << addressed;
+  item.from = "Fran\xC3\xA7oise Dubois<francoise@example.fr>";
+  const std::string stored = ComposeMime(item, LineEnding::Lf);
+  EXPECT_NE(stored.find("<francoise@example.fr>"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("From: =?"), std::string::npos) << stored;  // the name encoded, apart
 }
 
 }  // namespace

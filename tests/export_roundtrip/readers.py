@@ -167,10 +167,18 @@ def _eml_item(folder, kind, path):
         for name, address in email.utils.getaddresses([str(v).replace(";", ",") for v in raw.get_all(header, [])]):
             item.recipients.append((name, address))
     item.attachments = []
-    for part in msg.walk():
+    texts = email.message_from_string(data.decode("utf-8", "replace"))  # 8-bit header texts as UTF-8
+    for part, raw_part in zip(msg.walk(), texts.walk()):
         if part.is_multipart():
             continue
-        name = part.get_filename()
+        # readpst writes the name twice: as a quoted "filename" (escaped as it should be)
+        # and as an RFC 2231 "filename*" without percent-encoding, which parsers cut at
+        # "/" or ":"; the quoted one is taken when there is one.
+        quoted = re.search(r'filename="((?:[^"\\]|\\.)*)"', str(raw_part.get("Content-Disposition", "")))
+        if quoted:
+            name = re.sub(r"\\(.)", r"\1", quoted.group(1))
+        else:
+            name = part.get_filename()
         payload = part.get_payload(decode=True) or b""
         if name:
             item.attachments.append((name, payload))

@@ -239,9 +239,14 @@ def check_files(fmt):
                     problems.append(f"[eml] {want.label()}: {msg.defects}")
                 if want.kind == "m" and want.body_form != "eml":
                     sender = compare.expected_sender(want)
-                    got = email.utils.parseaddr(str(msg.get("From", "")))[0]
+                    got, got_address = email.utils.parseaddr(str(msg.get("From", "")))
                     if sender and got != sender:
                         problems.append(f"[eml] {want.label()}: From {got!r}, manifest {sender!r}")
+                    if want.sender_address:
+                        figures["eml sender addresses"] += 1
+                        if got_address.lower() != want.sender_address.lower():
+                            problems.append(f"[eml] {want.label()}: From address {got_address!r}, "
+                                            f"manifest {want.sender_address!r}")
                     if msg.get("Date"):
                         when = email.utils.parsedate_to_datetime(str(msg["Date"]))
                         if when != want.instant:
@@ -249,10 +254,16 @@ def check_files(fmt):
                     else:
                         problems.append(f"[eml] {want.label()}: no Date")
                 if want.attachments:
-                    gotten = sorted(compare.sha(p.get_payload(decode=True) or b"") for p in msg.walk()
-                                    if not p.is_multipart() and p.get_filename())
+                    parts = [p for p in msg.walk() if not p.is_multipart() and p.get_filename()]
+                    gotten = sorted(compare.sha(p.get_payload(decode=True) or b"") for p in parts)
                     if gotten != sorted(a["sha256"] for a in want.attachments):
                         problems.append(f"[eml] {want.label()}: attachment bytes differ")
+                    # The names as the store holds them (RFC 2231 decoded by the parser).
+                    names = sorted(p.get_filename() for p in parts)
+                    if names != sorted(a["name"] for a in want.attachments):
+                        problems.append(f"[eml] {want.label()}: attachment names {names}, "
+                                        f"manifest {sorted(a['name'] for a in want.attachments)}")
+                    figures["eml attachment names"] += len(parts)
             for folder, left in by_folder.items():
                 for item, _ in left:
                     problems.append(f"[eml] unexpected file in {folder}: {item.subject!r}")

@@ -52,7 +52,7 @@ TEST(MailWriter, FolderPathsMustNameTheOpenStoreAndFilesAreNeverOverwritten) {
     w.CreateFolder("\\\\S\\A\\B\\C");
     w.CreateFolder("\\\\S\\A\\B"); // existing: no second folder
     w.OpenFolder("\\\\S\\A\\B");
-    w.AddNote("\\\\S\\A\\B", "body", "subject", BodyKind::Utf16Text);
+    w.AddNote("\\\\S\\A\\B", "body", "subject", BodyKind::Utf16Text, {});
     w.CloseFolder();
     auto& store = w.store();
     Nid a = store.findFolder(store.topOfStore(), "A");

@@ -101,7 +101,7 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
     const std::string calendar = "Mailbox\\Calendar";
     mail.AddAppointment(path(store, calendar), "Team meeting", "alice@example.com", "05/06/2013 10:00:00 AM",
                         "05/06/2013 11:30:00 AM", "Bob", "Room 4", "(UTC) Coordinated Universal Time", "Agenda",
-                        BodyKind::Utf16Text);
+                        BodyKind::Utf16Text, {});
     note(calendar, {{"kind", "appointment"}, {"subject", "Team meeting"}, {"sender", "alice@example.com"},
                     {"start", "2013-05-06T10:00:00Z"}, {"end", "2013-05-06T11:30:00Z"}, {"location", "Room 4"},
                     {"body", "Agenda"}});
@@ -131,7 +131,7 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
     note(tasks, {{"kind", "task"}, {"subject", "File the report"}, {"date", "2010-02-03T00:00:00Z"}, {"body", "Task body"}});
 
     const std::string notes = "Mailbox\\Notes";
-    mail.AddNote(path(store, notes), "Remember the milk", "Remember the milk", BodyKind::Utf16Text);
+    mail.AddNote(path(store, notes), "Remember the milk", "Remember the milk", BodyKind::Utf16Text, {});
     note(notes, {{"kind", "note"}, {"subject", "Remember the milk"}, {"body", "Remember the milk"}});
 
     const std::string journal = "Mailbox\\Journal";
