@@ -83,6 +83,10 @@ TEST(CatalogueMatch, ColumnsThatBelongToTheMessageTableIn4KAnd8KStores) {
   EXPECT_EQ(Match(testing::ColumnRecord("N1009", 19, 5), 0)->letter, 'R');
   EXPECT_FALSE(Match(testing::ColumnRecord("N1009", 40, 5), 0));
   EXPECT_EQ(Match(testing::ColumnRecord("N67b4", 40, 5), 2)->letter, 'T');
+  // The sender's address is a record column like the bodies.
+  EXPECT_EQ(Match(testing::ColumnRecord("S0c1f", 19, 5), 0)->letter, 'E');
+  EXPECT_FALSE(Match(testing::ColumnRecord("S0c1f", 40, 5), 0));
+  EXPECT_EQ(Match(testing::ColumnRecord("S0c1f", 40, 5), 2)->letter, 'E');
   // Contact names ignore letter case; a longer name with the same beginning matches.
   auto m = Match(testing::ColumnRecord("s3A4F001F", 19, 7), 0);
   ASSERT_TRUE(m);

@@ -72,6 +72,7 @@ MessageColumns smallColumns() {
   c.appointmentContact = 0x8225;
   c.appointmentTimeZone = 0x810C;
   c.appointmentLocation = 0x8201;
+  c.senderAddress = 0x0C1F;
   return c;
 }
 
@@ -195,6 +196,22 @@ TEST(MessageRecordReader, StreamedBodyOnlyWithTheStreamingFileOpen) {
   Read closed = readOnly(page, 0, kId);
   EXPECT_EQ(closed.fields.bodySource, 'p');
   EXPECT_EQ(closed.fields.bodyLength, 11);
+}
+
+TEST(MessageRecordReader, SenderAddressOfAnyItemKind) {
+  Bytes page = makeLeafPage(4096, 0, {smallRecord(kId, {{0x011A, Bytes(9, 1)},
+                                                        {0x0C1F, formatted(0x1F, wide(u"b.carter@example.net"))},
+                                                        {0x1000, formatted(0x1F, wide(u"plain"))}})});
+  for (std::uint8_t kind : {std::uint8_t{0}, std::uint8_t{'n'}}) {
+    RecordReadOptions options;
+    options.itemKind = kind;
+    Read r = readOnly(page, 0, kId, options);
+    ASSERT_TRUE(r.directory);
+    EXPECT_EQ(r.fields.senderAddress, u"b.carter@example.net");
+    EXPECT_EQ(r.fields.bodySource, 'p');  // the walk goes on past it
+  }
+  Bytes without = makeLeafPage(4096, 0, {smallRecord(kId, {{0x011A, Bytes(9, 1)}})});
+  EXPECT_TRUE(readOnly(without, 0, kId).fields.senderAddress.empty());
 }
 
 TEST(MessageRecordReader, ContactTextsGoToTheirSlots) {
