@@ -100,7 +100,7 @@ void AddSender(InternetAddressList* target, const std::string& text) {
   }
   const std::size_t half = (n - 2) / 2;
   const std::string sender = text.substr(0, half);
-  if (text[half] != '<' || text.compare(half + 1, half, sender) != 0) {
+  if ((n - 2) % 2 != 0 || text[half] != '<' || text.compare(half + 1, half, sender) != 0) {
     // "name<address>": the name and the address the store holds for the sender.
     const std::size_t open = text.rfind('<');
     const std::string address = open == std::string::npos ? "" : text.substr(open + 1, n - open - 2);
