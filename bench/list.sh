@@ -22,9 +22,9 @@ echo "$SCENARIO" > "$BENCH_DIR/scenario.json"
 field() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"; }
 at_least() { if [ "$(echo "$1 < 0.0001" | bc -l)" = 1 ]; then echo 0.0001; else echo "$1"; fi; }
 
-printf '%-6s %-5s %7s %6s %6s | %8s %8s %8s %9s | %8s %8s %8s %9s %9s | %6s\n' format size headers rows pages \
-  "read s" "first s" "second s" "first/rd" "read s" "first s" "loader s" "first/rd" "second/rd" "2nd pg"
-printf '%-6s %-5s %7s %6s %6s | %-37s | %-47s |\n' "" "" "" "" "" "cold" "warm"
+printf '%-6s %-5s %7s %6s %6s | %8s %8s %8s %9s | %8s %8s %8s %9s %9s | %8s %8s | %6s\n' format size headers rows pages \
+  "read s" "first s" "second s" "first/rd" "read s" "first s" "loader s" "first/rd" "second/rd" "1st cpu" "2nd cpu" "2nd pg"
+printf '%-6s %-5s %7s %6s %6s | %-37s | %-47s | %-17s |\n' "" "" "" "" "" "cold" "warm" "warm, processor"
 run_one() {  # format label generator-options...
   local format=$1 label=$2; shift 2
   local out="$BENCH_DIR/$format"
@@ -36,11 +36,11 @@ run_one() {  # format label generator-options...
   read_s=$(at_least "$(field read_s "$line")"); read_c=$(at_least "$(field read_cold_s "$line")")
   first_s=$(field first_s "$line"); second_s=$(field second_s "$line")
   first_c=$(field first_cold_s "$line"); second_c=$(field second_cold_s "$line")
-  printf '%-6s %-5s %7s %6s %6s | %8.4f %8.4f %8.4f %9s | %8.4f %8.4f %8.4f %9s %9s | %6s\n' "$format" "$label" \
+  printf '%-6s %-5s %7s %6s %6s | %8.4f %8.4f %8.4f %9s | %8.4f %8.4f %8.4f %9s %9s | %8.4f %8.4f | %6s\n' "$format" "$label" \
     "$(field headers "$line")" "$(field rows "$line")" "$(field pages "$line")" \
     "$read_c" "$first_c" "$second_c" "$(ratio "$first_c" "$read_c")" \
     "$read_s" "$first_s" "$(field first_load_s "$line")" "$(ratio "$first_s" "$read_s")" "$(ratio "$second_s" "$read_s")" \
-    "$(field second_pages "$line")"
+    "$(field first_cpu_s "$line")" "$(field second_cpu_s "$line")" "$(field second_pages "$line")"
   rm -rf "$out"
 }
 for format in 4k 8k 32k; do

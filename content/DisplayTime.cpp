@@ -16,25 +16,36 @@ constexpr int kFirstListedYear = 1980;
 constexpr int kLastListedYear = 2099;
 constexpr int kMaxShownYear = 9999;
 
-void appendAscii(std::u16string& out, std::string_view text) {
-  for (char c : text) out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-}
+// A short text written into a fixed buffer and made a string once: rows format two dates
+// each, so this stays off the C library's formatted output and off per-character appends.
+class ShortText {
+ public:
+  void ascii(std::string_view text) {
+    for (char c : text) put(static_cast<char16_t>(static_cast<unsigned char>(c)));
+  }
+  // `value` in decimal, padded with zeros to `width` characters (the sign counted), as
+  // printf's "%0*d" writes it.
+  void number(int value, int width) {
+    char digits[16];
+    int n = 0;
+    long long rest = value < 0 ? -static_cast<long long>(value) : value;
+    do {
+      digits[n++] = static_cast<char>('0' + rest % 10);
+      rest /= 10;
+    } while (rest != 0);
+    if (value < 0) put(u'-');
+    for (int pad = width - n - (value < 0 ? 1 : 0); pad > 0; --pad) put(u'0');
+    while (n > 0) put(static_cast<char16_t>(digits[--n]));
+  }
+  void put(char16_t c) {
+    if (size_ < sizeof text_ / sizeof text_[0]) text_[size_++] = c;
+  }
+  std::u16string str() const { return std::u16string(text_, size_); }
 
-// `value` in decimal, padded with zeros to `width` characters (the sign counted), as
-// printf's "%0*d" writes it. Rows format two dates each, so this stays off the C library's
-// formatted output.
-void appendNumber(std::u16string& out, int value, int width) {
-  char digits[16];
-  int n = 0;
-  long long rest = value < 0 ? -static_cast<long long>(value) : value;
-  do {
-    digits[n++] = static_cast<char>('0' + rest % 10);
-    rest /= 10;
-  } while (rest != 0);
-  if (value < 0) out.push_back(u'-');
-  for (int pad = width - n - (value < 0 ? 1 : 0); pad > 0; --pad) out.push_back(u'0');
-  while (n > 0) out.push_back(static_cast<char16_t>(digits[--n]));
-}
+ private:
+  char16_t text_[128];  // the longest text (every field an 11-character int) fits
+  std::size_t size_ = 0;
+};
 
 int currentLocalYear() {
   std::time_t now = std::time(nullptr);
@@ -110,24 +121,23 @@ std::u16string formatDisplayTime(const LocalTimeParts& parts) {
   const std::string_view half = hour >= 12 ? "PM" : "AM";
   if (hour > 12) hour -= 12;
   // "%s %02d/%02d/%d %02d:%02d:%02d %s"
-  std::u16string text;
-  text.reserve(32);
-  appendAscii(text, day);
-  text.push_back(u' ');
-  appendNumber(text, parts.day, 2);
-  text.push_back(u'/');
-  appendNumber(text, parts.month, 2);
-  text.push_back(u'/');
-  appendNumber(text, parts.year, 1);
-  text.push_back(u' ');
-  appendNumber(text, hour, 2);
-  text.push_back(u':');
-  appendNumber(text, parts.minute, 2);
-  text.push_back(u':');
-  appendNumber(text, parts.second, 2);
-  text.push_back(u' ');
-  appendAscii(text, half);
-  return text;
+  ShortText text;
+  text.ascii(day);
+  text.put(u' ');
+  text.number(parts.day, 2);
+  text.put(u'/');
+  text.number(parts.month, 2);
+  text.put(u'/');
+  text.number(parts.year, 1);
+  text.put(u' ');
+  text.number(hour, 2);
+  text.put(u':');
+  text.number(parts.minute, 2);
+  text.put(u':');
+  text.number(parts.second, 2);
+  text.put(u' ');
+  text.ascii(half);
+  return text.str();
 }
 
 std::optional<std::u16string> formatDisplayTime(const ModelTime& time) {
@@ -138,20 +148,19 @@ std::optional<std::u16string> formatDisplayTime(const ModelTime& time) {
 
 std::u16string sortTimeText(const LocalTimeParts& parts) {
   // "%d-%02d-%02d %02d:%02d:%02d"
-  std::u16string text;
-  text.reserve(20);
-  appendNumber(text, parts.year, 1);
-  text.push_back(u'-');
-  appendNumber(text, parts.month, 2);
-  text.push_back(u'-');
-  appendNumber(text, parts.day, 2);
-  text.push_back(u' ');
-  appendNumber(text, parts.hour, 2);
-  text.push_back(u':');
-  appendNumber(text, parts.minute, 2);
-  text.push_back(u':');
-  appendNumber(text, parts.second, 2);
-  return text;
+  ShortText text;
+  text.number(parts.year, 1);
+  text.put(u'-');
+  text.number(parts.month, 2);
+  text.put(u'-');
+  text.number(parts.day, 2);
+  text.put(u' ');
+  text.number(parts.hour, 2);
+  text.put(u':');
+  text.number(parts.minute, 2);
+  text.put(u':');
+  text.number(parts.second, 2);
+  return text.str();
 }
 
 bool isListedDate(const LocalTimeParts& parts) {

@@ -32,10 +32,11 @@ std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offs
     std::optional<std::u16string> unpacked = store::unpackStoredText(value, page[offset - 1], Limits::kMaxDecoded);
     if (unpacked && !unpacked->empty()) return *unpacked;
   }
-  text.reserve(std::min(value.size() / 2, rawMax));
-  for (std::size_t i = 0; i + 1 < value.size() && text.size() < rawMax; i += 2) {
-    if (value[i] < rawStop) break;
-    text.push_back(static_cast<char16_t>(value[i] | (value[i + 1] << 8)));
+  std::size_t count = 0;
+  while (count < rawMax && 2 * count + 1 < value.size() && value[2 * count] >= rawStop) ++count;
+  text.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    text[i] = static_cast<char16_t>(value[2 * i] | (value[2 * i + 1] << 8));
   }
   return text;
 }
