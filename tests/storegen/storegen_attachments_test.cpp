@@ -115,7 +115,8 @@ Found readAttachments(const fs::path& edb, const StorePlan& plan) {
     passes.push_back(std::move(p));
   }
 
-  testing::ScratchDir work("attachment-work");
+  // One per format: the formats run as parallel test processes.
+  testing::ScratchDir work("attachment-work-" + testing::formatTestName(plan.format));
   Found found;
   for (const Pass& pass : passes) {
     MessageItemList items;
