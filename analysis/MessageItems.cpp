@@ -30,7 +30,7 @@ bool MessageItem::holdsNothing() const {
 }
 
 void MessageItemList::addMessageItem(MessageItem item) {
-  byMessageId_[item.messageId].push_back(items_.size());
+  index(item.messageId, items_.size());
   items_.push_back(std::move(item));
 }
 
@@ -41,13 +41,26 @@ void MessageItemList::pruneEmptyItems() {
   if (gone == items_.end()) return;
   items_.erase(gone, items_.end());
   byMessageId_.clear();
-  for (std::size_t i = 0; i < items_.size(); ++i) byMessageId_[items_[i].messageId].push_back(i);
+  for (std::size_t i = 0; i < items_.size(); ++i) index(items_[i].messageId, i);
 }
 
 std::span<const std::size_t> MessageItemList::positionsOf(const MessageId& messageId) const {
   auto it = byMessageId_.find(messageId);
   if (it == byMessageId_.end()) return {};
-  return it->second;
+  const Positions& p = it->second;
+  if (p.all.empty()) return {&p.first, 1};
+  return p.all;
+}
+
+void MessageItemList::index(const MessageId& messageId, std::size_t position) {
+  auto [it, added] = byMessageId_.try_emplace(messageId);
+  Positions& p = it->second;
+  if (added) {
+    p.first = position;
+    return;
+  }
+  if (p.all.empty()) p.all.push_back(p.first);
+  p.all.push_back(position);
 }
 
 void MessageItemList::clear() {

@@ -74,6 +74,8 @@ struct MessageItem {
 class MessageItemList {
  public:
   void addMessageItem(MessageItem item);
+  // Makes room in the index for `count` message ids (a folder's list is built in one go).
+  void reserve(std::size_t count) { byMessageId_.reserve(count); }
   // Removes every item but the first for which nothing was found.
   void pruneEmptyItems();
 
@@ -92,7 +94,15 @@ class MessageItemList {
 
  private:
   std::deque<MessageItem> items_;
-  std::unordered_map<MessageId, std::vector<std::size_t>> byMessageId_;
+  // Where the items of one message id stand: the first position, and every position once a
+  // second item with that id comes (almost every id has one item, which then needs no list
+  // of its own; a folder's list is built and copied item by item).
+  struct Positions {
+    std::size_t first = 0;
+    std::vector<std::size_t> all;
+  };
+  void index(const MessageId& messageId, std::size_t position);
+  std::unordered_map<MessageId, Positions> byMessageId_;
 };
 
 }  // namespace tarnwick::analysis

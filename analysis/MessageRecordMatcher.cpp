@@ -3,7 +3,10 @@
 #include "content/SevenBitText.h"
 #include "store/MessageRecordLayout.h"
 
+#include <algorithm>
 #include <cstring>
+#include <span>
+#include <utility>
 #include <unordered_map>
 #include <vector>
 
@@ -92,25 +95,34 @@ bool ReadMessageRecords(const MessageRecordPage& page, const store::MessageColum
                         MessageItemList& items) {
   const std::vector<store::RecordCandidate> candidates = store::findMessageRecordCandidates(page.bytes, page.pageSizeClass);
   if (candidates.empty()) return false;
-  // Candidates by the message id they hold, in page order.
-  std::unordered_map<MessageId, std::vector<std::size_t>> byId;
-  std::vector<MessageId> order;
+  // Candidates by the message id they hold, in page order within each id: a sorted list
+  // rather than a map, as every page of a folder's tables is read this way. Ids are tried
+  // in id order; each touches only the items of its own id, so the order among ids does not
+  // change what is found.
+  std::vector<std::pair<MessageId, std::size_t>> byId;
+  byId.reserve(candidates.size());
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     std::size_t at = candidates[i].position;
     if (at > page.bytes.size() || page.bytes.size() - at < 8) continue;
-    MessageId id = MessageId::fromBytes(page.bytes.subspan(at, 8));
-    auto& list = byId[id];
-    if (list.empty()) order.push_back(id);
-    list.push_back(i);
+    byId.emplace_back(MessageId::fromBytes(page.bytes.subspan(at, 8)), i);
   }
+  std::sort(byId.begin(), byId.end(), [](const auto& a, const auto& b) {
+    if (a.first.bytes != b.first.bytes) return a.first.bytes < b.first.bytes;
+    return a.second < b.second;
+  });
   const bool large = page.pageSizeClass == 2;
-  for (const MessageId& id : order) {
-    const std::vector<std::size_t>& tries = byId[id];
+  for (std::size_t group = 0; group < byId.size();) {
+    const MessageId& id = byId[group].first;
+    std::size_t groupEnd = group + 1;
+    while (groupEnd < byId.size() && byId[groupEnd].first.bytes == id.bytes) ++groupEnd;
+    const std::span<const std::pair<MessageId, std::size_t>> tries(byId.data() + group, groupEnd - group);
+    group = groupEnd;
     for (std::size_t position : items.positionsOf(id)) {
       MessageItem& item = items[position];
       if (item.recordFound) continue;
       if (large && item.ownerKey != page.ownerKey) continue;
-      for (std::size_t ci : tries) {
+      for (const auto& attempt : tries) {
+        const std::size_t ci = attempt.second;
         std::optional<std::uint32_t> directory =
             store::matchMessageRecord(page.bytes, page.pageSizeClass, candidates[ci], id.bytes);
         if (!directory) continue;

@@ -1,6 +1,7 @@
 // Times showing the largest folder of a store in the message list, the first and the second
 // time in one session as the desktop does, against reading the pages the list needs once:
-// the pages of the message tables and the header pages of the folder's messages.
+// the pages of the message tables and the header pages of the folder's messages. Each figure
+// is taken twice: cold (the store's pages dropped from the page cache just before) and warm.
 //   tarnwick-listbench STORE [--stm FILE] [--folder ID]
 // Prints one line of name=value pairs.
 #include "analysis/ScanSummary.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -22,6 +24,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// Processor seconds this process has used: steadier than the wall clock on a busy machine.
+double cpuSeconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
 
 // The file offsets of the pages a list of `folder` needs: its message tables' pages (of its
 // mailbox in 32 KB stores) and the pages holding its message headers.
@@ -37,6 +46,15 @@ std::vector<std::int64_t> listPages(tarnwick::cli::StoreSession& session, const 
     offsets.insert(model.messageHeaders[at].pageOffset.value);
   }
   return {offsets.begin(), offsets.end()};
+}
+
+// Drops the file's clean pages from the page cache, so that the next read comes from the disk.
+void evict(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return;
+  ::fdatasync(fd);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  ::close(fd);
 }
 
 // Reads every page once with pread; returns the seconds taken.
@@ -93,27 +111,47 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::int64_t> pages = listPages(session, *folder);
   const std::size_t pageSize = static_cast<std::size_t>(session.geometry().PageSize);
-  readOnce(store, pages, pageSize);  // the same warm page cache for every figure below
-  const double plain = readOnce(store, pages, pageSize);
+  evict(store);
+  const double readCold = readOnce(store, pages, pageSize);
+  const double readWarm = readOnce(store, pages, pageSize);
 
-  double times[2], loads[2];
-  std::size_t pagesRead[2];
+  struct Showing {
+    double seconds = 0;
+    double loadSeconds = 0;
+    double cpu = 0;
+    std::size_t pagesRead = 0;
+  };
   std::size_t rows = 0;
-  for (int round = 0; round < 2; ++round) {
+  auto show = [&](bool cold) {
+    if (cold) evict(store);
+    Showing s;
     const Clock::time_point start = Clock::now();
+    const double cpuStart = cpuSeconds();
     session.loadFolder(*folder);
-    loads[round] = secondsSince(start);
-    pagesRead[round] = session.loader().pagesRead();
+    s.loadSeconds = secondsSince(start);
+    s.pagesRead = session.loader().pagesRead();
     const std::vector<tarnwick::content::MessageRow> shown = tarnwick::content::buildMessageRows(
         session.model().messages, *folder, session.tree().mailboxNameFor(folder->treeItem), session.database(),
         session.geometry());
-    times[round] = secondsSince(start);
+    s.seconds = secondsSince(start);
+    s.cpu = cpuSeconds() - cpuStart;
     rows = shown.size();
-  }
-  std::printf("folder=%s headers=%zu rows=%zu pages=%zu read_s=%.4f first_s=%.4f second_s=%.4f "
-              "first_pages=%zu second_pages=%zu first_load_s=%.4f second_load_s=%.4f\n",
+    return s;
+  };
+  // First and second showing, cold; again with the kept lists dropped, warm.
+  const Showing firstCold = show(true);
+  const Showing secondCold = show(true);
+  session.loader().forget();
+  readOnce(store, pages, pageSize);
+  const Showing firstWarm = show(false);
+  const Showing secondWarm = show(false);
+  std::printf("folder=%s headers=%zu rows=%zu pages=%zu read_s=%.4f read_cold_s=%.4f first_s=%.4f second_s=%.4f "
+              "first_cold_s=%.4f second_cold_s=%.4f first_pages=%zu second_pages=%zu first_load_s=%.4f "
+              "second_load_s=%.4f first_cold_load_s=%.4f first_cpu_s=%.4f second_cpu_s=%.4f\n",
               tarnwick::analysis::IdHex(folder->id).c_str(),
-              session.model().messageHeaders.headersOfFolder(folder->id).size(), rows, pages.size(), plain, times[0],
-              times[1], pagesRead[0], pagesRead[1], loads[0], loads[1]);
+              session.model().messageHeaders.headersOfFolder(folder->id).size(), rows, pages.size(), readWarm,
+              readCold, firstWarm.seconds, secondWarm.seconds, firstCold.seconds, secondCold.seconds,
+              firstWarm.pagesRead, secondWarm.pagesRead, firstWarm.loadSeconds, secondWarm.loadSeconds,
+              firstCold.loadSeconds, firstWarm.cpu, secondWarm.cpu);
   return 0;
 }

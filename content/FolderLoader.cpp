@@ -126,6 +126,7 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
       items = kept->second;
     } else {
       items.clear();
+      items.reserve(model.messageHeaders.headersOfFolder(folder.id).size());
       for (std::size_t at : model.messageHeaders.headersOfFolder(folder.id)) {
         const analysis::MessageHeader& header = model.messageHeaders[at];
         if (large && header.ownerKey != folder.ownerKey) continue;

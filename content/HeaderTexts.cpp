@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::content {
@@ -31,9 +32,11 @@ std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offs
     std::optional<std::u16string> unpacked = store::unpackStoredText(value, page[offset - 1], Limits::kMaxDecoded);
     if (unpacked && !unpacked->empty()) return *unpacked;
   }
-  for (std::size_t i = 0; i + 1 < value.size() && text.size() < rawMax; i += 2) {
-    if (value[i] < rawStop) break;
-    text.push_back(static_cast<char16_t>(value[i] | (value[i + 1] << 8)));
+  std::size_t count = 0;
+  while (count < rawMax && 2 * count + 1 < value.size() && value[2 * count] >= rawStop) ++count;
+  text.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    text[i] = static_cast<char16_t>(value[2 * i] | (value[2 * i + 1] << 8));
   }
   return text;
 }
@@ -43,7 +46,13 @@ std::span<const std::uint8_t> HeaderPageCache::page(const ByteSource& db, const 
   Kept& k = kept_[role == Role::Header ? 0 : 1];
   if (k.offset != offset || offset < 0) {
     k.offset = offset;
-    k.bytes = readPage(db, geometry, offset);
+    if (offset < 0 || geometry.PageSize <= 0) {
+      k.bytes.clear();
+    } else {
+      // The kept buffer is reused: a list changes pages hundreds of times.
+      k.bytes.resize(static_cast<std::size_t>(geometry.PageSize));
+      k.bytes.resize(db.readAt(static_cast<std::uint64_t>(offset), k.bytes));
+    }
   }
   return k.bytes;
 }
@@ -61,7 +70,9 @@ HeaderTexts readHeaderTexts(const ByteSource& db, const store::StoreGeometry& ge
   std::span<const std::uint8_t> page = pageAt(item.pageOffset.value, HeaderPageCache::Role::Header);
   std::u16string first = headerText(page, item.primaryOffset, item.primaryLength, large, 3, Limits::kMaxSubject);
   std::u16string second = headerText(page, item.secondaryOffset, item.secondaryLength, large, 3, Limits::kMaxSubject);
-  texts.subject = large ? second + first : first + second;
+  std::u16string& head = large ? second : first;
+  head += large ? first : second;
+  texts.subject = std::move(head);
   if (texts.subject.size() > Limits::kMaxSubject) texts.subject.resize(Limits::kMaxSubject);
 
   if (item.thirdOffset == 0 || item.thirdLength == 0) return texts;

@@ -3,6 +3,8 @@
 #include "content/BodyFile.h"
 #include "content/HeaderTexts.h"
 
+#include <utility>
+
 namespace tarnwick::content {
 
 std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items, const analysis::FolderNode& folder,
@@ -21,7 +23,7 @@ std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items,
     std::optional<LocalTimeParts> time = listTimeParts(item.time);
     if (!time || !isListedDate(*time)) continue;
     HeaderTexts texts = readHeaderTexts(database, geometry, item, &pages);
-    rows.push_back(makeMessageRow(item, texts, listed, mailboxText, *time));
+    rows.push_back(makeMessageRow(item, std::move(texts), listed, mailboxText, *time));
   }
   return rows;
 }

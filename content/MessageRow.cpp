@@ -1,5 +1,7 @@
 #include "content/MessageRow.h"
 
+#include <utility>
+
 namespace tarnwick::content {
 
 namespace {
@@ -47,13 +49,13 @@ std::optional<MessageRow> makeMessageRow(const analysis::MessageItem& item, cons
   return makeMessageRow(item, texts, folder, mailboxText, *time);
 }
 
-MessageRow makeMessageRow(const analysis::MessageItem& item, const HeaderTexts& texts, const ListedFolder& folder,
+MessageRow makeMessageRow(const analysis::MessageItem& item, HeaderTexts texts, const ListedFolder& folder,
                           std::u16string_view mailboxText, const LocalTimeParts& time) {
   MessageRow row;
   row.icon = itemIcon(item.kind);
   row.attachmentMark = !item.attachmentIds.empty();
   row.from = fromText(texts.sender, item.kind, folder, mailboxText);
-  if (item.primaryOffset != 0 || item.secondaryOffset != 0) row.subject = texts.subject;
+  if (item.primaryOffset != 0 || item.secondaryOffset != 0) row.subject = std::move(texts.subject);
   row.date = formatDisplayTime(time);
   row.sort.attachmentFlag = row.attachmentMark ? u"1" : u"0";
   row.sort.from = row.from;

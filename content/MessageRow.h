@@ -66,7 +66,7 @@ std::optional<MessageRow> makeMessageRow(const analysis::MessageItem& item, cons
                                          const ListedFolder& folder, std::u16string_view mailboxText);
 // The same row for an item whose listed time is already known (`listTimeParts` of its time,
 // a date the list shows).
-MessageRow makeMessageRow(const analysis::MessageItem& item, const HeaderTexts& texts, const ListedFolder& folder,
+MessageRow makeMessageRow(const analysis::MessageItem& item, HeaderTexts texts, const ListedFolder& folder,
                           std::u16string_view mailboxText, const LocalTimeParts& time);
 
 }  // namespace tarnwick::content

@@ -260,6 +260,34 @@ TEST(MessageItems, PruneKeepsTheFirstItemAndEveryItemWithAnythingFound) {
   EXPECT_EQ(items.positionsOf(Mid(0)).size(), 1u);
 }
 
+// Positions of an id listed several times stay in list order through copies and pruning.
+TEST(ScanModel, RepeatedMessageIdsKeepTheirPositions) {
+  MessageItemList items;
+  auto add = [&](std::uint8_t id, bool found) {
+    MessageItem item;
+    item.messageId = Mid(id);
+    item.recordFound = found;
+    items.addMessageItem(std::move(item));
+  };
+  add(7, true);
+  add(8, true);
+  add(7, false);  // found nothing: pruned below
+  add(7, true);
+  const std::vector<std::size_t> all(items.positionsOf(Mid(7)).begin(), items.positionsOf(Mid(7)).end());
+  EXPECT_EQ(all, (std::vector<std::size_t>{0, 2, 3}));
+  MessageItemList copy;
+  copy = items;
+  items.clear();
+  const std::vector<std::size_t> copied(copy.positionsOf(Mid(7)).begin(), copy.positionsOf(Mid(7)).end());
+  EXPECT_EQ(copied, all);
+  ASSERT_EQ(copy.positionsOf(Mid(8)).size(), 1u);
+  EXPECT_EQ(copy.positionsOf(Mid(8))[0], 1u);
+  copy.pruneEmptyItems();
+  const std::vector<std::size_t> pruned(copy.positionsOf(Mid(7)).begin(), copy.positionsOf(Mid(7)).end());
+  EXPECT_EQ(pruned, (std::vector<std::size_t>{0, 2}));
+  EXPECT_TRUE(copy.positionsOf(Mid(9)).empty());
+}
+
 TEST(ScanModel, ClearModelEmptiesEveryListAndCounter) {
   ScanModel model;
   std::vector<std::uint8_t> page(4096, 0);

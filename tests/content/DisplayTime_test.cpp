@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -87,6 +88,60 @@ TEST_F(LocalZone, ListDatesAndTheirBounds) {
   ASSERT_TRUE(zero);
   EXPECT_EQ(zero->year, 1970);
   EXPECT_FALSE(isListedDate(*zero));
+}
+
+// The list's texts are written without the C library's formatted output; they must read
+// exactly as printf writes them, for odd parts too.
+TEST(DisplayTexts, ReadAsPrintfWritesThem) {
+  const LocalTimeParts cases[] = {
+      {2010, 12, 5, 0, 14, 7, 9}, {1980, 1, 1, 2, 0, 0, 0},   {2099, 12, 31, 6, 23, 59, 59},
+      {9999, 9, 9, 3, 12, 5, 1},  {33, 10, 31, 4, 13, 0, 0},  {-45, -3, 0, 9, -1, 60, -7},
+      {1970, 1, 4, 7, 11, 99, 100}, {12345, 1, 2, -1, 1, 2, 3},
+  };
+  const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  for (const LocalTimeParts& p : cases) {
+    const char* day = p.dayOfWeek >= 0 && p.dayOfWeek < 7 ? days[p.dayOfWeek] : "";
+    const int hour = p.hour > 12 ? p.hour - 12 : p.hour;
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "%s %02d/%02d/%d %02d:%02d:%02d %s", day, p.day, p.month, p.year, hour,
+                  p.minute, p.second, p.hour >= 12 ? "PM" : "AM");
+    EXPECT_EQ(narrow(formatDisplayTime(p)), expected);
+    std::snprintf(expected, sizeof expected, "%d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
+                  p.second);
+    EXPECT_EQ(narrow(sortTimeText(p)), expected);
+  }
+}
+
+// Local parts agree with the C library's own conversion (timegm, then localtime_r) across
+// the centuries a store can hold, leap days and a zone with summer time included.
+TEST_F(LocalZone, AgreeWithTheCLibrary) {
+  for (const char* zone : {"Asia/Kolkata", "America/New_York", "Australia/Lord_Howe"}) {
+    useZone(zone);
+    std::uint64_t state = 88172645463325252ULL;
+    for (int i = 0; i < 3000; ++i) {
+      state ^= state << 13;
+      state ^= state >> 7;
+      state ^= state << 17;
+      // Seconds from 1900 to 9999, and some around 1970 and the leap days of 2000 and 2100.
+      std::int64_t unix = -2208988800LL + static_cast<std::int64_t>(state % 253000000000ULL);
+      if (i % 3 == 1) unix = static_cast<std::int64_t>(state % 200000) - 100000;
+      if (i % 3 == 2) unix = (i % 2 ? 951782400LL : 4107456000LL) + static_cast<std::int64_t>(state % 259200);
+      std::time_t t = static_cast<std::time_t>(unix);
+      std::tm local{};
+      ASSERT_NE(localtime_r(&t, &local), nullptr);
+      const std::uint64_t ft = static_cast<std::uint64_t>(unix * static_cast<std::int64_t>(kFileTimeTicksPerSecond) +
+                                                          static_cast<std::int64_t>(kFileTimeUnixEpoch));
+      const std::optional<LocalTimeParts> parts = summaryTimeParts(ModelTimeFromFileTime(ft));
+      ASSERT_TRUE(parts) << zone << " " << unix;
+      EXPECT_EQ(parts->year, local.tm_year + 1900) << zone << " " << unix;
+      EXPECT_EQ(parts->month, local.tm_mon + 1) << zone << " " << unix;
+      EXPECT_EQ(parts->day, local.tm_mday) << zone << " " << unix;
+      EXPECT_EQ(parts->dayOfWeek, local.tm_wday) << zone << " " << unix;
+      EXPECT_EQ(parts->hour * 3600 + parts->minute * 60 + parts->second,
+                local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec)
+          << zone << " " << unix;
+    }
+  }
 }
 
 TEST_F(LocalZone, AppointmentLines) {
