@@ -215,8 +215,10 @@ def read_readpst(pst, workdir):
     os.makedirs(out, exist_ok=True)
     # readpst takes the last of -r and -e as the mode; -r before -e gives one file per item
     # in a folder tree; -D keeps the folder "Deleted Items", which it leaves out otherwise;
-    # -b leaves out the copy of an RTF body that it would add as an attachment.
-    proc = _run(["readpst", "-q", "-D", "-b", "-8", "-cv", "-r", "-e", "-o", out, pst])
+    # -b leaves out the copy of an RTF body that it would add as an attachment; -j 0 keeps
+    # it to one process: its forked writers may still be writing when it exits, and the
+    # folders and bodies read here would then come out short now and then.
+    proc = _run(["readpst", "-q", "-j", "0", "-D", "-b", "-8", "-cv", "-r", "-e", "-o", out, pst])
     if proc.returncode != 0:
         raise RuntimeError(f"readpst failed on {pst}: {proc.stderr.decode(errors='replace')}")
     tops = os.listdir(out)
