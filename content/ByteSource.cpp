@@ -17,6 +17,11 @@ std::size_t FileByteSource::readAt(std::uint64_t offset, std::span<std::uint8_t>
   return file_.ReadAt(static_cast<std::int64_t>(offset), out.data(), out.size());
 }
 
+void FileByteSource::willRead(std::uint64_t offset, std::size_t length) const {
+  if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return;
+  file_.AdviseWillRead(static_cast<std::int64_t>(offset), length);
+}
+
 std::size_t MemoryByteSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
   if (offset >= bytes_.size()) return 0;
   std::size_t n = std::min<std::size_t>(out.size(), bytes_.size() - static_cast<std::size_t>(offset));

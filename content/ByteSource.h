@@ -20,6 +20,9 @@ class ByteSource {
   // Reads up to out.size() bytes at `offset`; returns how many were read (fewer at the
   // end, 0 at or beyond it). Read failures of a file surface as FileError.
   virtual std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
+  // A hint that `length` bytes at `offset` will be read soon; sources that gain nothing
+  // from knowing ignore it.
+  virtual void willRead(std::uint64_t /*offset*/, std::size_t /*length*/) const {}
 };
 
 // A store file opened through CFile64.
@@ -28,6 +31,7 @@ class FileByteSource final : public ByteSource {
   explicit FileByteSource(const CFile64& file) : file_(file) {}
   std::uint64_t length() const override;
   std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+  void willRead(std::uint64_t offset, std::size_t length) const override;
 
  private:
   const CFile64& file_;

@@ -4,6 +4,7 @@
 #include "analysis/AttachmentScanner.h"
 #include "analysis/LongValuePageReader.h"
 #include "analysis/LongValueScanner.h"
+#include "content/ReadAhead.h"
 
 #include <algorithm>
 #include <cstring>
@@ -68,11 +69,17 @@ bool FolderLoader::stopped(const LoadControl& control) const {
 bool FolderLoader::visitPositions(
     const store::PageList& pages, const std::vector<std::size_t>& positions, const LoadControl& control,
     const std::function<bool(std::span<const std::uint8_t>, const store::PageEntry&, std::size_t)>& visit) {
+  std::vector<std::int64_t> offsets;
+  offsets.reserve(positions.size());
+  for (std::size_t at : positions) offsets.push_back(pages[at].fileOffset.value);
+  ReadAhead ahead(database_, page_.size(), std::move(offsets));
   std::size_t done = 0;
-  for (std::size_t at : positions) {
+  for (std::size_t i = 0; i < positions.size(); ++i) {
     if (stopped(control)) return false;
+    const std::size_t at = positions[i];
     const store::PageEntry& entry = pages[at];
     if (entry.fileOffset.value < 0) continue;
+    ahead.before(i);
     std::fill(page_.begin(), page_.end(), 0);
     database_.readAt(static_cast<std::uint64_t>(entry.fileOffset.value), page_);
     ++pagesRead_;

@@ -2,7 +2,9 @@
 
 #include "content/BodyFile.h"
 #include "content/HeaderTexts.h"
+#include "content/ReadAhead.h"
 
+#include <optional>
 #include <utility>
 
 namespace tarnwick::content {
@@ -15,10 +17,26 @@ std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items,
   const bool large = geometry.PageSizeClass == 2;
   const ListedFolder listed{folder.name, folder.kind};
   HeaderPageCache pages;
+  // The header pages of the folder's items, in the order the rows read them, announced
+  // ahead of the reads.
+  std::vector<std::int64_t> headerPages;
+  for (const analysis::MessageItem& item : items) {
+    if (item.folderId != folder.id || (large && item.ownerKey != folder.ownerKey)) continue;
+    if (headerPages.empty() || headerPages.back() != item.pageOffset.value) headerPages.push_back(item.pageOffset.value);
+  }
+  ReadAhead ahead(database, geometry.PageSize > 0 ? static_cast<std::size_t>(geometry.PageSize) : 0,
+                  std::move(headerPages));
+  std::size_t headerPage = 0;
+  std::optional<std::int64_t> lastHeaderPage;
   for (const analysis::MessageItem& item : items) {
     if (item.folderId != folder.id) continue;
     if (large && item.ownerKey != folder.ownerKey) continue;
     if (stop != nullptr && stop->load()) break;
+    if (item.pageOffset.value != lastHeaderPage) {
+      if (lastHeaderPage) ++headerPage;
+      lastHeaderPage = item.pageOffset.value;
+      ahead.before(headerPage);
+    }
     // Items whose date the list does not show cost no page read.
     std::optional<LocalTimeParts> time = listTimeParts(item.time);
     if (!time || !isListedDate(*time)) continue;

@@ -95,4 +95,9 @@ std::size_t CFile64::ReadAt(std::int64_t offset, void* buffer, std::size_t count
   return done;
 }
 
+void CFile64::AdviseWillRead(std::int64_t offset, std::size_t count) const {
+  if (fd_ < 0 || offset < 0 || count == 0) return;
+  ::posix_fadvise(fd_, offset, static_cast<off_t>(count), POSIX_FADV_WILLNEED);
+}
+
 }  // namespace tarnwick

@@ -38,6 +38,10 @@ class CFile64 {
   // call from several threads at once. Throws FileError on failure; returns bytes read.
   std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) const;
 
+  // Tells the system that `count` bytes at `offset` will be read soon, so that it can
+  // start fetching them; a hint only, never fails.
+  void AdviseWillRead(std::int64_t offset, std::size_t count) const;
+
   bool IsOpen() const { return fd_ >= 0; }
   const std::string& Path() const { return path_; }
 
