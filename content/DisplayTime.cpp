@@ -40,6 +40,14 @@ class ShortText {
   void put(char16_t c) {
     if (size_ < sizeof text_ / sizeof text_[0]) text_[size_++] = c;
   }
+  // "hh:mm:ss"
+  void clock(int hour, int minute, int second) {
+    number(hour, 2);
+    put(u':');
+    number(minute, 2);
+    put(u':');
+    number(second, 2);
+  }
   std::u16string str() const { return std::u16string(text_, size_); }
 
  private:
@@ -130,11 +138,7 @@ std::u16string formatDisplayTime(const LocalTimeParts& parts) {
   text.put(u'/');
   text.number(parts.year, 1);
   text.put(u' ');
-  text.number(hour, 2);
-  text.put(u':');
-  text.number(parts.minute, 2);
-  text.put(u':');
-  text.number(parts.second, 2);
+  text.clock(hour, parts.minute, parts.second);
   text.put(u' ');
   text.ascii(half);
   return text.str();
@@ -155,11 +159,7 @@ std::u16string sortTimeText(const LocalTimeParts& parts) {
   text.put(u'-');
   text.number(parts.day, 2);
   text.put(u' ');
-  text.number(parts.hour, 2);
-  text.put(u':');
-  text.number(parts.minute, 2);
-  text.put(u':');
-  text.number(parts.second, 2);
+  text.clock(parts.hour, parts.minute, parts.second);
   return text.str();
 }
 
