@@ -1,4 +1,5 @@
 #include "tools/storegen/AttachmentRows.h"
+#include "tools/storegen/RowValues.h"
 
 #include <algorithm>
 #include <memory>
@@ -19,28 +20,6 @@ constexpr const char* kDisplayName = "S3001";
 constexpr const char* kFileName = "S3704";
 constexpr const char* kLongFileName = "S3707";
 constexpr const char* kData = "N3701";
-
-Bytes le(std::uint64_t v, std::size_t n) {
-  Bytes b(n);
-  for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(v >> (8 * i));
-  return b;
-}
-
-Bytes utf16(const std::string& text) {
-  Bytes b;
-  for (char16_t c : Utf8ToUtf16(text)) append16(b, static_cast<std::uint16_t>(c));
-  return b;
-}
-
-ColumnDef column(std::uint16_t id, const std::string& name, ColumnType type) {
-  ColumnDef c;
-  c.id = id;
-  c.name = name;
-  c.type = type;
-  c.size = fixedSizeOf(type);
-  if (type == ColumnType::LongText || type == ColumnType::Text) c.codePage = ese::catalogue::kCodePageUnicode;
-  return c;
-}
 
 // Column ids a row fills, in ascending order.
 struct RowColumns {

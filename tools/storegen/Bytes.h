@@ -43,6 +43,12 @@ inline void append64(Bytes& b, std::uint64_t v) {
 inline void appendBigEndian32(Bytes& b, std::uint32_t v) {
   for (int i = 3; i >= 0; --i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
+// `size` bytes of `value`, least significant first.
+inline Bytes le(std::uint64_t value, std::size_t size) {
+  Bytes b(size);
+  for (std::size_t i = 0; i < size; ++i) b[i] = static_cast<std::uint8_t>(value >> (8 * i));
+  return b;
+}
 inline void appendBytes(Bytes& b, std::span<const std::uint8_t> more) {
   b.insert(b.end(), more.begin(), more.end());
 }

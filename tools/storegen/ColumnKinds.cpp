@@ -19,11 +19,6 @@ ColumnDef col(std::uint16_t id, const char* name, ColumnType type, std::uint32_t
   c.compressed = compressed;
   return c;
 }
-Bytes le(std::uint64_t v, int size) {
-  Bytes b;
-  for (int i = 0; i < size; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  return b;
-}
 Bytes ascii(const std::string& s) { return Bytes(s.begin(), s.end()); }
 Bytes utf16(const std::string& s) {
   Bytes b;

@@ -30,12 +30,6 @@ bool startsWithNoCase(const std::string& text, const std::string& prefix) {
   return true;
 }
 
-Bytes le(std::uint64_t v, int size) {
-  Bytes b;
-  for (int i = 0; i < size; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  return b;
-}
-
 ColumnDef column(std::uint16_t id, const char* name, ColumnType type, std::uint32_t size = 0, bool packed = false) {
   ColumnDef c;
   c.id = id;

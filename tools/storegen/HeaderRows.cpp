@@ -1,4 +1,5 @@
 #include "tools/storegen/HeaderRows.h"
+#include "tools/storegen/RowValues.h"
 
 #include <cctype>
 #include <cstdio>
@@ -13,28 +14,6 @@ namespace tarnwick::storegen {
 namespace cat = ese::catalogue;
 
 namespace {
-
-Bytes le(std::uint64_t v, int size) {
-  Bytes b;
-  for (int i = 0; i < size; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  return b;
-}
-
-Bytes utf16(const std::string& text) {
-  Bytes b;
-  for (char32_t c : codePointsOf(text)) append16(b, static_cast<std::uint16_t>(c));
-  return b;
-}
-
-ColumnDef column(std::uint16_t id, const std::string& name, ColumnType type) {
-  ColumnDef c;
-  c.id = id;
-  c.name = name;
-  c.type = type;
-  c.size = fixedSizeOf(type);
-  if (type == ColumnType::LongText) c.codePage = cat::kCodePageUnicode;
-  return c;
-}
 
 // Tagged columns of every header table, in directory order: the sender comes before the
 // subject prefix (the small-page step takes the sender only from entries before it), each

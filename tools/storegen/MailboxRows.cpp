@@ -19,11 +19,6 @@ ColumnDef column(std::uint16_t id, const char* name, ColumnType type, std::uint3
   c.compressed = compressed;
   return c;
 }
-Bytes le(std::uint64_t v, int size) {
-  Bytes b;
-  for (int i = 0; i < size; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  return b;
-}
 // Record layout of a mailbox row (key: 2-byte size and 5 key bytes, so the record's data
 // starts at byte 7): header 4 bytes, six fixed columns (44 bytes), null bitmap, then the
 // two variable-column end offsets at byte 56, their data from 60 (8 + 16 bytes) and the

@@ -1,4 +1,5 @@
 #include "tools/storegen/MessageContentPlanning.h"
+#include "tools/storegen/RowValues.h"
 
 #include <iterator>
 #include <stdexcept>
@@ -47,12 +48,6 @@ std::string senderAddressOf(const std::string& name) {
   while (!local.empty() && local.back() == '.') local.pop_back();
   if (local.size() < 3) local = "sender" + std::to_string(name.size());
   return local + "@example.net";
-}
-
-Bytes utf16(const std::string& text) {
-  Bytes b;
-  for (char32_t c : codePointsOf(text)) append16(b, static_cast<std::uint16_t>(c));
-  return b;
 }
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }

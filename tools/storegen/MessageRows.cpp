@@ -1,4 +1,5 @@
 #include "tools/storegen/MessageRows.h"
+#include "tools/storegen/RowValues.h"
 
 #include <algorithm>
 #include <memory>
@@ -28,31 +29,6 @@ constexpr std::uint8_t kLargeSecondIdSelector = 1;
 constexpr std::uint8_t kAddressMarker[] = {0xE4, 0x04};
 // Attachment identifiers are listed 12 bytes apart: the id and a 32-bit number.
 constexpr std::size_t kAttachmentEntryPad = 4;
-
-Bytes le(std::uint64_t v, int size) {
-  Bytes b;
-  for (int i = 0; i < size; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  return b;
-}
-
-Bytes utf16(const std::string& text) {
-  Bytes b;
-  for (char32_t c : codePointsOf(text)) {
-    if (c > 0xFFFF) throw std::invalid_argument("text beyond the basic plane: " + text);
-    append16(b, static_cast<std::uint16_t>(c));
-  }
-  return b;
-}
-
-ColumnDef column(std::uint16_t id, const std::string& name, ColumnType type) {
-  ColumnDef c;
-  c.id = id;
-  c.name = name;
-  c.type = type;
-  c.size = fixedSizeOf(type);
-  if (type == ColumnType::LongText) c.codePage = cat::kCodePageUnicode;
-  return c;
-}
 
 ColumnDef property(std::uint16_t id, const std::string& name) {
   switch (name.front()) {

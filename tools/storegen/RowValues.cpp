@@ -1,0 +1,24 @@
+#include "tools/storegen/RowValues.h"
+
+#include "platform/CodePage.h"
+#include "tools/storegen/EseLayout.h"
+
+namespace tarnwick::storegen {
+
+Bytes utf16(const std::string& text) {
+  Bytes b;
+  for (char16_t c : Utf8ToUtf16(text)) append16(b, static_cast<std::uint16_t>(c));
+  return b;
+}
+
+ColumnDef column(std::uint16_t id, const std::string& name, ColumnType type) {
+  ColumnDef c;
+  c.id = id;
+  c.name = name;
+  c.type = type;
+  c.size = fixedSizeOf(type);
+  if (type == ColumnType::LongText || type == ColumnType::Text) c.codePage = ese::catalogue::kCodePageUnicode;
+  return c;
+}
+
+}  // namespace tarnwick::storegen
