@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 #include <stdexcept>
 
@@ -31,7 +32,7 @@ GeneratedStore generate(const Scenario& scenario, const fs::path& dir) {
   GeneratedStore g;
   g.dir = dir;
   g.edb = report.edbPath;
-  std::ofstream(dir / "manifest.json") << manifestOf(report).dump(2);
+  std::ofstream(dir / "manifest.json") << std::setw(2) << manifestOf(report);
   std::ifstream in(dir / "manifest.json");
   in >> g.manifest;
   return g;

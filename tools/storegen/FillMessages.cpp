@@ -62,7 +62,10 @@ void addFillMessages(StorePlan& plan, std::uint64_t targetBytes) {
   }
   if (inbox == plan.folders.size() || plan.messages.empty()) throw std::invalid_argument("--fill needs a first mailbox with an Inbox");
   const std::uint64_t each = fillMessageBytes(plan.format);
-  const std::uint64_t count = targetBytes / each;
+  // The bytes per message are an estimate (index pages and page fill vary): rounded up and
+  // given 1% more, so that the store reaches at least the size asked for.
+  const std::uint64_t estimate = (targetBytes + each - 1) / each;
+  const std::uint64_t count = estimate + (estimate + 99) / 100;
   const std::uint64_t last = plan.messages.back().id;
   const std::uint64_t replica = last & 0xFF;
   std::uint64_t counter = last >> 16;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <utility>
 
 #include "tools/storegen/ExchangeSkeleton.h"
 #include "tools/storegen/Digest.h"
@@ -206,22 +207,22 @@ json manifestOf(const StoreReport& r) {
       json cj = {{"id", c.id}, {"name", c.name}, {"type", columnTypeName(c.type)}};
       if (c.multiValued) cj["multiValued"] = true;
       if (c.compressed) cj["compressed"] = true;
-      columns.push_back(cj);
+      columns.push_back(std::move(cj));
     }
-    j["columns"] = columns;
+    j["columns"] = std::move(columns);
     if (!t.pageNumbers.empty()) {
       json pages = json::array();
       for (auto p : t.pageNumbers) pages.push_back(p.value);
-      j["pageNumbers"] = pages;
+      j["pageNumbers"] = std::move(pages);
     }
-    tables.push_back(j);
+    tables.push_back(std::move(j));
   }
-  m["tables"] = tables;
+  m["tables"] = std::move(tables);
   json mailboxes = json::array();
   for (const auto& mb : r.mailboxes) {
     mailboxes.push_back({{"id", hex16(mb.id)}, {"name", mb.name}, {"key", mb.keyText}});
   }
-  m["mailboxes"] = mailboxes;
+  m["mailboxes"] = std::move(mailboxes);
   json folders = json::array();
   for (const auto& f : r.folders) {
     folders.push_back({{"id", hex16(f.id)},
@@ -232,7 +233,7 @@ json manifestOf(const StoreReport& r) {
                        {"kind", f.kind ? std::string(1, f.kind) : std::string()},
                        {"path", f.path}});
   }
-  m["folders"] = folders;
+  m["folders"] = std::move(folders);
   json messages = json::array();
   std::map<const void*, std::string> sharedDigests;
   for (const auto& msg : r.messages) {
@@ -254,13 +255,13 @@ json manifestOf(const StoreReport& r) {
     j.update(contentOf(msg.content, sharedDigests));
     messages.push_back(std::move(j));
   }
-  m["messages"] = messages;
+  m["messages"] = std::move(messages);
   json damage = json::object();
   damage["zeroedPages"] = r.damage.zeroed;
   damage["randomPages"] = r.damage.randomized;
   damage["scrambledTagPages"] = r.damage.scrambledTags;
   if (r.damage.truncatedTo) damage["truncatedTo"] = *r.damage.truncatedTo;
-  m["damage"] = damage;
+  m["damage"] = std::move(damage);
   return m;
 }
 

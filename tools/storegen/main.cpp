@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <iostream>
 
 #include "tools/storegen/Manifest.h"
@@ -90,7 +91,8 @@ int main(int argc, char** argv) {
     const sg::StoreReport report = sg::writeStore(scenario, outDir);
     const auto manifestPath = std::filesystem::path(outDir) / "manifest.json";
     std::ofstream out(manifestPath);
-    out << sg::manifestOf(report).dump(2) << "\n";
+    // Streamed rather than made into one string first: the manifest of a filled store is large.
+    out << std::setw(2) << sg::manifestOf(report) << "\n";
     if (!out) {
       std::cerr << "tarnwick-storegen: cannot write " << manifestPath.string() << "\n";
       return 1;
