@@ -107,14 +107,14 @@ bool ReadMessageRecords(const MessageRecordPage& page, const store::MessageColum
     byId.emplace_back(MessageId::fromBytes(page.bytes.subspan(at, 8)), i);
   }
   std::sort(byId.begin(), byId.end(), [](const auto& a, const auto& b) {
-    if (a.first.bytes != b.first.bytes) return a.first.bytes < b.first.bytes;
+    if (a.first != b.first) return a.first < b.first;
     return a.second < b.second;
   });
   const bool large = page.pageSizeClass == 2;
   for (std::size_t group = 0; group < byId.size();) {
     const MessageId& id = byId[group].first;
     std::size_t groupEnd = group + 1;
-    while (groupEnd < byId.size() && byId[groupEnd].first.bytes == id.bytes) ++groupEnd;
+    while (groupEnd < byId.size() && byId[groupEnd].first == id) ++groupEnd;
     const std::span<const std::pair<MessageId, std::size_t>> tries(byId.data() + group, groupEnd - group);
     group = groupEnd;
     for (std::size_t position : items.positionsOf(id)) {
