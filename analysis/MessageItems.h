@@ -13,7 +13,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace tarnwick::analysis {
@@ -75,7 +74,7 @@ class MessageItemList {
  public:
   void addMessageItem(MessageItem item);
   // Makes room in the index for `count` message ids (a folder's list is built in one go).
-  void reserve(std::size_t count) { byMessageId_.reserve(count); }
+  void reserve(std::size_t count);
   // Removes every item but the first for which nothing was found.
   void pruneEmptyItems();
 
@@ -88,21 +87,29 @@ class MessageItemList {
   auto end() { return items_.end(); }
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
-  // Positions, in list order, of the items with this message id.
+  // Positions, in list order, of the items with this message id; valid until the next add.
   std::span<const std::size_t> positionsOf(const MessageId& messageId) const;
   void clear();
 
  private:
   std::deque<MessageItem> items_;
-  // Where the items of one message id stand: the first position, and every position once a
-  // second item with that id comes (almost every id has one item, which then needs no list
-  // of its own; a folder's list is built and copied item by item).
-  struct Positions {
-    std::size_t first = 0;
-    std::vector<std::size_t> all;
+  // The index by message id: an open-addressed table (a folder's list is built, copied and
+  // looked up once per record of its pages, so the index keeps to two flat arrays). A slot
+  // holds the first position of its id; ids with more items list them all in `more_`.
+  struct Slot {
+    MessageId id;
+    std::size_t first = kEmpty;
+    std::size_t more = kNone;  // index into more_, or kNone
   };
+  static constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   void index(const MessageId& messageId, std::size_t position);
-  std::unordered_map<MessageId, Positions> byMessageId_;
+  // The slot of `messageId`, or the empty slot where it would go.
+  std::size_t slotOf(const MessageId& messageId) const;
+  void growIndex(std::size_t capacity);
+  std::vector<Slot> slots_;  // a power of two long, at most half used
+  std::size_t used_ = 0;
+  std::vector<std::vector<std::size_t>> more_;
 };
 
 }  // namespace tarnwick::analysis

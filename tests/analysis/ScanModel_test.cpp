@@ -327,5 +327,36 @@ TEST(ScanModel, ClearModelEmptiesEveryListAndCounter) {
   EXPECT_TRUE(model.addHeaderTable(Fid(2), std::nullopt, 9, 0));
 }
 
+// The index by id grows as a folder's list is built without a size given up front, and
+// finds every id, repeated ones with all their positions, and nothing for an id not listed.
+TEST(ScanModel, TheMessageIndexFindsEveryIdOfALargeList) {
+  auto id = [](std::uint32_t n) {
+    MessageId m;
+    m.bytes = {0x06, 0x00, static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+               static_cast<std::uint8_t>(n >> 16), 0x00, 0x00, 0x00};
+    return m;
+  };
+  MessageItemList items;
+  std::vector<std::vector<std::size_t>> expected(5000);
+  for (std::uint32_t n = 0; n < 5000; ++n) {
+    MessageItem item;
+    item.messageId = id(n);
+    expected[n].push_back(items.size());
+    items.addMessageItem(std::move(item));
+    if (n % 7 == 0) {  // the same message listed again further on
+      MessageItem again;
+      again.messageId = id(n / 2);
+      expected[n / 2].push_back(items.size());
+      items.addMessageItem(std::move(again));
+    }
+  }
+  for (std::uint32_t n = 0; n < 5000; ++n) {
+    const auto at = items.positionsOf(id(n));
+    EXPECT_EQ(std::vector<std::size_t>(at.begin(), at.end()), expected[n]) << n;
+  }
+  EXPECT_TRUE(items.positionsOf(id(5000)).empty());
+  EXPECT_TRUE(items.positionsOf(Mid(1)).empty());
+}
+
 }  // namespace
 }  // namespace tarnwick::analysis
