@@ -10,6 +10,7 @@
 #include "tools/storegen/MailboxRows.h"
 #include "tools/storegen/MessageContentPlanning.h"
 #include "tools/storegen/MessageRows.h"
+#include "tools/storegen/RowValues.h"
 #include "tools/storegen/StreamedMessagePlanning.h"
 
 namespace tarnwick::storegen {
@@ -66,40 +67,6 @@ std::string mailboxKeyText(const std::array<std::uint8_t, 8>& id) {
 
 namespace {
 
-// A property column named as the store names them: a type letter and the property's
-// hexadecimal tag ("S3001", "T8199", "N1009").
-ColumnDef property(std::uint16_t id, const std::string& name) {
-  ColumnDef c;
-  c.id = id;
-  c.name = name;
-  switch (name.front()) {
-    case 'S':
-      c.type = ColumnType::LongText;
-      c.codePage = cat::kCodePageUnicode;
-      break;
-    case 'T':
-      c.type = ColumnType::Currency;
-      break;
-    case 'L':
-      c.type = ColumnType::Long;
-      break;
-    default:
-      c.type = ColumnType::LongBinary;
-      break;
-  }
-  c.size = fixedSizeOf(c.type);
-  return c;
-}
-
-ColumnDef fixed(std::uint16_t id, const std::string& name, ColumnType type) {
-  ColumnDef c;
-  c.id = id;
-  c.name = name;
-  c.type = type;
-  c.size = fixedSizeOf(type);
-  return c;
-}
-
 void addProperties(TableDef& t, std::initializer_list<const char*> names, std::uint16_t firstId = 256) {
   std::uint16_t id = firstId;
   for (const char* n : names) t.columns.push_back(property(id++, n));
@@ -114,7 +81,7 @@ TableDef attachmentTable(const std::string& name) {
   t.name = name;
   t.primaryIndexName = "AttachDocIdIndex";
   t.scannableLongValues = true;
-  t.columns.push_back(fixed(1, "AttachDocId", ColumnType::Long));
+  t.columns.push_back(column(1, "AttachDocId", ColumnType::Long));
   addProperties(t, {"N3701", "S3704", "S3707", "L0e20", "S3001"});
   return t;
 }

@@ -30,14 +30,6 @@ constexpr std::uint8_t kAddressMarker[] = {0xE4, 0x04};
 // Attachment identifiers are listed 12 bytes apart: the id and a 32-bit number.
 constexpr std::size_t kAttachmentEntryPad = 4;
 
-ColumnDef property(std::uint16_t id, const std::string& name) {
-  switch (name.front()) {
-    case 'S': return column(id, name, ColumnType::LongText);
-    case 'T': return column(id, name, ColumnType::Currency);
-    default: return column(id, name, ColumnType::LongBinary);
-  }
-}
-
 bool holdsByte(std::uint32_t number, std::uint8_t b) {
   for (int i = 0; i < 3; ++i) {
     if (((number >> (8 * i)) & 0xFF) == b) return true;

@@ -21,4 +21,13 @@ ColumnDef column(std::uint16_t id, const std::string& name, ColumnType type) {
   return c;
 }
 
+ColumnDef property(std::uint16_t id, const std::string& name) {
+  switch (name.empty() ? '\0' : name.front()) {
+    case 'S': return column(id, name, ColumnType::LongText);
+    case 'T': return column(id, name, ColumnType::Currency);
+    case 'L': return column(id, name, ColumnType::Long);
+    default: return column(id, name, ColumnType::LongBinary);
+  }
+}
+
 }  // namespace tarnwick::storegen
