@@ -17,11 +17,14 @@ std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items,
   const bool large = geometry.PageSizeClass == 2;
   const ListedFolder listed{folder.name, folder.kind};
   HeaderPageCache pages;
+  auto ofFolder = [&](const analysis::MessageItem& item) {
+    return item.folderId == folder.id && (!large || item.ownerKey == folder.ownerKey);
+  };
   // The header pages of the folder's items, in the order the rows read them, announced
   // ahead of the reads.
   std::vector<std::int64_t> headerPages;
   for (const analysis::MessageItem& item : items) {
-    if (item.folderId != folder.id || (large && item.ownerKey != folder.ownerKey)) continue;
+    if (!ofFolder(item)) continue;
     if (headerPages.empty() || headerPages.back() != item.pageOffset.value) headerPages.push_back(item.pageOffset.value);
   }
   ReadAhead ahead(database, geometry.PageSize > 0 ? static_cast<std::size_t>(geometry.PageSize) : 0,
@@ -29,8 +32,7 @@ std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items,
   std::size_t headerPage = 0;
   std::optional<std::int64_t> lastHeaderPage;
   for (const analysis::MessageItem& item : items) {
-    if (item.folderId != folder.id) continue;
-    if (large && item.ownerKey != folder.ownerKey) continue;
+    if (!ofFolder(item)) continue;
     if (stop != nullptr && stop->load()) break;
     if (item.pageOffset.value != lastHeaderPage) {
       if (lastHeaderPage) ++headerPage;
