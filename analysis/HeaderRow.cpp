@@ -270,12 +270,17 @@ std::vector<MessageHeader> parseHeaderRows(std::span<const std::uint8_t> bytes, 
     header.time = time;
 
     header.pageOffset = pageOffset;
-    header.primaryOffset = static_cast<std::uint16_t>(hasPrimary ? d + u + 1 : 0);
-    header.primaryLength = static_cast<std::uint16_t>(hasPrimary ? primaryLength : 0);
-    header.secondaryOffset = static_cast<std::uint16_t>(hasSecondary ? d + u2 + 1 : 0);
-    header.secondaryLength = static_cast<std::uint16_t>(hasSecondary ? secondaryLength : 0);
-    header.thirdOffset = static_cast<std::uint16_t>(thirdLength >= 1 ? d + thirdStart + 1 : 0);
-    header.thirdLength = static_cast<std::uint16_t>(thirdLength >= 1 ? thirdLength : 0);
+    // A text is kept only when all of it lies inside the page: a damaged directory can
+    // point anywhere, and a position past the page would not even fit the header's fields.
+    const auto keepText = [&page](bool found, std::int64_t start, std::int64_t length, std::uint16_t& offsetOut,
+                                  std::uint16_t& lengthOut) {
+      if (!found || length < 1 || start < 1 || start > page.size() - length) return;
+      offsetOut = static_cast<std::uint16_t>(start);
+      lengthOut = static_cast<std::uint16_t>(length);
+    };
+    keepText(hasPrimary, d + u + 1, primaryLength, header.primaryOffset, header.primaryLength);
+    keepText(hasSecondary, d + u2 + 1, secondaryLength, header.secondaryOffset, header.secondaryLength);
+    keepText(thirdLength >= 1, d + thirdStart + 1, thirdLength, header.thirdOffset, header.thirdLength);
     header.flag = table.kind;
     if (large) header.ownerKey = table.ownerKey;
     out.push_back(std::move(header));

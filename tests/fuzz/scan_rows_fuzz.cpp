@@ -45,7 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     columns.normalizedSubject = static_cast<std::uint16_t>(classColumn + 1);
     columns.senderName = static_cast<std::uint16_t>(classColumn + 2);
     for (const auto& h : parseHeaderRows(page, cls, table, columns, store::FileOffset(0))) {
-      if (h.primaryOffset > pageSize || h.secondaryOffset > pageSize || h.thirdOffset > pageSize) std::abort();
+      if (std::size_t{h.primaryOffset} + h.primaryLength > pageSize ||
+          std::size_t{h.secondaryOffset} + h.secondaryLength > pageSize ||
+          std::size_t{h.thirdOffset} + h.thirdLength > pageSize)
+        std::abort();
     }
     findHeaderTableCandidates(page, cls);
   }

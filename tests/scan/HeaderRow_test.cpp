@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 namespace tarnwick::analysis {
 namespace {
 
@@ -182,6 +186,41 @@ TEST(HeaderRow, DamagedPagesNeverReadOutsideThePage) {
   page.rawTag(0x0FFF, 0x0FF0).rawTag(0x0200, 0x0F00).rawTag(0x0FFF, 0);
   HeaderTableInfo table{FolderId::fromBytes(kFolder), 'a', std::nullopt};
   EXPECT_TRUE(parseHeaderRows(page.bytes(), 0, table, SmallColumns(), store::FileOffset(0)).empty());
+}
+
+TEST(HeaderRow, EveryTextLiesInsideItsPage) {
+  // The fuzzing inputs kept beside the fuzz target, laid out as the target lays them: the
+  // input's start as the page's start, its end as the page's end. One of them held a row
+  // whose directory put a text past the end of a 32 KB page.
+  const std::filesystem::path folder = std::filesystem::path(TARNWICK_SOURCE_DIR) / "tests/fuzz/corpus/scan_rows_fuzz";
+  ASSERT_TRUE(std::filesystem::is_directory(folder));
+  int inputs = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ++inputs;
+    for (const std::size_t pageSize : {std::size_t{4096}, std::size_t{8192}, std::size_t{32768}}) {
+      Bytes page(pageSize, 0);
+      const std::size_t half = std::min(data.size(), pageSize / 2);
+      std::copy(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(half), page.begin());
+      std::copy(data.end() - static_cast<std::ptrdiff_t>(half), data.end(), page.end() - static_cast<std::ptrdiff_t>(half));
+      const int cls = pageSize == 4096 ? 0 : pageSize == 8192 ? 1 : 2;
+      const FolderId key = data.size() >= 8 ? FolderId::fromBytes(std::span(data).first(8)) : FolderId{};
+      HeaderTableInfo table{key, data.size() > 20 ? data[20] : std::uint8_t{'a'}, std::nullopt};
+      const std::uint16_t column = data.size() >= 18 ? static_cast<std::uint16_t>(data[16] | (data[17] << 8)) : 0x0147;
+      HeaderColumns columns;
+      columns.subjectPrefix = column;
+      columns.normalizedSubject = static_cast<std::uint16_t>(column + 1);
+      columns.senderName = static_cast<std::uint16_t>(column + 2);
+      for (const MessageHeader& h : parseHeaderRows(page, cls, table, columns, store::FileOffset(0))) {
+        SCOPED_TRACE(entry.path().filename().string() + " as a page of " + std::to_string(pageSize));
+        EXPECT_LE(std::size_t{h.primaryOffset} + h.primaryLength, pageSize);
+        EXPECT_LE(std::size_t{h.secondaryOffset} + h.secondaryLength, pageSize);
+        EXPECT_LE(std::size_t{h.thirdOffset} + h.thirdLength, pageSize);
+      }
+    }
+  }
+  EXPECT_GT(inputs, 0);
 }
 
 }  // namespace
