@@ -1,6 +1,6 @@
 #include "analysis/AttachmentScanner.h"
 
-#include "content/SevenBitText.h"
+#include "codec/SevenBitText.h"
 
 #include <algorithm>
 #include <variant>
@@ -8,14 +8,6 @@
 namespace tarnwick::analysis {
 
 namespace {
-
-std::optional<std::vector<std::uint8_t>> unpack7Bit(std::span<const std::uint8_t> in, std::size_t capacity) {
-  std::vector<std::uint8_t> out(capacity, 0);
-  content::UnpackResult r = content::decode7Bit(in, out);
-  if (!r.ok) return std::nullopt;
-  out.resize(r.count);
-  return out;
-}
 
 std::string consumedKey(std::size_t item, const AttachmentId& id) {
   std::string key(reinterpret_cast<const char*>(&item), sizeof item);
@@ -69,7 +61,7 @@ bool AttachmentScanner::scanAttachmentPage(std::span<const std::uint8_t> page, s
   if (candidates.empty()) return false;
   const bool large = pageSizeClass_ == 2;
   const AttachmentColumns columns = columnsFor(pageObjectId);
-  const NameUnpacker unpack = large ? NameUnpacker(unpack7Bit) : NameUnpacker();
+  const NameUnpacker unpack = large ? NameUnpacker(codec::unpack7Bit) : NameUnpacker();
   std::unordered_map<AttachmentId, std::vector<std::size_t>> byId;
   std::vector<std::size_t> holders;  // items holding an identifier of this page
   for (std::size_t i = 0; i < candidates.size(); ++i) {

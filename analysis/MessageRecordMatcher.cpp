@@ -1,6 +1,6 @@
 #include "analysis/MessageRecordMatcher.h"
 
-#include "content/SevenBitText.h"
+#include "codec/SevenBitText.h"
 #include "store/MessageRecordLayout.h"
 
 #include <algorithm>
@@ -13,14 +13,6 @@
 namespace tarnwick::analysis {
 
 namespace {
-
-std::optional<std::vector<std::uint8_t>> unpack7Bit(std::span<const std::uint8_t> in, std::size_t capacity) {
-  std::vector<std::uint8_t> out(capacity, 0);
-  content::UnpackResult r = content::decode7Bit(in, out);
-  if (!r.ok) return std::nullopt;
-  out.resize(r.count);
-  return out;
-}
 
 ModelTime modelTime(const store::TimeBytes& bytes) {
   ModelTime t;
@@ -130,7 +122,7 @@ bool ReadMessageRecords(const MessageRecordPage& page, const store::MessageColum
         options.streamingFileOpen = streamingFileOpen;
         options.itemKind = item.kind;
         options.needsThirdText = item.thirdOffset == 0;
-        if (large) options.unpack7Bit = unpack7Bit;
+        if (large) options.unpack7Bit = codec::unpack7Bit;
         apply(store::readMessageRecord(page.bytes, static_cast<std::uint64_t>(page.fileOffset.value), page.pageSizeClass,
                                        candidates[ci], *directory, columns, options),
               page.fileOffset, item);

@@ -1,6 +1,6 @@
 #include "content/RecipientExtraction.h"
 
-#include "content/Lz77Decoder.h"
+#include "codec/Lz77Decoder.h"
 #include "content/RecipientScanner.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ std::u16string extractRecipients(const ByteSource& db, const store::StoreGeometr
       std::span<const std::uint8_t> packed = std::span<const std::uint8_t>(bytes).subspan(1);
       packed = packed.first(std::min<std::size_t>(packed.size(), length > 0 ? length - 1u : 0u));
       std::vector<std::uint8_t> unpacked(pageSize, 0);
-      UnpackResult r = decodeLz77(packed, unpacked);
+      codec::UnpackResult r = codec::decodeLz77(packed, unpacked);
       if (!r.ok) return {};
       unpacked.resize(r.count);
       RecipientScanner::scanInline(unpacked, RecipientScanner::compressedScanStart(unpacked), false, list);

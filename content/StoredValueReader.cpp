@@ -1,8 +1,8 @@
 #include "content/StoredValueReader.h"
 
-#include "content/Lz77Decoder.h"
-#include "content/RtfDecompressor.h"
-#include "content/SevenBitText.h"
+#include "codec/Lz77Decoder.h"
+#include "codec/RtfDecompressor.h"
+#include "codec/SevenBitText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -97,7 +97,7 @@ std::optional<StoredBody> readStoredValue(const ByteSource& db, const store::Sto
       std::vector<std::uint8_t> bytes = readChunkBytes(db, geometry, chunk.fileOffset, static_cast<std::uint32_t>(pageSize));
       if (large && !bytes.empty() && bytes[0] == L::kLz77Format) {
         std::vector<std::uint8_t> unpacked(bytes.size() + pageSize, 0);
-        UnpackResult r = decodeLz77(bytes, unpacked);
+        codec::UnpackResult r = codec::decodeLz77(bytes, unpacked);
         if (r.ok) {
           unpacked.resize(r.count);
           bytes = std::move(unpacked);
@@ -116,19 +116,19 @@ std::optional<StoredBody> readStoredValue(const ByteSource& db, const store::Sto
         std::span<const std::uint8_t> packed = std::span<const std::uint8_t>(raw).subspan(1);
         std::vector<std::uint8_t> out(pageSize + L::kInlineUnpackSlack, 0);
         if (raw[1] == L::kLz77Format) {
-          UnpackResult r = decodeLz77(packed, std::span(out.data(), pageSize));
+          codec::UnpackResult r = codec::decodeLz77(packed, std::span(out.data(), pageSize));
           if (!r.ok) return std::nullopt;
           out.resize(r.count);
           value = std::move(out);
         } else {
-          UnpackResult r = decode7Bit(packed, std::span(out.data(), pageSize));
+          codec::UnpackResult r = codec::decode7Bit(packed, std::span(out.data(), pageSize));
           if (r.ok) {
             std::size_t end = 0;
             while (end < r.count && out[end] != 0) ++end;
             out.resize(end);
             // A plain-text body is UTF-16: text the engine packed from UTF-16 comes back one
             // byte per character and is widened again, so that it is not read as byte pairs.
-            if (plain && (raw[1] & sevenbit::kFormatMask) == sevenbit::kUnicodeFormat) {
+            if (plain && (raw[1] & codec::sevenbit::kFormatMask) == codec::sevenbit::kUnicodeFormat) {
               std::vector<std::uint8_t> wide;
               wide.reserve(2 * out.size());
               for (std::uint8_t b : out) wide.insert(wide.end(), {b, 0});
@@ -151,7 +151,7 @@ std::optional<StoredBody> readStoredValue(const ByteSource& db, const store::Sto
   if (kind == Kind::Rtf) {
     std::optional<std::vector<std::uint8_t>> stream = file.readAll();
     if (!stream) return std::nullopt;
-    std::optional<DecompressedRtf> rtf = DecompressRtf(*stream);
+    std::optional<codec::DecompressedRtf> rtf = codec::DecompressRtf(*stream);
     if (!rtf) return std::nullopt;
     return StoredBody{BodyForm::Rtf, std::vector<std::uint8_t>(rtf->rtf.begin(), rtf->rtf.end())};
   }

@@ -1,6 +1,6 @@
 #include "store/PackedText.h"
 
-#include "content/SevenBitText.h"
+#include "codec/SevenBitText.h"
 
 #include <array>
 
@@ -19,7 +19,7 @@ std::optional<std::u16string> unpackStoredText(std::span<const std::uint8_t> val
     return text;
   }
   std::array<std::uint8_t, kPackedTextCapacity> unpacked{};
-  const content::UnpackResult result = content::decode7Bit(value, unpacked);
+  const codec::UnpackResult result = codec::decode7Bit(value, unpacked);
   if (!result.ok) return std::nullopt;
   for (std::size_t i = 0; i < result.count && i < unpacked.size() && text.size() < maxChars; ++i) {
     if (unpacked[i] == 0) break;

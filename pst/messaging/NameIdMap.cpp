@@ -6,7 +6,8 @@
 #include "pst/messaging/PropTags.h"
 #include "pst/messaging/StoreTemplate.h"
 #include "pst/ndb/ByteWriter.h"
-#include "pst/ndb/Crc.h"
+#include "codec/Crc32.h"
+#include "pst/ndb/BlockSignature.h"
 
 namespace tarnwick::pst {
 
@@ -38,7 +39,7 @@ NameIdMap::NameIdMap() {
             std::uint32_t len = load32(strings_, idOrOffset);
             if (idOrOffset + 4 + len > strings_.size()) throw PstError("named-property template string out of range");
             std::span<const std::uint8_t> name(strings_.data() + idOrOffset + 4, len);
-            hash = computeCrc(name);
+            hash = codec::crc32(name);
             std::string key(name.begin(), name.end());
             byName_[{static_cast<std::uint16_t>(guidField >> 1), key}] =
                 static_cast<std::uint16_t>(kFirstNamedId + entries_.size());
@@ -89,7 +90,7 @@ std::uint16_t NameIdMap::named(const Guid& guid, const std::string& nameUtf8) {
     store32(len, static_cast<std::uint32_t>(utf16.size()));
     strings_.insert(strings_.end(), len, len + 4);
     strings_.insert(strings_.end(), utf16.begin(), utf16.end());
-    std::uint16_t id = add(static_cast<std::uint16_t>((g << 1) | 1), offset, computeCrc(utf16));
+    std::uint16_t id = add(static_cast<std::uint16_t>((g << 1) | 1), offset, codec::crc32(utf16));
     byName_[{g, key}] = id;
     return id;
 }

@@ -1,9 +1,9 @@
 #include "pst/messaging/RtfBody.h"
 
-#include "content/RtfCompressor.h"
+#include "codec/RtfCompressor.h"
 
 namespace tarnwick::pst {
 
-std::vector<std::uint8_t> makeCompressedRtf(std::string_view rtf) { return content::CompressRtf(rtf); }
+std::vector<std::uint8_t> makeCompressedRtf(std::string_view rtf) { return codec::CompressRtf(rtf); }
 
 } // namespace tarnwick::pst

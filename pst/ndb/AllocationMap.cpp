@@ -3,7 +3,8 @@
 #include <bit>
 
 #include "pst/ndb/ByteWriter.h"
-#include "pst/ndb/Crc.h"
+#include "codec/Crc32.h"
+#include "pst/ndb/BlockSignature.h"
 
 namespace tarnwick::pst {
 
@@ -44,7 +45,7 @@ void AllocationMap::writeMapPage(FileOffset at, std::uint8_t type, std::uint8_t 
     page[kPageDataSize] = type;
     page[kPageDataSize + 1] = type;
     store16(&page[kPageDataSize + 2], 0); // map pages carry no signature
-    store32(&page[kPageDataSize + 4], computeCrc(std::span(page).first(kPageDataSize)));
+    store32(&page[kPageDataSize + 4], codec::crc32(std::span(page).first(kPageDataSize)));
     store64(&page[kPageDataSize + 8], at.value); // a map page's id is its offset
     sink_(at, page);
 }
@@ -58,7 +59,7 @@ void AllocationMap::closeRegion() {
     FileOffset at = regionStart(region_);
     page[kPageDataSize] = kPageTypeAMap;
     page[kPageDataSize + 1] = kPageTypeAMap;
-    store32(&page[kPageDataSize + 4], computeCrc(std::span(page).first(kPageDataSize)));
+    store32(&page[kPageDataSize + 4], codec::crc32(std::span(page).first(kPageDataSize)));
     store64(&page[kPageDataSize + 8], at.value);
     sink_(at, page);
 }

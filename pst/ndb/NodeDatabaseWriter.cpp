@@ -9,7 +9,8 @@
 
 #include "pst/PstError.h"
 #include "pst/ndb/ByteWriter.h"
-#include "pst/ndb/Crc.h"
+#include "codec/Crc32.h"
+#include "pst/ndb/BlockSignature.h"
 #include "pst/ndb/Layout.h"
 
 namespace tarnwick::pst {
@@ -82,7 +83,7 @@ Bid NodeDatabaseWriter::writeBlock(std::span<const std::uint8_t> data, bool inte
     std::uint8_t* trailer = block.data() + total - kBlockTrailerSize;
     store16(trailer, static_cast<std::uint16_t>(data.size()));
     store16(trailer + 2, computeSignature(ib, bid));
-    store32(trailer + 4, computeCrc(data));
+    store32(trailer + 4, codec::crc32(data));
     store64(trailer + 8, bid.value);
     writeAt(ib, block);
     blocks_.push_back(BlockEntry{BlockRef{bid, ib}, static_cast<std::uint16_t>(data.size()), kInitialRefCount});
@@ -113,7 +114,7 @@ BlockRef NodeDatabaseWriter::writeBtPage(std::uint8_t pageType, std::span<const 
     page[kPageDataSize] = pageType;
     page[kPageDataSize + 1] = pageType;
     store16(&page[kPageDataSize + 2], computeSignature(ib, bid));
-    store32(&page[kPageDataSize + 4], computeCrc(std::span(page).first(kPageDataSize)));
+    store32(&page[kPageDataSize + 4], codec::crc32(std::span(page).first(kPageDataSize)));
     store64(&page[kPageDataSize + 8], bid.value);
     writeAt(ib, page);
     return BlockRef{bid, ib};
@@ -169,7 +170,7 @@ void NodeDatabaseWriter::writeDensityList() {
     page[kPageDataSize] = kPageTypeDList;
     page[kPageDataSize + 1] = kPageTypeDList;
     store16(&page[kPageDataSize + 2], computeSignature(ib, bid));
-    store32(&page[kPageDataSize + 4], computeCrc(std::span(page).first(kPageDataSize)));
+    store32(&page[kPageDataSize + 4], codec::crc32(std::span(page).first(kPageDataSize)));
     store64(&page[kPageDataSize + 8], bid.value);
     writeAt(ib, page);
 }
@@ -200,8 +201,8 @@ void NodeDatabaseWriter::writeHeader(FileOffset eof, BlockRef nbt, BlockRef bbt)
     h[kHeaderOffSentinel] = kSentinel;
     h[kHeaderOffCryptMethod] = kCryptNone;
     store64(&h[kHeaderOffBidNextB], nextBlockId_);
-    store32(&h[kHeaderOffCrcPartial], computeCrc(std::span(h).subspan(kHeaderCrcStart, kHeaderPartialCrcLength)));
-    store32(&h[kHeaderOffCrcFull], computeCrc(std::span(h).subspan(kHeaderCrcStart, kHeaderFullCrcLength)));
+    store32(&h[kHeaderOffCrcPartial], codec::crc32(std::span(h).subspan(kHeaderCrcStart, kHeaderPartialCrcLength)));
+    store32(&h[kHeaderOffCrcFull], codec::crc32(std::span(h).subspan(kHeaderCrcStart, kHeaderFullCrcLength)));
     // The rest of the header area up to the density list stays zero.
     std::vector<std::uint8_t> area(kDListOffset, 0);
     std::copy(h.begin(), h.end(), area.begin());

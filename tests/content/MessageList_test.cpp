@@ -3,7 +3,7 @@
 #include "content/MhtNaming.h"
 #include "content/PreviewAssembly.h"
 #include "content/RowSorting.h"
-#include "content/SevenBitText.h"
+#include "codec/SevenBitText.h"
 #include "platform/FileTime.h"
 #include "TestPages.h"
 
@@ -135,7 +135,7 @@ TEST(HeaderTextsReader, SubjectAndSenderFromTheHeaderPage) {
 
 TEST(HeaderTextsReader, LargePageTextsAreUnpacked) {
   Bytes page(32768, 0);
-  std::optional<Bytes> packed = encode7Bit(Bytes{'P', 'a', 'c', 'k', 'e', 'd'}, SevenBitKind::Ascii);
+  std::optional<Bytes> packed = codec::encode7Bit(Bytes{'P', 'a', 'c', 'k', 'e', 'd'}, codec::SevenBitKind::Ascii);
   ASSERT_TRUE(packed);
   page[999] = 3;
   putBytes(page, 1000, *packed);

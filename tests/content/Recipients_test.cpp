@@ -146,7 +146,7 @@ TEST(RecipientScanner, CompressedValuesStartAfterTheFirstMarker) {
 }  // namespace
 }  // namespace tarnwick::content
 
-#include "content/Lz77Encoder.h"
+#include "codec/Lz77Encoder.h"
 #include "content/RecipientExtraction.h"
 #include "TestPages.h"
 
@@ -172,7 +172,7 @@ TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
   Bytes plain(8, 0x41);
   plain.insert(plain.end(), {0xE4, 0x04, 0, 0, 0, 0});
   appendUtf16(plain, u"zed@example.org");
-  std::optional<Bytes> packed = encodeLz77(plain);
+  std::optional<Bytes> packed = codec::encodeLz77(plain);
   ASSERT_TRUE(packed);
   Bytes large(3 * 32768, 0);
   large[40000] = 0x1E;

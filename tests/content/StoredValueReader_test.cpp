@@ -1,7 +1,7 @@
 #include "content/BodyFile.h"
-#include "content/Lz77Encoder.h"
-#include "content/RtfCompressor.h"
-#include "content/SevenBitText.h"
+#include "codec/Lz77Encoder.h"
+#include "codec/RtfCompressor.h"
+#include "codec/SevenBitText.h"
 #include "content/StoredValueReader.h"
 #include "TestPages.h"
 
@@ -65,7 +65,7 @@ TEST_F(StoredValues, InlineValueIsTheBytesAfterItsFormatByte) {
 
 TEST_F(StoredValues, CompressedRtfComesBackDecoded) {
   const std::string rtf = "{\\rtf1\\ansi\\deff0 {\\fonttbl{\\f0 Arial;}} Hello RTF body\\par }";
-  Bytes packed = CompressRtf(rtf);
+  Bytes packed = codec::CompressRtf(rtf);
   Bytes value{0x1E};
   appendBytes(value, packed);
   Bytes db(3 * 4096, 0);
@@ -114,7 +114,7 @@ TEST_F(StoredValues, LargePageStoresUnpackCompressedValues) {
   std::string long_text(3000, 'x');
   for (std::size_t i = 0; i < long_text.size(); i += 7) long_text[i] = static_cast<char>('a' + i % 26);
   Bytes plainBytes(long_text.begin(), long_text.end());
-  std::optional<Bytes> lz = encodeLz77(plainBytes);
+  std::optional<Bytes> lz = codec::encodeLz77(plainBytes);
   ASSERT_TRUE(lz);
   Bytes db(3 * 32768, 0);
   Bytes lzValue{3};
@@ -129,7 +129,7 @@ TEST_F(StoredValues, LargePageStoresUnpackCompressedValues) {
   putBytes(db, 50000, broken);
   EXPECT_FALSE(read(db, 32768, {}, 'n', {50000, static_cast<std::int32_t>(broken.size())}));
   // 7-bit packed text.
-  std::optional<Bytes> packed = encode7Bit(text("Seven bit body"), SevenBitKind::Ascii);
+  std::optional<Bytes> packed = codec::encode7Bit(text("Seven bit body"), codec::SevenBitKind::Ascii);
   ASSERT_TRUE(packed);
   Bytes sevenValue{3};
   appendBytes(sevenValue, *packed);
@@ -140,7 +140,7 @@ TEST_F(StoredValues, LargePageStoresUnpackCompressedValues) {
   // A plain-text body packed from UTF-16 comes back as UTF-16.
   Bytes wide;
   appendUtf16(wide, u"Plain body");
-  std::optional<Bytes> packedWide = encode7Bit(wide, SevenBitKind::Unicode);
+  std::optional<Bytes> packedWide = codec::encode7Bit(wide, codec::SevenBitKind::Unicode);
   ASSERT_TRUE(packedWide);
   Bytes wideValue{3};
   appendBytes(wideValue, *packedWide);

@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
-#include "content/SevenBitText.h"
-#include "content/UnpackResult.h"
+#include "codec/SevenBitText.h"
+#include "codec/UnpackResult.h"
 #include "store/MessageRecordReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.needsThirdText = (data[0] & 8) != 0;
   options.unpack7Bit = [](std::span<const std::uint8_t> in, std::size_t capacity) -> std::optional<std::vector<std::uint8_t>> {
     std::vector<std::uint8_t> out(capacity, 0);
-    tarnwick::content::UnpackResult r = tarnwick::content::decode7Bit(in, out);
+    tarnwick::codec::UnpackResult r = tarnwick::codec::decode7Bit(in, out);
     if (!r.ok) return std::nullopt;
     out.resize(r.count);
     return out;

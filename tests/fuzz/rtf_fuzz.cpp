@@ -6,23 +6,23 @@
 #include <span>
 #include <string>
 
-#include "content/RtfCompressor.h"
-#include "content/RtfDecompressor.h"
-#include "content/RtfGroupDepth.h"
+#include "codec/RtfCompressor.h"
+#include "codec/RtfDecompressor.h"
+#include "codec/RtfGroupDepth.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tarnwick::content;
   const std::span<const std::uint8_t> input(data, size);
 
-  if (const auto r = DecompressRtf(input)) {
-    if (!r->complete && openRtfGroups(r->rtf) != 0 && !scanRtfGroups(r->rtf).danglingBackslash) {
+  if (const auto r = codec::DecompressRtf(input)) {
+    if (!r->complete && codec::openRtfGroups(r->rtf) != 0 && !codec::scanRtfGroups(r->rtf).danglingBackslash) {
       // Braces were added for every group left open, unless binary data swallowed them.
       if (r->rtf.find("\\bin") == std::string::npos) std::abort();
     }
   }
 
-  const auto packed = CompressRtf(input);
-  const auto back = DecompressRtf(packed);
+  const auto packed = codec::CompressRtf(input);
+  const auto back = codec::DecompressRtf(packed);
   if (!back || !back->complete || !back->crcMatches ||
       back->rtf != std::string(reinterpret_cast<const char*>(data), size)) {
     std::abort();

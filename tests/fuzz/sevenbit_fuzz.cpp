@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "content/SevenBitText.h"
+#include "codec/SevenBitText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tarnwick::content;
@@ -14,16 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Room as the callers give it, and one byte less.
   const std::size_t room = size == 0 ? 1 : (size - 1) * 8 / 7;
   std::vector<std::uint8_t> out(room + 1);
-  const UnpackResult r = decode7Bit(input, std::span<std::uint8_t>(out).first(room));
+  const codec::UnpackResult r = codec::decode7Bit(input, std::span<std::uint8_t>(out).first(room));
   if (r.count > room) std::abort();
-  if (room > 0 && decode7Bit(input, std::span<std::uint8_t>(out).first(room - 1)).count > 0 && size > 1) std::abort();
+  if (room > 0 && codec::decode7Bit(input, std::span<std::uint8_t>(out).first(room - 1)).count > 0 && size > 1) std::abort();
 
-  const auto unpacked = unpack7BitText(input);
+  const auto unpacked = codec::unpack7BitText(input);
 
   std::vector<std::uint8_t> ascii(input.begin(), input.end());
   for (auto& b : ascii) b &= 0x7F;
-  const auto packed = encode7Bit(ascii, SevenBitKind::Ascii);
-  if (!packed || unpack7BitText(*packed) != ascii) std::abort();
+  const auto packed = codec::encode7Bit(ascii, codec::SevenBitKind::Ascii);
+  if (!packed || codec::unpack7BitText(*packed) != ascii) std::abort();
   (void)unpacked;
   return 0;
 }

@@ -8,7 +8,8 @@
 #include "TestSupport.h"
 #include "pst/messaging/NameIdMap.h"
 #include "pst/messaging/PropTags.h"
-#include "pst/ndb/Crc.h"
+#include "codec/Crc32.h"
+#include "pst/ndb/BlockSignature.h"
 #include "pst/ndb/Layout.h"
 
 namespace tarnwick::pst {
@@ -32,9 +33,9 @@ TEST(NdbPrimitives, HeaderCrcsOfOutlookFileMatch) {
     ASSERT_GE(f.size(), layout::kHeaderSize);
     std::span<const std::uint8_t> bytes(f);
     EXPECT_EQ(le32(f, layout::kHeaderOffCrcPartial),
-              computeCrc(bytes.subspan(layout::kHeaderCrcStart, layout::kHeaderPartialCrcLength)));
+              codec::crc32(bytes.subspan(layout::kHeaderCrcStart, layout::kHeaderPartialCrcLength)));
     EXPECT_EQ(le32(f, layout::kHeaderOffCrcFull),
-              computeCrc(bytes.subspan(layout::kHeaderCrcStart, layout::kHeaderFullCrcLength)));
+              codec::crc32(bytes.subspan(layout::kHeaderCrcStart, layout::kHeaderFullCrcLength)));
     // The value read off the file by hand.
     EXPECT_EQ(le32(f, layout::kHeaderOffCrcPartial), 0x77BBFE83u);
 }
@@ -51,7 +52,7 @@ TEST(NdbPrimitives, AMapOfOutlookFileHasNoSignatureAndItsOffsetAsId) {
     std::size_t at = layout::kFirstAMapOffset;
     EXPECT_EQ(f[at + 496], layout::kPageTypeAMap);
     EXPECT_EQ(f[at + 498] | (f[at + 499] << 8), 0);
-    EXPECT_EQ(le32(f, at + 500), computeCrc(std::span<const std::uint8_t>(f).subspan(at, 496)));
+    EXPECT_EQ(le32(f, at + 500), codec::crc32(std::span<const std::uint8_t>(f).subspan(at, 496)));
     EXPECT_EQ(le32(f, at + 504), layout::kFirstAMapOffset);
 }
 
@@ -83,7 +84,7 @@ TEST(NdbPrimitives, SignatureFoldsOffsetXorId) {
     // The BBT root page of the empty file: offset 0x8400, id 0x17B.
     auto f = emptyBytes();
     EXPECT_EQ(computeSignature(FileOffset{0x8400}, Bid{0x17B}), f[0x8400 + 498] | (f[0x8400 + 499] << 8));
-    EXPECT_EQ(computeCrc({}), 0u);
+    EXPECT_EQ(codec::crc32({}), 0u);
 }
 
 } // namespace

@@ -6,7 +6,8 @@
 #include <set>
 #include <stdexcept>
 
-#include "pst/ndb/Crc.h"
+#include "codec/Crc32.h"
+#include "pst/ndb/BlockSignature.h"
 
 namespace tarnwick::pst::testing {
 
@@ -307,7 +308,7 @@ TableData PstTestReader::nodeTable(std::uint32_t nid) const {
 
 std::vector<std::string> PstTestReader::verifyTrailers() const {
     std::vector<std::string> problems;
-    auto crc = [](const std::vector<std::uint8_t>& d) { return computeCrc(d); };
+    auto crc = [](const std::vector<std::uint8_t>& d) { return codec::crc32(d); };
     for (std::uint64_t ib : pages_) {
         auto p = slice(file_, ib, 512);
         std::uint64_t bid = rd64(p, 504);
@@ -389,7 +390,7 @@ std::vector<std::string> PstTestReader::verifyAllocationMaps() const {
     for (std::uint64_t r = 0; r < regions; ++r) {
         std::uint64_t at = kFirst + r * kRegion;
         auto page = slice(file_, at, 512);
-        if (page[496] != 0x84 || rd32(page, 500) != computeCrc(slice(page, 0, 496)) || rd64(page, 504) != at)
+        if (page[496] != 0x84 || rd32(page, 500) != codec::crc32(slice(page, 0, 496)) || rd64(page, 504) != at)
             problems.push_back("bad AMap page at " + std::to_string(at));
         for (std::size_t slot = 0; slot < 496 * 8; ++slot) {
             bool bit = page[slot / 8] & (0x80 >> (slot % 8));
@@ -404,7 +405,7 @@ std::vector<std::string> PstTestReader::verifyAllocationMaps() const {
     if (rd64(file_, 180 + 20) != free) problems.push_back("cbAMapFree differs from the AMaps");
     if (rd64(file_, 180 + 12) != kFirst + (regions - 1) * kRegion) problems.push_back("ibAMapLast is not the last AMap");
     auto dlist = slice(file_, 0x4200, 512);
-    if (dlist[496] != 0x86 || rd32(dlist, 500) != computeCrc(slice(dlist, 0, 496))) problems.push_back("bad density list page");
+    if (dlist[496] != 0x86 || rd32(dlist, 500) != codec::crc32(slice(dlist, 0, 496))) problems.push_back("bad density list page");
     std::uint32_t entries = dlist[1] | (dlist[2] << 8) | (dlist[3] << 16);
     for (std::uint32_t i = 0; i < entries && i < 119; ++i)
         if ((rd32(dlist, 8 + 4 * i) & 0xFFFFF) >= regions) problems.push_back("density list names a missing AMap");

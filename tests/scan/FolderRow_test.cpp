@@ -1,5 +1,5 @@
 #include "analysis/FolderRow.h"
-#include "content/SevenBitText.h"
+#include "codec/SevenBitText.h"
 #include "tests/scan/StoreBytes.h"
 
 #include <gtest/gtest.h>

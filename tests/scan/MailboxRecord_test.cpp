@@ -1,5 +1,5 @@
 #include "analysis/KeyText.h"
-#include "content/SevenBitText.h"
+#include "codec/SevenBitText.h"
 #include "store/MailboxRecord.h"
 #include "tests/scan/StoreBytes.h"
 
@@ -91,8 +91,8 @@ TEST(MailboxRecord, LargeRecordsTakeTheIdentifierFromBytes23To30AndUnpackTheName
   testing::PutId(r, a + 12, Id8{9, 9, 9, 9, 9, 9, 9, 9});
   const std::size_t t = a + 12 + 12;
   const std::string name = "Alice";
-  auto packed = content::encode7Bit(std::span(reinterpret_cast<const std::uint8_t*>(name.data()), name.size()),
-                                    content::SevenBitKind::Ascii);
+  auto packed = codec::encode7Bit(std::span(reinterpret_cast<const std::uint8_t*>(name.data()), name.size()),
+                                    codec::SevenBitKind::Ascii);
   ASSERT_TRUE(packed);
   r.resize(t, 0);
   testing::Put16(r, t, 0x0101);

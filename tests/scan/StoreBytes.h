@@ -4,7 +4,7 @@
 // and tag arrays, catalogue records, mailbox records, folder rows and header rows, and a
 // whole store file put together from pages.
 
-#include "content/SevenBitText.h"
+#include "codec/SevenBitText.h"
 
 #include <algorithm>
 #include <array>
@@ -303,8 +303,8 @@ inline Bytes FolderRowLarge(const Id8& folder, const Id8& parent, const Bytes& n
 // A value as a 32 KB row stores it: the format byte, then the text, 7-bit packed for
 // format 3 and plain UTF-16 otherwise.
 inline Bytes PackedValue(std::string_view ascii) {
-  auto packed = content::encode7Bit(std::span(reinterpret_cast<const std::uint8_t*>(ascii.data()), ascii.size()),
-                                    content::SevenBitKind::Ascii);
+  auto packed = codec::encode7Bit(std::span(reinterpret_cast<const std::uint8_t*>(ascii.data()), ascii.size()),
+                                    codec::SevenBitKind::Ascii);
   Bytes v(1 + packed->size(), 3);
   std::copy(packed->begin(), packed->end(), v.begin() + 1);
   return v;

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "StoreFixture.h"
-#include "content/SevenBitText.h"
+#include "codec/SevenBitText.h"
 #include "tools/storegen/Bytes.h"
 #include "tools/storegen/StoreFormat.h"
 
@@ -58,7 +58,7 @@ std::optional<FoundMailbox> readMailboxRecord(std::span<const std::uint8_t> r, b
   } else {
     std::vector<std::uint8_t> out(1024, 0);
     const auto value = r.subspan(t + s + 1, e - s - 1);
-    if (!content::decode7Bit(value, out).ok) return std::nullopt;
+    if (!codec::decode7Bit(value, out).ok) return std::nullopt;
     for (std::uint8_t c : out) {
       if (c == 0) break;
       m.name.push_back(static_cast<char>(c));
@@ -111,7 +111,7 @@ struct FoundFolder {
 
 std::string decodePacked(std::span<const std::uint8_t> value) {
   std::vector<std::uint8_t> out(1024, 0);
-  if (value.empty() || !content::decode7Bit(value, out).ok) return {};
+  if (value.empty() || !codec::decode7Bit(value, out).ok) return {};
   std::string text;
   for (std::uint8_t c : out) {
     if (c == 0) break;

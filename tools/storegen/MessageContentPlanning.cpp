@@ -4,9 +4,9 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "content/Lz77Encoder.h"
-#include "content/RtfCompressor.h"
-#include "content/SevenBitText.h"
+#include "codec/Lz77Encoder.h"
+#include "codec/RtfCompressor.h"
+#include "codec/SevenBitText.h"
 #include "tools/storegen/FolderRows.h"
 #include "tools/storegen/LongValueWriter.h"
 
@@ -135,19 +135,19 @@ void planBody(MessageContentPlan& c, BodyChoice choice, std::size_t n, bool larg
         break;
       case BodyForm::Rtf: {
         c.expectedBody = bytesOf(rtfOf(size + pad, n));
-        c.storedBody = content::CompressRtf(std::span<const std::uint8_t>(c.expectedBody));
+        c.storedBody = codec::CompressRtf(std::span<const std::uint8_t>(c.expectedBody));
         break;
       }
       default: return;
     }
     if (choice.placement == ValuePlacement::Compressed7Bit) {
-      const auto packed = content::encode7Bit(c.storedBody, choice.form == BodyForm::Text
-                                                                ? content::SevenBitKind::Unicode
-                                                                : content::SevenBitKind::Ascii);
+      const auto packed = codec::encode7Bit(c.storedBody, choice.form == BodyForm::Text
+                                                                ? codec::SevenBitKind::Unicode
+                                                                : codec::SevenBitKind::Ascii);
       if (!packed) throw std::logic_error("a 7-bit body holds a character beyond 7 bits");
       c.storedBody.assign(packed->begin(), packed->end());
     } else if (choice.placement == ValuePlacement::CompressedLz77) {
-      const auto packed = content::encodeLz77(c.storedBody);
+      const auto packed = codec::encodeLz77(c.storedBody);
       if (!packed) throw std::logic_error("an LZ77 body is too long");
       c.storedBody.assign(packed->begin(), packed->end());
       // A packed value above the record's share leaves it whole, in one chunk.

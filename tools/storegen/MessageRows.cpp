@@ -5,8 +5,8 @@
 #include <memory>
 #include <stdexcept>
 
-#include "content/Lz77Encoder.h"
-#include "content/SevenBitText.h"
+#include "codec/Lz77Encoder.h"
+#include "codec/SevenBitText.h"
 #include "tools/storegen/ExchangeSkeleton.h"
 #include "tools/storegen/FolderRows.h"
 
@@ -107,7 +107,7 @@ void addTagged(Row& row, const MessagePlan& m, bool large) {
     ColumnValue v{id, {utf16(text)}};
     if (large && c.packedFields) {
       // Texts of 7-bit characters are packed the way the engine packs them.
-      if (auto packed = content::encode7Bit(v.values.front(), content::SevenBitKind::Unicode)) {
+      if (auto packed = codec::encode7Bit(v.values.front(), codec::SevenBitKind::Unicode)) {
         v.values.front().assign(packed->begin(), packed->end());
         v.prepacked = true;
       }
@@ -125,7 +125,7 @@ void addTagged(Row& row, const MessagePlan& m, bool large) {
   if (!c.recipients.empty()) {
     Bytes value = recipientValue(c.recipients);
     if (large && c.addressPlacement == ValuePlacement::CompressedLz77) {
-      if (auto packed = content::encodeLz77(value)) value.assign(packed->begin(), packed->end());
+      if (auto packed = codec::encodeLz77(value)) value.assign(packed->begin(), packed->end());
     }
     row.push_back(placed(mc::kRecipients, std::move(value), c.addressPlacement, large));
   }

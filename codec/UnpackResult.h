@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 
 // Outcome of unpacking a stored value into a caller's buffer: whether the value unpacked
 // and how many bytes were written. On failure `count` still says how much of the output
@@ -12,4 +12,4 @@ struct UnpackResult {
   std::size_t count = 0;
 };
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

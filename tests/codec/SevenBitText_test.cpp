@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "DecoderTestData.h"
-#include "content/SevenBitText.h"
+#include "tests/content/DecoderTestData.h"
+#include "codec/SevenBitText.h"
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -105,4 +105,4 @@ TEST(SevenBitText, PackerRefusesWhatSevenBitsCannotHold) {
 }
 
 }  // namespace
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

@@ -1,13 +1,13 @@
-#include "content/RtfDecompressor.h"
+#include "codec/RtfDecompressor.h"
 
 #include <algorithm>
 #include <array>
 
-#include "content/CompressedRtfFormat.h"
-#include "content/RtfCrc.h"
-#include "content/RtfGroupDepth.h"
+#include "codec/CompressedRtfFormat.h"
+#include "codec/Crc32.h"
+#include "codec/RtfGroupDepth.h"
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 namespace {
 
 std::uint32_t readU32(std::span<const std::uint8_t> s, std::size_t at) {
@@ -74,7 +74,7 @@ std::optional<DecompressedRtf> DecompressRtf(std::span<const std::uint8_t> strea
     const std::size_t n = std::min(rawSize, contents.size());
     result.rtf.assign(reinterpret_cast<const char*>(contents.data()), n);
   } else {
-    result.crcMatches = rtfCrc32(contents) == crc;
+    result.crcMatches = codec::crc32(contents) == crc;
     // A token of two bytes yields at most 17, so the contents bound the output as well.
     result.rtf.reserve(std::min<std::size_t>(rawSize, contents.size() * rtfcp::kMaxMatch));
     unpackContents(contents, rawSize, result.rtf);
@@ -90,4 +90,4 @@ std::optional<DecompressedRtf> DecompressRtf(std::span<const std::uint8_t> strea
   return result;
 }
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

@@ -1,6 +1,6 @@
-#include "content/SevenBitText.h"
+#include "codec/SevenBitText.h"
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 namespace {
 
 constexpr std::uint32_t kCharMask = 0x7F;
@@ -33,6 +33,14 @@ UnpackResult decode7Bit(std::span<const std::uint8_t> input, std::span<std::uint
   }
   result.ok = accumulator == 0;
   return result;
+}
+
+std::optional<std::vector<std::uint8_t>> unpack7Bit(std::span<const std::uint8_t> input, std::size_t capacity) {
+  std::vector<std::uint8_t> out(capacity, 0);
+  const UnpackResult result = decode7Bit(input, out);
+  if (!result.ok) return std::nullopt;
+  out.resize(result.count);
+  return out;
 }
 
 std::optional<std::vector<std::uint8_t>> unpack7BitText(std::span<const std::uint8_t> value) {
@@ -80,4 +88,4 @@ std::optional<std::vector<std::uint8_t>> encode7Bit(std::span<const std::uint8_t
   return out;
 }
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "content/RtfCompressor.h"
-#include "content/RtfCrc.h"
-#include "content/RtfDecompressor.h"
-#include "content/RtfGroupDepth.h"
+#include "codec/RtfCompressor.h"
+#include "codec/Crc32.h"
+#include "codec/RtfDecompressor.h"
+#include "codec/RtfGroupDepth.h"
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -33,7 +33,7 @@ Bytes makeStream(const char* type, const Bytes& contents, std::uint32_t rawSize)
   putU32(s, 0, static_cast<std::uint32_t>(contents.size() + 12));
   putU32(s, 4, rawSize);
   std::copy(type, type + 4, s.begin() + 8);
-  if (std::string(type) == "LZFu") putU32(s, 12, rtfCrc32(contents));
+  if (std::string(type) == "LZFu") putU32(s, 12, crc32(contents));
   s.insert(s.end(), contents.begin(), contents.end());
   return s;
 }
@@ -162,4 +162,4 @@ TEST(OpenRtfGroups, CountsOnlyRealBraces) {
 }
 
 }  // namespace
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

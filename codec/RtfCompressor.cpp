@@ -1,12 +1,12 @@
-#include "content/RtfCompressor.h"
+#include "codec/RtfCompressor.h"
 
 #include <algorithm>
 #include <cstddef>
 
-#include "content/CompressedRtfFormat.h"
-#include "content/RtfCrc.h"
+#include "codec/CompressedRtfFormat.h"
+#include "codec/Crc32.h"
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 namespace {
 
 constexpr std::size_t kMaxChain = 256;  // candidates tried per position
@@ -127,8 +127,8 @@ std::vector<std::uint8_t> CompressRtf(std::span<const std::uint8_t> rtf) {
   putU32(out, rtfcp::kCompressedSizeOffset, static_cast<std::uint32_t>(out.size() - rtfcp::kCompressedSizeBase));
   putU32(out, rtfcp::kRawSizeOffset, static_cast<std::uint32_t>(rtf.size()));
   putU32(out, rtfcp::kTypeOffset, rtfcp::kTypeCompressed);
-  putU32(out, rtfcp::kCrcOffset, rtfCrc32(contents));
+  putU32(out, rtfcp::kCrcOffset, codec::crc32(contents));
   return out;
 }
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "DecoderTestData.h"
-#include "content/Lz77Decoder.h"
-#include "content/Lz77Encoder.h"
+#include "tests/content/DecoderTestData.h"
+#include "codec/Lz77Decoder.h"
+#include "codec/Lz77Encoder.h"
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -242,4 +242,4 @@ TEST(Lz77Encode, FramesLikeTheEngine) {
 }
 
 }  // namespace
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

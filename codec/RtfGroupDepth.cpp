@@ -1,8 +1,8 @@
-#include "content/RtfGroupDepth.h"
+#include "codec/RtfGroupDepth.h"
 
 #include <cctype>
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 namespace {
 
 constexpr std::string_view kBinaryWord = "bin";
@@ -45,4 +45,4 @@ RtfGroupState scanRtfGroups(std::string_view rtf) {
   return state;
 }
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

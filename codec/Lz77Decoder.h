@@ -5,9 +5,9 @@
 #include <optional>
 #include <span>
 
-#include "content/UnpackResult.h"
+#include "codec/UnpackResult.h"
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 
 // Unpacks a Plain LZ77 value (format byte 0x18, u16 unpacked size, stream) into `output`.
 // Fails when the input is shorter than 3 bytes, the output has no storage, the format byte
@@ -21,4 +21,4 @@ UnpackResult decodeLz77(std::span<const std::uint8_t> input, std::span<std::uint
 // short or does not start with 0x18.
 std::optional<std::size_t> lz77UnpackedSize(std::span<const std::uint8_t> input);
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

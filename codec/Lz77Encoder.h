@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 
 // Packs `data` as a bare Plain LZ77 stream (no framing), with hash-chain matching over the
 // 8 KiB window of the format and the whole length encoding (half byte, byte, u16, u32).
@@ -16,4 +16,4 @@ std::vector<std::uint8_t> encodeLz77Stream(std::span<const std::uint8_t> data);
 // say (65,535 bytes). Whether packing pays is the caller's decision.
 std::optional<std::vector<std::uint8_t>> encodeLz77(std::span<const std::uint8_t> data);
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

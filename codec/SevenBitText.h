@@ -5,13 +5,13 @@
 #include <span>
 #include <vector>
 
-#include "content/UnpackResult.h"
+#include "codec/UnpackResult.h"
 
 // Text values the database engine packed 7 bits per character. Byte 0 is the format
 // byte: 0x08-0x0F for text that was 8-bit ASCII, 0x10-0x17 for text that was UTF-16 with
 // every code unit below 0x80; its low 3 bits are the number of bits used in the last byte,
 // minus one. The characters follow from byte 1, least significant bit first.
-namespace tarnwick::content {
+namespace tarnwick::codec {
 
 namespace sevenbit {
 inline constexpr std::uint8_t kAsciiFormat = 0x08;
@@ -33,6 +33,10 @@ enum class SevenBitKind { Ascii, Unicode };
 // take the text up to its first NUL.
 UnpackResult decode7Bit(std::span<const std::uint8_t> input, std::span<std::uint8_t> output);
 
+// decode7Bit into a buffer of `capacity` zero bytes, cut to the characters it produced.
+// Nothing when decode7Bit fails.
+std::optional<std::vector<std::uint8_t>> unpack7Bit(std::span<const std::uint8_t> input, std::size_t capacity);
+
 // Unpacks a value exactly as the engine packed it: the character count comes from the
 // format byte, and Unicode text comes back as UTF-16LE. Nothing when the format byte is
 // not 7-bit text.
@@ -43,4 +47,4 @@ std::optional<std::vector<std::uint8_t>> unpack7BitText(std::span<const std::uin
 // length.
 std::optional<std::vector<std::uint8_t>> encode7Bit(std::span<const std::uint8_t> text, SevenBitKind kind);
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

@@ -13,7 +13,7 @@
 // Length code 7 continues in a half byte (two matches share one extra byte: low half
 // first, then high half), a half byte of 15 continues in a byte, a byte of 255 in a
 // u16 that holds the whole length minus 3, and a u16 of 0 in a u32 that does.
-namespace tarnwick::content::lz77 {
+namespace tarnwick::codec::lz77 {
 
 inline constexpr std::uint8_t kFormatByte = 0x18;
 inline constexpr std::size_t kUnpackedSizeOffset = 1;
@@ -33,4 +33,4 @@ inline constexpr unsigned kHalfByteMax = 15;         // half byte meaning "byte 
 inline constexpr unsigned kByteMax = 255;            // byte meaning "u16 follows"
 inline constexpr unsigned kByteBase = kLengthInHalfByte + kHalfByteMax;  // 22
 
-}  // namespace tarnwick::content::lz77
+}  // namespace tarnwick::codec::lz77

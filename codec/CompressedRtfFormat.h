@@ -14,7 +14,7 @@
 // A reference is a big-endian u16: upper 12 bits a position in the 4 KiB circular
 // dictionary, lower 4 bits the length minus 2. A reference to the dictionary's write
 // position ends the contents.
-namespace tarnwick::content::rtfcp {
+namespace tarnwick::codec::rtfcp {
 
 inline constexpr std::size_t kCompressedSizeOffset = 0;
 inline constexpr std::size_t kRawSizeOffset = 4;
@@ -42,4 +42,4 @@ inline constexpr std::string_view kInitialDictionary =
     "\\par \\pard\\plain\\f0\\fs20\\b\\i\\u\\tab\\tx";
 static_assert(kInitialDictionary.size() == 207);
 
-}  // namespace tarnwick::content::rtfcp
+}  // namespace tarnwick::codec::rtfcp

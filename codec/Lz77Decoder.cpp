@@ -1,8 +1,8 @@
-#include "content/Lz77Decoder.h"
+#include "codec/Lz77Decoder.h"
 
-#include "content/Lz77Format.h"
+#include "codec/Lz77Format.h"
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 namespace {
 
 // Reads bytes of the input one bounds-checked step at a time.
@@ -120,4 +120,4 @@ UnpackResult decodeLz77(std::span<const std::uint8_t> input, std::span<std::uint
   return result;
 }
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 
 // Packs RTF text as a compressed RTF stream of type "LZFu": header (compressed size, raw
 // size, type, CRC-32 of the contents), then control groups whose references (2..17 bytes)
@@ -16,4 +16,4 @@ namespace tarnwick::content {
 std::vector<std::uint8_t> CompressRtf(std::span<const std::uint8_t> rtf);
 std::vector<std::uint8_t> CompressRtf(std::string_view rtf);
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

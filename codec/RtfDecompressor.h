@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 
 // Compression type named in a compressed RTF stream's header.
 enum class RtfStreamKind {
@@ -32,4 +32,4 @@ struct DecompressedRtf {
 // CRC is checked and reported, never a reason to refuse. Reads nothing outside `stream`.
 std::optional<DecompressedRtf> DecompressRtf(std::span<const std::uint8_t> stream);
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

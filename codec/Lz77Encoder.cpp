@@ -1,11 +1,11 @@
-#include "content/Lz77Encoder.h"
+#include "codec/Lz77Encoder.h"
 
 #include <algorithm>
 #include <cstddef>
 
-#include "content/Lz77Format.h"
+#include "codec/Lz77Format.h"
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 namespace {
 
 // Hash table size grows with the input, so that small values (most stored values are
@@ -174,4 +174,4 @@ std::optional<std::vector<std::uint8_t>> encodeLz77(std::span<const std::uint8_t
   return value;
 }
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec

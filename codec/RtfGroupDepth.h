@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace tarnwick::content {
+namespace tarnwick::codec {
 
 // Where RTF text stands at its end: how many groups are still open (braces counted outside
 // escapes such as \{ \} \\ and outside the binary data of \binN; a stray closing brace does
@@ -19,4 +19,4 @@ RtfGroupState scanRtfGroups(std::string_view rtf);
 // scanRtfGroups(rtf).openGroups.
 std::size_t openRtfGroups(std::string_view rtf);
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::codec
