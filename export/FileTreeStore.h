@@ -27,8 +27,6 @@ class FileTreeStore : public OutputStore, public MailWriter {
   MailWriter& mail() override { return *this; }
   std::unique_ptr<ContactWriter> newContactWriter() override;
 
-  void Connect() override {}
-  void Disconnect() override {}
   // Makes the store's folder; fails when anything exists at `outputPath`.
   void CreateStore(const std::string& outputPath, const std::string& displayName) override;
   void CreateFolder(const std::string& folderPath) override;

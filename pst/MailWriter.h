@@ -18,8 +18,6 @@ class MailWriter {
 public:
     virtual ~MailWriter() = default;
 
-    virtual void Connect() = 0;
-    virtual void Disconnect() = 0;
     /// Closes the store open so far (if any) and creates a new output store (a PST file).
     virtual void CreateStore(const std::string& pstPath, const std::string& displayName) = 0;
     virtual void CreateFolder(const std::string& folderPath) = 0;

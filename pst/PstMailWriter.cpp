@@ -76,9 +76,6 @@ PstMailWriter::~PstMailWriter() {
     }
 }
 
-void PstMailWriter::Connect() {}
-void PstMailWriter::Disconnect() {}
-
 PstStore& PstMailWriter::store() {
     if (!store_) throw PstError("no PST store is open");
     return *store_;

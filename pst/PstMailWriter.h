@@ -15,8 +15,6 @@ public:
     PstMailWriter();
     ~PstMailWriter() override;
 
-    void Connect() override;
-    void Disconnect() override;
     void CreateStore(const std::string& pstPath, const std::string& displayName) override;
     void CreateFolder(const std::string& folderPath) override;
     void OpenFolder(const std::string& folderPath) override;

@@ -47,8 +47,6 @@ class RecordingWriter : public MailWriter, public OutputStore {
 
   MailWriter& mail() override { return *this; }
   std::unique_ptr<ContactWriter> newContactWriter() override;
-  void Connect() override {}
-  void Disconnect() override {}
   void CreateStore(const std::string&, const std::string&) override {}
   void CreateFolder(const std::string&) override {}
   void OpenFolder(const std::string&) override {}

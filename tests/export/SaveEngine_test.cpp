@@ -214,6 +214,35 @@ TEST_F(SaveEngineTest, AWriterFailureCountsAsFailedNotWritten) {
   EXPECT_EQ(observer.events.back(), "counters 2/3");
 }
 
+// A folder call of the writer that fails is named in the folder's report and counted, also
+// where the free-space check closes and reopens the folder between items.
+TEST_F(SaveEngineTest, AFailedFolderCallOfTheWriterIsCountedInTheReport) {
+  addFolder(1, 0, u"A");
+  const auto inbox = addFolder(2, 1, u"Inbox");
+  addItems(2, 2, FileTimeAt(2005, 6, 7), "m");
+  log.failing = {"OpenFolder"};
+  SaveSelection selection{{u"A\\Inbox\\", inbox, 0}};
+  auto result = run(selection);
+  EXPECT_EQ(result.end, SaveEnd::Completed);
+  EXPECT_FALSE(result.everythingWritten());
+  const auto* f = folderReport(result, "A\\Inbox\\");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->written, 2u);
+  const std::string folder = "\\\\" + result.report.mailboxes[0].displayName + "\\A\\Inbox";
+  EXPECT_EQ(f->errors, (std::vector<std::string>{"folder " + folder + " could not be opened: OpenFolder refused",
+                                                 "folder " + folder + " could not be reopened: OpenFolder refused"}));
+  EXPECT_EQ(result.report.totals().errors, 2u);
+
+  log.failing = {"CloseFolder"};
+  result = run(selection);
+  f = folderReport(result, "A\\Inbox\\");
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(f->errors.size(), 2u);
+  EXPECT_NE(f->errors[0].find("could not be reopened: CloseFolder refused"), std::string::npos);
+  EXPECT_NE(f->errors[1].find("could not be closed: CloseFolder refused"), std::string::npos);
+  EXPECT_EQ(result.report.totals().errors, 2u);
+}
+
 // An item whose message record was not found is still written from its header, and the
 // report says that its body, recipients and attachments could not be recovered.
 TEST_F(SaveEngineTest, AnItemWrittenWithoutItsRecordIsNamedInTheReport) {

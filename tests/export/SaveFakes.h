@@ -46,20 +46,19 @@ inline analysis::MessageId Mid(std::uint16_t n) {
 struct CallLog {
   std::vector<std::string> calls;
   std::map<std::string, std::vector<std::string>> subjectsByFolder;  // folder path -> subjects added
+  std::set<std::string> failing;  // names of the folder calls that throw (after being logged)
 };
 
 class FakeMailWriter : public MailWriter {
  public:
   explicit FakeMailWriter(CallLog& log) : log_(log) {}
-  void Connect() override {}
-  void Disconnect() override {}
   void CreateStore(const std::string& path, const std::string& name) override {
     log_.calls.push_back("CreateStore " + path + " | " + name);
     std::ofstream(path) << "store";
   }
   void CreateFolder(const std::string& p) override { log_.calls.push_back("CreateFolder " + p); }
-  void OpenFolder(const std::string& p) override { log_.calls.push_back("OpenFolder " + p); }
-  void CloseFolder() override { log_.calls.push_back("CloseFolder"); }
+  void OpenFolder(const std::string& p) override { folderCall("OpenFolder", "OpenFolder " + p); }
+  void CloseFolder() override { folderCall("CloseFolder", "CloseFolder"); }
   void AddMessage(const std::string& folderPath, const std::string& subject, const std::string&, const std::string&,
                   const std::string& dateText, const AttachmentList&, const std::string&, BodyKind, const std::string&,
                   const std::string&) override {
@@ -78,6 +77,10 @@ class FakeMailWriter : public MailWriter {
   void CloseStore() override { log_.calls.push_back("CloseStore"); }
 
  private:
+  void folderCall(const std::string& name, const std::string& entry) {
+    log_.calls.push_back(entry);
+    if (log_.failing.count(name) != 0) throw std::runtime_error(name + " refused");
+  }
   CallLog& log_;
 };
 

@@ -94,7 +94,6 @@ void WriteSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::fi
   std::ofstream(stored, std::ios::binary) << "Subject: As stored\r\nFrom: x@y.z\r\nDate: Wed, 03 Feb 2010 13:02:03 +0000\r\n\r\nKept byte for byte\r\nFrom here on\r\n";
 
   auto& mail = store.mail();
-  mail.Connect();
   mail.CreateStore(output.string(), "TK_A/B_3-2-2010 9-5");
   const std::string root = "\\\\TK_A/B_3-2-2010 9-5\\";
   mail.CreateFolder(root + "A/B");
@@ -121,7 +120,6 @@ void WriteSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::fi
   contact->SetBody("contact note");
   contact->Save();
   mail.CloseFolder();
-  mail.Disconnect();
   mail.CloseStore();
 }
 

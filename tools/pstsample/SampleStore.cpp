@@ -43,7 +43,6 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
         item["folder"] = folder;
         items.push_back(std::move(item));
     };
-    mail.Connect();
     mail.CreateStore(o.output.string(), store);
     for (const char* f : {"Mailbox", "Mailbox\\Inbox", "Mailbox\\Inbox\\Projects", "Mailbox\\Sent Items",
                           "Mailbox\\Calendar", "Mailbox\\Contacts", "Mailbox\\Tasks", "Mailbox\\Notes",
@@ -172,7 +171,6 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
                             "01/01/2015 10:00:00 AM", "", "Bulk body " + std::to_string(i), BodyKind::Utf16Text, "", "");
         manifest["bulk"] = {{"folder", bulk}, {"count", o.bulkMessages}};
     }
-    mail.Disconnect();
     mail.CloseStore();
     return manifest;
 }
