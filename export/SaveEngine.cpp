@@ -104,7 +104,7 @@ SaveEngine::SaveEngine(analysis::ScanModel& model, FolderItemSource& items, Item
 // The state of one save from start to end.
 struct SaveEngine::Run {
   SaveEngine& e;
-  SaveSelection& selection;
+  analysis::SelectionList& selection;
   SaveResult result;
   OutputNamer namer;
 
@@ -127,7 +127,7 @@ struct SaveEngine::Run {
     bool stopped = false;
   };
 
-  Run(SaveEngine& engine, SaveSelection& list) : e(engine), selection(list), namer(engine.settings_.destination) {}
+  Run(SaveEngine& engine, analysis::SelectionList& list) : e(engine), selection(list), namer(engine.settings_.destination) {}
 
   MailboxReport& mailboxReport(const std::u16string& name) {
     auto [it, added] = reportOf.try_emplace(name, result.report.mailboxes.size());
@@ -239,7 +239,7 @@ struct SaveEngine::Run {
     return true;
   }
 
-  PassEnd savePass(const SaveEntry& entry, const analysis::FolderNode& folder, const std::u16string& mailbox,
+  PassEnd savePass(const analysis::SelectionEntry& entry, const analysis::FolderNode& folder, const std::u16string& mailbox,
                    const std::string& folderPath, const Count& count, FolderReport& report) {
     e.observer_.currentProgress(0);
     auto& items = e.model_.messages;
@@ -362,7 +362,7 @@ struct SaveEngine::Run {
       // A mailbox's own entry holds no items; any other entry should name a folder.
       report.errors.push_back("the folder is not among the scan's folders");
     }
-    entry.messageCount = static_cast<std::int32_t>(count.inRange.size());
+    entry.messageCount = static_cast<std::uint32_t>(count.inRange.size());
     e.observer_.countingShown(false);
     if (!mailbox) return e.control_.stopRequested() ? PassEnd::StoppedBeforeStart : PassEnd::Done;
 
@@ -412,7 +412,7 @@ struct SaveEngine::Run {
   }
 };
 
-SaveResult SaveEngine::run(SaveSelection& selection) {
+SaveResult SaveEngine::run(analysis::SelectionList& selection) {
   Run run(*this, selection);
   auto& report = run.result.report;
   report.toolVersion = kToolVersion;
