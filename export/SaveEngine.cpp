@@ -264,7 +264,7 @@ struct SaveEngine::Run {
       e.control_.clearSkip();
       ItemOutcome outcome;
       try {
-        outcome = e.writer_.write(item, time.utc, context);
+        outcome = e.writer_.write(item, time.fileTime, context);
       } catch (const std::exception& ex) {
         outcome = ItemOutcome::failed(What(ex));
       }

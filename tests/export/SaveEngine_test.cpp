@@ -127,7 +127,7 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
       "CreateFolder " + storeA + "Mailbox - A",
       "CreateFolder " + storeA + "Mailbox - A\\Inbox",
       "OpenFolder " + storeA + "Mailbox - A\\Inbox",
-      "AddMessage a-in-0 2010-02-03 12:00",  // the stored UTC instant, no shift
+      "AddMessage a-in-0 2010-02-03 12:00:00",  // the stored UTC instant, no shift
   };
   ASSERT_GE(log.calls.size(), expectedStart.size());
   EXPECT_EQ(std::vector<std::string>(log.calls.begin(), log.calls.begin() + expectedStart.size()), expectedStart);
@@ -413,7 +413,7 @@ TEST_F(SaveEngineTest, AMailboxMetAgainGoesOnInItsOpenStore) {
   EXPECT_EQ(result.report.mailboxes[0].folders.size(), 2u);
   // B's store is finished once its last entry is done; A's after its second.
   const auto closeB = std::find(log.calls.begin(), log.calls.end(), "CloseStore");
-  const auto addA2 = std::find(log.calls.begin(), log.calls.end(), "AddMessage a2-0 2005-01-01 12:00");
+  const auto addA2 = std::find(log.calls.begin(), log.calls.end(), "AddMessage a2-0 2005-01-01 12:00:00");
   EXPECT_LT(closeB, addA2);
 }
 
