@@ -6,9 +6,9 @@
 
 namespace tarnwick::analysis {
 
-// One checked folder handed to the export: its path of folder names below the database
-// root (each name followed by a backslash), its item in the folder tree, and the number of
-// messages the export wrote for it.
+// One checked folder handed to the save: its selection path (mailbox name, then folder
+// names, each followed by a backslash), its item in the folder tree, and the number of
+// items the save's counting pass found for it (written by the save).
 struct SelectionEntry {
   std::u16string path;
   std::uint32_t treeItem = 0;

@@ -144,8 +144,7 @@ int RunExport(const ExportOptions& options) {
     }
     Check(tree, item);
   }
-  exporter::SaveSelection selection;
-  for (const auto& entry : tree.buildSelectionList()) selection.push_back({entry.path, entry.treeItem, 0});
+  analysis::SelectionList selection = tree.buildSelectionList();
   if (selection.empty()) {
     std::fprintf(stderr, "%s\n", exporter::kNoFoldersSelected);
     return kExitUsage;

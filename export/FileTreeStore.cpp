@@ -1,8 +1,8 @@
 #include "export/FileTreeStore.h"
 
 #include "export/CardAndCalendar.h"
-#include "export/ExportDate.h"
 #include "export/PathSanitizer.h"
+#include "platform/FileTime.h"
 
 #include <cerrno>
 #include <cstring>
@@ -116,13 +116,13 @@ void FileTreeStore::OpenFolder(const std::string& folderPath) { folderCreated(fo
 
 void FileTreeStore::AddMessage(const std::string& folderPath, const std::string& subject,
                                const std::string& recipients, const std::string& headerFilePath,
-                               const std::string& dateText, const AttachmentList& attachments,
+                               std::uint64_t time, const AttachmentList& attachments,
                                const std::string& body, BodyKind bodyKind, const std::string&, const std::string&) {
   TreeItem item;
   item.mime = BasicItem("message", FromLineOfHeaderFile(headerFilePath), subject, body, bodyKind, attachments);
   item.mime.extraHeaders.clear();
   item.mime.recipients = recipients;
-  item.mime.unixTime = ParseDateText(dateText);
+  item.mime.unixTime = FileTimeToUnixSeconds(time);
   item.name = subject;
   writeItem(folderPath, item);
 }
@@ -138,15 +138,15 @@ void FileTreeStore::ImportMessageFile(const std::string& folderPath, const std::
 }
 
 void FileTreeStore::AddAppointment(const std::string& folderPath, const std::string& subject,
-                                   const std::string& sender, const std::string& startText,
-                                   const std::string& endText, const std::string& contactText,
+                                   const std::string& sender, std::uint64_t start, std::uint64_t end,
+                                   const std::string& contactText,
                                    const std::string& locationText, const std::string& timeZoneText,
                                    const std::string& body, BodyKind bodyKind, const AttachmentList& attachments) {
   CalendarEvent event;
   event.subject = subject;
   event.organizer = sender;
-  event.start = ParseDateText(startText);
-  event.end = ParseDateText(endText);
+  event.start = FileTimeToUnixSeconds(start);
+  event.end = FileTimeToUnixSeconds(end);
   event.location = locationText;
   event.contact = contactText;
   event.timeZone = timeZoneText;
@@ -172,12 +172,12 @@ void FileTreeStore::AddJournalEntry(const std::string& folderPath, const Attachm
   writeItem(folderPath, item);
 }
 
-void FileTreeStore::AddTask(const std::string& folderPath, const std::string& dateText,
+void FileTreeStore::AddTask(const std::string& folderPath, std::uint64_t date,
                             const AttachmentList& attachments, const std::string& body, const std::string& sender,
                             const std::string& subject, BodyKind bodyKind) {
   TreeItem item;
   item.mime = BasicItem("task", sender, subject, body, bodyKind, attachments);
-  item.mime.unixTime = ParseDateText(dateText);
+  item.mime.unixTime = FileTimeToUnixSeconds(date);
   item.name = subject;
   writeItem(folderPath, item);
 }

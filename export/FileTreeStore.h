@@ -27,25 +27,23 @@ class FileTreeStore : public OutputStore, public MailWriter {
   MailWriter& mail() override { return *this; }
   std::unique_ptr<ContactWriter> newContactWriter() override;
 
-  void Connect() override {}
-  void Disconnect() override {}
   // Makes the store's folder; fails when anything exists at `outputPath`.
   void CreateStore(const std::string& outputPath, const std::string& displayName) override;
   void CreateFolder(const std::string& folderPath) override;
   void OpenFolder(const std::string& folderPath) override;
   void CloseFolder() override {}
   void AddMessage(const std::string& folderPath, const std::string& subject, const std::string& recipients,
-                  const std::string& headerFilePath, const std::string& dateText, const AttachmentList& attachments,
+                  const std::string& headerFilePath, std::uint64_t time, const AttachmentList& attachments,
                   const std::string& body, BodyKind bodyKind, const std::string& reserved1,
                   const std::string& reserved2) override;
   void ImportMessageFile(const std::string& folderPath, const std::string& emlPath) override;
   void AddAppointment(const std::string& folderPath, const std::string& subject, const std::string& sender,
-                      const std::string& startText, const std::string& endText, const std::string& contactText,
+                      std::uint64_t start, std::uint64_t end, const std::string& contactText,
                       const std::string& locationText, const std::string& timeZoneText, const std::string& body,
                       BodyKind bodyKind, const AttachmentList& attachments) override;
   void AddJournalEntry(const std::string& folderPath, const AttachmentList& attachments, const std::string& body,
                        const std::string& sender, const std::string& subject, BodyKind bodyKind) override;
-  void AddTask(const std::string& folderPath, const std::string& dateText, const AttachmentList& attachments,
+  void AddTask(const std::string& folderPath, std::uint64_t date, const AttachmentList& attachments,
                const std::string& body, const std::string& sender, const std::string& subject,
                BodyKind bodyKind) override;
   void AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,

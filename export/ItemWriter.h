@@ -6,6 +6,7 @@
 #include "export/WriterInterfaces.h"
 #include "platform/FileTime.h"
 
+#include <cstdint>
 #include <string>
 
 namespace tarnwick::exporter {
@@ -40,8 +41,9 @@ struct ItemContext {
 class ItemWriter {
  public:
   virtual ~ItemWriter() = default;
-  // `utc` is the time the item is saved with (already inside 1980-2099).
-  virtual ItemOutcome write(const analysis::MessageItem& item, const SystemTime& utc, const ItemContext& context) = 0;
+  // `time` is the instant the item is saved with (a FILETIME in whole seconds, already
+  // inside 1980-2099).
+  virtual ItemOutcome write(const analysis::MessageItem& item, std::uint64_t time, const ItemContext& context) = 0;
 };
 
 // Where the save gets the items of a folder from.

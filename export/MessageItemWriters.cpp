@@ -68,12 +68,12 @@ WriterBody ReadBody(ItemContentReader& content, const analysis::MessageItem& ite
   return ToWriterBody(*body, item.bodySource, kindOther);
 }
 
-// The date text of an appointment time, or the item's own when the time is missing or
-// outside the range.
-std::string AppointmentTimeText(const std::optional<ModelTime>& time, const std::string& fallback) {
+// The instant saved for an appointment time, or the item's own when the time is missing
+// or outside the range.
+std::uint64_t AppointmentTime(const std::optional<ModelTime>& time, std::uint64_t fallback) {
   if (!time) return fallback;
   const auto t = ExportTimeOf(*time);
-  return t.rejection == DateRejection::None ? DateText(t.utc) : fallback;
+  return t.rejection == DateRejection::None ? t.fileTime : fallback;
 }
 
 }  // namespace
@@ -102,12 +102,12 @@ KindItemWriter::KindItemWriter(ItemContentReader& content, StoreReadAt db, const
                                std::filesystem::path workFolder)
     : content_(content), db_(std::move(db)), geometry_(geometry), workFolder_(std::move(workFolder)) {}
 
-ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, const SystemTime& utc,
+ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, std::uint64_t time,
                                   const ItemContext& context) {
   try {
     switch (item.kind) {
       case analysis::folder_kind::kContacts: return writeContact(item, context);
-      case analysis::folder_kind::kCalendar: return writeAppointment(item, utc, context);
+      case analysis::folder_kind::kCalendar: return writeAppointment(item, time, context);
       case analysis::folder_kind::kJournal:
       case analysis::folder_kind::kTasks: {
         const auto texts = content_.headerTexts(item);
@@ -118,7 +118,7 @@ ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, const Syste
         if (item.kind == analysis::folder_kind::kJournal)
           mail.AddJournalEntry(context.folderPath, files.list(), body.text, Utf8(texts.sender), Utf8(texts.subject), body.kind);
         else
-          mail.AddTask(context.folderPath, DateOnlyText(utc), files.list(), body.text, Utf8(texts.sender),
+          mail.AddTask(context.folderPath, UtcDayStartOf(time), files.list(), body.text, Utf8(texts.sender),
                        Utf8(texts.subject), body.kind);
         return ItemOutcome::written();
       }
@@ -130,7 +130,7 @@ ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, const Syste
         context.store.mail().AddNote(context.folderPath, body.text, Utf8(texts.subject), body.kind, files.list());
         return ItemOutcome::written();
       }
-      default: return writeOther(item, utc, context);
+      default: return writeOther(item, time, context);
     }
   } catch (const std::exception& e) {
     return ItemOutcome::failed(e.what());
@@ -159,15 +159,15 @@ ItemOutcome KindItemWriter::writeContact(const analysis::MessageItem& item, cons
   return ItemOutcome::written();
 }
 
-ItemOutcome KindItemWriter::writeAppointment(const analysis::MessageItem& item, const SystemTime& utc,
+ItemOutcome KindItemWriter::writeAppointment(const analysis::MessageItem& item, std::uint64_t time,
                                              const ItemContext& context) {
   const auto texts = content_.headerTexts(item);
   const auto body = ReadBody(content_, item, false);
-  const std::string date = DateText(utc);
-  std::string start = date, end = date, contactText, location, timeZone;
+  std::uint64_t start = time, end = time;
+  std::string contactText, location, timeZone;
   if (item.appointment) {
-    start = AppointmentTimeText(item.appointment->start, date);
-    end = AppointmentTimeText(item.appointment->end, date);
+    start = AppointmentTime(item.appointment->start, time);
+    end = AppointmentTime(item.appointment->end, time);
     contactText = Utf8(item.appointment->contactText.value_or(u""));
     location = Utf8(item.appointment->location.value_or(u""));
     timeZone = Utf8(item.appointment->timeZone.value_or(u""));
@@ -179,7 +179,7 @@ ItemOutcome KindItemWriter::writeAppointment(const analysis::MessageItem& item, 
   return ItemOutcome::written();
 }
 
-ItemOutcome KindItemWriter::writeOther(const analysis::MessageItem& item, const SystemTime& utc,
+ItemOutcome KindItemWriter::writeOther(const analysis::MessageItem& item, std::uint64_t time,
                                        const ItemContext& context) {
   auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
   if (files.skipped()) return ItemOutcome::skipped();
@@ -202,7 +202,7 @@ ItemOutcome KindItemWriter::writeOther(const analysis::MessageItem& item, const 
   const std::string recipients = Utf8(content_.recipients(item));
   if (context.control.skipRequested()) return ItemOutcome::skipped();
   const auto body = ReadBody(content_, item, true);
-  mail.AddMessage(context.folderPath, Utf8(texts.subject), recipients, header.path.string(), DateText(utc), files.list(),
+  mail.AddMessage(context.folderPath, Utf8(texts.subject), recipients, header.path.string(), time, files.list(),
                   body.text, body.kind, "", "");
   return ItemOutcome::written();
 }

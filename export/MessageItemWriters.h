@@ -22,12 +22,12 @@ class KindItemWriter : public ItemWriter {
  public:
   KindItemWriter(ItemContentReader& content, StoreReadAt db, const store::StoreGeometry& geometry,
                  std::filesystem::path workFolder);
-  ItemOutcome write(const analysis::MessageItem& item, const SystemTime& utc, const ItemContext& context) override;
+  ItemOutcome write(const analysis::MessageItem& item, std::uint64_t time, const ItemContext& context) override;
 
  private:
   ItemOutcome writeContact(const analysis::MessageItem& item, const ItemContext& context);
-  ItemOutcome writeAppointment(const analysis::MessageItem& item, const SystemTime& utc, const ItemContext& context);
-  ItemOutcome writeOther(const analysis::MessageItem& item, const SystemTime& utc, const ItemContext& context);
+  ItemOutcome writeAppointment(const analysis::MessageItem& item, std::uint64_t time, const ItemContext& context);
+  ItemOutcome writeOther(const analysis::MessageItem& item, std::uint64_t time, const ItemContext& context);
 
   ItemContentReader& content_;
   StoreReadAt db_;

@@ -6,7 +6,7 @@
 namespace tarnwick::exporter {
 
 SaveCommandEnd RunSaveCommand(const SaveCommandHooks& hooks, MessageSink& sink, const FreeSpaceProbe& freeSpace) {
-  SaveSelection selection = hooks.buildSelection();
+  analysis::SelectionList selection = hooks.buildSelection();
   if (selection.empty()) {
     Message m;
     m.text = kNoFoldersSelected;

@@ -2,7 +2,7 @@
 
 #include "export/DestinationCheck.h"
 #include "export/SaveEngine.h"
-#include "export/SaveSelection.h"
+#include "analysis/SelectionEntry.h"
 #include "platform/MessageSink.h"
 
 #include <filesystem>
@@ -15,14 +15,14 @@ namespace tarnwick::exporter {
 // destination is asked for, how the save dialog is run, and how checks are cleared and
 // the result shown.
 struct SaveCommandHooks {
-  std::function<SaveSelection()> buildSelection;
+  std::function<analysis::SelectionList()> buildSelection;
   // The folder the user picked; nothing when the choice was cancelled.
   std::function<std::optional<std::filesystem::path>()> chooseDestination;
   // Runs the save (the save dialog and its worker); nothing when the dialog ended with
   // Cancel.
-  std::function<std::optional<SaveResult>(SaveSelection&, const std::filesystem::path&)> runSave;
+  std::function<std::optional<SaveResult>(analysis::SelectionList&, const std::filesystem::path&)> runSave;
   // Unchecks every entry's folder with its descendants and frees the list.
-  std::function<void(SaveSelection&)> clearChecks;
+  std::function<void(analysis::SelectionList&)> clearChecks;
   std::function<void(const SaveResult&)> showResult;
 };
 

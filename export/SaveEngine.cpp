@@ -46,6 +46,19 @@ bool SameOwner(const std::optional<std::string>& a, const std::optional<std::str
 
 std::string What(const std::exception& e) { return e.what(); }
 
+// Makes one call of an output writer. A failure is noted in `errors` as `what` followed by
+// the writer's message, and the call gives false; nothing a writer throws is dropped.
+template <class Call>
+bool CallWriter(std::vector<std::string>& errors, const std::string& what, Call&& call) {
+  try {
+    call();
+    return true;
+  } catch (const std::exception& ex) {
+    errors.push_back(what + ": " + What(ex));
+    return false;
+  }
+}
+
 int Percent(std::uint32_t part, std::uint32_t whole) {
   return whole == 0 ? 0 : static_cast<int>(static_cast<std::uint64_t>(part) * 100 / whole);
 }
@@ -91,7 +104,7 @@ SaveEngine::SaveEngine(analysis::ScanModel& model, FolderItemSource& items, Item
 // The state of one save from start to end.
 struct SaveEngine::Run {
   SaveEngine& e;
-  SaveSelection& selection;
+  analysis::SelectionList& selection;
   SaveResult result;
   OutputNamer namer;
 
@@ -114,7 +127,7 @@ struct SaveEngine::Run {
     bool stopped = false;
   };
 
-  Run(SaveEngine& engine, SaveSelection& list) : e(engine), selection(list), namer(engine.settings_.destination) {}
+  Run(SaveEngine& engine, analysis::SelectionList& list) : e(engine), selection(list), namer(engine.settings_.destination) {}
 
   MailboxReport& mailboxReport(const std::u16string& name) {
     auto [it, added] = reportOf.try_emplace(name, result.report.mailboxes.size());
@@ -181,27 +194,16 @@ struct SaveEngine::Run {
     report.output = path.string();
     result.outputs.push_back(path);
     auto& mail = store.store->mail();
-    try {
-      mail.Connect();
-      mail.CreateStore(path.string(), store.displayName);
-    } catch (const std::exception& ex) {
-      report.errors.push_back("the output " + path.string() + " could not be created: " + What(ex));
-    }
-    try {
-      mail.Disconnect();
-    } catch (const std::exception&) {
-    }
+    CallWriter(report.errors, "the output " + path.string() + " could not be created",
+               [&] { mail.CreateStore(path.string(), store.displayName); });
     current = &open.emplace(mailbox, std::move(store)).first->second;
   }
 
   void closeStore(const std::u16string& mailbox) {
     auto it = open.find(mailbox);
     if (it == open.end()) return;
-    try {
-      it->second.store->mail().CloseStore();
-    } catch (const std::exception& ex) {
-      mailboxReport(mailbox).errors.push_back("the output could not be finished: " + What(ex));
-    }
+    auto& mail = it->second.store->mail();
+    CallWriter(mailboxReport(mailbox).errors, "the output could not be finished", [&] { mail.CloseStore(); });
     if (current == &it->second) current = nullptr;
     open.erase(it);
   }
@@ -212,21 +214,13 @@ struct SaveEngine::Run {
     auto& mail = current->store->mail();
     for (std::size_t p = path.find(u'\\'); p != std::u16string::npos; p = path.find(u'\\', p + 1)) {
       const std::string folderPath = storeRoot() + Utf16ToUtf8(path.substr(0, p));
-      try {
-        mail.Connect();
-        mail.CreateFolder(folderPath);
-      } catch (const std::exception& ex) {
-        report.errors.push_back("folder " + folderPath + " could not be created: " + What(ex));
-      }
-      try {
-        mail.Disconnect();
-      } catch (const std::exception&) {
-      }
+      CallWriter(report.errors, "folder " + folderPath + " could not be created",
+                 [&] { mail.CreateFolder(folderPath); });
     }
   }
 
   // The free-space check of the common tail; false when the user ends the save.
-  bool freeSpaceCheck(const std::string& folderPath) {
+  bool freeSpaceCheck(const std::string& folderPath, FolderReport& report) {
     threshold += kFreeSpaceCheckInterval;
     if (!FreeSpacePasses(e.settings_.freeSpace(e.settings_.destination))) {
       Message question;
@@ -238,15 +232,14 @@ struct SaveEngine::Run {
       if (e.sink_.show(question) != MessageAnswer::Yes) return false;
     }
     auto& mail = current->store->mail();
-    try {
+    CallWriter(report.errors, "folder " + folderPath + " could not be reopened", [&] {
       mail.CloseFolder();
       mail.OpenFolder(folderPath);
-    } catch (const std::exception&) {
-    }
+    });
     return true;
   }
 
-  PassEnd savePass(const SaveEntry& entry, const analysis::FolderNode& folder, const std::u16string& mailbox,
+  PassEnd savePass(const analysis::SelectionEntry& entry, const analysis::FolderNode& folder, const std::u16string& mailbox,
                    const std::string& folderPath, const Count& count, FolderReport& report) {
     e.observer_.currentProgress(0);
     auto& items = e.model_.messages;
@@ -271,7 +264,7 @@ struct SaveEngine::Run {
       e.control_.clearSkip();
       ItemOutcome outcome;
       try {
-        outcome = e.writer_.write(item, time.utc, context);
+        outcome = e.writer_.write(item, time.fileTime, context);
       } catch (const std::exception& ex) {
         outcome = ItemOutcome::failed(What(ex));
       }
@@ -291,7 +284,7 @@ struct SaveEngine::Run {
         if (!item.recordFound)
           report.withoutRecord.push_back({HexId(item.messageId), safeSubject(item),
                                           "no message record was found: written from its header alone"});
-        if (checkSpace && !freeSpaceCheck(folderPath)) {
+        if (checkSpace && !freeSpaceCheck(folderPath, report)) {
           end = PassEnd::LowSpace;
           break;
         }
@@ -369,7 +362,7 @@ struct SaveEngine::Run {
       // A mailbox's own entry holds no items; any other entry should name a folder.
       report.errors.push_back("the folder is not among the scan's folders");
     }
-    entry.messageCount = static_cast<std::int32_t>(count.inRange.size());
+    entry.messageCount = static_cast<std::uint32_t>(count.inRange.size());
     e.observer_.countingShown(false);
     if (!mailbox) return e.control_.stopRequested() ? PassEnd::StoppedBeforeStart : PassEnd::Done;
 
@@ -383,22 +376,13 @@ struct SaveEngine::Run {
     if (!count.inRange.empty() && found != folderByTreeItem.end()) {
       const std::string folderPath = storeRoot() + Utf16ToUtf8(entry.path.substr(0, entry.path.size() - 1));
       auto& mail = current->store->mail();
-      try {
-        mail.Connect();
-        mail.OpenFolder(folderPath);
-      } catch (const std::exception& ex) {
-        report.errors.push_back("folder " + folderPath + " could not be opened: " + What(ex));
-      }
+      CallWriter(report.errors, "folder " + folderPath + " could not be opened", [&] { mail.OpenFolder(folderPath); });
       try {
         end = savePass(entry, *found->second, *mailbox, folderPath, count, report);
       } catch (const std::exception& ex) {
         report.errors.push_back("the save of the folder broke off: " + What(ex));
       }
-      try {
-        mail.CloseFolder();
-        mail.Disconnect();
-      } catch (const std::exception&) {
-      }
+      CallWriter(report.errors, "folder " + folderPath + " could not be closed", [&] { mail.CloseFolder(); });
     }
     e.observer_.folderFinished(report);
     mailboxReport(*mailbox).folders.push_back(std::move(report));
@@ -428,7 +412,7 @@ struct SaveEngine::Run {
   }
 };
 
-SaveResult SaveEngine::run(SaveSelection& selection) {
+SaveResult SaveEngine::run(analysis::SelectionList& selection) {
   Run run(*this, selection);
   auto& report = run.result.report;
   report.toolVersion = kToolVersion;
@@ -439,9 +423,7 @@ SaveResult SaveEngine::run(SaveSelection& selection) {
 
   // The writer is set up and probed once before anything else.
   try {
-    auto probe = output_.newStore();
-    probe->mail().Connect();
-    probe->mail().Disconnect();
+    (void)output_.newStore();
   } catch (const std::exception& ex) {
     run.result.end = SaveEnd::SetupFailed;
     run.result.succeeded = false;

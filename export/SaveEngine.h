@@ -6,7 +6,7 @@
 #include "export/SaveControl.h"
 #include "export/SaveObserver.h"
 #include "export/SaveReport.h"
-#include "export/SaveSelection.h"
+#include "analysis/SelectionEntry.h"
 #include "export/WriterInterfaces.h"
 #include "platform/FileTime.h"
 #include "platform/MessageSink.h"
@@ -62,7 +62,7 @@ class SaveEngine {
              SaveObserver& observer, MessageSink& sink, SaveControl& control, SaveSettings settings);
 
   // Runs the whole save; writes each entry's counting-pass result into its messageCount.
-  SaveResult run(SaveSelection& selection);
+  SaveResult run(analysis::SelectionList& selection);
 
  private:
   struct Run;

@@ -6,7 +6,7 @@ SaveDialogEnd DialogEndOf(const SaveResult& result) {
   return result.end == SaveEnd::SetupFailed ? SaveDialogEnd::Cancel : SaveDialogEnd::Ok;
 }
 
-SaveWorker::SaveWorker(SaveEngine& engine, SaveSelection& selection, std::function<void()> onFinished)
+SaveWorker::SaveWorker(SaveEngine& engine, analysis::SelectionList& selection, std::function<void()> onFinished)
     : engine_(engine), selection_(selection), onFinished_(std::move(onFinished)) {}
 
 SaveWorker::~SaveWorker() {

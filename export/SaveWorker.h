@@ -21,7 +21,7 @@ class SaveWorker {
  public:
   // `engine` and `selection` must outlive the worker. `onFinished` runs on the worker's
   // thread after the result is stored.
-  SaveWorker(SaveEngine& engine, SaveSelection& selection, std::function<void()> onFinished = {});
+  SaveWorker(SaveEngine& engine, analysis::SelectionList& selection, std::function<void()> onFinished = {});
   ~SaveWorker();
   SaveWorker(const SaveWorker&) = delete;
   SaveWorker& operator=(const SaveWorker&) = delete;
@@ -33,7 +33,7 @@ class SaveWorker {
 
  private:
   SaveEngine& engine_;
-  SaveSelection& selection_;
+  analysis::SelectionList& selection_;
   std::function<void()> onFinished_;
   std::optional<SaveResult> result_;
   std::atomic<bool> finished_{false};

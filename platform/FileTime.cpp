@@ -21,7 +21,23 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
   year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
+// Day count since 1970-01-01 of a civil date (proleptic Gregorian).
+std::int64_t DaysFromCivil(int year, int month, int day) {
+  const std::int64_t y = year - (month <= 2 ? 1 : 0);
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t yoe = y - era * 400;
+  const std::int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
 }  // namespace
+
+std::uint64_t UtcFileTime(int year, int month, int day, int hour, int minute, int second) {
+  const std::int64_t seconds = DaysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600LL + minute * 60LL + second;
+  return static_cast<std::uint64_t>(seconds * static_cast<std::int64_t>(kFileTimeTicksPerSecond) +
+                                    static_cast<std::int64_t>(kFileTimeUnixEpoch));
+}
 
 std::int64_t FileTimeToUnixSeconds(std::uint64_t fileTime) {
   const auto ticks = static_cast<std::int64_t>(fileTime) - static_cast<std::int64_t>(kFileTimeUnixEpoch);

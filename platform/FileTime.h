@@ -42,4 +42,16 @@ ModelTime ModelTimeFromFileTime(std::uint64_t fileTime);
 // Seconds since 1970-01-01 UTC (rounded down) of a FILETIME.
 std::int64_t FileTimeToUnixSeconds(std::uint64_t fileTime);
 
+// The FILETIME of a UTC calendar date and time (proleptic Gregorian, from 1601 on).
+std::uint64_t UtcFileTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+// A FILETIME with its fraction of a second dropped.
+inline constexpr std::uint64_t WholeSecondOf(std::uint64_t fileTime) {
+  return fileTime - fileTime % kFileTimeTicksPerSecond;
+}
+// The FILETIME of the start (00:00:00 UTC) of the day a FILETIME falls in.
+inline constexpr std::uint64_t UtcDayStartOf(std::uint64_t fileTime) {
+  return fileTime - fileTime % (kFileTimeTicksPerSecond * 86400);
+}
+
 }  // namespace tarnwick

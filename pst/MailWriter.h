@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "pst/messaging/ItemBuilder.h"
@@ -10,7 +11,7 @@ namespace tarnwick::pst {
 /// UTF-8. A folder path is "\\" + store display name + "\" + the folder's levels below
 /// the store separated by "\"; an attachment list gives each attachment's working file and
 /// the name it is shown under (the text form "path;path;" shows each under its file name);
-/// date texts are "MM/DD/YYYY hh:mm:ss AM|PM" in UTC. Every operation throws an exception
+/// times are FILETIMEs (100 ns ticks since 1601-01-01 UTC). Every operation throws an exception
 /// derived from std::exception when it fails (`PstError` for the PST writer), whose what()
 /// says what went wrong and where. The save engine also drives the file-tree outputs (EML,
 /// mbox) through this interface, where `CreateStore` makes a folder.
@@ -18,27 +19,26 @@ class MailWriter {
 public:
     virtual ~MailWriter() = default;
 
-    virtual void Connect() = 0;
-    virtual void Disconnect() = 0;
     /// Closes the store open so far (if any) and creates a new output store (a PST file).
     virtual void CreateStore(const std::string& pstPath, const std::string& displayName) = 0;
     virtual void CreateFolder(const std::string& folderPath) = 0;
     virtual void OpenFolder(const std::string& folderPath) = 0;
     virtual void CloseFolder() = 0;
     virtual void AddMessage(const std::string& folderPath, const std::string& subject, const std::string& recipients,
-                            const std::string& headerFilePath, const std::string& dateText,
+                            const std::string& headerFilePath, std::uint64_t time,
                             const AttachmentList& attachments, const std::string& body, BodyKind bodyKind,
                             const std::string& reserved1, const std::string& reserved2) = 0;
     virtual void ImportMessageFile(const std::string& folderPath, const std::string& emlPath) = 0;
     virtual void AddAppointment(const std::string& folderPath, const std::string& subject, const std::string& sender,
-                                const std::string& startText, const std::string& endText,
+                                std::uint64_t start, std::uint64_t end,
                                 const std::string& contactText, const std::string& locationText,
                                 const std::string& timeZoneText, const std::string& body, BodyKind bodyKind,
                                 const AttachmentList& attachments) = 0;
     virtual void AddJournalEntry(const std::string& folderPath, const AttachmentList& attachments,
                                  const std::string& body, const std::string& sender, const std::string& subject,
                                  BodyKind bodyKind) = 0;
-    virtual void AddTask(const std::string& folderPath, const std::string& dateText, const AttachmentList& attachments,
+    /// `date` is the start of the task's day.
+    virtual void AddTask(const std::string& folderPath, std::uint64_t date, const AttachmentList& attachments,
                          const std::string& body, const std::string& sender, const std::string& subject,
                          BodyKind bodyKind) = 0;
     virtual void AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,

@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include "pst/PstError.h"
-#include "pst/messaging/DateText.h"
 #include "pst/messaging/MimeImport.h"
 
 namespace tarnwick::pst {
@@ -76,9 +75,6 @@ PstMailWriter::~PstMailWriter() {
     }
 }
 
-void PstMailWriter::Connect() {}
-void PstMailWriter::Disconnect() {}
-
 PstStore& PstMailWriter::store() {
     if (!store_) throw PstError("no PST store is open");
     return *store_;
@@ -129,13 +125,13 @@ void PstMailWriter::addItem(Nid folder, MessageData message, const char* folderC
 }
 
 void PstMailWriter::AddMessage(const std::string& folderPath, const std::string& subject, const std::string& recipients,
-                               const std::string& headerFilePath, const std::string& dateText,
+                               const std::string& headerFilePath, std::uint64_t time,
                                const AttachmentList& attachments, const std::string& body, BodyKind bodyKind,
                                const std::string&, const std::string&) {
     Nid folder = resolveFolder(folderPath, true);
     std::string headers = readTextFile(headerFilePath);
     ItemBasics item = basics(subject, parseFromLine(headers), body, bodyKind, attachments);
-    item.time = parseDateText(dateText);
+    item.time = time;
     addItem(folder, buildMail(store().names(), item, parseRecipientList(recipients), headers), folderclass::kMail);
 }
 
@@ -145,16 +141,14 @@ void PstMailWriter::ImportMessageFile(const std::string& folderPath, const std::
 }
 
 void PstMailWriter::AddAppointment(const std::string& folderPath, const std::string& subject, const std::string& sender,
-                                   const std::string& startText, const std::string& endText,
+                                   std::uint64_t start, std::uint64_t end,
                                    const std::string& contactText, const std::string& locationText,
                                    const std::string& timeZoneText, const std::string& body, BodyKind bodyKind,
                                    const AttachmentList& attachments) {
     Nid folder = resolveFolder(folderPath, true);
     ItemBasics item = basics(subject, senderFromText(sender), body, bodyKind, attachments);
-    auto start = parseDateText(startText);
     item.time = start;
-    addItem(folder,
-            buildAppointment(store().names(), item, start, parseDateText(endText), contactText, locationText, timeZoneText),
+    addItem(folder, buildAppointment(store().names(), item, start, end, contactText, locationText, timeZoneText),
             folderclass::kAppointment);
 }
 
@@ -166,12 +160,11 @@ void PstMailWriter::AddJournalEntry(const std::string& folderPath, const Attachm
     addItem(folder, buildJournal(store().names(), item), folderclass::kJournal);
 }
 
-void PstMailWriter::AddTask(const std::string& folderPath, const std::string& dateText, const AttachmentList& attachments,
+void PstMailWriter::AddTask(const std::string& folderPath, std::uint64_t date, const AttachmentList& attachments,
                             const std::string& body, const std::string& sender, const std::string& subject,
                             BodyKind bodyKind) {
     Nid folder = resolveFolder(folderPath, true);
     ItemBasics item = basics(subject, senderFromText(sender), body, bodyKind, attachments);
-    auto date = parseDateText(dateText);
     item.time = date;
     addItem(folder, buildTask(store().names(), item, date), folderclass::kTask);
 }

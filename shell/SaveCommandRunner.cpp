@@ -28,10 +28,10 @@ exporter::SaveCommandEnd SaveCommandRunner::run() {
   exporter::SaveCommandHooks hooks;
   hooks.buildSelection = [this] { return buildSelection(); };
   hooks.chooseDestination = [this] { return chooseDestination(); };
-  hooks.runSave = [this](exporter::SaveSelection& selection, const std::filesystem::path& destination) {
+  hooks.runSave = [this](analysis::SelectionList& selection, const std::filesystem::path& destination) {
     return runSave(selection, destination);
   };
-  hooks.clearChecks = [this](exporter::SaveSelection& selection) { clearChecks(selection); };
+  hooks.clearChecks = [this](analysis::SelectionList& selection) { clearChecks(selection); };
   hooks.showResult = [this](const exporter::SaveResult& result) { showResult(result); };
   const exporter::FreeSpaceProbe freeSpace = hooks_.freeSpace ? hooks_.freeSpace : exporter::SystemFreeSpaceProbe();
   const exporter::SaveCommandEnd end = exporter::RunSaveCommand(hooks, session_.sink(), freeSpace);
@@ -41,11 +41,8 @@ exporter::SaveCommandEnd SaveCommandRunner::run() {
   return end;
 }
 
-exporter::SaveSelection SaveCommandRunner::buildSelection() const {
-  exporter::SaveSelection selection;
-  for (const analysis::SelectionEntry& entry : tree_.model().buildSelectionList())
-    selection.push_back({entry.path, entry.treeItem, 0});
-  return selection;
+analysis::SelectionList SaveCommandRunner::buildSelection() const {
+  return tree_.model().buildSelectionList();
 }
 
 std::optional<std::filesystem::path> SaveCommandRunner::chooseDestination() {
@@ -61,7 +58,7 @@ std::optional<std::filesystem::path> SaveCommandRunner::chooseDestination() {
   return std::filesystem::path(chosen.toStdString());
 }
 
-std::optional<exporter::SaveResult> SaveCommandRunner::runSave(exporter::SaveSelection& selection,
+std::optional<exporter::SaveResult> SaveCommandRunner::runSave(analysis::SelectionList& selection,
                                                                const std::filesystem::path& destination) {
   content::FolderLoader* loader = browser_.loader();
   const content::ByteSource* database = browser_.database();
@@ -121,13 +118,8 @@ std::optional<exporter::SaveResult> SaveCommandRunner::runSave(exporter::SaveSel
   return result;
 }
 
-void SaveCommandRunner::clearChecks(exporter::SaveSelection& selection) {
-  analysis::SelectionList entries;
-  entries.reserve(selection.size());
-  for (const exporter::SaveEntry& entry : selection)
-    entries.push_back({entry.path, entry.treeItem, static_cast<std::uint32_t>(std::max(entry.messageCount, 0))});
-  tree_.model().clearSelection(entries);
-  selection.clear();
+void SaveCommandRunner::clearChecks(analysis::SelectionList& selection) {
+  tree_.model().clearSelection(selection);
 }
 
 void SaveCommandRunner::showResult(const exporter::SaveResult& result) {

@@ -48,11 +48,11 @@ class SaveCommandRunner {
   const std::optional<exporter::SaveResult>& lastResult() const { return lastResult_; }
 
  private:
-  exporter::SaveSelection buildSelection() const;
+  analysis::SelectionList buildSelection() const;
   std::optional<std::filesystem::path> chooseDestination();
-  std::optional<exporter::SaveResult> runSave(exporter::SaveSelection& selection,
+  std::optional<exporter::SaveResult> runSave(analysis::SelectionList& selection,
                                               const std::filesystem::path& destination);
-  void clearChecks(exporter::SaveSelection& selection);
+  void clearChecks(analysis::SelectionList& selection);
   void showResult(const exporter::SaveResult& result);
   void showError(const std::string& text);
 

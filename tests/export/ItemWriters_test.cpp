@@ -47,33 +47,31 @@ class RecordingWriter : public MailWriter, public OutputStore {
 
   MailWriter& mail() override { return *this; }
   std::unique_ptr<ContactWriter> newContactWriter() override;
-  void Connect() override {}
-  void Disconnect() override {}
   void CreateStore(const std::string&, const std::string&) override {}
   void CreateFolder(const std::string&) override {}
   void OpenFolder(const std::string&) override {}
   void CloseFolder() override {}
   void CloseStore() override {}
   void AddMessage(const std::string& f, const std::string& s, const std::string& r, const std::string& h,
-                  const std::string& d, const AttachmentList& a, const std::string& b, BodyKind k, const std::string&,
+                  std::uint64_t d, const AttachmentList& a, const std::string& b, BodyKind k, const std::string&,
                   const std::string&) override {
-    record("AddMessage", {f, s, r, ReadFile(h), d, b, std::to_string(static_cast<int>(k))}, a);
+    record("AddMessage", {f, s, r, ReadFile(h), fakes::UtcText(d), b, std::to_string(static_cast<int>(k))}, a);
   }
   void ImportMessageFile(const std::string& f, const std::string& eml) override {
     record("ImportMessageFile", {f, ReadFile(eml)}, {});
   }
-  void AddAppointment(const std::string& f, const std::string& s, const std::string& from, const std::string& st,
-                      const std::string& en, const std::string& c, const std::string& l, const std::string& tz,
+  void AddAppointment(const std::string& f, const std::string& s, const std::string& from, std::uint64_t st,
+                      std::uint64_t en, const std::string& c, const std::string& l, const std::string& tz,
                       const std::string& b, BodyKind k, const AttachmentList& a) override {
-    record("AddAppointment", {f, s, from, st, en, c, l, tz, b, std::to_string(static_cast<int>(k))}, a);
+    record("AddAppointment", {f, s, from, fakes::UtcText(st), fakes::UtcText(en), c, l, tz, b, std::to_string(static_cast<int>(k))}, a);
   }
   void AddJournalEntry(const std::string& f, const AttachmentList& a, const std::string& b, const std::string& from,
                        const std::string& s, BodyKind) override {
     record("AddJournalEntry", {f, b, from, s}, a);
   }
-  void AddTask(const std::string& f, const std::string& d, const AttachmentList& a, const std::string& b,
+  void AddTask(const std::string& f, std::uint64_t d, const AttachmentList& a, const std::string& b,
                const std::string& from, const std::string& s, BodyKind) override {
-    record("AddTask", {f, d, b, from, s}, a);
+    record("AddTask", {f, fakes::UtcText(d), b, from, s}, a);
   }
   void AddNote(const std::string& f, const std::string& b, const std::string& s, BodyKind k,
                const AttachmentList& a) override {
@@ -168,14 +166,7 @@ class ItemWritersTest : public ::testing::Test {
     KindItemWriter writer(content, ReadFrom(db), geometry, work);
     const std::string folderPath = "\\\\TK_M_1-1-2020 0-0\\Mailbox - M\\Inbox";
     ItemContext ctx{out, folderPath, folder, mailbox, control, observer};
-    SystemTime utc;
-    utc.year = 2010;
-    utc.month = 2;
-    utc.day = 3;
-    utc.hour = 13;
-    utc.minute = 4;
-    utc.second = 5;
-    return writer.write(item, utc, ctx);
+    return writer.write(item, UtcFileTime(2010, 2, 3, 13, 4, 5), ctx);
   }
 
   static analysis::AttachmentItem Attachment(const std::u16string& name) {
@@ -218,7 +209,7 @@ TEST_F(ItemWritersTest, MessageGetsHeaderFileRecipientsBodyAndAttachmentFilesTha
   EXPECT_EQ(c.args[1], "Subject ü");
   EXPECT_EQ(c.args[2], "bob@example.com,carol@example.com");
   EXPECT_EQ(c.args[3], "From: Sender Name<Sender Name>\r\n");
-  EXPECT_EQ(c.args[4], "02/03/2010 01:04:05 PM");
+  EXPECT_EQ(c.args[4], "2010-02-03 13:04:05");
   EXPECT_EQ(c.args[5], "Body text");
   ASSERT_EQ(c.attachmentBytes.size(), 2u);
   // The files on disk have safe names; the writer is told the names the store holds.
@@ -265,22 +256,22 @@ TEST_F(ItemWritersTest, KindsMakeTheirOwnCall) {
   appointment.kind = 'a';
   ASSERT_EQ(write(appointment).result, ItemOutcome::Result::Written);
   EXPECT_EQ(out.calls.back().name, "AddAppointment");
-  EXPECT_EQ(out.calls.back().args[3], "02/03/2010 01:04:05 PM");  // no times: the item's own date
-  EXPECT_EQ(out.calls.back().args[4], "02/03/2010 01:04:05 PM");
+  EXPECT_EQ(out.calls.back().args[3], "2010-02-03 13:04:05");  // no times: the item's own date
+  EXPECT_EQ(out.calls.back().args[4], "2010-02-03 13:04:05");
   EXPECT_EQ(out.calls.back().args[5], "");
   analysis::setAppointment(appointment.appointment, u"Bob", u"Room 1", u"UTC",
                            ModelTimeFromFileTime(fakes::FileTimeAt(2011, 4, 5, 9, 30, 0)),
                            ModelTimeFromFileTime(fakes::FileTimeAt(2011, 4, 5, 0, 30, 0)));
   write(appointment);
-  EXPECT_EQ(out.calls.back().args[3], "04/05/2011 09:30:00 AM");
-  EXPECT_EQ(out.calls.back().args[4], "04/05/2011 00:30:00 AM");
+  EXPECT_EQ(out.calls.back().args[3], "2011-04-05 09:30:00");
+  EXPECT_EQ(out.calls.back().args[4], "2011-04-05 00:30:00");
   EXPECT_EQ(out.calls.back().args[6], "Room 1");
 
   analysis::MessageItem task;
   task.kind = 't';
   write(task);
   EXPECT_EQ(out.calls.back().name, "AddTask");
-  EXPECT_EQ(out.calls.back().args[1], "02/03/2010");
+  EXPECT_EQ(out.calls.back().args[1], "2010-02-03 00:00:00");  // the day alone
   analysis::MessageItem note;
   note.kind = 'n';
   write(note);
@@ -369,7 +360,7 @@ TEST_F(ItemWritersTest, SkipDuringTheAttachmentsDropsTheItemAndAWriterFailureIsA
   KindItemWriter writer(content, ReadFrom(db), geometry, work);
   const std::string folderPath = "\\\\S\\M\\Inbox";
   ItemContext ctx{out, folderPath, folder, mailbox, control, skipper};
-  EXPECT_EQ(writer.write(item, SystemTime{}, ctx).result, ItemOutcome::Result::Skipped);
+  EXPECT_EQ(writer.write(item, 0, ctx).result, ItemOutcome::Result::Skipped);
   EXPECT_TRUE(out.calls.empty());
   EXPECT_TRUE(std::filesystem::is_empty(work));
 

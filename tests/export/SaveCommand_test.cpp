@@ -12,7 +12,7 @@ namespace {
 using namespace fakes;
 
 struct CommandProbe {
-  SaveSelection selection;
+  analysis::SelectionList selection;
   std::optional<std::filesystem::path> destination;
   bool dialogCancels = false;
   int saves = 0, cleared = 0, shown = 0;
@@ -22,14 +22,14 @@ struct CommandProbe {
     SaveCommandHooks h;
     h.buildSelection = [this] { return selection; };
     h.chooseDestination = [this] { return destination; };
-    h.runSave = [this](SaveSelection&, const std::filesystem::path&) -> std::optional<SaveResult> {
+    h.runSave = [this](analysis::SelectionList&, const std::filesystem::path&) -> std::optional<SaveResult> {
       ++saves;
       if (dialogCancels) return std::nullopt;
       SaveResult r;
       r.succeeded = false;
       return r;
     };
-    h.clearChecks = [this](SaveSelection& s) {
+    h.clearChecks = [this](analysis::SelectionList& s) {
       ++cleared;
       s.clear();
     };
@@ -106,7 +106,7 @@ TEST(SaveWorker, RunsTheSaveOnItsOwnThreadAndHoldsAtTheAbortQuestion) {
   settings.destination = dir.path();
   settings.freeSpace = [](const std::filesystem::path&) { return std::optional<std::uint64_t>(1ull << 40); };
   SaveEngine engine(model, source, writer, factory, observer, sink, control, settings);
-  SaveSelection selection{{u"A\\Inbox\\", 102, 0}};
+  analysis::SelectionList selection{{u"A\\Inbox\\", 102, 0}};
 
   // The abort question is asked from the front end's thread while the worker writes; the
   // worker waits at its next poll until the answer is in, and Yes stops it.

@@ -68,7 +68,7 @@ class SaveEngineTest : public ::testing::Test {
     s.unixNow = [] { return std::int64_t{1265187900}; };
     return s;
   }
-  SaveResult run(SaveSelection& selection, std::optional<SaveSettings> custom = std::nullopt) {
+  SaveResult run(analysis::SelectionList& selection, std::optional<SaveSettings> custom = std::nullopt) {
     SaveEngine engine(model, source, writer, factory, observer, sink, control, custom ? *custom : settings());
     control.reset();
     return engine.run(selection);
@@ -107,7 +107,7 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   addItems(3, 2, FileTimeAt(1979, 12, 31, 23, 59, 59), "old-");
   addItems(5, 2, FileTimeAt(1980, 1, 1, 0, 0, 0), "b-in-");
 
-  SaveSelection selection{{u"Mailbox - A\\", rootA, 0}, {u"Mailbox - A\\Inbox\\", inboxA, 0},
+  analysis::SelectionList selection{{u"Mailbox - A\\", rootA, 0}, {u"Mailbox - A\\Inbox\\", inboxA, 0},
                           {u"Mailbox - A\\Old\\", emptyA, 0}, {u"B\\Inbox\\", inboxB, 0}};
   auto result = run(selection);
 
@@ -115,10 +115,10 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   EXPECT_TRUE(result.succeeded);
   EXPECT_TRUE(result.everythingWritten());
   EXPECT_STREQ(SaveResultText(result), "Saving Completed Successfully");
-  EXPECT_EQ(selection[0].messageCount, 0);
-  EXPECT_EQ(selection[1].messageCount, 3);
-  EXPECT_EQ(selection[2].messageCount, 0);
-  EXPECT_EQ(selection[3].messageCount, 2);
+  EXPECT_EQ(selection[0].messageCount, 0u);
+  EXPECT_EQ(selection[1].messageCount, 3u);
+  EXPECT_EQ(selection[2].messageCount, 0u);
+  EXPECT_EQ(selection[3].messageCount, 2u);
 
   const std::string storeA = "\\\\TK_Mailbox - A_3-2-2010 9-5\\";
   const std::vector<std::string> expectedStart{
@@ -127,7 +127,7 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
       "CreateFolder " + storeA + "Mailbox - A",
       "CreateFolder " + storeA + "Mailbox - A\\Inbox",
       "OpenFolder " + storeA + "Mailbox - A\\Inbox",
-      "AddMessage a-in-0 2010-02-03 12:00",  // the stored UTC instant, no shift
+      "AddMessage a-in-0 2010-02-03 12:00:00",  // the stored UTC instant, no shift
   };
   ASSERT_GE(log.calls.size(), expectedStart.size());
   EXPECT_EQ(std::vector<std::string>(log.calls.begin(), log.calls.begin() + expectedStart.size()), expectedStart);
@@ -179,7 +179,7 @@ TEST_F(SaveEngineTest, ReportNamesTheSourceFileWithItsSizeAndSha256) {
   const auto store = srcDir.write("priv1.edb", {'a', 'b', 'c'});
   auto s = settings();
   s.sourceFiles = {store, srcDir.path() / "missing.stm"};
-  SaveSelection selection{{u"A\\Inbox\\", inbox, 0}};
+  analysis::SelectionList selection{{u"A\\Inbox\\", inbox, 0}};
   auto result = run(selection, s);
   ASSERT_EQ(result.report.sources.size(), 2u);
   EXPECT_EQ(result.report.sources[0].size, 3u);
@@ -199,7 +199,7 @@ TEST_F(SaveEngineTest, AWriterFailureCountsAsFailedNotWritten) {
   writer.before = [](const analysis::MessageItem& item, const ItemContext&) {
     if (item.messageId == Mid(2)) throw std::runtime_error("the PST writer refused the item");
   };
-  SaveSelection selection{{u"A\\Inbox\\", inbox, 0}};
+  analysis::SelectionList selection{{u"A\\Inbox\\", inbox, 0}};
   auto result = run(selection);
   EXPECT_EQ(result.end, SaveEnd::Completed);
   EXPECT_TRUE(result.succeeded);
@@ -214,6 +214,35 @@ TEST_F(SaveEngineTest, AWriterFailureCountsAsFailedNotWritten) {
   EXPECT_EQ(observer.events.back(), "counters 2/3");
 }
 
+// A folder call of the writer that fails is named in the folder's report and counted, also
+// where the free-space check closes and reopens the folder between items.
+TEST_F(SaveEngineTest, AFailedFolderCallOfTheWriterIsCountedInTheReport) {
+  addFolder(1, 0, u"A");
+  const auto inbox = addFolder(2, 1, u"Inbox");
+  addItems(2, 2, FileTimeAt(2005, 6, 7), "m");
+  log.failing = {"OpenFolder"};
+  analysis::SelectionList selection{{u"A\\Inbox\\", inbox, 0}};
+  auto result = run(selection);
+  EXPECT_EQ(result.end, SaveEnd::Completed);
+  EXPECT_FALSE(result.everythingWritten());
+  const auto* f = folderReport(result, "A\\Inbox\\");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->written, 2u);
+  const std::string folder = "\\\\" + result.report.mailboxes[0].displayName + "\\A\\Inbox";
+  EXPECT_EQ(f->errors, (std::vector<std::string>{"folder " + folder + " could not be opened: OpenFolder refused",
+                                                 "folder " + folder + " could not be reopened: OpenFolder refused"}));
+  EXPECT_EQ(result.report.totals().errors, 2u);
+
+  log.failing = {"CloseFolder"};
+  result = run(selection);
+  f = folderReport(result, "A\\Inbox\\");
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(f->errors.size(), 2u);
+  EXPECT_NE(f->errors[0].find("could not be reopened: CloseFolder refused"), std::string::npos);
+  EXPECT_NE(f->errors[1].find("could not be closed: CloseFolder refused"), std::string::npos);
+  EXPECT_EQ(result.report.totals().errors, 2u);
+}
+
 // An item whose message record was not found is still written from its header, and the
 // report says that its body, recipients and attachments could not be recovered.
 TEST_F(SaveEngineTest, AnItemWrittenWithoutItsRecordIsNamedInTheReport) {
@@ -221,7 +250,7 @@ TEST_F(SaveEngineTest, AnItemWrittenWithoutItsRecordIsNamedInTheReport) {
   const auto inbox = addFolder(2, 1, u"Inbox");
   addItems(2, 3, FileTimeAt(2005, 6, 7), "m");
   source.missingRecords.insert(Mid(3));
-  SaveSelection selection{{u"A\\Inbox\\", inbox, 0}};
+  analysis::SelectionList selection{{u"A\\Inbox\\", inbox, 0}};
   auto result = run(selection);
   EXPECT_TRUE(result.everythingWritten());
   const auto* f = folderReport(result, "A\\Inbox\\");
@@ -242,7 +271,7 @@ TEST_F(SaveEngineTest, FreeSpaceIsCheckedAfterTheFirstItemAndEvery400MoreAcrossF
   const auto f2 = addFolder(3, 1, u"Two");
   addItems(2, 300, FileTimeAt(2005, 1, 1), "a");
   addItems(3, 501, FileTimeAt(2005, 1, 1), "b");
-  SaveSelection selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
+  analysis::SelectionList selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
   auto result = run(selection);
   EXPECT_EQ(freeSpaceAsked, 3);  // after items 1, 401 and 801
   EXPECT_TRUE(sink.asked.empty());
@@ -259,7 +288,7 @@ TEST_F(SaveEngineTest, AFullVolumeAsksAndNoEndsTheSaveAsNotSuccessful) {
   addItems(3, 2, FileTimeAt(2005, 1, 1), "b");
   freeBytes = 100 << 20;
   sink.answers = {MessageAnswer::No};
-  SaveSelection selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
+  analysis::SelectionList selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
   auto result = run(selection);
   EXPECT_EQ(result.end, SaveEnd::LowSpaceStopped);
   EXPECT_FALSE(result.succeeded);
@@ -301,7 +330,7 @@ TEST_F(SaveEngineTest, StopDuringTheCountingPassSavesNothingAndAccountsForEveryI
   stopper.control = &control;
   stopper.sink = &sink;
   sink.answers = {MessageAnswer::Yes};
-  SaveSelection selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
+  analysis::SelectionList selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
   SaveEngine engine(model, source, writer, factory, stopper, sink, control, settings());
   control.reset();
   auto result = engine.run(selection);
@@ -328,7 +357,7 @@ TEST_F(SaveEngineTest, StopDuringTheSaveEndsAfterTheCurrentItemAndAbortNoChanges
     if (item.messageId == Mid(1)) ctx.control.requestAbort(sink);  // "No": goes on
     if (item.messageId == Mid(2)) ctx.control.requestAbort(sink);  // "Yes": stops after this item
   };
-  SaveSelection selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
+  analysis::SelectionList selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
   auto result = run(selection);
   EXPECT_EQ(result.end, SaveEnd::Stopped);
   EXPECT_FALSE(result.succeeded);
@@ -350,7 +379,7 @@ TEST_F(SaveEngineTest, SkipDropsTheCurrentItemOnlyAndTheNextIsWritten) {
   writer.before = [&](const analysis::MessageItem& item, const ItemContext& ctx) {
     if (item.messageId == Mid(2)) ctx.control.requestSkip();
   };
-  SaveSelection selection{{u"A\\One\\", f1, 0}};
+  analysis::SelectionList selection{{u"A\\One\\", f1, 0}};
   auto result = run(selection);
   EXPECT_EQ(result.end, SaveEnd::Completed);
   EXPECT_TRUE(result.succeeded);
@@ -374,7 +403,7 @@ TEST_F(SaveEngineTest, AMailboxMetAgainGoesOnInItsOpenStore) {
   addItems(3, 1, FileTimeAt(2005, 1, 1), "a2-");
   addItems(5, 1, FileTimeAt(2005, 1, 1), "b1-");
   std::ofstream(dir.path() / "TK_B_3-2-2010 9-5.pst") << "someone else's file";
-  SaveSelection selection{{u"A\\One\\", a1, 0}, {u"B\\One\\", b1, 0}, {u"A\\Two\\", a2, 0}};
+  analysis::SelectionList selection{{u"A\\One\\", a1, 0}, {u"B\\One\\", b1, 0}, {u"A\\Two\\", a2, 0}};
   auto result = run(selection);
   EXPECT_EQ(CountPrefix(log.calls, "CreateStore"), 2);
   EXPECT_EQ(log.subjectsByFolder["\\\\TK_A_3-2-2010 9-5\\A\\Two"], std::vector<std::string>{"a2-0"});
@@ -384,7 +413,7 @@ TEST_F(SaveEngineTest, AMailboxMetAgainGoesOnInItsOpenStore) {
   EXPECT_EQ(result.report.mailboxes[0].folders.size(), 2u);
   // B's store is finished once its last entry is done; A's after its second.
   const auto closeB = std::find(log.calls.begin(), log.calls.end(), "CloseStore");
-  const auto addA2 = std::find(log.calls.begin(), log.calls.end(), "AddMessage a2-0 2005-01-01 12:00");
+  const auto addA2 = std::find(log.calls.begin(), log.calls.end(), "AddMessage a2-0 2005-01-01 12:00:00");
   EXPECT_LT(closeB, addA2);
 }
 
@@ -396,9 +425,9 @@ TEST_F(SaveEngineTest, LargePageStoresMatchItemsByOwnerKeyToo) {
   addItems(2, 1, FileTimeAt(2005, 1, 1), "none");
   auto s = settings();
   s.largePages = true;
-  SaveSelection selection{{u"A\\Inbox\\", f, 0}};
+  analysis::SelectionList selection{{u"A\\Inbox\\", f, 0}};
   auto result = run(selection, s);
-  EXPECT_EQ(selection[0].messageCount, 2);
+  EXPECT_EQ(selection[0].messageCount, 2u);
   EXPECT_EQ(result.report.totals().found, 2u);
   EXPECT_EQ(result.report.totals().written, 2u);
 }
@@ -408,7 +437,7 @@ TEST_F(SaveEngineTest, AWriterThatCannotBeSetUpSavesNothing) {
   const auto f = addFolder(2, 1, u"Inbox");
   addItems(2, 1, FileTimeAt(2005, 1, 1), "x");
   factory.failSetup = true;
-  SaveSelection selection{{u"A\\Inbox\\", f, 0}};
+  analysis::SelectionList selection{{u"A\\Inbox\\", f, 0}};
   auto result = run(selection);
   EXPECT_EQ(result.end, SaveEnd::SetupFailed);
   EXPECT_FALSE(result.succeeded);

@@ -8,6 +8,7 @@
 #include "platform/FileTime.h"
 #include "platform/MessageSink.h"
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -30,6 +31,16 @@ inline std::uint64_t FileTimeAt(int y, int m, int d, int hh = 12, int mm = 0, in
   return static_cast<std::uint64_t>((days * 86400 + hh * 3600 + mm * 60 + ss) * 10000000LL) + kFileTimeUnixEpoch;
 }
 
+// "YYYY-MM-DD hh:mm:ss" of a FILETIME, in UTC.
+inline std::string UtcText(std::uint64_t fileTime) {
+  const auto t = FileTimeToSystemTime(fileTime);
+  if (!t) return "unreadable";
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t->year, t->month, t->day, t->hour, t->minute,
+                t->second);
+  return text;
+}
+
 inline analysis::FolderId Fid(std::uint8_t b) {
   analysis::FolderId id;
   id.bytes[7] = b;
@@ -46,38 +57,41 @@ inline analysis::MessageId Mid(std::uint16_t n) {
 struct CallLog {
   std::vector<std::string> calls;
   std::map<std::string, std::vector<std::string>> subjectsByFolder;  // folder path -> subjects added
+  std::set<std::string> failing;  // names of the folder calls that throw (after being logged)
 };
 
 class FakeMailWriter : public MailWriter {
  public:
   explicit FakeMailWriter(CallLog& log) : log_(log) {}
-  void Connect() override {}
-  void Disconnect() override {}
   void CreateStore(const std::string& path, const std::string& name) override {
     log_.calls.push_back("CreateStore " + path + " | " + name);
     std::ofstream(path) << "store";
   }
   void CreateFolder(const std::string& p) override { log_.calls.push_back("CreateFolder " + p); }
-  void OpenFolder(const std::string& p) override { log_.calls.push_back("OpenFolder " + p); }
-  void CloseFolder() override { log_.calls.push_back("CloseFolder"); }
+  void OpenFolder(const std::string& p) override { folderCall("OpenFolder", "OpenFolder " + p); }
+  void CloseFolder() override { folderCall("CloseFolder", "CloseFolder"); }
   void AddMessage(const std::string& folderPath, const std::string& subject, const std::string&, const std::string&,
-                  const std::string& dateText, const AttachmentList&, const std::string&, BodyKind, const std::string&,
+                  std::uint64_t time, const AttachmentList&, const std::string&, BodyKind, const std::string&,
                   const std::string&) override {
-    log_.calls.push_back("AddMessage " + subject + " " + dateText);
+    log_.calls.push_back("AddMessage " + subject + " " + UtcText(time));
     log_.subjectsByFolder[folderPath].push_back(subject);
   }
   void ImportMessageFile(const std::string&, const std::string&) override {}
-  void AddAppointment(const std::string&, const std::string&, const std::string&, const std::string&,
-                      const std::string&, const std::string&, const std::string&, const std::string&,
-                      const std::string&, BodyKind, const AttachmentList&) override {}
+  void AddAppointment(const std::string&, const std::string&, const std::string&, std::uint64_t, std::uint64_t,
+                      const std::string&, const std::string&, const std::string&, const std::string&, BodyKind,
+                      const AttachmentList&) override {}
   void AddJournalEntry(const std::string&, const AttachmentList&, const std::string&, const std::string&,
                        const std::string&, BodyKind) override {}
-  void AddTask(const std::string&, const std::string&, const AttachmentList&, const std::string&, const std::string&,
+  void AddTask(const std::string&, std::uint64_t, const AttachmentList&, const std::string&, const std::string&,
                const std::string&, BodyKind) override {}
   void AddNote(const std::string&, const std::string&, const std::string&, BodyKind, const AttachmentList&) override {}
   void CloseStore() override { log_.calls.push_back("CloseStore"); }
 
  private:
+  void folderCall(const std::string& name, const std::string& entry) {
+    log_.calls.push_back(entry);
+    if (log_.failing.count(name) != 0) throw std::runtime_error(name + " refused");
+  }
   CallLog& log_;
 };
 
@@ -133,13 +147,11 @@ class FakeItemSource : public FolderItemSource {
 class FakeItemWriter : public ItemWriter {
  public:
   explicit FakeItemWriter(FakeItemSource& source) : source_(source) {}
-  ItemOutcome write(const analysis::MessageItem& item, const SystemTime& utc, const ItemContext& ctx) override {
+  ItemOutcome write(const analysis::MessageItem& item, std::uint64_t time, const ItemContext& ctx) override {
     if (before) before(item, ctx);
     if (ctx.control.skipRequested()) return ItemOutcome::skipped();
-    char date[40];
-    std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d", utc.year, utc.month, utc.day, utc.hour, utc.minute);
     try {
-      ctx.store.mail().AddMessage(ctx.folderPath, source_.subjectOf(item), "", "", date, "", "", BodyKind::Utf16Text,
+      ctx.store.mail().AddMessage(ctx.folderPath, source_.subjectOf(item), "", "", time, "", "", BodyKind::Utf16Text,
                                   "", "");
     } catch (const std::exception& e) {
       return ItemOutcome::failed(e.what());

@@ -90,7 +90,7 @@ TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
   settings.freeSpace = [](const std::filesystem::path&) { return std::optional<std::uint64_t>(1ull << 40); };
   settings.sourceFiles = {dbPath};
   SaveEngine engine(model, source, writer, *factory, observer, sink, control, settings);
-  SaveSelection selection{{u"Mailbox - Sales\\Inbox\\", 102, 0}, {u"Mailbox - Sales\\Inbox\\Sub/Folder\\", 103, 0}};
+  analysis::SelectionList selection{{u"Mailbox - Sales\\Inbox\\", 102, 0}, {u"Mailbox - Sales\\Inbox\\Sub/Folder\\", 103, 0}};
   control.reset();
   auto result = engine.run(selection);
   ASSERT_EQ(result.end, SaveEnd::Completed);

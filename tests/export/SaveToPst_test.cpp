@@ -116,7 +116,7 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   settings.destination = dir.path();
   settings.freeSpace = [](const std::filesystem::path&) { return std::optional<std::uint64_t>(1ull << 40); };
   SaveEngine engine(model, items, writer, factory, observer, sink, control, settings);
-  SaveSelection selection{{u"Mailbox - Sales\\", 101, 0},          {u"Mailbox - Sales\\Inbox\\", 102, 0},
+  analysis::SelectionList selection{{u"Mailbox - Sales\\", 101, 0},          {u"Mailbox - Sales\\Inbox\\", 102, 0},
                           {u"Mailbox - Sales\\Calendar\\", 103, 0}, {u"Mailbox - Sales\\Contacts\\", 104, 0},
                           {u"Mailbox - Sales\\Tasks\\", 105, 0},    {u"Mailbox - Sales\\Notes\\", 106, 0}};
   control.reset();

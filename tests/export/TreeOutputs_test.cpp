@@ -1,4 +1,5 @@
 #include "export/TreeOutputs.h"
+#include "platform/FileTime.h"
 #include "tests/common/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -94,7 +95,6 @@ void WriteSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::fi
   std::ofstream(stored, std::ios::binary) << "Subject: As stored\r\nFrom: x@y.z\r\nDate: Wed, 03 Feb 2010 13:02:03 +0000\r\n\r\nKept byte for byte\r\nFrom here on\r\n";
 
   auto& mail = store.mail();
-  mail.Connect();
   mail.CreateStore(output.string(), "TK_A/B_3-2-2010 9-5");
   const std::string root = "\\\\TK_A/B_3-2-2010 9-5\\";
   mail.CreateFolder(root + "A/B");
@@ -103,14 +103,14 @@ void WriteSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::fi
   mail.CreateFolder(root + "A/B\\Empty");
   mail.OpenFolder(root + "A/B\\Inbox");
   mail.AddMessage(root + "A/B\\Inbox", "Grüße and \"quotes\"", "bob@example.com,Carol <carol@example.com>",
-                  header.string(), "02/03/2010 01:02:03 PM", attachment.string() + ";", "Hello\nFrom the start\n>From quoted\n",
+                  header.string(), UtcFileTime(2010, 2, 3, 13, 2, 3), attachment.string() + ";", "Hello\nFrom the start\n>From quoted\n",
                   BodyKind::Utf16Text, "", "");
-  mail.AddMessage(root + "A/B\\Inbox", "html", "", header.string(), "12/31/2099 11:59:59 PM", "",
+  mail.AddMessage(root + "A/B\\Inbox", "html", "", header.string(), UtcFileTime(2099, 12, 31, 23, 59, 59), "",
                   "<html><body><p>Hi</p></body></html>", BodyKind::Text8Bit, "", "");
   mail.ImportMessageFile(root + "A/B\\Inbox", stored.string());
   mail.AddNote(root + "A/B\\..", "note body", "a note", BodyKind::Utf16Text, {});
-  mail.AddAppointment(root + "A/B\\..", "Meeting", "alice@example.com", "02/03/2010 09:00:00 AM",
-                      "02/03/2010 10:30:00 AM", "Bob", "Room 1; east", "W. Europe", "agenda", BodyKind::Utf16Text, {});
+  mail.AddAppointment(root + "A/B\\..", "Meeting", "alice@example.com", UtcFileTime(2010, 2, 3, 9, 0, 0),
+                      UtcFileTime(2010, 2, 3, 10, 30, 0), "Bob", "Room 1; east", "W. Europe", "agenda", BodyKind::Utf16Text, {});
   auto contact = store.newContactWriter();
   contact->Logon();
   contact->OpenFolder(root + "A/B\\..");
@@ -121,7 +121,6 @@ void WriteSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::fi
   contact->SetBody("contact note");
   contact->Save();
   mail.CloseFolder();
-  mail.Disconnect();
   mail.CloseStore();
 }
 

@@ -1,6 +1,5 @@
 // Names and texts the save takes from a store: whatever they hold, a name made safe never
 // leaves its folder, and a message put into an mbox never starts a second message.
-#include "export/ExportDate.h"
 #include "export/PathSanitizer.h"
 #include "export/TreeOutputs.h"
 
@@ -19,7 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
 
   const std::string text(reinterpret_cast<const char*>(data), size);
-  (void)ParseDateText(text);
   const std::string entry = MboxrdEntry(text, 0);
   // Only the separator line may start with "From ".
   for (std::size_t at = entry.find('\n'); at != std::string::npos && at + 1 < entry.size(); at = entry.find('\n', at + 1))

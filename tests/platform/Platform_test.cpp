@@ -34,6 +34,20 @@ TEST(FileTime, SplitsFileTimesLikeWindows) {
   EXPECT_FALSE(FileTimeToSystemTime(0x8000000000000000ULL));
 }
 
+TEST(FileTime, CalendarTimesGoBackToFileTimesAndCutToTheSecondAndTheDay) {
+  EXPECT_EQ(UtcFileTime(1601, 1, 1), 0u);
+  EXPECT_EQ(UtcFileTime(1970, 1, 1), kFileTimeUnixEpoch);
+  const std::uint64_t ft = kFileTimeUnixEpoch + (1078062330ULL * kFileTimeTicksPerSecond) + 1230000;
+  EXPECT_EQ(UtcFileTime(2004, 2, 29, 13, 45, 30), WholeSecondOf(ft));
+  EXPECT_EQ(UtcFileTime(2004, 2, 29), UtcDayStartOf(ft));
+  EXPECT_EQ(UtcFileTime(2004, 3, 1), UtcDayStartOf(UtcFileTime(2004, 2, 29, 23, 59, 59) + kFileTimeTicksPerSecond));
+  for (std::uint64_t t : {UtcFileTime(1980, 1, 1), UtcFileTime(2099, 12, 31, 23, 59, 59), UtcFileTime(2000, 2, 29, 12)}) {
+    const auto parts = FileTimeToSystemTime(t);
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(UtcFileTime(parts->year, parts->month, parts->day, parts->hour, parts->minute, parts->second), t);
+  }
+}
+
 TEST(FileTime, ModelTimeKeepsTheUpperFortyEightBitsLowByteFirst) {
   ModelTime m;
   m.bytes = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};

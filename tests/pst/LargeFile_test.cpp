@@ -6,6 +6,7 @@
 
 #include "PstTestReader.h"
 #include "TestSupport.h"
+#include "platform/FileTime.h"
 #include "pst/PstMailWriter.h"
 
 namespace tarnwick::pst {
@@ -29,9 +30,9 @@ TEST(LargeFile, StorePastTwoGigabytesStaysReadable) {
         PstMailWriter w;
         w.CreateStore((dir / "large.pst").string(), "L");
         for (int i = 0; i < 12; ++i)
-            w.AddMessage("\\\\L\\Inbox", "Part " + std::to_string(i), "a@b.example", "", "01/01/2020 10:00:00 AM",
+            w.AddMessage("\\\\L\\Inbox", "Part " + std::to_string(i), "a@b.example", "", UtcFileTime(2020, 1, 1, 10, 0, 0),
                          chunk.string() + ";", "body", BodyKind::Utf16Text, "", "");
-        w.AddMessage("\\\\L\\Inbox", "Last", "a@b.example", "", "01/01/2020 10:00:00 AM", "", "after 2 GB",
+        w.AddMessage("\\\\L\\Inbox", "Last", "a@b.example", "", UtcFileTime(2020, 1, 1, 10, 0, 0), "", "after 2 GB",
                      BodyKind::Utf16Text, "", "");
         w.CloseStore();
     }
