@@ -135,7 +135,7 @@ void CatalogueWalk::walkBranch(std::span<const std::uint8_t> page, std::int64_t 
       const auto child = ReadU32LE(page, static_cast<std::size_t>(tag.offset + tag.size - 4)).value_or(0);
       const std::int64_t childOffset = store::PageOffset(g, store::PageNumber(child)).value;
       probe_.assign(kChildProbeSize, 0);
-      ctx_.source.readAt(childOffset, probe_);
+      store::ReadZeroFilled(ctx_.source, childOffset, probe_);
       store::RecordPageVisit(ctx_.model.pages, probe_, store::FileOffset(childOffset));
       const bool descend = store::IsBranchPage(probe_) || store::PageOwnerObjectId(probe_) == kCatalogueObjectId;
       // A damaged tree may point back at a page already walked; each page is walked once.

@@ -84,7 +84,7 @@ void HeaderTableDiscovery::takeTable(FolderNode& node, const HeaderTableCandidat
   const std::int64_t offset = rootPosition * kSector;
   if (offset > 0 && offset < g.FileSize) {
     std::uint8_t header[kSector] = {};
-    ctx_.source.readAt(offset, header);
+    store::ReadZeroFilled(ctx_.source, offset, header);
     if (store::PageOwnerObjectId(header) == candidate.objectId) collectTablePages(rootPosition);
   }
   node.headerTableFound = true;

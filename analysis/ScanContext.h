@@ -2,7 +2,7 @@
 
 #include "analysis/CatalogueFindings.h"
 #include "analysis/FolderTreeModel.h"
-#include "analysis/PageSource.h"
+#include "store/ByteSource.h"
 #include "analysis/ScanControl.h"
 #include "analysis/ScanModel.h"
 #include "analysis/ScanObserver.h"
@@ -31,11 +31,11 @@ class ProgressReporter {
 
 // Everything the five steps share while one analysis runs.
 struct ScanContext {
-  ScanContext(const PageSource& source, const store::StoreGeometry& geometry, ScanModel& model,
+  ScanContext(const store::ByteSource& source, const store::StoreGeometry& geometry, ScanModel& model,
               FolderTreeModel& tree, ScanControl& control, ProgressReporter& progress)
       : source(source), geometry(geometry), model(model), tree(tree), control(control), progress(progress) {}
 
-  const PageSource& source;
+  const store::ByteSource& source;
   const store::StoreGeometry& geometry;
   ScanModel& model;
   FolderTreeModel& tree;

@@ -5,7 +5,7 @@
 #include "analysis/HeaderStep.h"
 #include "analysis/HeaderTableStep.h"
 #include "analysis/MailboxStep.h"
-#include "analysis/PageSource.h"
+#include "store/ByteSource.h"
 #include "analysis/ScanContext.h"
 #include "analysis/ScanTexts.h"
 #include "platform/AppText.h"
@@ -61,7 +61,7 @@ ScanOutcome ScanEngine::runSteps(ScanResult& result) {
     return ScanOutcome::UnsupportedPageSize;
   }
 
-  const FilePageSource source(database_);
+  const store::FileByteSource source(database_);
   ProgressReporter progress(observer_);
   ScanContext ctx(source, result.geometry, model_, tree_, control_, progress);
   ctx.databasePath = databasePath_;

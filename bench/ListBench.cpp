@@ -5,7 +5,8 @@
 //   tarnwick-listbench STORE [--stm FILE] [--folder ID]
 // Prints one line of name=value pairs.
 #include "analysis/ScanSummary.h"
-#include "cli/StoreSession.h"
+#include "platform/MessageSink.h"
+#include "session/StoreSession.h"
 #include "content/MessageListFill.h"
 
 #include <fcntl.h>
@@ -34,7 +35,7 @@ double cpuSeconds() {
 
 // The file offsets of the pages a list of `folder` needs: its message tables' pages (of its
 // mailbox in 32 KB stores) and the pages holding its message headers.
-std::vector<std::int64_t> listPages(tarnwick::cli::StoreSession& session, const tarnwick::analysis::FolderNode& folder) {
+std::vector<std::int64_t> listPages(tarnwick::session::StoreSession& session, const tarnwick::analysis::FolderNode& folder) {
   tarnwick::analysis::ScanModel& model = session.model();
   const bool large = session.geometry().PageSizeClass == 2;
   std::set<std::int64_t> offsets;
@@ -91,8 +92,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: tarnwick-listbench STORE [--stm FILE] [--folder ID]\n");
     return 2;
   }
-  tarnwick::cli::StoreSession session;
-  if (std::optional<int> failed = session.open(store, stm)) return *failed;
+  tarnwick::session::StoreSession session;
+  tarnwick::StreamMessageSink sink(stderr);
+  if (!session.openAndScan(store, stm, sink, tarnwick::session::UntypedContactColumn::Cleared).ready()) {
+    std::fprintf(stderr, "tarnwick-listbench: cannot open and analyse '%s'\n", store.c_str());
+    return 1;
+  }
   const tarnwick::analysis::FolderNode* folder = folderId.empty() ? nullptr : session.findFolder(folderId);
   if (folder == nullptr) {
     std::size_t most = 0;
@@ -129,9 +134,9 @@ int main(int argc, char** argv) {
     const double cpuStart = cpuSeconds();
     session.loadFolder(*folder);
     s.loadSeconds = secondsSince(start);
-    s.pagesRead = session.loader().pagesRead();
+    s.pagesRead = session.loader()->pagesRead();
     const std::vector<tarnwick::content::MessageRow> shown = tarnwick::content::buildMessageRows(
-        session.model().messages, *folder, session.tree().mailboxNameFor(folder->treeItem), session.database(),
+        session.model().messages, *folder, session.tree().mailboxNameFor(folder->treeItem), *session.database(),
         session.geometry());
     s.seconds = secondsSince(start);
     s.cpu = cpuSeconds() - cpuStart;
@@ -141,7 +146,7 @@ int main(int argc, char** argv) {
   // First and second showing, cold; again with the kept lists dropped, warm.
   const Showing firstCold = show(true);
   const Showing secondCold = show(true);
-  session.loader().forget();
+  session.loader()->forget();
   readOnce(store, pages, pageSize);
   const Showing firstWarm = show(false);
   const Showing secondWarm = show(false);

@@ -17,7 +17,7 @@
 #include "cli/SaveProgress.h"
 #include "cli/StoreSession.h"
 #include "cli/TerminalMessageSink.h"
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/FolderLoader.h"
 #include "export/ContentItemSource.h"
 #include "export/DestinationCheck.h"
@@ -87,12 +87,12 @@ class InterruptGuard {
 
 // The tree item a --folder value names: a folder as `tarnwick list` takes it (its id, or
 // its path "Mailbox/Inbox"), or a mailbox by its name or id.
-analysis::TreeItemHandle FindItem(const StoreSession& session, const std::string& wanted) {
+analysis::TreeItemHandle FindItem(const session::StoreSession& session, const std::string& wanted) {
   if (const auto* node = session.findFolder(wanted)) return node->treeItem;
   const auto& tree = session.tree();
   std::u16string name = Utf8ToUtf16(wanted);
   while (!name.empty() && (name.back() == u'/' || name.back() == u'\\')) name.pop_back();
-  for (const auto& node : const_cast<StoreSession&>(session).model().folders)
+  for (const auto& node : session.model().folders)
     if (node.parentId.isZero() && node.treeItem != 0 && (analysis::IdHex(node.id) == wanted || node.name == name))
       return node.treeItem;
   for (auto mailbox : tree.children(tree.root()))
@@ -126,12 +126,12 @@ int RunExport(const ExportOptions& options) {
     return kExitUsage;
   }
   InterruptGuard interrupts;
-  StoreSession session;
-  if (auto failed = session.open(options.store, options.stm)) return *failed;
+  session::StoreSession session;
+  if (auto failed = OpenStoreSession(session, options.store, options.stm)) return *failed;
   TerminalMessageSink sink(stderr, options.yes);
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   auto& model = session.model();
-  auto& tree = const_cast<analysis::FolderTreeModel&>(session.tree());
+  auto& tree = session.tree();
 
   // The selection, as checks in the tree would make it.
   if (options.all)
@@ -160,12 +160,9 @@ int RunExport(const ExportOptions& options) {
   // The save, on its own worker thread.
   exporter::SaveControl control;
   const auto work = PrivateTempDirectory();
-  exporter::ContentItemSource items(model, session.loader(), session.database(), session.streaming(),
+  exporter::ContentItemSource items(model, *session.loader(), *session.database(), session.streaming(),
                                     session.geometry(), work, &control.stopFlag());
-  const content::ByteSource& databaseBytes = session.database();
-  exporter::KindItemWriter writer(
-      items, [&databaseBytes](std::uint64_t offset, std::span<std::uint8_t> out) { return databaseBytes.readAt(offset, out); },
-      session.geometry(), work);
+  exporter::KindItemWriter writer(items, *session.database(), session.geometry(), work);
   auto output = exporter::MakeOutputFactory(*format);
   SaveProgress progress(stderr, terminal);
   exporter::SaveSettings settings;

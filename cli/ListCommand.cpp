@@ -46,8 +46,8 @@ int columnOf(const std::string& name) {
 }
 
 int RunList(const ListOptions& options) {
-  StoreSession session;
-  if (std::optional<int> failed = session.open(options.store, options.stm)) return *failed;
+  session::StoreSession session;
+  if (std::optional<int> failed = OpenStoreSession(session, options.store, options.stm)) return *failed;
   const analysis::FolderNode* folder = session.findFolder(options.folder);
   if (folder == nullptr) {
     std::fprintf(stderr, "tarnwick: no folder '%s' in '%s'\n", options.folder.c_str(), options.store.c_str());
@@ -56,7 +56,7 @@ int RunList(const ListOptions& options) {
   session.loadFolder(*folder);
   std::vector<content::MessageRow> rows =
       content::buildMessageRows(session.model().messages, *folder, session.tree().mailboxNameFor(folder->treeItem),
-                                session.database(), session.geometry());
+                                *session.database(), session.geometry());
   if (!options.sort.empty()) {
     content::RowSorter sorter;
     if (options.descending) sorter.sorted();

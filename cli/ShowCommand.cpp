@@ -75,8 +75,8 @@ int RunShow(const ShowOptions& options) {
     std::fprintf(stderr, "tarnwick: '%s' is not a message id (16 hex digits)\n", options.message.c_str());
     return kExitUsage;
   }
-  StoreSession session;
-  if (std::optional<int> failed = session.open(options.store, options.stm)) return *failed;
+  session::StoreSession session;
+  if (std::optional<int> failed = OpenStoreSession(session, options.store, options.stm)) return *failed;
   const analysis::FolderNode* folder = session.findFolder(options.folder);
   if (folder == nullptr) {
     std::fprintf(stderr, "tarnwick: no folder '%s' in '%s'\n", options.folder.c_str(), options.store.c_str());
@@ -84,11 +84,10 @@ int RunShow(const ShowOptions& options) {
   }
   session.loadFolder(*folder);
   analysis::MessageItemList& items = session.model().messages;
-  const bool large = session.geometry().PageSizeClass == 2;
-  std::optional<std::size_t> at = content::findListedItem(items, *folder, *id, large);
+  std::optional<std::size_t> at = session.findListedItem(*folder, *id);
   std::optional<content::MessageRow> row;
   if (at) {
-    row = content::makeMessageRow(items[*at], content::readHeaderTexts(session.database(), session.geometry(), items[*at]),
+    row = content::makeMessageRow(items[*at], content::readHeaderTexts(*session.database(), session.geometry(), items[*at]),
                                   {folder->name, folder->kind}, session.tree().mailboxNameFor(folder->treeItem));
   }
   if (!row) {
@@ -98,11 +97,10 @@ int RunShow(const ShowOptions& options) {
   }
   content::LoadControl control;
   control.attachmentData = !options.attachmentsOut.empty();
-  session.loader().loadFolderItems(session.model(), StoreSession::loadedFolder(*folder), content::LoadMode::Single, *at,
-                                   control);
+  session.loadItem(*folder, *at, control);
   const analysis::MessageItem& item = items[*at];
   content::MhtNaming naming;
-  content::PreviewSources sources{session.database(), session.streaming(), session.geometry(), PrivateTempDirectory()};
+  content::PreviewSources sources{*session.database(), session.streaming(), session.geometry(), PrivateTempDirectory()};
   content::PreviewData preview = content::assemblePreview(item, folder->kind, row->from, row->subject, row->date, sources, naming);
 
   if (!options.bodyOut.empty() && !preview.bodyPath.empty()) {
@@ -117,7 +115,7 @@ int RunShow(const ShowOptions& options) {
   int failures = 0;
   for (const analysis::AttachmentItem& a : item.attachments) {
     std::optional<std::vector<std::uint8_t>> data =
-        content::readAttachmentData(session.database(), session.geometry(), a, TempFilePath("tempB.img"));
+        content::readAttachmentData(*session.database(), session.geometry(), a, TempFilePath("tempB.img"));
     attachments.push_back({{"name", Utf16ToUtf8(a.fileName)}, {"size", data ? data->size() : 0}});
     if (options.attachmentsOut.empty()) continue;
     std::filesystem::path dir(options.attachmentsOut);

@@ -4,7 +4,7 @@
 
 namespace tarnwick::content {
 
-std::optional<std::vector<std::uint8_t>> readAttachmentData(const ByteSource& database,
+std::optional<std::vector<std::uint8_t>> readAttachmentData(const store::ByteSource& database,
                                                             const store::StoreGeometry& geometry,
                                                             const analysis::AttachmentItem& attachment,
                                                             const std::filesystem::path& workingFile) {

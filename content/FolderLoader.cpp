@@ -54,7 +54,7 @@ std::uint64_t longValueKey(std::uint8_t first, std::uint8_t second) { return sta
 
 }  // namespace
 
-FolderLoader::FolderLoader(const ByteSource& database, store::StoreGeometry geometry, bool streamingFileOpen,
+FolderLoader::FolderLoader(const store::ByteSource& database, store::StoreGeometry geometry, bool streamingFileOpen,
                            LoaderCatalogue catalogue)
     : database_(database),
       geometry_(geometry),

@@ -3,7 +3,7 @@
 #include "analysis/MessageRecordMatcher.h"
 #include "analysis/ModelIds.h"
 #include "analysis/ScanModel.h"
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/ValuePageIndex.h"
 #include "store/StoreGeometry.h"
 
@@ -59,7 +59,7 @@ struct LoaderLayout {
 // hold its item's values.
 class FolderLoader {
  public:
-  FolderLoader(const ByteSource& database, store::StoreGeometry geometry, bool streamingFileOpen,
+  FolderLoader(const store::ByteSource& database, store::StoreGeometry geometry, bool streamingFileOpen,
                LoaderCatalogue catalogue);
 
   // Loads `folder` into `model.messages` in list or save mode, or completes
@@ -90,7 +90,7 @@ class FolderLoader {
                     const KeyReader& keysOf, const LoadControl& control, const PageVisitor& visit);
   bool stopped(const LoadControl& control) const;
 
-  const ByteSource& database_;
+  const store::ByteSource& database_;
   store::StoreGeometry geometry_;
   bool streamingFileOpen_;
   LoaderCatalogue catalogue_;

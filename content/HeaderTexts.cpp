@@ -12,7 +12,7 @@ namespace tarnwick::content {
 namespace {
 using Limits = HeaderTextLimits;
 
-std::vector<std::uint8_t> readPage(const ByteSource& db, const store::StoreGeometry& geometry, std::int64_t offset) {
+std::vector<std::uint8_t> readPage(const store::ByteSource& db, const store::StoreGeometry& geometry, std::int64_t offset) {
   if (offset < 0 || geometry.PageSize <= 0) return {};
   std::vector<std::uint8_t> page(static_cast<std::size_t>(geometry.PageSize));
   page.resize(db.readAt(static_cast<std::uint64_t>(offset), page));
@@ -41,7 +41,7 @@ std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offs
   return text;
 }
 
-std::span<const std::uint8_t> HeaderPageCache::page(const ByteSource& db, const store::StoreGeometry& geometry,
+std::span<const std::uint8_t> HeaderPageCache::page(const store::ByteSource& db, const store::StoreGeometry& geometry,
                                                     std::int64_t offset, Role role) {
   Kept& k = kept_[role == Role::Header ? 0 : 1];
   if (k.offset != offset || offset < 0) {
@@ -57,7 +57,7 @@ std::span<const std::uint8_t> HeaderPageCache::page(const ByteSource& db, const 
   return k.bytes;
 }
 
-HeaderTexts readHeaderTexts(const ByteSource& db, const store::StoreGeometry& geometry,
+HeaderTexts readHeaderTexts(const store::ByteSource& db, const store::StoreGeometry& geometry,
                             const analysis::MessageItem& item, HeaderPageCache* cache) {
   HeaderTexts texts;
   const bool large = geometry.PageSizeClass == 2;

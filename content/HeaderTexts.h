@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/MessageItems.h"
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <cstdint>
@@ -43,7 +43,7 @@ class HeaderPageCache {
   enum class Role { Header, Record };
   // The page at `offset` (page size, or less at the end of the file), read when the page
   // kept for `role` is another one.
-  std::span<const std::uint8_t> page(const ByteSource& db, const store::StoreGeometry& geometry, std::int64_t offset,
+  std::span<const std::uint8_t> page(const store::ByteSource& db, const store::StoreGeometry& geometry, std::int64_t offset,
                                      Role role);
 
  private:
@@ -58,7 +58,7 @@ class HeaderPageCache {
 // second otherwise, at most 1000 characters) and the sender (the third text, from the
 // record's own page when the message record supplied it) of `item`; through `cache`, when
 // given, pages read for earlier items are not read again.
-HeaderTexts readHeaderTexts(const ByteSource& db, const store::StoreGeometry& geometry,
+HeaderTexts readHeaderTexts(const store::ByteSource& db, const store::StoreGeometry& geometry,
                             const analysis::MessageItem& item, HeaderPageCache* cache = nullptr);
 
 }  // namespace tarnwick::content

@@ -7,7 +7,7 @@
 
 namespace tarnwick::content {
 
-std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const store::StoreGeometry& geometry,
+std::vector<std::uint8_t> readChunkBytes(const store::ByteSource& db, const store::StoreGeometry& geometry,
                                          std::uint64_t fileOffset, std::uint32_t cap) {
   std::vector<std::uint8_t> out;
   std::uint64_t fileLength = db.length();
@@ -35,7 +35,7 @@ std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const store::Stor
   return out;
 }
 
-StridedValue assembleByStride(const ByteSource& db, const store::StoreGeometry& geometry,
+StridedValue assembleByStride(const store::ByteSource& db, const store::StoreGeometry& geometry,
                               std::span<const ChunkLocation> chunks, std::uint32_t cap) {
   StridedValue value;
   // Value offset -> the first chunk listed with it. Chunks are placed by their offsets

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <cstdint>
@@ -25,7 +25,7 @@ struct ChunkLocation {
 // The data bytes of the chunk at `fileOffset`. Their length is found from the tag array of
 // the chunk's page (the distance to the end of the record holding the offset, or a whole
 // page when no record holds it) and cut to `cap` bytes, or to the end of the file.
-std::vector<std::uint8_t> readChunkBytes(const ByteSource& db, const store::StoreGeometry& geometry,
+std::vector<std::uint8_t> readChunkBytes(const store::ByteSource& db, const store::StoreGeometry& geometry,
                                          std::uint64_t fileOffset, std::uint32_t cap);
 
 // A value gathered chunk by chunk at fixed strides.
@@ -38,7 +38,7 @@ struct StridedValue {
 // from offset 0 on, the first listed chunk whose value offset is the next expected one is
 // read (cut to `cap` bytes) and placed there, in whatever order the list holds the chunks,
 // until no chunk has the next offset.
-StridedValue assembleByStride(const ByteSource& db, const store::StoreGeometry& geometry,
+StridedValue assembleByStride(const store::ByteSource& db, const store::StoreGeometry& geometry,
                               std::span<const ChunkLocation> chunks, std::uint32_t cap);
 
 }  // namespace tarnwick::content

@@ -10,7 +10,7 @@
 namespace tarnwick::content {
 
 std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items, const analysis::FolderNode& folder,
-                                         std::u16string_view mailboxText, const ByteSource& database,
+                                         std::u16string_view mailboxText, const store::ByteSource& database,
                                          const store::StoreGeometry& geometry, const std::atomic<bool>* stop) {
   std::vector<MessageRow> rows;
   rows.reserve(items.size());

@@ -2,7 +2,7 @@
 
 #include "analysis/FolderList.h"
 #include "analysis/MessageItems.h"
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/MessageRow.h"
 #include "store/StoreGeometry.h"
 
@@ -19,7 +19,7 @@ namespace tarnwick::content {
 // the list does not show are left out. Stops early, with the rows made so far, when
 // `stop` is set.
 std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items, const analysis::FolderNode& folder,
-                                         std::u16string_view mailboxText, const ByteSource& database,
+                                         std::u16string_view mailboxText, const store::ByteSource& database,
                                          const store::StoreGeometry& geometry, const std::atomic<bool>* stop = nullptr);
 
 // The item a row of the list stands for: the first item of `folder` with the row's

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/MessageItems.h"
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/MhtNaming.h"
 #include "store/StoreGeometry.h"
 
@@ -40,8 +40,8 @@ struct PreviewData {
 
 // The store files a preview reads.
 struct PreviewSources {
-  const ByteSource& database;
-  const ByteSource* streamingFile;  // null when none is open
+  const store::ByteSource& database;
+  const store::ByteSource* streamingFile;  // null when none is open
   store::StoreGeometry geometry;
   std::filesystem::path workingDirectory;  // where body files and the working file go
 };

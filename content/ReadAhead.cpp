@@ -10,7 +10,7 @@ constexpr std::size_t kWindowBytes = 8u << 20;
 constexpr std::size_t kMinWindowPages = 32;
 }  // namespace
 
-ReadAhead::ReadAhead(const ByteSource& source, std::size_t pageSize, std::vector<std::int64_t> offsets)
+ReadAhead::ReadAhead(const store::ByteSource& source, std::size_t pageSize, std::vector<std::int64_t> offsets)
     : source_(source),
       pageSize_(pageSize),
       offsets_(std::move(offsets)),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +15,7 @@ namespace tarnwick::content {
 class ReadAhead {
  public:
   // `offsets`: the file offsets of the pages in the order they will be read.
-  ReadAhead(const ByteSource& source, std::size_t pageSize, std::vector<std::int64_t> offsets);
+  ReadAhead(const store::ByteSource& source, std::size_t pageSize, std::vector<std::int64_t> offsets);
 
   // Called before the page at `index` of that order is read.
   void before(std::size_t index);
@@ -26,7 +26,7 @@ class ReadAhead {
  private:
   void announce(std::size_t window);
 
-  const ByteSource& source_;
+  const store::ByteSource& source_;
   std::size_t pageSize_;
   std::vector<std::int64_t> offsets_;
   std::size_t window_;

@@ -12,7 +12,7 @@ namespace {
 constexpr std::uint8_t kLz77Format = 0x18;
 }
 
-std::u16string extractRecipients(const ByteSource& db, const store::StoreGeometry& geometry,
+std::u16string extractRecipients(const store::ByteSource& db, const store::StoreGeometry& geometry,
                                  std::span<const ChunkLocation> chunks, std::uint64_t position,
                                  std::uint16_t length) {
   RecipientList list;

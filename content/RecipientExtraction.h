@@ -1,6 +1,6 @@
 #pragma once
 
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/LongValueChunks.h"
 #include "store/StoreGeometry.h"
 
@@ -15,7 +15,7 @@ namespace tarnwick::content {
 // compressed it; otherwise gathered from its long-value chunks. Addresses are separated
 // by "," and each listed once. Unreadable or unpackable values give an empty text. Read
 // failures of the database surface as FileError.
-std::u16string extractRecipients(const ByteSource& db, const store::StoreGeometry& geometry,
+std::u16string extractRecipients(const store::ByteSource& db, const store::StoreGeometry& geometry,
                                  std::span<const ChunkLocation> chunks, std::uint64_t position,
                                  std::uint16_t length);
 

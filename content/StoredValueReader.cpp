@@ -70,7 +70,7 @@ class WorkingFile {
   int fd_ = -1;
 };
 
-std::vector<std::uint8_t> readBytes(const ByteSource& db, std::uint64_t offset, std::size_t count) {
+std::vector<std::uint8_t> readBytes(const store::ByteSource& db, std::uint64_t offset, std::size_t count) {
   std::vector<std::uint8_t> bytes(count);
   bytes.resize(db.readAt(offset, bytes));
   return bytes;
@@ -81,7 +81,7 @@ enum class Kind { Unknown, Rtf, EightBit };
 
 }  // namespace
 
-std::optional<StoredBody> readStoredValue(const ByteSource& db, const store::StoreGeometry& geometry,
+std::optional<StoredBody> readStoredValue(const store::ByteSource& db, const store::StoreGeometry& geometry,
                                           std::span<const ChunkLocation> chunks, std::uint8_t bodySource,
                                           StoredValueLocation location, const std::filesystem::path& workingFile) {
   if (geometry.PageSize <= 0) return std::nullopt;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/LongValueChunks.h"
 #include "content/StoredValueLocation.h"
 #include "store/StoreGeometry.h"
@@ -44,7 +44,7 @@ struct StoredValueLayout {
 // is removed again. Nothing when the working file cannot be made, a compressed inline
 // value does not unpack, a chunked value lacks its first chunk (for letters other than
 // 'p') or the RTF does not decode. Read failures of the database surface as FileError.
-std::optional<StoredBody> readStoredValue(const ByteSource& db, const store::StoreGeometry& geometry,
+std::optional<StoredBody> readStoredValue(const store::ByteSource& db, const store::StoreGeometry& geometry,
                                           std::span<const ChunkLocation> chunks, std::uint8_t bodySource,
                                           StoredValueLocation location, const std::filesystem::path& workingFile);
 

@@ -12,7 +12,7 @@ constexpr std::size_t kCopyPiece = 8192;
 constexpr std::size_t kInlineDescriptorRead = 4096;
 }  // namespace
 
-RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const ByteSource& stream,
+RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const store::ByteSource& stream,
                              const std::function<void(std::span<const std::uint8_t>)>& sink,
                              std::uint64_t gathered) {
   RunCopyResult result;
@@ -58,7 +58,7 @@ RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const ByteSource& 
   return result;
 }
 
-bool extractStreamedMessage(const ByteSource& db, const ByteSource* stream, const store::StoreGeometry& geometry,
+bool extractStreamedMessage(const store::ByteSource& db, const store::ByteSource* stream, const store::StoreGeometry& geometry,
                             std::span<const ChunkLocation> chunks, StoredValueLocation location,
                             const std::string& outputPath) {
   const std::uint64_t dbLength = db.length();

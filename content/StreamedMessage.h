@@ -1,6 +1,6 @@
 #pragma once
 
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/LongValueChunks.h"
 #include "content/RunDescriptor.h"
 #include "content/StoredValueLocation.h"
@@ -26,7 +26,7 @@ struct RunCopyResult {
 // bytes the total still needs, and no more than the total is ever written. A run that
 // starts beyond the streaming file ends the copy. `gathered`, when set, is how many
 // descriptor bytes exist: a run whose table entry lies beyond them ends the copy.
-RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const ByteSource& stream,
+RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const store::ByteSource& stream,
                              const std::function<void(std::span<const std::uint8_t>)>& sink,
                              std::uint64_t gathered = UINT64_MAX);
 
@@ -35,7 +35,7 @@ RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const ByteSource& 
 // the streaming file; with a descriptor in chunks a run beyond it ends the copy early.
 // Returns false when no streaming file is open (`stream` null), the file cannot be created
 // or the inline position is beyond the database. Read failures surface as FileError.
-bool extractStreamedMessage(const ByteSource& db, const ByteSource* stream, const store::StoreGeometry& geometry,
+bool extractStreamedMessage(const store::ByteSource& db, const store::ByteSource* stream, const store::StoreGeometry& geometry,
                             std::span<const ChunkLocation> chunks, StoredValueLocation location,
                             const std::string& outputPath);
 

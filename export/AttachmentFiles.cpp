@@ -1,10 +1,10 @@
 #include "export/AttachmentFiles.h"
 
+#include "content/LongValueChunks.h"
 #include "export/PathSanitizer.h"
 #include "export/SaveControl.h"
 #include "export/SaveObserver.h"
 #include "platform/CodePage.h"
-#include "store/RecordLocator.h"
 
 #include <atomic>
 #include <cerrno>
@@ -38,37 +38,7 @@ void WriteAt(int fd, const std::uint8_t* data, std::size_t count, std::uint64_t 
   }
 }
 
-// Bytes of one chunk: from its offset to the end of the record holding it, one page when
-// no record does, never more than a page nor past the end of the file.
-std::size_t ChunkLength(const StoreReadAt& db, const store::StoreGeometry& g, std::int64_t offset,
-                        std::vector<std::uint8_t>& page) {
-  const std::int64_t pageSize = g.PageSize;
-  const std::int64_t pageStart = offset - offset % pageSize;
-  std::int64_t count = pageSize;
-  page.assign(static_cast<std::size_t>(pageSize), 0);
-  db(static_cast<std::uint64_t>(pageStart), page);
-  std::array<store::RecordSlot, store::layout::kMaxRecordSlots> slots{};
-  const std::size_t n = store::LocateRecords(page, g.PageSizeClass, slots);
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::int64_t start = pageStart + slots[i].offset;
-    const std::int64_t end = start + slots[i].size;
-    if (start <= offset && offset <= end) {
-      count = end - offset;
-      break;
-    }
-  }
-  if (count > pageSize) count = pageSize;
-  if (offset + count > g.FileSize) count = g.FileSize > offset ? g.FileSize - offset : 0;
-  return static_cast<std::size_t>(count < 0 ? 0 : count);
-}
-
 }  // namespace
-
-StoreReadAt ReadFrom(const CFile64& file) {
-  return [&file](std::uint64_t offset, std::span<std::uint8_t> out) {
-    return file.ReadAt(static_cast<std::int64_t>(offset), out.data(), out.size());
-  };
-}
 
 AttachmentFiles::~AttachmentFiles() { remove(); }
 
@@ -98,7 +68,7 @@ void AttachmentFiles::remove() {
   files_.clear();
 }
 
-AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const StoreReadAt& db,
+AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const store::ByteSource& db,
                                      const store::StoreGeometry& geometry, const std::filesystem::path& workFolder,
                                      SaveControl& control, SaveObserver& observer) {
   static std::atomic<unsigned> serial{0};
@@ -107,7 +77,6 @@ AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const St
   observer.attachmentsShown(true);
   result.folder_ = workFolder / ("attachments-" + std::to_string(++serial));
   std::filesystem::create_directories(result.folder_);
-  std::vector<std::uint8_t> page;
   std::vector<std::uint8_t> data;
   std::size_t index = 0;
   for (const auto& attachment : item.attachments) {
@@ -127,7 +96,7 @@ AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const St
       const std::int64_t want = attachment.dataLength < geometry.PageSize ? attachment.dataLength : geometry.PageSize;
       if (want > 1 && attachment.dataOffset.value > 0) {
         data.assign(static_cast<std::size_t>(want), 0);
-        const std::size_t got = db(static_cast<std::uint64_t>(attachment.dataOffset.value), data);
+        const std::size_t got = db.readAt(static_cast<std::uint64_t>(attachment.dataOffset.value), data);
         const std::size_t keep = got < static_cast<std::size_t>(want - 1) ? got : static_cast<std::size_t>(want - 1);
         WriteAt(out.fd, data.data(), keep, 0, path);
         length = keep;
@@ -137,12 +106,11 @@ AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const St
         if (control.skipRequested()) break;
         const std::int64_t offset = chunk.fileOffset.value;
         if (offset < 0 || offset >= geometry.FileSize) continue;
-        const std::size_t count = ChunkLength(db, geometry, offset, page);
-        if (count == 0 || chunk.chunkStart + static_cast<std::uint64_t>(count) > kMaxAttachmentLength) continue;
-        data.assign(count, 0);
-        const std::size_t got = db(static_cast<std::uint64_t>(offset), data);
-        WriteAt(out.fd, data.data(), got, chunk.chunkStart, path);
-        if (chunk.chunkStart + got > length) length = chunk.chunkStart + got;
+        data = content::readChunkBytes(db, geometry, static_cast<std::uint64_t>(offset),
+                                       static_cast<std::uint32_t>(geometry.PageSize));
+        if (data.empty() || chunk.chunkStart + data.size() > kMaxAttachmentLength) continue;
+        WriteAt(out.fd, data.data(), data.size(), chunk.chunkStart, path);
+        if (chunk.chunkStart + data.size() > length) length = chunk.chunkStart + data.size();
       }
     }
     ::close(out.fd);

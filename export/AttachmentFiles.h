@@ -2,12 +2,11 @@
 
 #include "analysis/MessageItems.h"
 #include "export/WriterInterfaces.h"
-#include "platform/CFile64.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,12 +15,6 @@ namespace tarnwick::exporter {
 
 class SaveControl;
 class SaveObserver;
-
-// Reads store bytes at a file offset; returns how many were read (fewer at the end of the
-// file). Read failures throw, naming the file.
-using StoreReadAt = std::function<std::size_t(std::uint64_t offset, std::span<std::uint8_t> out)>;
-// Reads through a store file.
-StoreReadAt ReadFrom(const CFile64& file);
 
 // The attachment files of one item, in a working folder of their own.
 class AttachmentFiles {
@@ -42,7 +35,7 @@ class AttachmentFiles {
   void remove();
 
  private:
-  friend AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem&, const StoreReadAt&, const store::StoreGeometry&,
+  friend AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem&, const store::ByteSource&, const store::StoreGeometry&,
                                               const std::filesystem::path&, SaveControl&, SaveObserver&);
   std::filesystem::path folder_;
   std::vector<AttachmentFile> files_;
@@ -60,7 +53,7 @@ inline constexpr std::uint64_t kMaxAttachmentLength = 1ull << 30;
 // its offset within the value. Attachments that yield no bytes leave no file. Skip ends
 // the writing at once. "Enumerating Attachments Body, Please wait..." is shown meanwhile.
 // Read failures of the store surface as FileError.
-AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const StoreReadAt& db,
+AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const store::ByteSource& db,
                                      const store::StoreGeometry& geometry, const std::filesystem::path& workFolder,
                                      SaveControl& control, SaveObserver& observer);
 

@@ -30,7 +30,7 @@ std::uint64_t Position(store::FileOffset offset) {
 }  // namespace
 
 ContentItemSource::ContentItemSource(analysis::ScanModel& model, content::FolderLoader& loader,
-                                     const content::ByteSource& database, const content::ByteSource* streamingFile,
+                                     const store::ByteSource& database, const store::ByteSource* streamingFile,
                                      const store::StoreGeometry& geometry, std::filesystem::path workFolder,
                                      const std::atomic<bool>* stop)
     : model_(model), loader_(loader), database_(database), streamingFile_(streamingFile), geometry_(geometry),

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/ScanModel.h"
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/FolderLoader.h"
 #include "export/ItemContent.h"
 #include "export/ItemWriter.h"
@@ -17,8 +17,8 @@ namespace tarnwick::exporter {
 // messages of an item.
 class ContentItemSource : public FolderItemSource, public ItemContentReader {
  public:
-  ContentItemSource(analysis::ScanModel& model, content::FolderLoader& loader, const content::ByteSource& database,
-                    const content::ByteSource* streamingFile, const store::StoreGeometry& geometry,
+  ContentItemSource(analysis::ScanModel& model, content::FolderLoader& loader, const store::ByteSource& database,
+                    const store::ByteSource* streamingFile, const store::StoreGeometry& geometry,
                     std::filesystem::path workFolder, const std::atomic<bool>* stop);
 
   void loadFolderItems(const analysis::FolderNode& folder, analysis::MessageItemList& items) override;
@@ -33,8 +33,8 @@ class ContentItemSource : public FolderItemSource, public ItemContentReader {
  private:
   analysis::ScanModel& model_;
   content::FolderLoader& loader_;
-  const content::ByteSource& database_;
-  const content::ByteSource* streamingFile_;
+  const store::ByteSource& database_;
+  const store::ByteSource* streamingFile_;
   const store::StoreGeometry& geometry_;
   std::filesystem::path workFolder_;
   const std::atomic<bool>* stop_;

@@ -98,9 +98,9 @@ std::string HeaderFileLine(const std::u16string& sender, const std::u16string& s
   return "From: " + name + "<" + address + ">\r\n";
 }
 
-KindItemWriter::KindItemWriter(ItemContentReader& content, StoreReadAt db, const store::StoreGeometry& geometry,
+KindItemWriter::KindItemWriter(ItemContentReader& content, const store::ByteSource& db, const store::StoreGeometry& geometry,
                                std::filesystem::path workFolder)
-    : content_(content), db_(std::move(db)), geometry_(geometry), workFolder_(std::move(workFolder)) {}
+    : content_(content), db_(db), geometry_(geometry), workFolder_(std::move(workFolder)) {}
 
 ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, std::uint64_t time,
                                   const ItemContext& context) {

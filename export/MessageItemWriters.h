@@ -20,7 +20,7 @@ namespace tarnwick::exporter {
 // stored UTC instants.
 class KindItemWriter : public ItemWriter {
  public:
-  KindItemWriter(ItemContentReader& content, StoreReadAt db, const store::StoreGeometry& geometry,
+  KindItemWriter(ItemContentReader& content, const store::ByteSource& db, const store::StoreGeometry& geometry,
                  std::filesystem::path workFolder);
   ItemOutcome write(const analysis::MessageItem& item, std::uint64_t time, const ItemContext& context) override;
 
@@ -30,7 +30,7 @@ class KindItemWriter : public ItemWriter {
   ItemOutcome writeOther(const analysis::MessageItem& item, std::uint64_t time, const ItemContext& context);
 
   ItemContentReader& content_;
-  StoreReadAt db_;
+  const store::ByteSource& db_;
   const store::StoreGeometry& geometry_;
   std::filesystem::path workFolder_;
 };

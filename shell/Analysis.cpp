@@ -32,8 +32,8 @@ class Analysis::Observer : public analysis::ScanObserver {
   Analysis& dialog_;
 };
 
-Analysis::Analysis(ShellSession& session, analysis::FolderTreeModel& tree, QWidget* parent)
-    : CSkinnedDialog(kDialogSkinFile, parent), session_(session), tree_(tree), observer_(std::make_unique<Observer>(*this)) {
+Analysis::Analysis(ShellSession& session, QWidget* parent)
+    : CSkinnedDialog(kDialogSkinFile, parent), session_(session), observer_(std::make_unique<Observer>(*this)) {
   setObjectName("analysisDialog");
   setModal(true);
   auto* frame = new QGroupBox(analysis::kAnalysingFrame, this);
@@ -104,12 +104,9 @@ void Analysis::showEvent(QShowEvent* event) {
 void Analysis::start() {
   control_.clearStop();
   session_.work().setRunning(WorkState::Worker::Analysis, true);
-  CFile64* streaming = session_.files().streaming.IsOpen() ? &session_.files().streaming : nullptr;
   const std::u16string path = QString::fromStdString(session_.databasePath()).toStdU16String();
-  worker_ = QThread::create([this, streaming, path] {
-    analysis::ScanEngine engine(session_.files().database, streaming, path, session_.model(), tree_, control_,
-                                *observer_, session_.sink(), options_);
-    result_ = engine.run();
+  worker_ = QThread::create([this, path] {
+    result_ = session_.core().scan(path, control_, *observer_, session_.sink(), options_);
   });
   worker_->setObjectName("analysis");
   connect(worker_, &QThread::finished, this, &Analysis::finished);

@@ -24,7 +24,7 @@ class Analysis : public CSkinnedDialog {
   Q_OBJECT
 
  public:
-  Analysis(ShellSession& session, analysis::FolderTreeModel& tree, QWidget* parent = nullptr);
+  Analysis(ShellSession& session, QWidget* parent = nullptr);
   ~Analysis() override;
 
   QPushButton* pauseButton() const { return pause_; }
@@ -62,7 +62,6 @@ class Analysis : public CSkinnedDialog {
   void finished();
 
   ShellSession& session_;
-  analysis::FolderTreeModel& tree_;
   analysis::ScanControl control_;
   analysis::ScanOptions options_;
   analysis::ScanResult result_;

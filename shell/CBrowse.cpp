@@ -119,12 +119,11 @@ void CBrowse::next() {
     refuse(SourceCheckMessage(check));
     return;
   }
-  const store::PairOpenResult opened = store::OpenStoreFiles(session_.files(), database, streaming);
+  const store::PairOpenResult opened = session_.core().openFiles(database, streaming);
   if (!opened.opened) {
     refuse(OpenFailureMessage(opened));
     return;
   }
-  session_.setPaths(database, streaming);
   Q_EMIT sourceOpened();
   hide();
   if (session_.analyse && !session_.analyse(parentWidget())) store::CloseStoreFiles(session_.files());

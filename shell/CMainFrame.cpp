@@ -54,9 +54,9 @@ CMainFrame::CMainFrame(ShellSession& session, QWidget* parent) : QMainWindow(par
   createPanes();
   connect(&session_.work(), &WorkState::changed, this, &CMainFrame::updateCommands);
   session_.analyse = [this](QWidget* owner) {
-    Analysis dialog(session_, session_.tree(), owner);
+    Analysis dialog(session_, owner);
     const bool ran = dialog.exec() == QDialog::Accepted;
-    browser_->storeAnalysed(dialog.result().geometry, dialog.result().findings);
+    browser_->storeAnalysed(dialog.result());
     return ran;
   };
   connect(tree_, &CLeftView::checksChanged, this, &CMainFrame::updateCommands);

@@ -47,29 +47,22 @@ void MessageBrowser::waitForWorkers() {
   }
 }
 
-void MessageBrowser::storeAnalysed(const store::StoreGeometry& geometry, const analysis::CatalogueFindings& findings) {
+void MessageBrowser::storeAnalysed(const analysis::ScanResult& result) {
   waitForWorkers();
-  geometry_ = geometry;
-  database_ = std::make_unique<content::FileByteSource>(session_.files().database);
-  streaming_ = session_.files().streaming.IsOpen() ? std::make_unique<content::FileByteSource>(session_.files().streaming)
-                                                  : nullptr;
-  content::LoaderCatalogue catalogue;
-  catalogue.messageLongValueObjectId = findings.MessageLongValueObjectId;
-  catalogue.appointmentColumns.contact8225 = static_cast<std::uint16_t>(findings.MessageColumn8225.columnId);
-  catalogue.appointmentColumns.timeZone810c = static_cast<std::uint16_t>(findings.MessageColumn810c.columnId);
-  catalogue.appointmentColumns.location8201 = static_cast<std::uint16_t>(findings.MessageColumn8201.columnId);
-  loader_ = std::make_unique<content::FolderLoader>(*database_, geometry_, streaming_ != nullptr, catalogue);
+  session_.core().useAnalysis(result, session::UntypedContactColumn::Kept);
   listed_ = 0;
   shownItem_.reset();
   list_.clearRows();
   body_.clearPreview();
 }
 
-const analysis::FolderNode* MessageBrowser::folderOf(analysis::TreeItemHandle item) const {
-  for (const analysis::FolderNode& node : session_.model().folders)
-    if (node.treeItem == item) return &node;
-  return nullptr;
-}
+content::FolderLoader* MessageBrowser::loader() { return session_.core().loader(); }
+
+const store::ByteSource* MessageBrowser::database() const { return session_.core().database(); }
+
+const store::ByteSource* MessageBrowser::streaming() const { return session_.core().streaming(); }
+
+const store::StoreGeometry& MessageBrowser::geometry() const { return session_.core().geometry(); }
 
 void MessageBrowser::showError(const QString& text) {
   Message message;
@@ -95,8 +88,8 @@ bool MessageBrowser::startFill(analysis::TreeItemHandle item, const QString& mai
   } catch (const std::exception&) {
     // No working folder: there are no body files to delete either.
   }
-  const analysis::FolderNode* node = folderOf(item);
-  if (!node || !loader_) return true;
+  const analysis::FolderNode* node = session_.core().folderOfTreeItem(item);
+  if (!node || !session_.core().loader()) return true;
 
   const analysis::FolderNode folder = *node;
   const std::u16string mailbox = mailboxText.toStdU16String();
@@ -112,10 +105,9 @@ bool MessageBrowser::startFill(analysis::TreeItemHandle item, const QString& mai
       control.progress = [this](std::size_t done, std::size_t total) {
         Q_EMIT fillProgress(total ? static_cast<int>(done * 100 / total) : 0);
       };
-      const content::LoadedFolder loaded{folder.id, folder.kind, folder.ownerKey};
-      const bool finished =
-          loader_->loadFolderItems(session_.model(), loaded, content::LoadMode::List, std::nullopt, control);
-      rows = content::buildMessageRows(session_.model().messages, folder, mailbox, *database_, geometry_, &stop_);
+      const bool finished = session_.core().loadFolder(folder, control);
+      rows = content::buildMessageRows(session_.model().messages, folder, mailbox, *session_.core().database(),
+                                       session_.core().geometry(), &stop_);
       Q_EMIT fillFinished(rows, !finished || stop_.load(), {});
     } catch (const std::exception& error) {
       Q_EMIT fillFinished(rows, false, QString::fromStdString(error.what()));
@@ -159,13 +151,13 @@ void MessageBrowser::onFillFinished(const std::vector<content::MessageRow>& rows
 }
 
 bool MessageBrowser::startPreview(QTreeWidgetItem* row) {
-  if (!row || fillThread_ || previewThread_ || !loader_) return false;
-  const analysis::FolderNode* node = folderOf(listed_);
+  if (!row || fillThread_ || previewThread_ || !session_.core().loader()) return false;
+  const analysis::FolderNode* node = session_.core().folderOfTreeItem(listed_);
   if (!node) return false;
   const QByteArray id = PreviewList::messageIdOf(row);
   const analysis::MessageId messageId = analysis::MessageId::fromBytes(
       std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(id.constData()), static_cast<std::size_t>(id.size())));
-  const auto index = content::findListedItem(session_.model().messages, *node, messageId, geometry_.PageSizeClass == 2);
+  const auto index = session_.core().findListedItem(*node, messageId);
   if (!index) return false;
 
   const analysis::FolderNode folder = *node;
@@ -180,10 +172,10 @@ bool MessageBrowser::startPreview(QTreeWidgetItem* row) {
     try {
       content::LoadControl control;
       control.stop = &stop_;
-      const content::LoadedFolder loaded{folder.id, folder.kind, folder.ownerKey};
-      loader_->loadFolderItems(session_.model(), loaded, content::LoadMode::Single, item, control);
+      session_.core().loadItem(folder, item, control);
       QMetaObject::invokeMethod(this, [this] { session_.work().setListBusy(false); }, Qt::QueuedConnection);
-      const content::PreviewSources sources{*database_, streaming_.get(), geometry_, PrivateTempDirectory()};
+      const content::PreviewSources sources{*session_.core().database(), session_.core().streaming(),
+                                            session_.core().geometry(), PrivateTempDirectory()};
       const content::PreviewData data = content::assemblePreview(session_.model().messages[item], folder.kind, from,
                                                                  subject, date, sources, mhtNaming_);
       PreviewContent preview;
@@ -230,7 +222,8 @@ bool MessageBrowser::saveAttachment(int index, const QString& path) {
   if (index < 0 || static_cast<std::size_t>(index) >= item.attachments.size()) return false;
   try {
     const auto data =
-        content::readAttachmentData(*database_, geometry_, item.attachments[index], TempFilePath("tempB.img"));
+        content::readAttachmentData(*session_.core().database(), session_.core().geometry(), item.attachments[index],
+                                    TempFilePath("tempB.img"));
     if (!data) return false;
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "analysis/CatalogueFindings.h"
 #include "analysis/FolderTreeModel.h"
-#include "content/ByteSource.h"
+#include "analysis/ScanEngine.h"
 #include "content/FolderLoader.h"
 #include "content/MessageRow.h"
 #include "content/MhtNaming.h"
@@ -40,13 +39,13 @@ class MessageBrowser : public QObject {
   ~MessageBrowser() override;
 
   // A new analysis ended: forget every list and index of the previous store.
-  void storeAnalysed(const store::StoreGeometry& geometry, const analysis::CatalogueFindings& findings);
+  void storeAnalysed(const analysis::ScanResult& result);
   // The loader of the open store (the save reads folders through it too).
-  content::FolderLoader* loader() { return loader_.get(); }
+  content::FolderLoader* loader();
   // The open store's files and page layout, as the list and the preview read them.
-  const content::ByteSource* database() const { return database_.get(); }
-  const content::ByteSource* streaming() const { return streaming_.get(); }
-  const store::StoreGeometry& geometry() const { return geometry_; }
+  const store::ByteSource* database() const;
+  const store::ByteSource* streaming() const;
+  const store::StoreGeometry& geometry() const;
   // Lists the shown folder again (a save has rebuilt the model's message list for the
   // folders it saved, so the rows no longer lead to their items); false when no folder
   // is listed or a worker runs.
@@ -73,7 +72,6 @@ class MessageBrowser : public QObject {
  private:
   void onFillFinished(const std::vector<content::MessageRow>& rows, bool stopped, const QString& error);
   void onPreviewFinished(const PreviewContent& content, const QString& error);
-  const analysis::FolderNode* folderOf(analysis::TreeItemHandle item) const;
   void showError(const QString& text);
 
   ShellSession& session_;
@@ -81,10 +79,6 @@ class MessageBrowser : public QObject {
   PreviewList& list_;
   PreviewBody& body_;
   QProgressBar& progress_;
-  store::StoreGeometry geometry_;
-  std::unique_ptr<content::FileByteSource> database_;
-  std::unique_ptr<content::FileByteSource> streaming_;
-  std::unique_ptr<content::FolderLoader> loader_;
   content::MhtNaming mhtNaming_;
   std::atomic<bool> stop_{false};
   QThread* fillThread_ = nullptr;

@@ -61,7 +61,7 @@ std::optional<std::filesystem::path> SaveCommandRunner::chooseDestination() {
 std::optional<exporter::SaveResult> SaveCommandRunner::runSave(analysis::SelectionList& selection,
                                                                const std::filesystem::path& destination) {
   content::FolderLoader* loader = browser_.loader();
-  const content::ByteSource* database = browser_.database();
+  const store::ByteSource* database = browser_.database();
   if (!loader || !database) {
     showError("No store has been analysed: there is nothing to save to " + destination.string() + ".");
     return std::nullopt;
@@ -81,9 +81,7 @@ std::optional<exporter::SaveResult> SaveCommandRunner::runSave(analysis::Selecti
   const store::StoreGeometry& geometry = browser_.geometry();
   exporter::ContentItemSource items(session_.model(), *loader, *database, browser_.streaming(), geometry, work,
                                     &control.stopFlag());
-  exporter::KindItemWriter writer(
-      items, [database](std::uint64_t offset, std::span<std::uint8_t> out) { return database->readAt(offset, out); },
-      geometry, work);
+  exporter::KindItemWriter writer(items, *database, geometry, work);
   std::unique_ptr<exporter::OutputFormatFactory> output =
       hooks_.makeOutput ? hooks_.makeOutput() : std::make_unique<exporter::PstOutputFactory>();
   SaveProgressRelay relay;

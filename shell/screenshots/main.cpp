@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     session.setPaths(database, streaming);
-    Analysis analysis(session, session.tree(), &frame);
+    Analysis analysis(session, &frame);
     // The scan holds after its first step until the picture is taken.
     std::atomic<bool> release{false};
     analysis::ScanOptions options;
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
       release = true;
     });
     analysis.exec();
-    frame.browser()->storeAnalysed(analysis.result().geometry, analysis.result().findings);
+    frame.browser()->storeAnalysed(analysis.result());
     CLeftView* tree = frame.leftView();
     tree->expandAll();
     const auto html = findHtmlMessage(args[2]);

@@ -27,7 +27,7 @@ TEST(AttachmentData, InlineAndChunkedData) {
   Bytes value{0x00};
   append(value, "inline data");
   putBytes(db, 5000, value);
-  MemoryByteSource src(db);
+  store::MemoryByteSource src(db);
   store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   std::filesystem::path work = std::filesystem::path(::testing::TempDir()) / ("att_" + std::to_string(::getpid()));
   analysis::AttachmentItem inlineItem;
@@ -42,7 +42,7 @@ TEST(AttachmentData, InlineAndChunkedData) {
   append(rec, "chunk data");
   std::vector<std::uint32_t> at;
   putBytes(db, 8192, makeLeafPage(4096, 0, {rec}, &at));
-  MemoryByteSource chunked(db);
+  store::MemoryByteSource chunked(db);
   analysis::AttachmentItem longItem;
   longItem.dataLength = 5;
   longItem.fileName = u"b.bin";

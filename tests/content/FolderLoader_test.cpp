@@ -66,7 +66,7 @@ struct MiniStore {
 
 TEST(FolderLoader, ListsOnceAndCompletesOneItemForThePreview) {
   MiniStore store;
-  MemoryByteSource src(store.bytes);
+  store::MemoryByteSource src(store.bytes);
   FolderLoader loader(src, store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size())), false,
                       {kBodyLongValues, {}});
   LoadedFolder folder{store.folder, 0, std::nullopt};
@@ -107,7 +107,7 @@ TEST(FolderLoader, ListsOnceAndCompletesOneItemForThePreview) {
 
 TEST(FolderLoader, SaveModeFindsAttachmentChunksAndStops) {
   MiniStore store;
-  MemoryByteSource src(store.bytes);
+  store::MemoryByteSource src(store.bytes);
   FolderLoader loader(src, store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size())), false,
                       {kBodyLongValues, {}});
   LoadedFolder folder{store.folder, 0, std::nullopt};
@@ -136,7 +136,7 @@ namespace {
 TEST(MessageListFill, RowsOfTheListedFolderFindTheirItems) {
   MiniStore store;
   // Dates: the first header in range, the second out of range.
-  MemoryByteSource src(store.bytes);
+  store::MemoryByteSource src(store.bytes);
   store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size()));
   FolderLoader loader(src, g, false, {kBodyLongValues, {}});
   ASSERT_TRUE(loader.loadFolderItems(store.model, {store.folder, 0, std::nullopt}, LoadMode::List));

@@ -118,7 +118,7 @@ TEST(HeaderTextsReader, SubjectAndSenderFromTheHeaderPage) {
   item.secondaryLength = static_cast<std::uint16_t>(second.size());
   item.thirdOffset = 301;
   item.thirdLength = static_cast<std::uint16_t>(third.size() + 10);
-  MemoryByteSource src(db);
+  store::MemoryByteSource src(db);
   store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   HeaderTexts t = readHeaderTexts(src, g, item);
   EXPECT_EQ(narrow(t.subject), "Re: Lunch");
@@ -186,7 +186,7 @@ TEST_F(PreviewFiles, PreviewOfAMessageWithInlineBodyAndRecipients) {
   item.attachments.addAttachmentItem(a);
   a.fileName = u"b.txt";
   item.attachments.addAttachmentItem(a);
-  MemoryByteSource src(db);
+  store::MemoryByteSource src(db);
   PreviewSources sources{src, nullptr, store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size())), dir};
   MhtNaming naming;
   std::u16string longSubject(137, u's');

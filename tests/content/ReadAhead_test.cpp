@@ -9,7 +9,7 @@ namespace tarnwick::content {
 namespace {
 
 // A source that records the announcements made to it.
-class AnnouncedRanges final : public ByteSource {
+class AnnouncedRanges final : public store::ByteSource {
  public:
   std::uint64_t length() const override { return 1ull << 40; }
   std::size_t readAt(std::uint64_t, std::span<std::uint8_t>) const override { return 0; }

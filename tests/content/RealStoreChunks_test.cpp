@@ -16,7 +16,7 @@ namespace {
 TEST(RealStoreChunks, LongAsciiValueOfTextEdb) {
   std::vector<std::uint8_t> db = test::readEseSample("text.edb");
   if (db.empty()) GTEST_SKIP() << "text.edb not available";
-  MemoryByteSource src(db);
+  store::MemoryByteSource src(db);
   const std::uint32_t pageSize = 4096;
   store::StoreGeometry g = store::MakeStoreGeometry(pageSize, static_cast<std::int64_t>(db.size()));
   const std::string want = "Long ASCII text " + std::string(1024, 'a');

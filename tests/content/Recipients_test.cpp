@@ -161,7 +161,7 @@ TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
   value.push_back(0);
   append(value, "late@example.com");
   testing::putBytes(db, 5000, value);
-  MemoryByteSource src(db);
+  store::MemoryByteSource src(db);
   store::StoreGeometry small = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   EXPECT_EQ(narrow(extractRecipients(src, small, {}, 5000, 20)), "");
   EXPECT_EQ(narrow(extractRecipients(src, small, {}, 5004, 32)), "ann@example.com,late@example.com");
@@ -178,7 +178,7 @@ TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
   large[40000] = 0x1E;
   testing::putBytes(large, 40001, *packed);
   large[40001 + packed->size()] = 0x01;
-  MemoryByteSource largeSrc(large);
+  store::MemoryByteSource largeSrc(large);
   store::StoreGeometry big = store::MakeStoreGeometry(32768, static_cast<std::int64_t>(large.size()));
   EXPECT_EQ(narrow(extractRecipients(largeSrc, big, {}, 40000, static_cast<std::uint16_t>(packed->size() + 1))),
             "zed@example.org");
@@ -191,7 +191,7 @@ TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
   std::vector<std::uint32_t> at;
   Bytes chunkDb(4096, 0);
   testing::appendBytes(chunkDb, testing::makeLeafPage(4096, 0, {rec}, &at));
-  MemoryByteSource chunkSrc(chunkDb);
+  store::MemoryByteSource chunkSrc(chunkDb);
   std::vector<ChunkLocation> chunks{{4096 + at[0] + 4, 0}};
   EXPECT_EQ(narrow(extractRecipients(chunkSrc, small, chunks, 0, 5)), "pat@example.net");
 }

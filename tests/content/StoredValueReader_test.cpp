@@ -30,7 +30,7 @@ class StoredValues : public ::testing::Test {
 
   std::optional<StoredBody> read(const Bytes& db, std::uint32_t pageSize, std::vector<ChunkLocation> chunks,
                                  std::uint8_t letter, StoredValueLocation where) {
-    MemoryByteSource src(db);
+    store::MemoryByteSource src(db);
     auto body = readStoredValue(src, store::MakeStoreGeometry(pageSize, static_cast<std::int64_t>(db.size())), chunks,
                                 letter, where, work);
     EXPECT_FALSE(std::filesystem::exists(work));

@@ -45,7 +45,7 @@ Bytes slice(const Bytes& b, std::size_t at, std::size_t n) {
 
 Bytes copyAll(const Bytes& desc, const Bytes& stream, RunCopyEnd* end = nullptr, std::uint64_t gathered = UINT64_MAX) {
   Bytes out;
-  MemoryByteSource src(stream);
+  store::MemoryByteSource src(stream);
   RunCopyResult r = copyStreamRuns(RunDescriptor(desc), src, [&](std::span<const std::uint8_t> b) {
     out.insert(out.end(), b.begin(), b.end());
   }, gathered);
@@ -101,7 +101,7 @@ TEST_F(StreamedFile, InlineDescriptorFollowsItsFormatByte) {
   Bytes d = descriptor(1000, {{600, 100}, {1000, 8000}});
   db[4096 + 50] = 0x0B;
   testing::putBytes(db, 4096 + 51, d);
-  MemoryByteSource dbSrc(db), stmSrc(s);
+  store::MemoryByteSource dbSrc(db), stmSrc(s);
   store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   ASSERT_TRUE(extractStreamedMessage(dbSrc, &stmSrc, g, {}, {4096 + 50, 200}, path));
   Bytes want = slice(s, 100, 600);
@@ -139,7 +139,7 @@ TEST_F(StreamedFile, DescriptorInChunksIsGatheredAtChunkStrides) {
   // table is gathered, so all 2000 bytes come back.
   std::vector<ChunkLocation> chunks{{4096 + p1[0] + 4, stride}, {12, 77}, {8192 + p2[1] + 4, 0}};
   Bytes s = streamFile();
-  MemoryByteSource dbSrc(db), stmSrc(s);
+  store::MemoryByteSource dbSrc(db), stmSrc(s);
   store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   Bytes want;
   for (int i = 0; i < 200; ++i) {

@@ -163,7 +163,8 @@ class ItemWritersTest : public ::testing::Test {
   }
 
   ItemOutcome write(const analysis::MessageItem& item) {
-    KindItemWriter writer(content, ReadFrom(db), geometry, work);
+    const store::FileByteSource dbBytes(db);
+    KindItemWriter writer(content, dbBytes, geometry, work);
     const std::string folderPath = "\\\\TK_M_1-1-2020 0-0\\Mailbox - M\\Inbox";
     ItemContext ctx{out, folderPath, folder, mailbox, control, observer};
     return writer.write(item, UtcFileTime(2010, 2, 3, 13, 4, 5), ctx);
@@ -357,7 +358,8 @@ TEST_F(ItemWritersTest, SkipDuringTheAttachmentsDropsTheItemAndAWriterFailureIsA
     }
   } skipper;
   skipper.control = &control;
-  KindItemWriter writer(content, ReadFrom(db), geometry, work);
+  const store::FileByteSource dbBytes(db);
+  KindItemWriter writer(content, dbBytes, geometry, work);
   const std::string folderPath = "\\\\S\\M\\Inbox";
   ItemContext ctx{out, folderPath, folder, mailbox, control, skipper};
   EXPECT_EQ(writer.write(item, 0, ctx).result, ItemOutcome::Result::Skipped);

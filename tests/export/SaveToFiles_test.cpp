@@ -79,7 +79,8 @@ TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
   TableContent content(source);
   const auto work = storeDir.path() / "work";
   std::filesystem::create_directory(work);
-  KindItemWriter writer(content, ReadFrom(db), geometry, work);
+  const store::FileByteSource dbBytes(db);
+  KindItemWriter writer(content, dbBytes, geometry, work);
   auto factory = MakeOutputFactory(GetParam());
   RecordingObserver observer;
   ScriptedSink sink;

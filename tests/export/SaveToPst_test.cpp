@@ -107,7 +107,8 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   KindContent content(items);
   const auto work = storeDir.path() / "work";
   std::filesystem::create_directory(work);
-  KindItemWriter writer(content, ReadFrom(db), geometry, work);
+  const store::FileByteSource dbBytes(db);
+  KindItemWriter writer(content, dbBytes, geometry, work);
   PstOutputFactory factory;
   RecordingObserver observer;
   ScriptedSink sink;

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/RunDescriptor.h"
 #include "content/StreamedMessage.h"
 
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const std::uint8_t> descriptorBytes(data + 1, split);
   const std::span<const std::uint8_t> streamBytes(data + 1 + split, size - 1 - split);
   const RunDescriptor descriptor(descriptorBytes);
-  MemoryByteSource stream(streamBytes);
+  store::MemoryByteSource stream(streamBytes);
   std::uint64_t seen = 0;
   const RunCopyResult r = copyStreamRuns(descriptor, stream, [&](std::span<const std::uint8_t> piece) {
     if (piece.data() == nullptr && !piece.empty()) std::abort();

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace tarnwick::analysis;
   const fuzzing::FuzzStore store = fuzzing::MakeFuzzStore(data, size);
   if (store.bytes.empty()) return 0;
-  const MemoryPageSource source(store.bytes);
+  const store::MemoryByteSource source(store.bytes);
   const store::StoreGeometry geometry =
       store::MakeStoreGeometry(store.pageSize, static_cast<std::int64_t>(store.bytes.size()));
   ScanModel model;

@@ -2,7 +2,8 @@
 // showing reads each page of the message tables at most once and each header page the rows
 // need once; showing the folder again reads no message-table page at all.
 #include "analysis/ScanSummary.h"
-#include "cli/StoreSession.h"
+#include "platform/MessageSink.h"
+#include "session/StoreSession.h"
 #include "content/MessageListFill.h"
 #include "tests/list_show_manifest/GeneratedStore.h"
 
@@ -14,9 +15,9 @@ namespace tarnwick::testing {
 namespace {
 
 // Counts the reads that go through it.
-class CountingSource : public content::ByteSource {
+class CountingSource : public store::ByteSource {
  public:
-  explicit CountingSource(const content::ByteSource& inner) : inner_(inner) {}
+  explicit CountingSource(const store::ByteSource& inner) : inner_(inner) {}
   std::uint64_t length() const override { return inner_.length(); }
   std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override {
     ++reads;
@@ -25,7 +26,7 @@ class CountingSource : public content::ByteSource {
   mutable std::size_t reads = 0;
 
  private:
-  const content::ByteSource& inner_;
+  const store::ByteSource& inner_;
 };
 
 class ListCost : public ::testing::TestWithParam<std::string> {};
@@ -34,9 +35,12 @@ TEST_P(ListCost, AFolderIsReadOnceAndShownAgainFromWhatWasKept) {
   if (!std::filesystem::exists(GeneratorPath())) GTEST_SKIP() << "the store generator is not built";
   const GeneratedStore store(GetParam(), R"({"mailboxes": 2, "foldersPerMailbox": 12, "messagesPerFolder": 120, "rng": 4})");
   ASSERT_TRUE(store.ok());
-  cli::StoreSession session;
+  session::StoreSession session;
   const std::filesystem::path stm = store.dir() / "store.stm";
-  ASSERT_FALSE(session.open((store.dir() / "store.edb").string(), std::filesystem::exists(stm) ? stm.string() : ""));
+  StreamMessageSink sink(stderr);
+  ASSERT_TRUE(session.openAndScan((store.dir() / "store.edb").string(), std::filesystem::exists(stm) ? stm.string() : "",
+                                  sink, session::UntypedContactColumn::Cleared)
+                  .ready());
   analysis::ScanModel& model = session.model();
   const bool large = session.geometry().PageSizeClass == 2;
 
@@ -63,12 +67,12 @@ TEST_P(ListCost, AFolderIsReadOnceAndShownAgainFromWhatWasKept) {
   for (int round = 0; round < 2; ++round) {
     session.loadFolder(*folder);
     if (round == 0) {
-      EXPECT_GT(session.loader().pagesRead(), 0u);
-      EXPECT_LE(session.loader().pagesRead(), tablePages.size());
+      EXPECT_GT(session.loader()->pagesRead(), 0u);
+      EXPECT_LE(session.loader()->pagesRead(), tablePages.size());
     } else {
-      EXPECT_EQ(session.loader().pagesRead(), 0u) << "the message tables were read again";
+      EXPECT_EQ(session.loader()->pagesRead(), 0u) << "the message tables were read again";
     }
-    CountingSource counting(session.database());
+    CountingSource counting(*session.database());
     const std::vector<content::MessageRow> shown = content::buildMessageRows(
         model.messages, *folder, session.tree().mailboxNameFor(folder->treeItem), counting, session.geometry());
     // The header pages, and the message-table pages that hold senders, each read once.

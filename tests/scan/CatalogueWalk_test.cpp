@@ -25,14 +25,14 @@ struct Walk {
     CatalogueWalk walk(ctx);
     std::vector<std::uint8_t> page(static_cast<std::size_t>(geometry.PageSize));
     const std::int64_t offset = store::PageOffset(geometry, store::PageNumber(number)).value;
-    source.readAt(offset, page);
+    store::ReadZeroFilled(source, offset, page);
     walk.walkPage(page, offset);
     findings = ctx.findings;
   }
   ScanContext context() { return ScanContext(source, geometry, model, tree, control, progress); }
 
   Bytes store;
-  MemoryPageSource source;
+  store::MemoryByteSource source;
   store::StoreGeometry geometry;
   ScanModel model;
   FolderTreeModel tree;

@@ -39,7 +39,7 @@ struct Discovery {
   }
 
   Bytes store;
-  MemoryPageSource source;
+  store::MemoryByteSource source;
   store::StoreGeometry geometry;
   ScanModel model;
   FolderTreeModel tree;

@@ -206,7 +206,7 @@ class AnalysisTest : public QObject {
     ShellSession session(sink);
     QVERIFY(store::OpenStoreFiles(session.files(), store_.toStdString(), "").opened);
     session.setPaths(store_.toStdString(), "");
-    Analysis dialog(session, session.tree());
+    Analysis dialog(session);
     // The scan waits after step 1 until the test lets it go on.
     std::atomic<bool> release{false};
     analysis::ScanOptions options;

@@ -15,7 +15,7 @@
 #include "analysis/LongValueScanner.h"
 #include "analysis/ScanEngine.h"
 #include "content/AttachmentData.h"
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/SafeFileName.h"
 #include "platform/CFile64.h"
 #include "platform/CodePage.h"
@@ -79,7 +79,7 @@ Found readAttachments(const fs::path& edb, const StorePlan& plan) {
   EXPECT_EQ(scan.outcome, ScanOutcome::Completed);
   const bool large = scan.geometry.PageSizeClass == 2;
 
-  const content::FileByteSource source(database);
+  const store::FileByteSource source(database);
   std::vector<std::uint8_t> page(static_cast<std::size_t>(scan.geometry.PageSize));
   // Each page once, in the order of the scan's page list.
   auto visit = [&](std::uint32_t objectId, auto&& f) {

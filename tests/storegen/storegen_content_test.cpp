@@ -9,7 +9,8 @@
 #include <iterator>
 #include <map>
 
-#include "cli/StoreSession.h"
+#include "platform/MessageSink.h"
+#include "session/StoreSession.h"
 #include "content/AttachmentData.h"
 #include "content/HeaderTexts.h"
 #include "content/PreviewAssembly.h"
@@ -60,12 +61,13 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
   const json& manifest = g.manifest;
   const bool large = GetParam() == StoreFormat::Exchange2010;
 
-  cli::StoreSession session;
+  session::StoreSession session;
   const std::string stm = manifest["files"].contains("stm") ? (g.dir / "store.stm").string() : std::string();
-  ASSERT_FALSE(session.open(g.edb.string(), stm).has_value());
+  StreamMessageSink sink(stderr);
+  ASSERT_TRUE(session.openAndScan(g.edb.string(), stm, sink, session::UntypedContactColumn::Cleared).ready());
   const std::filesystem::path work = dir.path() / "work";
   std::filesystem::create_directories(work);
-  content::PreviewSources sources{session.database(), session.streaming(), session.geometry(), work};
+  content::PreviewSources sources{*session.database(), session.streaming(), session.geometry(), work};
   content::MhtNaming naming;
 
   std::map<std::string, int> checked;  // kind + form + placement -> messages
@@ -85,13 +87,12 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
       const std::size_t index = at.front();
       content::LoadControl control;
       control.attachmentData = true;
-      ASSERT_TRUE(session.loader().loadFolderItems(session.model(), cli::StoreSession::loadedFolder(*folder),
-                                                   content::LoadMode::Single, index, control));
+      ASSERT_TRUE(session.loadItem(*folder, index, control));
       const analysis::MessageItem& item = items[index];
       EXPECT_TRUE(item.recordFound) << what;
       EXPECT_EQ(ModelTimeToFileTime(item.time), m["fileTime"].get<std::uint64_t>()) << what;
 
-      const content::HeaderTexts texts = content::readHeaderTexts(session.database(), session.geometry(), item);
+      const content::HeaderTexts texts = content::readHeaderTexts(*session.database(), session.geometry(), item);
       EXPECT_EQ(Utf16ToUtf8(texts.subject), m["subject"]) << what;
       EXPECT_EQ(Utf16ToUtf8(texts.sender), m["sender"]) << what;
 
@@ -119,7 +120,7 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
       for (std::size_t i = 0; i < names.size(); ++i) {
         const json& expected = m["attachments"][i];
         EXPECT_EQ(names[i], expected["name"]) << what;
-        auto data = content::readAttachmentData(session.database(), session.geometry(), item.attachments[i], work / "tempB.img");
+        auto data = content::readAttachmentData(*session.database(), session.geometry(), item.attachments[i], work / "tempB.img");
         ASSERT_TRUE(data.has_value()) << what << " attachment " << names[i];
         EXPECT_EQ(data->size(), expected["size"].get<std::size_t>()) << what;
         EXPECT_EQ(sha256Hex(*data), expected["sha256"]) << what;

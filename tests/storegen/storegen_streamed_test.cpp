@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "StoreFixture.h"
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 #include "content/RunDescriptor.h"
 #include "content/StreamedMessage.h"
 #include "store/StoreGeometry.h"
@@ -51,7 +51,7 @@ Written writeFourK(std::uint64_t rngValue, const testing::ScratchDir& dir) {
 
 std::string copyThroughReader(std::span<const std::uint8_t> descriptor, const std::vector<std::uint8_t>& stm,
                               content::RunCopyEnd* end) {
-  content::MemoryByteSource stream(stm);
+  store::MemoryByteSource stream(stm);
   std::string out;
   const content::RunCopyResult r = content::copyStreamRuns(content::RunDescriptor(descriptor), stream,
                                                            [&out](std::span<const std::uint8_t> b) { out.append(b.begin(), b.end()); });
@@ -95,7 +95,7 @@ TEST(StreamedMessages, ComeBackByteForByteThroughTheReader) {
         const std::uint64_t at = kPage + 123;
         db[at] = 0;
         std::copy(c.runDescriptor.begin(), c.runDescriptor.end(), db.begin() + static_cast<std::ptrdiff_t>(at + 1));
-        content::MemoryByteSource dbSource(db), stmSource(w.stm);
+        store::MemoryByteSource dbSource(db), stmSource(w.stm);
         store::StoreGeometry geometry;
         geometry.PageSize = static_cast<int>(kPage);
         geometry.PageSizeClass = 0;

@@ -8,10 +8,10 @@ namespace tarnwick {
 class CFile64;
 }
 
-namespace tarnwick::content {
+namespace tarnwick::store {
 
-// Random read access to the bytes of a store file. The content readers go through this
-// instead of a file so that they can be exercised on bytes built in memory.
+// Random read access to the bytes of a store file. The readers go through this instead of
+// a file so that they can be exercised on bytes built in memory.
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
@@ -24,6 +24,11 @@ class ByteSource {
   // from knowing ignore it.
   virtual void willRead(std::uint64_t /*offset*/, std::size_t /*length*/) const {}
 };
+
+// Fills the whole of `out` from `offset`: the bytes that lie past the end of the source
+// (or at a negative offset) are zero, so a short read never leaves stale bytes of an
+// earlier page behind. Returns how many came from the source.
+std::size_t ReadZeroFilled(const ByteSource& source, std::int64_t offset, std::span<std::uint8_t> out);
 
 // A store file opened through CFile64.
 class FileByteSource final : public ByteSource {
@@ -48,4 +53,4 @@ class MemoryByteSource final : public ByteSource {
   std::span<const std::uint8_t> bytes_;
 };
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::store

@@ -1,4 +1,4 @@
-#include "content/ByteSource.h"
+#include "store/ByteSource.h"
 
 #include "platform/CFile64.h"
 
@@ -6,7 +6,14 @@
 #include <cstring>
 #include <limits>
 
-namespace tarnwick::content {
+namespace tarnwick::store {
+
+std::size_t ReadZeroFilled(const ByteSource& source, std::int64_t offset, std::span<std::uint8_t> out) {
+  std::size_t got = 0;
+  if (offset >= 0) got = source.readAt(static_cast<std::uint64_t>(offset), out);
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(got), out.end(), std::uint8_t{0});
+  return got;
+}
 
 std::uint64_t FileByteSource::length() const { return file_.GetLength(); }
 
@@ -29,4 +36,4 @@ std::size_t MemoryByteSource::readAt(std::uint64_t offset, std::span<std::uint8_
   return n;
 }
 
-}  // namespace tarnwick::content
+}  // namespace tarnwick::store

@@ -1,0 +1,87 @@
+#include "platform/MessageSink.h"
+#include "session/FolderLookup.h"
+#include "session/StoreSession.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace tarnwick::session {
+namespace {
+
+analysis::FolderId Id(std::uint8_t last) {
+  const std::array<std::uint8_t, 8> bytes{0, 0, 0, 0, 0, 0, 0, last};
+  return analysis::FolderId::fromBytes(bytes);
+}
+
+// A mailbox "Mailbox - M" with the folders "Inbox", "a/b" and "a" (holding "b").
+struct Folders {
+  Folders() {
+    tree.reset(u"store.edb");
+    const auto mailbox = tree.insertFolder(0, u"Mailbox - M", 0);
+    model.folders.addFolderNode(Id(1), {}, u"Mailbox - M", 0, mailbox, std::nullopt);
+    add(Id(2), Id(1), u"Inbox", mailbox);
+    add(Id(3), Id(1), u"a/b", mailbox);
+    const auto a = add(Id(4), Id(1), u"a", mailbox);
+    add(Id(5), Id(4), u"b", a);
+  }
+  analysis::TreeItemHandle add(analysis::FolderId id, analysis::FolderId parent, std::u16string name,
+                               analysis::TreeItemHandle under) {
+    const auto item = tree.insertFolder(under, name, 0);
+    model.folders.addFolderNode(id, parent, name, 0, item, std::nullopt);
+    return item;
+  }
+  analysis::FolderId found(const std::string& idOrPath) const {
+    const analysis::FolderNode* node = FindFolder(model, tree, idOrPath);
+    return node ? node->id : analysis::FolderId{};
+  }
+  analysis::ScanModel model;
+  analysis::FolderTreeModel tree;
+};
+
+TEST(FolderLookup, PathsAndIdsNameFoldersButNeverTheMailboxRoot) {
+  const Folders f;
+  EXPECT_EQ(f.found("Mailbox - M/Inbox"), Id(2));
+  EXPECT_EQ(f.found("Mailbox - M/Inbox/"), Id(2));
+  EXPECT_EQ(f.found("0000000000000002"), Id(2));
+  // An escaped slash stays inside the name; a bare one goes a level down.
+  EXPECT_EQ(f.found("Mailbox - M/a\\/b"), Id(3));
+  EXPECT_EQ(f.found("Mailbox - M/a/b"), Id(5));
+  EXPECT_TRUE(f.found("Mailbox - M").isZero());
+  EXPECT_TRUE(f.found("0000000000000001").isZero());
+  EXPECT_TRUE(f.found("Inbox").isZero());
+  EXPECT_EQ(FolderOfTreeItem(f.model, f.tree.children(f.tree.root()).front())->id, Id(1));
+  EXPECT_EQ(FolderOfTreeItem(f.model, 999), nullptr);
+}
+
+TEST(StoreSessionFiles, AFailedOpenLeavesBothFilesClosedAndThePathsAsTheyWere) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("session-test-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string edb = (dir / "store.edb").string();
+  std::ofstream(edb) << "not a store";
+  StoreSession session;
+  session.setPaths("earlier.edb", "earlier.stm");
+
+  const store::PairOpenResult opened = session.openFiles(edb, (dir / "missing.stm").string());
+  EXPECT_FALSE(opened.opened);
+  EXPECT_EQ(opened.failedPath, (dir / "missing.stm").string());
+  EXPECT_FALSE(session.files().database.IsOpen());
+  EXPECT_EQ(session.databasePath(), "earlier.edb");
+
+  // A file that opens but holds no store: the analysis ends early and nothing is loaded.
+  StreamMessageSink sink(stderr);
+  const StoreSession::Opened scanned = session.openAndScan(edb, "", sink, UntypedContactColumn::Cleared);
+  EXPECT_TRUE(scanned.files.opened);
+  EXPECT_FALSE(scanned.ready());
+  EXPECT_EQ(session.databasePath(), edb);
+  EXPECT_EQ(session.loader(), nullptr);
+  session.release();
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace tarnwick::session
