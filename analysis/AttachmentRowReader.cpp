@@ -1,26 +1,20 @@
 #include "analysis/AttachmentRowReader.h"
 
+#include "store/BoundedBytes.h"
 #include "store/RecordLocator.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tarnwick::analysis {
 
 namespace {
 
-using Page = std::span<const std::uint8_t>;
+using store::BoundedBytes;
 using L = AttachmentRowLayout;
 
-bool fits(Page p, std::size_t at, std::size_t n) { return at <= p.size() && n <= p.size() - at; }
-
-std::uint32_t offsetWord(Page p, std::size_t at, bool large) {
-  std::uint32_t v = static_cast<std::uint32_t>(p[at] | (p[at + 1] << 8));
-  return large ? v : (v & 0x0FFF);
-}
-
-bool idAt(Page p, std::size_t at, const AttachmentIdBytes& id) {
-  return fits(p, at, id.size()) && std::memcmp(p.data() + at, id.data(), id.size()) == 0;
+std::uint32_t offsetWord(const BoundedBytes& bytes, std::size_t at, bool large) {
+  std::uint32_t v = bytes.u16(at);
+  return large ? v : (v & L::kSmallOffsetMask);
 }
 
 std::u16string compressedName(const std::vector<std::uint8_t>& bytes) {
@@ -36,8 +30,9 @@ std::u16string compressedName(const std::vector<std::uint8_t>& bytes) {
   }
   std::u16string name;
   if (wide) {
+    const BoundedBytes decoded(bytes);
     for (std::size_t i = 0; i + 1 < bytes.size() && name.size() < L::kMaxName; i += 2) {
-      char16_t c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+      char16_t c = static_cast<char16_t>(decoded.u16(i));
       if (c == 0) break;
       name.push_back(c);
     }
@@ -58,6 +53,7 @@ AttachmentColumns AttachmentColumns::smallPageStore() {
 }
 
 std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::uint8_t> page, int pageSizeClass) {
+  const BoundedBytes bytes(page);
   std::vector<AttachmentCandidate> out;
   store::RecordSlotArray slots;
   const std::size_t count = store::LocateRecords(page, pageSizeClass, slots);
@@ -65,15 +61,17 @@ std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::u
     const std::uint32_t n = static_cast<std::uint32_t>(slots[i].offset);
     const std::uint32_t end = n + static_cast<std::uint16_t>(slots[i].size);
     if (pageSizeClass == 2) {
-      if (!fits(page, n + 2, 1)) continue;
-      std::uint8_t b = page[n + 2];
+      if (!bytes.has(n + L::kPlacementByte, 1)) continue;
+      std::uint8_t b = bytes.u8(n + L::kPlacementByte);
       std::uint32_t x = (b & 0x0F) > 8 ? (b & 0x0F) : b + 8u;
       out.push_back({n + x, end});
     } else {
-      for (std::uint32_t q = n; q < end && fits(page, q, 4); ++q) {
-        if (page[q] != 1 || page[q + 1] != 0 || page[q + 2] != 0 || page[q + 3] != 0) continue;
-        bool shifted = fits(page, q + 4, 4) && page[q + 4] == 0 && page[q + 5] == 0 && page[q + 6] == 0 &&
-                       page[q + 7] != 0;
+      // A row starts at a 32-bit 1, or 8 bytes later when three zero bytes and a non-zero
+      // one follow it.
+      for (std::uint32_t q = n; q < end && bytes.has(q, 4); ++q) {
+        if (bytes.u32(q) != 1) continue;
+        bool shifted = bytes.has(q + 4, 4) && bytes.u8(q + 4) == 0 && bytes.u8(q + 5) == 0 && bytes.u8(q + 6) == 0 &&
+                       bytes.u8(q + 7) != 0;
         out.push_back({shifted ? q + 8 : q, end});
         if (out.size() >= L::kMaxCandidates) return out;
       }
@@ -84,9 +82,8 @@ std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::u
 }
 
 std::optional<AttachmentIdBytes> candidateIdentifier(std::span<const std::uint8_t> page, const AttachmentCandidate& c) {
-  if (!fits(page, c.position, L::kIdLength)) return std::nullopt;
   AttachmentIdBytes id{};
-  std::memcpy(id.data(), page.data() + c.position, id.size());
+  if (!BoundedBytes(page).copy8(c.position, id)) return std::nullopt;
   return id;
 }
 
@@ -94,35 +91,34 @@ AttachmentRowResult readAttachmentRow(std::span<const std::uint8_t> page, std::u
                                       int pageSizeClass, const AttachmentCandidate& candidate,
                                       const AttachmentIdBytes& identifier, const AttachmentColumns& columns,
                                       const NameUnpacker& unpack7Bit) {
+  const BoundedBytes bytes(page);
   const bool large = pageSizeClass == 2;
   std::size_t c = candidate.position;
-  if (!idAt(page, c, identifier)) return AttachmentRowMiss::NotThisRow;
+  if (!bytes.equals(c, identifier)) return AttachmentRowMiss::NotThisRow;
   if (large) {
-    std::size_t second = fits(page, c + L::kSecondIdSelector, 1) && page[c + L::kSecondIdSelector] != 0
-                             ? c + L::kSecondIdFar
-                             : c + L::kSecondIdNear;
-    if (idAt(page, second, identifier)) c = second + L::kAfterSecondId;
+    std::size_t second = bytes.u8(c + L::kSecondIdSelector) != 0 ? c + L::kSecondIdFar : c + L::kSecondIdNear;
+    if (bytes.equals(second, identifier)) c = second + L::kAfterSecondId;
   }
   const std::size_t tagEnd = std::min<std::size_t>(candidate.tagEnd, page.size());
   const std::size_t margin = tagEnd >= L::kTagEndMargin ? tagEnd - L::kTagEndMargin : 0;
   std::size_t d = c;
-  if (!(fits(page, c + 1, 1) && page[c + 1] == 1) && c < margin) {
+  if (!(bytes.has(c + 1, 1) && bytes.u8(c + 1) == 1) && c < margin) {
     for (std::size_t l = c; l < margin; ++l) {
-      if (page[l] != 1 || page[l + 4] != 1 || l == 0) continue;
-      std::uint32_t v = offsetWord(page, l + 1, large);
+      if (bytes.u8(l) != 1 || bytes.u8(l + 4) != 1 || l == 0) continue;
+      std::uint32_t v = offsetWord(bytes, l + 1, large);
       if (v >= 1 && v <= margin) {
         d = l - 1;
         break;
       }
     }
   }
-  if (!fits(page, d, 4)) return AttachmentRowMiss::NotThisRow;
-  const std::uint32_t size = offsetWord(page, d + 2, large);
+  if (!bytes.has(d, 4)) return AttachmentRowMiss::NotThisRow;
+  const std::uint32_t size = offsetWord(bytes, d + 2, large);
 
   // Entries inside the directory and the tag.
   auto present = [&](std::size_t i) { return 4 * i < size && d + 4 * i + 4 <= tagEnd; };
-  auto column = [&](std::size_t i) { return static_cast<std::uint16_t>(page[d + 4 * i] | (page[d + 4 * i + 1] << 8)); };
-  auto offset = [&](std::size_t i) { return offsetWord(page, d + 4 * i + 2, large); };
+  auto column = [&](std::size_t i) { return bytes.u16(d + 4 * i); };
+  auto offset = [&](std::size_t i) { return offsetWord(bytes, d + 4 * i + 2, large); };
   auto next = [&](std::size_t i) -> std::uint32_t {
     if (present(i + 1)) return offset(i + 1);
     return tagEnd > d ? static_cast<std::uint32_t>(tagEnd - d) : 0;
@@ -156,13 +152,13 @@ AttachmentRowResult readAttachmentRow(std::span<const std::uint8_t> page, std::u
     std::size_t formatAt = d + from;
     std::size_t valueEnd = std::min<std::size_t>(d + to, page.size());
     if (formatAt >= valueEnd) return AttachmentRowMiss::GiveUpIdentifier;
-    Page value = page.subspan(formatAt + 1, valueEnd - formatAt - 1);
-    if (large && page[formatAt] == L::kCompressedFormat && unpack7Bit) {
-      if (auto bytes = unpack7Bit(value, L::kCompressedNameCapacity)) row.name = compressedName(*bytes);
+    const BoundedBytes value(bytes.slice(formatAt + 1, valueEnd - formatAt - 1));
+    if (large && bytes.u8(formatAt) == L::kCompressedFormat && unpack7Bit) {
+      if (auto decoded = unpack7Bit(value.span(), L::kCompressedNameCapacity)) row.name = compressedName(*decoded);
     } else {
-      for (std::size_t i = 0; i + 1 < value.size() && row.name.size() < L::kMaxName; i += 2) {
-        if (value[i] <= 2) break;
-        row.name.push_back(static_cast<char16_t>(value[i] | (value[i + 1] << 8)));
+      for (std::int64_t i = 0; i + 1 < value.size() && row.name.size() < L::kMaxName; i += 2) {
+        if (value.u8(i) <= 2) break;
+        row.name.push_back(static_cast<char16_t>(value.u16(i)));
       }
     }
   }
@@ -173,8 +169,8 @@ AttachmentRowResult readAttachmentRow(std::span<const std::uint8_t> page, std::u
     if (q == 0 || g == 0 || q >= g || d + g > page.size()) return AttachmentRowMiss::GiveUpIdentifier;
     std::size_t r = d + q + 1;
     if (g - q == L::kLongValueLength) {
-      if (!fits(page, r, 2)) return AttachmentRowMiss::GiveUpIdentifier;
-      row.longValueKey = {page[r + 1], page[r]};
+      if (!bytes.has(r, 2)) return AttachmentRowMiss::GiveUpIdentifier;
+      row.longValueKey = {bytes.u8(r + 1), bytes.u8(r)};
       row.dataLength = static_cast<std::int16_t>(L::kLongValueLength);
     } else {
       row.dataOffset = pageFileOffset + r;

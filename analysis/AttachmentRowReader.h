@@ -29,6 +29,8 @@ struct AttachmentRowLayout {
   static constexpr std::uint16_t kSmallDisplayNameAlt = 0x0106;
   static constexpr std::uint16_t kSmallData = 0x0107;
   static constexpr std::size_t kMaxCandidates = 800;
+  static constexpr std::size_t kPlacementByte = 2;  // 32 KB rows: places the identifier
+  static constexpr std::uint16_t kSmallOffsetMask = 0x0FFF;  // value offsets of 4 KB / 8 KB rows
   static constexpr std::size_t kIdLength = 8;
   static constexpr std::size_t kSecondIdNear = 41;
   static constexpr std::size_t kSecondIdFar = 49;

@@ -1,6 +1,5 @@
 #include "analysis/CatalogueWalk.h"
 
-#include "platform/LittleEndian.h"
 #include "store/CatalogueLayout.h"
 #include "store/BoundedBytes.h"
 #include "store/PageHeader.h"
@@ -132,7 +131,7 @@ void CatalogueWalk::walkBranch(std::span<const std::uint8_t> page, std::int64_t 
   for (const store::PageTag& tag : store::ReadTagArray(page, g.PageSizeClass, store::TagSelection::AllButLastUnlessSingle)) {
     if (ctx_.control.stopRequested()) return;
     if (tag.size >= 1 && tag.size <= kMaxBranchRecordSize) {
-      const auto child = ReadU32LE(page, static_cast<std::size_t>(tag.offset + tag.size - 4)).value_or(0);
+      const auto child = store::BoundedBytes(page).u32(tag.offset + tag.size - 4);
       const std::int64_t childOffset = store::PageOffset(g, store::PageNumber(child)).value;
       probe_.assign(kChildProbeSize, 0);
       store::ReadZeroFilled(ctx_.source, childOffset, probe_);

@@ -1,5 +1,6 @@
 #include "analysis/FolderRow.h"
 
+#include "analysis/FolderRowLayout.h"
 #include "store/BoundedBytes.h"
 #include "store/PackedText.h"
 
@@ -12,20 +13,7 @@ namespace tarnwick::analysis {
 namespace {
 
 using store::BoundedBytes;
-
-// Folder row layout.
-constexpr std::uint8_t kSmallRowMarker = 0xA7;
-constexpr std::int64_t kFixedWindowStart = 167;   // also B when a 32 KB row has no marker
-constexpr std::int64_t kMarkerSearchLength = 16;
-constexpr std::int64_t kMaxWindowLength = 300;
-constexpr std::int64_t kMaxDirectoryDistance = 1024;
-constexpr std::int64_t kMinDirectorySize = 100;
-constexpr std::uint16_t kNameColumn = 0x0105;
-constexpr std::uint16_t kSecondColumn = 0x0104;
-constexpr std::int64_t kEntryLength = 4;
-constexpr std::uint8_t kLargeRowMarker = 0xCA;
-constexpr std::int64_t kLargeAnchorDistance = 10;
-constexpr int kLargeDirectoryTries = 4;
+namespace fr = folder_row;
 
 struct ClassKind {
   std::u16string_view name;
@@ -47,16 +35,18 @@ bool equalNoCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-// The first entry of `column` in the directory at `d`, searched while below `limit`.
-std::int64_t findEntry(const BoundedBytes& r, std::int64_t d, std::int64_t limit, std::uint16_t column) {
-  for (std::int64_t pos = d; pos < limit && r.has(pos, kEntryLength); pos += kEntryLength) {
+// The first entry of `column` in the directory at `directory`, searched while below `limit`.
+std::int64_t findEntry(const BoundedBytes& r, std::int64_t directory, std::int64_t limit, std::uint16_t column) {
+  for (std::int64_t pos = directory; pos < limit && r.has(pos, fr::kEntryLength); pos += fr::kEntryLength) {
     if (r.u16(pos) == column) return pos;
   }
   return -1;
 }
 
+// The value offset of a 4 KB / 8 KB entry.
 std::int64_t maskedOffset(const BoundedBytes& r, std::int64_t entry) {
-  return r.u8(entry + 2) | ((r.u8(entry + 3) & 0x0F) << 8);
+  const std::uint8_t high = r.u8(entry + fr::kEntryOffsetWord + 1) & fr::kSmallOffsetHighMask;
+  return r.u8(entry + fr::kEntryOffsetWord) | (high << 8);
 }
 
 // UTF-16 characters of a 4 KB/8 KB value, at most `maxBytes` of it.
@@ -75,17 +65,19 @@ std::u16string readSmallText(const BoundedBytes& r, std::int64_t start, std::int
 // longest class name.
 std::u16string readSmallClass(const BoundedBytes& r, std::int64_t start) {
   std::u16string text;
-  for (std::int64_t pos = start; r.has(pos, 2) && text.size() < 16; pos += 2) {
+  for (std::int64_t pos = start; r.has(pos, 2) && text.size() < fr::kSmallClassChars; pos += 2) {
     text.push_back(static_cast<char16_t>(r.u16(pos)));
   }
   return text;
 }
 
-// A 32 KB value: its format byte at `d + offset`, the packed text after it.
-std::u16string readLargeText(const BoundedBytes& r, std::int64_t d, std::int64_t offset, std::int64_t length) {
-  if (length <= 1 || !r.has(d + offset, length)) return {};
-  const std::uint8_t format = r.u8(d + offset);
-  auto text = store::unpackStoredText(r.slice(d + offset + 1, length - 1), format, kMaxFolderNameChars);
+// A 32 KB value: its format byte at `directory + offset`, the packed text after it.
+std::u16string readLargeText(const BoundedBytes& r, std::int64_t directory, std::int64_t offset, std::int64_t length) {
+  const std::int64_t value = directory + offset;
+  if (length <= 1 || !r.has(value, length)) return {};
+  const std::uint8_t format = r.u8(value);
+  auto text = store::unpackStoredText(r.slice(value + fr::kTextAfterFormat, length - fr::kTextAfterFormat), format,
+                                      kMaxFolderNameChars);
   return text ? *text : std::u16string();
 }
 
@@ -120,132 +112,188 @@ std::uint8_t applyNotesRule(std::uint8_t kind, const std::u16string& name) {
   return kind;
 }
 
+namespace {
+
+// ---- 4 KB / 8 KB rows
+
+// Where the identifier search of a row starts, or -1 when the row has no marker.
+std::int64_t smallWindowStart(const BoundedBytes& r) {
+  if (r.u8(fr::kFixedMarkerPosition) == fr::kSmallRowMarker && r.has(fr::kFixedMarkerPosition + 1, 1) &&
+      r.u8(fr::kFixedMarkerPosition + 1) == 0x00) {
+    return fr::kFixedWindowStart;
+  }
+  for (std::int64_t marker = 0; marker < fr::kMarkerSearchLength && marker < r.size(); ++marker) {
+    if (r.u8(marker) == fr::kSmallRowMarker) {
+      // Bytes before the row read as zero.
+      return marker + r.u8(marker - 3) + r.u8(marker - 2) + r.u8(marker - 1);
+    }
+  }
+  return -1;
+}
+
+// A place in the window where a mailbox identifier stands.
+struct Hit {
+  std::int64_t mailbox;
+  std::int64_t pos;
+};
+
+// Every hit in the window, ordered by the mailbox's list position and then by place: the
+// same order as searching the window once per mailbox.
+std::vector<Hit> mailboxHits(const BoundedBytes& r, const MailboxIdIndex& mailboxes, std::int64_t start,
+                             std::int64_t end) {
+  std::vector<Hit> hits;
+  for (std::int64_t pos = start; pos < end && r.has(pos, fr::kIdLength); ++pos) {
+    auto slice = r.slice(pos, fr::kIdLength);
+    std::int64_t mailbox = mailboxes.find(std::span<const std::uint8_t, 8>(slice.data(), 8));
+    if (mailbox >= 0) hits.push_back({mailbox, pos});
+  }
+  std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.mailbox < b.mailbox; });
+  return hits;
+}
+
+// The folder at one hit, or where the search for this mailbox goes on.
+struct SmallRowAttempt {
+  std::optional<FolderRow> row;
+  std::int64_t resume = 0;
+};
+
+// The container class and display name of a 4 KB / 8 KB row whose directory is at `directory`.
+void readSmallTexts(const BoundedBytes& r, std::int64_t directory, std::uint16_t containerClassColumn,
+                    FolderRow& row) {
+  std::int64_t directorySize = maskedOffset(r, directory);
+  if (directorySize < fr::kMinDirectorySize || directorySize > r.size()) directorySize = fr::kMinDirectorySize;
+
+  const std::int64_t classEntry = findEntry(r, directory, directory + directorySize + 1, containerClassColumn);
+  if (classEntry >= 0) {
+    const std::int64_t valueStart = directory + maskedOffset(r, classEntry) + fr::kTextAfterFormat;
+    if (r.has(valueStart, 1)) row.kind = kindOfContainerClass(readSmallClass(r, valueStart), true);
+  }
+
+  const std::int64_t nameOffset = maskedOffset(r, directory + fr::kNameEntry);
+  const std::int64_t nameLength = maskedOffset(r, directory + fr::kAfterNameEntry) - nameOffset;
+  row.name = readSmallText(r, directory + nameOffset + fr::kTextAfterFormat, nameLength - fr::kTextAfterFormat);
+  row.kind = applyNotesRule(row.kind, row.name);
+}
+
+SmallRowAttempt readSmallRowAt(const BoundedBytes& r, const Hit& hit, const FolderId& rootId,
+                               std::uint16_t containerClassColumn) {
+  const std::int64_t found = hit.pos;
+  const std::int64_t parent = r.equals(found + fr::kRootIdAfterParent, rootId.bytes) ? found : found - fr::kIdLength;
+  const std::int64_t folder = parent + fr::kFolderIdDistance;
+  const std::int64_t distanceField = parent + fr::kDirectoryDistanceField;
+  FolderRow row;
+  const std::int64_t directoryDistance = r.u16(distanceField);
+  if (!r.has(distanceField, folder + fr::kIdLength - distanceField) || r.s16(folder) <= 0 ||
+      directoryDistance < 1 || directoryDistance > fr::kMaxDirectoryDistance || !r.copy8(folder, row.id.bytes) ||
+      row.id.isZero()) {
+    return {std::nullopt, parent + fr::kResumeAfterBadIds};
+  }
+  const std::int64_t directory = folder + directoryDistance;
+  if (!r.has(directory + fr::kEntryColumnHighByte, 1) ||
+      r.u8(directory + fr::kEntryColumnHighByte) != fr::kTaggedColumnHigh) {
+    return {std::nullopt, parent + fr::kResumeAfterBadIds};
+  }
+  if (r.u16(directory + fr::kSecondEntry) != fr::kSecondColumn ||
+      r.u16(directory + fr::kNameEntry) != fr::kNameColumn) {
+    return {std::nullopt, (parent + fr::kResumeAfterBadDirectory <= found) ? found + 1
+                                                                             : parent + fr::kResumeAfterBadDirectory};
+  }
+  r.copy8(parent, row.parentId.bytes);
+  readSmallTexts(r, directory, containerClassColumn, row);
+  return {std::move(row), 0};
+}
+
+// ---- 32 KB rows
+
+// The directory of a 32 KB row, tried at a few places after the anchor; -1 when none fits.
+std::int64_t largeDirectory(const BoundedBytes& r, std::int64_t anchor, std::int64_t directoryDistance) {
+  for (int i = 0; i < fr::kLargeDirectoryTries; ++i) {
+    const std::int64_t probe = anchor + directoryDistance + fr::kLargeDirectoryProbe + fr::kLargeDirectoryProbeStep * i;
+    if (!r.has(probe, 1)) continue;
+    const std::int64_t directory = probe + r.u8(probe) + fr::kLargeDirectoryAfterProbe;
+    // The bytes from the probe's target through the name entry's column id.
+    const std::int64_t checked = fr::kLargeDirectoryAfterProbe + fr::kNameEntry + 2;
+    if (r.has(directory - fr::kLargeDirectoryAfterProbe, checked) &&
+        r.u8(directory + fr::kEntryColumnHighByte) == fr::kTaggedColumnHigh &&
+        r.u16(directory + fr::kSecondEntry) == fr::kSecondColumn &&
+        r.u16(directory + fr::kNameEntry) == fr::kNameColumn) {
+      return directory;
+    }
+  }
+  return -1;
+}
+
+// The container class of a 32 KB row: the value of its class entry, up to the next entry's
+// value or, for the last entry, the end of the row; nothing without a class entry.
+std::optional<std::u16string> largeClass(const BoundedBytes& r, std::int64_t directory, std::int64_t windowEnd,
+                          std::uint16_t containerClassColumn) {
+  const std::int64_t classEntry = findEntry(r, directory, windowEnd, containerClassColumn);
+  if (classEntry < 0) return std::nullopt;
+  const std::int64_t offset = r.u16(classEntry + fr::kEntryOffsetWord);
+  const std::int64_t next = classEntry + fr::kEntryLength;
+  const std::int64_t length = (next < windowEnd && r.has(next, fr::kEntryLength))
+                                  ? r.u16(next + fr::kEntryOffsetWord) - offset
+                                  : r.size() - offset - directory;
+  return readLargeText(r, directory, offset, length);
+}
+
+}  // namespace
+
 std::optional<FolderRow> parseFolderRowSmall(std::span<const std::uint8_t> bytes, const MailboxIdIndex& mailboxes,
                                              std::uint16_t containerClassColumn) {
   const BoundedBytes r(bytes);
-  // Window of the identifier search.
-  std::int64_t start = -1;
-  if (r.u8(6) == kSmallRowMarker && r.has(7, 1) && r.u8(7) == 0x00) {
-    start = kFixedWindowStart;
-  } else {
-    for (std::int64_t p = 0; p < kMarkerSearchLength && p < r.size(); ++p) {
-      if (r.u8(p) == kSmallRowMarker) {
-        // Bytes before the row read as zero.
-        start = p + r.u8(p - 3) + r.u8(p - 2) + r.u8(p - 1);
-        break;
-      }
-    }
-    if (start < 0) return std::nullopt;
-  }
-  const std::int64_t end = start + std::min<std::int64_t>(r.size(), kMaxWindowLength);
-
-  // Every place in the window where a mailbox identifier stands, ordered by the mailbox's
-  // list position and then by place: the same order as searching the window once per
-  // mailbox.
-  struct Hit {
-    std::int64_t mailbox;
-    std::int64_t pos;
-  };
-  std::vector<Hit> hits;
-  for (std::int64_t m = start; m < end && r.has(m, 8); ++m) {
-    auto slice = r.slice(m, 8);
-    std::int64_t mailbox = mailboxes.find(std::span<const std::uint8_t, 8>(slice.data(), 8));
-    if (mailbox >= 0) hits.push_back({mailbox, m});
-  }
-  std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.mailbox < b.mailbox; });
+  const std::int64_t start = smallWindowStart(r);
+  if (start < 0) return std::nullopt;
+  const std::int64_t end = start + std::min<std::int64_t>(r.size(), fr::kMaxWindowLength);
 
   std::int64_t resume = start;
   std::int64_t currentMailbox = -1;
-  for (const Hit& hit : hits) {
+  for (const Hit& hit : mailboxHits(r, mailboxes, start, end)) {
     if (hit.mailbox != currentMailbox) {
       currentMailbox = hit.mailbox;
       resume = start;
     }
-    const std::int64_t m = hit.pos;
-    if (m < resume) continue;
+    if (hit.pos < resume) continue;
     const FolderId& rootId = mailboxes[static_cast<std::size_t>(hit.mailbox)];
-    const std::int64_t p = r.equals(m + 8, rootId.bytes) ? m : m - 8;
-    const std::int64_t f = p - 8;
-    FolderRow row;
-    const std::int64_t v = r.u16(f - 2);
-    if (!r.has(f - 2, 10) || r.s16(f) <= 0 || v < 1 || v > kMaxDirectoryDistance ||
-        !r.copy8(f, row.id.bytes) || row.id.isZero()) {
-      resume = p + 9;
-      continue;
-    }
-    const std::int64_t d = f + v;
-    if (!r.has(d + 1, 1) || r.u8(d + 1) != 1) {
-      resume = p + 9;
-      continue;
-    }
-    if (r.u16(d + 4) != kSecondColumn || r.u16(d + 8) != kNameColumn) {
-      resume = (p + 2 <= m) ? m + 1 : p + 2;
-      continue;
-    }
-    r.copy8(p, row.parentId.bytes);
-
-    std::int64_t w = maskedOffset(r, d);
-    if (w < kMinDirectorySize || w > r.size()) w = kMinDirectorySize;
-
-    const std::int64_t classEntry = findEntry(r, d, d + w + 1, containerClassColumn);
-    if (classEntry >= 0) {
-      const std::int64_t valueStart = d + maskedOffset(r, classEntry) + 1;
-      if (r.has(valueStart, 1)) row.kind = kindOfContainerClass(readSmallClass(r, valueStart), true);
-    }
-
-    const std::int64_t nameOffset = maskedOffset(r, d + 8);
-    const std::int64_t nameLength = maskedOffset(r, d + 12) - nameOffset;
-    row.name = readSmallText(r, d + nameOffset + 1, nameLength - 1);
-    row.kind = applyNotesRule(row.kind, row.name);
-    return row;
+    SmallRowAttempt attempt = readSmallRowAt(r, hit, rootId, containerClassColumn);
+    if (attempt.row) return attempt.row;
+    resume = attempt.resume;
   }
   return std::nullopt;
 }
 
 std::optional<FolderRow> parseFolderRowLarge(std::span<const std::uint8_t> bytes, std::uint16_t containerClassColumn) {
   const BoundedBytes r(bytes);
-  std::int64_t b = kFixedWindowStart;
-  for (std::int64_t p = 0; p < kMarkerSearchLength && r.has(p, 2); ++p) {
-    if (r.u8(p) == kLargeRowMarker && r.u8(p + 1) == 0x00) {
-      b = p + kLargeAnchorDistance;
+  std::int64_t anchor = fr::kFixedWindowStart;
+  for (std::int64_t marker = 0; marker < fr::kMarkerSearchLength && r.has(marker, 2); ++marker) {
+    if (r.u8(marker) == fr::kLargeRowMarker && r.u8(marker + 1) == 0x00) {
+      anchor = marker + fr::kLargeAnchorDistance;
       break;
     }
   }
 
   FolderRow row;
-  const std::int64_t v = r.u16(b - 10);
-  if (!r.has(b - 10, 18) || r.s16(b - 8) <= 0 || v < 1 || v > kMaxDirectoryDistance ||
-      !r.copy8(b - 8, row.id.bytes) || row.id.isZero() || !r.copy8(b, row.parentId.bytes)) {
+  const std::int64_t folder = anchor + fr::kFolderIdDistance;
+  const std::int64_t directoryDistance = r.u16(anchor + fr::kDirectoryDistanceField);
+  if (!r.has(anchor + fr::kDirectoryDistanceField, fr::kLargeIdsLength) || r.s16(folder) <= 0 ||
+      directoryDistance < 1 || directoryDistance > fr::kMaxDirectoryDistance || !r.copy8(folder, row.id.bytes) ||
+      row.id.isZero() || !r.copy8(anchor, row.parentId.bytes)) {
     return std::nullopt;
   }
 
-  std::int64_t d = -1;
-  for (int i = 0; i < kLargeDirectoryTries; ++i) {
-    const std::int64_t q = b + v - 12 + 2 * i;
-    if (!r.has(q, 1)) continue;
-    const std::int64_t x = q + r.u8(q);
-    if (r.has(x, 12) && r.u8(x + 3) == 1 && r.u16(x + 6) == kSecondColumn && r.u16(x + 10) == kNameColumn) {
-      d = x + 2;
-      break;
-    }
-  }
-  if (d < 0) return std::nullopt;
+  const std::int64_t directory = largeDirectory(r, anchor, directoryDistance);
+  if (directory < 0) return std::nullopt;
 
-  std::int64_t w = r.u16(d + 2);
-  if (w > r.size()) w = kMinDirectorySize;
-
-  const std::int64_t windowEnd = d + w + 1;
-  const std::int64_t classEntry = findEntry(r, d, windowEnd, containerClassColumn);
-  if (classEntry >= 0) {
-    const std::int64_t offset = r.u16(classEntry + 2);
-    const std::int64_t next = classEntry + kEntryLength;
-    const std::int64_t length =
-        (next < windowEnd && r.has(next, kEntryLength)) ? r.u16(next + 2) - offset : r.size() - offset - d;
-    row.kind = kindOfContainerClass(readLargeText(r, d, offset, length), false);
+  std::int64_t directorySize = r.u16(directory + fr::kEntryOffsetWord);
+  if (directorySize > r.size()) directorySize = fr::kMinDirectorySize;
+  const std::int64_t windowEnd = directory + directorySize + 1;
+  if (auto containerClass = largeClass(r, directory, windowEnd, containerClassColumn)) {
+    row.kind = kindOfContainerClass(*containerClass, false);
   }
 
-  const std::int64_t nameOffset = r.u16(d + 10);
-  row.name = readLargeText(r, d, nameOffset, r.u16(d + 14) - nameOffset);
+  const std::int64_t nameOffset = r.u16(directory + fr::kNameEntry + fr::kEntryOffsetWord);
+  row.name = readLargeText(r, directory, nameOffset,
+                           r.u16(directory + fr::kAfterNameEntry + fr::kEntryOffsetWord) - nameOffset);
   row.kind = applyNotesRule(row.kind, row.name);
   return row;
 }

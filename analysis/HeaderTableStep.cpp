@@ -1,7 +1,7 @@
 #include "analysis/HeaderTableStep.h"
 
 #include "analysis/KeyText.h"
-#include "platform/LittleEndian.h"
+#include "store/BoundedBytes.h"
 #include "store/PageHeader.h"
 #include "store/StoreOffsets.h"
 #include "store/TagArray.h"
@@ -107,7 +107,7 @@ void HeaderTableDiscovery::walkBranchPage(std::span<const std::uint8_t> page, in
   const auto& g = ctx_.geometry;
   for (const store::PageTag& tag : store::ReadTagArray(page, g.PageSizeClass, store::TagSelection::AllButLast)) {
     if (tag.size < 1 || tag.size > kMaxBranchRecordSize) continue;
-    const std::uint32_t child = ReadU32LE(page, static_cast<std::size_t>(tag.offset + tag.size - 4)).value_or(0);
+    const std::uint32_t child = store::BoundedBytes(page).u32(tag.offset + tag.size - 4);
     const std::int64_t position = (g.PageSize / kSector) * (static_cast<std::int64_t>(child) + 1);
     // A page already gathered is not walked again: a damaged tree cannot loop.
     if (!ctx_.model.scratchPages.addHeaderPage(store::SectorPosition(position))) continue;

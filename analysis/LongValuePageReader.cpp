@@ -1,5 +1,6 @@
 #include "analysis/LongValuePageReader.h"
 
+#include "store/BoundedBytes.h"
 #include "store/RecordLocator.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@ namespace tarnwick::analysis {
 namespace {
 
 using Page = std::span<const std::uint8_t>;
+using store::BoundedBytes;
 using L = LongValuePageLayout;
 
 // One record of the page: where it starts and its size.
@@ -28,18 +30,6 @@ std::vector<PageRecord> pageRecords(Page page, int pageSizeClass) {
   return records;
 }
 
-bool fits(Page p, std::size_t at, std::size_t n) { return at <= p.size() && n <= p.size() - at; }
-
-std::uint32_t le32(Page p, std::size_t at) {
-  return static_cast<std::uint32_t>(p[at]) | (static_cast<std::uint32_t>(p[at + 1]) << 8) |
-         (static_cast<std::uint32_t>(p[at + 2]) << 16) | (static_cast<std::uint32_t>(p[at + 3]) << 24);
-}
-
-std::uint32_t be32(Page p, std::size_t at) {
-  return (static_cast<std::uint32_t>(p[at]) << 24) | (static_cast<std::uint32_t>(p[at + 1]) << 16) |
-         (static_cast<std::uint32_t>(p[at + 2]) << 8) | static_cast<std::uint32_t>(p[at + 3]);
-}
-
 // The page's first record: the one at the lowest position, just after the page header. Its
 // tag is the last of the tag array (tag 0), which the slots list last; in the engine's
 // pages it holds the key the page's nodes share (long-value id, chunk offset), from which
@@ -51,15 +41,15 @@ std::optional<PageRecord> firstRecord(const std::vector<PageRecord>& records) {
 }
 
 // The byte at `at` of the page's first record, or 0.
-std::uint8_t firstRecordByte(Page page, const std::vector<PageRecord>& records, std::size_t at) {
+std::uint8_t firstRecordByte(const BoundedBytes& page, const std::vector<PageRecord>& records, std::size_t at) {
   const std::optional<PageRecord> first = firstRecord(records);
-  if (!first || first->size <= at || !fits(page, first->offset + at, 1)) return 0;
-  return page[first->offset + at];
+  if (!first || first->size <= at) return 0;
+  return page.u8(first->offset + at);
 }
 
 // A key whose first byte is 0 takes byte 2 of the page's first record instead.
-std::array<std::uint8_t, 2> repairedKey(Page page, const std::vector<PageRecord>& records, std::uint8_t k0,
-                                        std::uint8_t k1) {
+std::array<std::uint8_t, 2> repairedKey(const BoundedBytes& page, const std::vector<PageRecord>& records,
+                                        std::uint8_t k0, std::uint8_t k1) {
   if (k0 == 0) {
     std::uint8_t repair = firstRecordByte(page, records, L::kKeyRepairByte);
     if (repair != 0) k0 = repair;
@@ -67,7 +57,7 @@ std::array<std::uint8_t, 2> repairedKey(Page page, const std::vector<PageRecord>
   return {k0, k1};
 }
 
-void readSmall(Page page, const std::vector<PageRecord>& records, std::vector<LongValueChunk>& out) {
+void readSmall(const BoundedBytes& page, const std::vector<PageRecord>& records, std::vector<LongValueChunk>& out) {
   const std::uint32_t chunkSize = static_cast<std::uint32_t>(page.size()) - L::kSmallChunkOverhead;
   struct Root {
     std::array<std::uint8_t, 2> key;
@@ -78,20 +68,20 @@ void readSmall(Page page, const std::vector<PageRecord>& records, std::vector<Lo
   for (std::size_t r = records.size(); r-- > 0 && out.size() < L::kMaxChunks;) {
     const std::uint32_t m = records[r].offset;
     const std::uint32_t z = records[r].size;
-    if (!fits(page, m, 4)) continue;
-    const bool separated = le32(page, m) == L::kSeparatedMarker;
+    if (!page.has(m, 4)) continue;
+    const bool separated = page.u32(m) == L::kSeparatedMarker;
     std::uint32_t t = 0;
     if (separated) {
       t = 4;
-    } else if (m == L::kFirstRecordPosition && z == L::kRootMarkerSize && fits(page, m + 4, 4) &&
-               ((page[m + 2] == 0 && page[m + 3] == 0) || be32(page, m + 4) % chunkSize == 0)) {
+    } else if (m == L::kFirstRecordPosition && z == L::kRootMarkerSize && page.has(m + 4, 4) &&
+               ((page.u8(m + 2) == 0 && page.u8(m + 3) == 0) || page.u32be(m + 4) % chunkSize == 0)) {
       t = 2;
     }
     for (std::uint32_t u = t; u <= 4; ++u) {
-      if (!fits(page, m + u, 6)) break;
-      std::uint8_t k0 = page[m + u];
-      std::uint8_t k1 = page[m + u + 1];
-      std::uint32_t chunkOffset = be32(page, m + u + 2);
+      if (!page.has(m + u, 6)) break;
+      std::uint8_t k0 = page.u8(m + u);
+      std::uint8_t k1 = page.u8(m + u + 1);
+      std::uint32_t chunkOffset = page.u32be(m + u + 2);
       if ((k0 == 0 && k1 == 0) || chunkOffset % chunkSize != 0) continue;
       if (z < L::kRootRecordBelow) {
         if (roots.size() < L::kMaxRoots) roots.push_back({{k0, k1}, chunkOffset});
@@ -120,7 +110,7 @@ void readSmall(Page page, const std::vector<PageRecord>& records, std::vector<Lo
   }
 }
 
-void readLarge(Page page, const std::vector<PageRecord>& records, std::vector<LongValueChunk>& out) {
+void readLarge(const BoundedBytes& page, const std::vector<PageRecord>& records, std::vector<LongValueChunk>& out) {
   // The walk starts at the highest record that names a key and a chunk offset.
   std::size_t start = records.size();
   std::array<std::uint8_t, 2> key{};
@@ -128,11 +118,11 @@ void readLarge(Page page, const std::vector<PageRecord>& records, std::vector<Lo
   for (std::size_t r = records.size(); r-- > 0 && start == records.size();) {
     for (std::uint32_t u = 0; u < 5 && u + 6 <= records[r].size; ++u) {
       std::size_t at = records[r].offset + u;
-      if (!fits(page, at, 6)) break;
-      std::uint32_t chunkOffset = be32(page, at + 2);
-      if ((page[at] != 0 || page[at + 1] != 0) && chunkOffset % L::kLargeChunkSize == 0) {
+      if (!page.has(at, 6)) break;
+      std::uint32_t chunkOffset = page.u32be(at + 2);
+      if ((page.u8(at) != 0 || page.u8(at + 1) != 0) && chunkOffset % L::kLargeChunkSize == 0) {
         start = r;
-        key = {page[at], page[at + 1]};
+        key = {page.u8(at), page.u8(at + 1)};
         current = chunkOffset;
         break;
       }
@@ -143,20 +133,20 @@ void readLarge(Page page, const std::vector<PageRecord>& records, std::vector<Lo
   for (std::size_t r = start + 1; r-- > 0 && out.size() < L::kMaxChunks;) {
     const std::uint32_t m = records[r].offset;
     const std::uint32_t z = records[r].size;
-    if (z < L::kLargeMinRecord || !fits(page, m, z)) continue;
-    if (page[m] == 0 || page[m + 1] == 0) continue;
-    if (page[m] == L::kLargeContinuation) {
+    if (z < L::kLargeMinRecord || !page.has(m, z)) continue;
+    if (page.u8(m) == 0 || page.u8(m + 1) == 0) continue;
+    if (page.u8(m) == L::kLargeContinuation) {
       out.push_back({repairedKey(page, records, key[0], key[1]), current, m + L::kChunkDataAfterRecordStart});
       current += z - L::kChunkDataAfterRecordStart;
-    } else if (page[m] == L::kLargeKeyRecord && z < L::kLargeKeyRecordBelow) {
-      key = {page[m + 3], page[m + 4]};
-      current = 256u * (page[m + 6] + 256u * page[m + 7] + 65536u * page[m + 8]);
+    } else if (page.u8(m) == L::kLargeKeyRecord && z < L::kLargeKeyRecordBelow) {
+      key = {page.u8(m + 3), page.u8(m + 4)};
+      current = 256u * (page.u8(m + 6) + 256u * page.u8(m + 7) + 65536u * page.u8(m + 8));
     } else {
-      std::uint32_t index = page[m + 2] >= L::kLargeFarDataMark ? L::kLargeFarDataIndex : page[m + 2] + 4u;
-      if (!fits(page, m, index)) continue;
-      std::uint8_t high = index <= L::kLargeFarDataIndex ? offsetRepair : page[m + index - 3];
+      std::uint32_t index = page.u8(m + 2) >= L::kLargeFarDataMark ? L::kLargeFarDataIndex : page.u8(m + 2) + 4u;
+      if (!page.has(m, index)) continue;
+      std::uint8_t high = index <= L::kLargeFarDataIndex ? offsetRepair : page.u8(m + index - 3);
       std::uint32_t chunkOffset = (static_cast<std::uint32_t>(high) << 16) |
-                                  (static_cast<std::uint32_t>(page[m + index - 2]) << 8) | page[m + index - 1];
+                                  (static_cast<std::uint32_t>(page.u8(m + index - 2)) << 8) | page.u8(m + index - 1);
       out.push_back({repairedKey(page, records, key[0], key[1]), chunkOffset, m + index});
       current = chunkOffset + z - index;
     }
@@ -170,9 +160,9 @@ std::vector<LongValueChunk> readLongValueChunks(std::span<const std::uint8_t> pa
   if (page.size() <= L::kSmallChunkOverhead) return out;
   std::vector<PageRecord> records = pageRecords(page, pageSizeClass);
   if (pageSizeClass == 2) {
-    readLarge(page, records, out);
+    readLarge(BoundedBytes(page), records, out);
   } else {
-    readSmall(page, records, out);
+    readSmall(BoundedBytes(page), records, out);
   }
   return out;
 }

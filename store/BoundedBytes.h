@@ -38,6 +38,12 @@ class BoundedBytes {
     return static_cast<std::uint32_t>(u8(pos)) | (static_cast<std::uint32_t>(u8(pos + 1)) << 8) |
            (static_cast<std::uint32_t>(u8(pos + 2)) << 16) | (static_cast<std::uint32_t>(u8(pos + 3)) << 24);
   }
+  // A big-endian 32-bit value; 0 when any of its bytes lies outside the view.
+  std::uint32_t u32be(std::int64_t pos) const {
+    if (!has(pos, 4)) return 0;
+    return (static_cast<std::uint32_t>(u8(pos)) << 24) | (static_cast<std::uint32_t>(u8(pos + 1)) << 16) |
+           (static_cast<std::uint32_t>(u8(pos + 2)) << 8) | static_cast<std::uint32_t>(u8(pos + 3));
+  }
 
   // The `count` bytes from `pos`; empty when they do not lie inside the view.
   std::span<const std::uint8_t> slice(std::int64_t pos, std::int64_t count) const {

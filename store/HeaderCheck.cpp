@@ -1,6 +1,6 @@
 #include "store/HeaderCheck.h"
 
-#include "platform/LittleEndian.h"
+#include "store/BoundedBytes.h"
 #include "store/PageLayout.h"
 
 #include <array>
@@ -8,7 +8,7 @@
 namespace tarnwick::store {
 
 std::uint32_t ReadHeaderPageSize(std::span<const std::uint8_t> header) {
-  return ReadU32LE(header, layout::kHeaderPageSizeOffset).value_or(0);
+  return BoundedBytes(header).u32(layout::kHeaderPageSizeOffset);
 }
 
 HeaderCheckResult CheckStoreHeader(CFile64& database, CFile64* streaming) {

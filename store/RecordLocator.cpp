@@ -1,6 +1,6 @@
 #include "store/RecordLocator.h"
 
-#include "platform/LittleEndian.h"
+#include "store/BoundedBytes.h"
 #include "store/PageHeader.h"
 #include "store/PageReader.h"
 
@@ -19,12 +19,12 @@ std::size_t LocateRecords(std::span<const std::uint8_t> page, std::int32_t pageS
   const std::size_t tagRoom = (page.size() - headerLength) / layout::kTagLength;
   const std::size_t tagCount = std::min<std::size_t>(PageTagCount(page), tagRoom);
   const std::size_t capacity = std::min(slots.size(), layout::kMaxRecordSlots);
-  const std::span<const std::uint8_t> tags = page.last(tagCount * layout::kTagLength);
+  const BoundedBytes tags(page.last(tagCount * layout::kTagLength));
 
   std::size_t filled = 0;
-  for (std::size_t at = 0; at < tags.size() && filled < capacity; at += layout::kTagLength) {
-    const std::uint16_t size = ReadU16LE(tags, at + layout::kTagSizeWordOffset).value_or(0) & mask;
-    const std::uint16_t offset = ReadU16LE(tags, at + layout::kTagOffsetWordOffset).value_or(0) & mask;
+  for (std::int64_t at = 0; at < tags.size() && filled < capacity; at += layout::kTagLength) {
+    const std::uint16_t size = tags.u16(at + layout::kTagSizeWordOffset) & mask;
+    const std::uint16_t offset = tags.u16(at + layout::kTagOffsetWordOffset) & mask;
     if (size == 0) continue;
     const std::size_t start = headerLength + offset;
     if (start > page.size() || page.size() - start < size) continue;  // runs past the page

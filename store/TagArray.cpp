@@ -1,6 +1,6 @@
 #include "store/TagArray.h"
 
-#include "platform/LittleEndian.h"
+#include "store/BoundedBytes.h"
 #include "store/PageHeader.h"
 #include "store/PageLayout.h"
 #include "store/StoreGeometry.h"
@@ -21,12 +21,12 @@ std::vector<PageTag> ReadTagArray(std::span<const std::uint8_t> page, std::int32
                        (selection == TagSelection::AllButLastUnlessSingle && tagCount >= 2))) {
     --visited;
   }
-  const std::span<const std::uint8_t> tags = page.last(tagCount * layout::kTagLength);
+  const BoundedBytes tags(page.last(tagCount * layout::kTagLength));
   out.reserve(visited);
   for (std::size_t i = 0; i < visited; ++i) {
     const std::size_t at = i * layout::kTagLength;
-    const std::uint16_t size = ReadU16LE(tags, at + layout::kTagSizeWordOffset).value_or(0) & mask;
-    const std::uint16_t offset = ReadU16LE(tags, at + layout::kTagOffsetWordOffset).value_or(0) & mask;
+    const std::uint16_t size = tags.u16(at + layout::kTagSizeWordOffset) & mask;
+    const std::uint16_t offset = tags.u16(at + layout::kTagOffsetWordOffset) & mask;
     const std::size_t start = headerLength + offset;
     if (start > page.size() || page.size() - start < size) continue;
     out.push_back(PageTag{static_cast<std::int64_t>(start), static_cast<std::int64_t>(size)});
