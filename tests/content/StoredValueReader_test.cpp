@@ -3,7 +3,7 @@
 #include "content/RtfCompressor.h"
 #include "content/SevenBitText.h"
 #include "content/StoredValueReader.h"
-#include "TestPages.h"
+#include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "export/TreeOutputs.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
