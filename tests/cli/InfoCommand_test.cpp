@@ -1,6 +1,6 @@
 #include "platform/CFile64.h"
-#include "tests/common/ScratchDir.h"
-#include "tests/store/PageBuilder.h"
+#include "tests/support/ScratchDir.h"
+#include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

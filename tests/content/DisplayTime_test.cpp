@@ -1,7 +1,7 @@
 #include "content/DisplayTime.h"
 #include "content/ItemSummary.h"
 #include "platform/FileTime.h"
-#include "TestBytes.h"
+#include "tests/support/Bytes.h"
 
 #include <gtest/gtest.h>
 

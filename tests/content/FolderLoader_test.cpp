@@ -1,6 +1,6 @@
 #include "content/FolderLoader.h"
-#include "TestPages.h"
-#include "TestRecords.h"
+#include "tests/support/PageBytes.h"
+#include "tests/support/MessageRecords.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "content/RowSorting.h"
 #include "codec/SevenBitText.h"
 #include "platform/FileTime.h"
-#include "TestPages.h"
+#include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "content/EmailAddressCheck.h"
 #include "content/RecipientList.h"
 #include "content/RecipientScanner.h"
-#include "TestBytes.h"
+#include "tests/support/Bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -148,7 +148,7 @@ TEST(RecipientScanner, CompressedValuesStartAfterTheFirstMarker) {
 
 #include "codec/Lz77Encoder.h"
 #include "content/RecipientExtraction.h"
-#include "TestPages.h"
+#include "tests/support/PageBytes.h"
 
 namespace tarnwick::content {
 namespace {

@@ -3,7 +3,7 @@
 #include "codec/RtfCompressor.h"
 #include "codec/SevenBitText.h"
 #include "content/StoredValueReader.h"
-#include "TestPages.h"
+#include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 

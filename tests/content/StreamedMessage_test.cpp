@@ -1,5 +1,5 @@
 #include "content/StreamedMessage.h"
-#include "TestPages.h"
+#include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 

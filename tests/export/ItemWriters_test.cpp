@@ -3,7 +3,7 @@
 #include "export/SaveControl.h"
 #include "export/SaveObserver.h"
 #include "platform/CodePage.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 #include "tests/export/SaveFakes.h"
 
 #include <gtest/gtest.h>

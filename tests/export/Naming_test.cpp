@@ -3,7 +3,7 @@
 #include "export/OutputNaming.h"
 #include "export/PathSanitizer.h"
 #include "export/SaveTexts.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "export/SaveCommand.h"
 #include "export/SaveTexts.h"
 #include "export/SaveWorker.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 #include "tests/export/SaveFakes.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "export/SaveEngine.h"
 #include "export/SaveTexts.h"
 #include "platform/Version.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 #include "tests/export/SaveFakes.h"
 
 #include <gtest/gtest.h>

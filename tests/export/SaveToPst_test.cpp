@@ -3,7 +3,7 @@
 #include "export/PstOutput.h"
 #include "export/SaveEngine.h"
 #include "platform/CodePage.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 #include "tests/export/SaveFakes.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "export/TreeOutputs.h"
 #include "platform/FileTime.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

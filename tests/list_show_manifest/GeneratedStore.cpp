@@ -40,45 +40,17 @@ std::tm utcParts(std::uint64_t fileTime) {
 
 }  // namespace
 
-fs::path GeneratorPath() { return fs::path(TARNWICK_BINARY_DIR) / "tools" / "storegen" / "tarnwick-storegen"; }
-
-std::string Quoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out += c;
-    }
-  }
-  return out + "'";
-}
-
 GeneratedStore::GeneratedStore(const std::string& format, const std::string& scenario, const std::string& options) {
-  std::string base = (fs::temp_directory_path() / "tarnwick-generated-XXXXXX").string();
-  if (::mkdtemp(base.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  dir_ = base;
-  std::string command = Quoted(GeneratorPath().string()) + " --format " + format + " --out " + Quoted(dir_.string());
-  if (!scenario.empty()) {
-    std::ofstream(dir_ / "scenario.json") << scenario;
-    command += " --scenario " + Quoted((dir_ / "scenario.json").string());
-  }
-  command += " " + options + " > /dev/null 2>&1";
-  if (std::system(command.c_str()) != 0) return;
-  std::ifstream in(dir_ / "manifest.json");
+  if (generateStore(dir_.path(), format, options, scenario) != 0) return;
+  std::ifstream in(dir_.path() / "manifest.json");
   if (!in) return;
   manifest_ = nlohmann::json::parse(in, nullptr, false);
   ok_ = !manifest_.is_discarded();
 }
 
-GeneratedStore::~GeneratedStore() {
-  std::error_code ec;
-  fs::remove_all(dir_, ec);
-}
-
 std::string GeneratedStore::storeArguments() const {
-  std::string args = Quoted((dir_ / "store.edb").string());
-  if (fs::exists(dir_ / "store.stm")) args += " --stm " + Quoted((dir_ / "store.stm").string());
+  std::string args = shellQuoted(dir_.path() / "store.edb");
+  if (fs::exists(dir_.path() / "store.stm")) args += " --stm " + shellQuoted(dir_.path() / "store.stm");
   return args;
 }
 
@@ -88,7 +60,7 @@ CommandRun RunTarnwick(const std::string& arguments) {
   if (errorsFile < 0) throw std::runtime_error("mkstemp failed");
   ::close(errorsFile);
   const std::string command =
-      "TZ=UTC " + Quoted(std::string(TARNWICK_BINARY_DIR) + "/tarnwick") + " " + arguments + " 2>" + Quoted(errorsName);
+      "TZ=UTC " + shellQuoted(std::string(TARNWICK_BINARY_DIR) + "/tarnwick") + " " + arguments + " 2>" + shellQuoted(errorsName);
   CommandRun run;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) throw std::runtime_error("cannot run " + command);

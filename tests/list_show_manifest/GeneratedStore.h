@@ -12,28 +12,27 @@
 
 #include <nlohmann/json.hpp>
 
-namespace tarnwick::testing {
+#include "tests/support/Commands.h"
+#include "tests/support/Generator.h"
+#include "tests/support/ScratchDir.h"
 
-std::filesystem::path GeneratorPath();
+namespace tarnwick::testing {
 
 // A generated store in a folder of its own, removed with the object.
 class GeneratedStore {
  public:
   // Runs the generator with `format`, the scenario text (may be empty) and further options.
   GeneratedStore(const std::string& format, const std::string& scenario, const std::string& options = "");
-  ~GeneratedStore();
-  GeneratedStore(const GeneratedStore&) = delete;
-  GeneratedStore& operator=(const GeneratedStore&) = delete;
 
   bool ok() const { return ok_; }
-  const std::filesystem::path& dir() const { return dir_; }
+  const std::filesystem::path& dir() const { return dir_.path(); }
   const nlohmann::json& manifest() const { return manifest_; }
   // The store arguments of the commands: the database, and the streaming file when there is one.
   std::string storeArguments() const;
   std::int64_t pageSize() const { return manifest_.value("pageSize", std::int64_t{0}); }
 
  private:
-  std::filesystem::path dir_;
+  ScratchDir dir_;
   nlohmann::json manifest_;
   bool ok_ = false;
 };
@@ -73,7 +72,5 @@ class DatabaseBytes {
 };
 // The 8 bytes of an id written as 16 hex digits.
 std::vector<std::uint8_t> IdBytes(const std::string& hex);
-
-std::string Quoted(const std::string& text);
 
 }  // namespace tarnwick::testing

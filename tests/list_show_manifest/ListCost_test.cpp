@@ -32,7 +32,7 @@ class CountingSource : public store::ByteSource {
 class ListCost : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ListCost, AFolderIsReadOnceAndShownAgainFromWhatWasKept) {
-  if (!std::filesystem::exists(GeneratorPath())) GTEST_SKIP() << "the store generator is not built";
+  if (!std::filesystem::exists(generatorPath())) GTEST_SKIP() << "the store generator is not built";
   const GeneratedStore store(GetParam(), R"({"mailboxes": 2, "foldersPerMailbox": 12, "messagesPerFolder": 120, "rng": 4})");
   ASSERT_TRUE(store.ok());
   session::StoreSession session;

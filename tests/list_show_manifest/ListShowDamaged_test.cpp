@@ -102,7 +102,7 @@ bool CertainlyIntact(const nlohmann::json& message, const std::set<std::int64_t>
 class ListShowDamaged : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ListShowDamaged, NeverCrashesAndKeepsEveryItemOnUndamagedPages) {
-  if (!std::filesystem::exists(GeneratorPath())) GTEST_SKIP() << "the store generator is not built";
+  if (!std::filesystem::exists(generatorPath())) GTEST_SKIP() << "the store generator is not built";
   const std::string format = GetParam();
   std::size_t intactChecked = 0, shownDamaged = 0, storesReachable = 0, storesWalkable = 0;
   // Each damage on a store of its own rng value (which also picks the damaged pages); an

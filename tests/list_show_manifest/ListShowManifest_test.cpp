@@ -26,7 +26,7 @@ const GeneratedStore& StoreFor(const std::string& format) {
 class ListShowManifest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(GeneratorPath())) GTEST_SKIP() << "the store generator is not built";
+    if (!std::filesystem::exists(generatorPath())) GTEST_SKIP() << "the store generator is not built";
     ASSERT_TRUE(StoreFor(GetParam()).ok()) << "the generator failed";
   }
 };

@@ -1,6 +1,6 @@
 #include "platform/CFile64.h"
 #include "platform/FileError.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

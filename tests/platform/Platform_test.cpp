@@ -6,7 +6,7 @@
 #include "platform/OutOfMemory.h"
 #include "platform/Settings.h"
 #include "platform/TempDirectory.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@ namespace {
 using namespace testing;
 
 TEST(LargeFile, StorePastTwoGigabytesStaysReadable) {
-    TempDir dir("past-2gb");
+    ScratchDir dir("past-2gb");
     auto chunk = dir / "chunk.bin";
     {
         std::ofstream out(chunk, std::ios::binary);
@@ -39,13 +39,13 @@ TEST(LargeFile, StorePastTwoGigabytesStaysReadable) {
     EXPECT_GT(std::filesystem::file_size(dir / "large.pst"), 2'200'000'000ull);
     EXPECT_EQ(pstcheckProblems(dir / "large.pst"), "");
     std::string out;
-    ASSERT_EQ(runCommand("pffinfo " + quote(dir / "large.pst"), &out), 0) << out;
+    ASSERT_EQ(runCommand("pffinfo " + shellQuoted(dir / "large.pst"), &out), 0) << out;
     // lspst walks every node without exporting the 2.4 GB of attachments again.
-    ASSERT_EQ(runCommand("lspst " + quote(dir / "large.pst"), &out), 0) << out;
+    ASSERT_EQ(runCommand("lspst " + shellQuoted(dir / "large.pst"), &out), 0) << out;
     EXPECT_NE(out.find("Subject: Last"), std::string::npos) << out;
     EXPECT_NE(out.find("Subject: Part 11"), std::string::npos) << out;
     // The last message lies past 2 GB: export just that folder's last item through libpff.
-    ASSERT_EQ(runCommand("cd " + quote(dir.path()) + " && pffexport -q -m items -t x large.pst >/dev/null; "
+    ASSERT_EQ(runCommand("cd " + shellQuoted(dir.path()) + " && pffexport -q -m items -t x large.pst >/dev/null; "
                          "cat 'x.export/Top of Outlook data file/Inbox/Message00013/Message.txt'", &out), 0);
     EXPECT_EQ(out, "after 2 GB");
 }

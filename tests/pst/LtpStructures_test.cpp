@@ -10,7 +10,7 @@ namespace tarnwick::pst {
 namespace {
 
 using testing::PstTestReader;
-using testing::TempDir;
+using testing::ScratchDir;
 
 std::uint32_t messageOf(const PstTestReader& r, Nid folder) {
     for (const auto& [nid, n] : r.nodes())
@@ -19,7 +19,7 @@ std::uint32_t messageOf(const PstTestReader& r, Nid folder) {
 }
 
 TEST(LtpStructures, ManyPropertiesNeedAnIndexLevelAndAllComeBack) {
-    TempDir dir("ltp-many");
+    ScratchDir dir("ltp-many");
     Nid folder;
     {
         PstStore s(dir / "many.pst", "Many");
@@ -39,7 +39,7 @@ TEST(LtpStructures, ManyPropertiesNeedAnIndexLevelAndAllComeBack) {
 }
 
 TEST(LtpStructures, LargeValuesGoToSubnodesAndHeapsSpanPages) {
-    TempDir dir("ltp-large");
+    ScratchDir dir("ltp-large");
     Nid folder;
     std::string big(20000, 'x');
     for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);

@@ -38,7 +38,7 @@ std::string isoToLibpff(const std::string& iso) {
 class OracleRoundtrip : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = new TempDir("oracle");
+        dir_ = new ScratchDir("oracle");
         pstsample::SampleOptions o;
         o.output = *dir_ / "sample.pst";
         o.workDir = *dir_ / "work";
@@ -48,23 +48,23 @@ protected:
         delete manifest_;
         delete dir_;
     }
-    static TempDir* dir_;
+    static ScratchDir* dir_;
     static nlohmann::json* manifest_;
 };
-TempDir* OracleRoundtrip::dir_ = nullptr;
+ScratchDir* OracleRoundtrip::dir_ = nullptr;
 nlohmann::json* OracleRoundtrip::manifest_ = nullptr;
 
 TEST_F(OracleRoundtrip, PffinfoOpensTheStore) {
-    if (!haveTool("pffinfo")) GTEST_SKIP() << "pffinfo not installed";
+    if (!toolAvailable("pffinfo")) GTEST_SKIP() << "pffinfo not installed";
     std::string out;
-    ASSERT_EQ(runCommand("pffinfo " + quote(*dir_ / "sample.pst"), &out), 0) << out;
+    ASSERT_EQ(runCommand("pffinfo " + shellQuoted(*dir_ / "sample.pst"), &out), 0) << out;
     EXPECT_NE(out.find("Subtree, Wastbox, Common views, Finder"), std::string::npos) << out;
 }
 
 TEST_F(OracleRoundtrip, PffexportGivesFoldersItemsAndBytesWritten) {
-    if (!haveTool("pffexport")) GTEST_SKIP() << "pffexport not installed";
+    if (!toolAvailable("pffexport")) GTEST_SKIP() << "pffexport not installed";
     std::string out;
-    ASSERT_EQ(runCommand("cd " + quote(dir_->path()) + " && pffexport -q -t pff sample.pst", &out), 0) << out;
+    ASSERT_EQ(runCommand("cd " + shellQuoted(dir_->path()) + " && pffexport -q -t pff sample.pst", &out), 0) << out;
     fs::path root = *dir_ / "pff.export" / "Top of Outlook data file" / "Mailbox";
     for (const auto& f : (*manifest_)["folders"]) {
         std::string name = f.get<std::string>();
@@ -80,7 +80,7 @@ TEST_F(OracleRoundtrip, PffexportGivesFoldersItemsAndBytesWritten) {
         if (!e.is_directory() || !std::regex_match(e.path().filename().string(), itemDir)) continue;
         ExportedItem item{e.path().parent_path().filename().string(), e.path(), ""};
         for (const auto& f : fs::directory_iterator(e.path()))
-            if (f.path().extension() == ".txt") item.text += readFile(f.path());
+            if (f.path().extension() == ".txt") item.text += readText(f.path());
         items.push_back(std::move(item));
     }
     EXPECT_EQ(items.size(), (*manifest_)["items"].size());
@@ -100,30 +100,30 @@ TEST_F(OracleRoundtrip, PffexportGivesFoldersItemsAndBytesWritten) {
         if (m.contains("start"))
             EXPECT_NE(hit->text.find(isoToLibpff(m["start"])), std::string::npos) << subject;
         if (m.contains("body") && (m["kind"] == "mail"))
-            EXPECT_EQ(readFile(hit->dir / "Message.txt"), m["body"].get<std::string>()) << subject;
+            EXPECT_EQ(readText(hit->dir / "Message.txt"), m["body"].get<std::string>()) << subject;
         if (m.contains("body") && m["kind"] != "mail" && m["kind"] != "appointment") // libpff exports no appointment body
             EXPECT_NE(hit->text.find(m["body"].get<std::string>()), std::string::npos) << subject;
-        if (m.contains("html")) EXPECT_EQ(readFile(hit->dir / "Message.html"), m["html"].get<std::string>());
+        if (m.contains("html")) EXPECT_EQ(readText(hit->dir / "Message.html"), m["html"].get<std::string>());
         if (m["subject"] == "RTF message")
-            EXPECT_NE(readFile(hit->dir / "Message.rtf").find("Rich \\b text\\b0 body."), std::string::npos);
+            EXPECT_NE(readText(hit->dir / "Message.rtf").find("Rich \\b text\\b0 body."), std::string::npos);
         if (m.contains("attachments")) {
             int index = 1;
             for (const auto& a : m["attachments"]) {
                 std::string name = a["name"];
                 fs::path exported = hit->dir / "Attachments" / (std::to_string(index++) + "_" + name);
                 ASSERT_TRUE(fs::exists(exported)) << exported;
-                EXPECT_EQ(readFile(exported), readFile(*dir_ / "work" / name)) << name;
+                EXPECT_EQ(readText(exported), readText(*dir_ / "work" / name)) << name;
             }
         }
     }
 }
 
 TEST_F(OracleRoundtrip, ReadpstGivesFoldersAndMailItems) {
-    if (!haveTool("readpst")) GTEST_SKIP() << "readpst not installed";
+    if (!toolAvailable("readpst")) GTEST_SKIP() << "readpst not installed";
     fs::create_directories(*dir_ / "rp");
     std::string out;
     // One process (-j 0): readpst's forked writers may still be writing when it returns.
-    ASSERT_EQ(runCommand("readpst -j 0 -S -D -o " + quote(*dir_ / "rp") + " " + quote(*dir_ / "sample.pst"), &out), 0) << out;
+    ASSERT_EQ(runCommand("readpst -j 0 -S -D -o " + shellQuoted(*dir_ / "rp") + " " + shellQuoted(*dir_ / "sample.pst"), &out), 0) << out;
     fs::path root = *dir_ / "rp" / (*manifest_)["store"].get<std::string>() / "Mailbox";
     for (const auto& m : (*manifest_)["items"]) {
         if (m["kind"] == "task" || m["kind"] == "note") continue; // readpst leaves these kinds out by default
@@ -142,7 +142,7 @@ TEST_F(OracleRoundtrip, ReadpstGivesFoldersAndMailItems) {
         fs::path itemFile;
         for (const auto& e : fs::directory_iterator(folder)) {
             if (!e.is_regular_file() || e.path().filename().string().find('-') != std::string::npos) continue;
-            std::string content = readFile(e.path());
+            std::string content = readText(e.path());
             if (content.find("Subject: " + subject) != std::string::npos || content.find("SUMMARY:" + subject) != std::string::npos ||
                 (m.contains("email") && content.find("EMAIL:" + m["email"].get<std::string>()) != std::string::npos)) {
                 found = content;
@@ -169,7 +169,7 @@ TEST_F(OracleRoundtrip, ReadpstGivesFoldersAndMailItems) {
             for (const auto& a : m["attachments"]) {
                 fs::path att = itemFile.string() + "-" + a["name"].get<std::string>();
                 ASSERT_TRUE(fs::exists(att)) << att;
-                EXPECT_EQ(readFile(att), readFile(*dir_ / "work" / a["name"].get<std::string>()));
+                EXPECT_EQ(readText(att), readText(*dir_ / "work" / a["name"].get<std::string>()));
             }
     }
 }

@@ -14,7 +14,7 @@ namespace {
 using namespace testing;
 
 TEST(SizeThresholds, EveryTreeShapeIsWrittenAndReadBack) {
-    TempDir dir("thresholds");
+    ScratchDir dir("thresholds");
     pstsample::SampleOptions o;
     o.output = dir / "big.pst";
     o.workDir = dir / "work";
@@ -46,7 +46,7 @@ TEST(SizeThresholds, EveryTreeShapeIsWrittenAndReadBack) {
                 auto bytes = r.readData(d.first, &levels);
                 if (levels == 2) {
                     twoLevelData = true;
-                    std::string expected = readFile(o.workDir / "large.bin");
+                    std::string expected = readText(o.workDir / "large.bin");
                     EXPECT_EQ(bytes, std::vector<std::uint8_t>(expected.begin(), expected.end()));
                 }
                 if (levels == 1) oneLevelData = true; // photo.bin: 100,000 bytes
@@ -57,9 +57,9 @@ TEST(SizeThresholds, EveryTreeShapeIsWrittenAndReadBack) {
     EXPECT_TRUE(oneLevelData);
     EXPECT_TRUE(twoLevelSubnodes);
 
-    if (!haveTool("pffexport")) GTEST_SKIP() << "pffexport not installed";
+    if (!toolAvailable("pffexport")) GTEST_SKIP() << "pffexport not installed";
     std::string out;
-    ASSERT_EQ(runCommand("cd " + quote(dir.path()) + " && pffexport -q -t x big.pst", &out), 0) << out;
+    ASSERT_EQ(runCommand("cd " + shellQuoted(dir.path()) + " && pffexport -q -t x big.pst", &out), 0) << out;
     auto mailbox = dir / "x.export" / "Top of Outlook data file" / "Mailbox";
     int bulk = 0;
     for (const auto& e : std::filesystem::directory_iterator(mailbox / "Bulk"))
@@ -71,9 +71,9 @@ TEST(SizeThresholds, EveryTreeShapeIsWrittenAndReadBack) {
         if (e.path().filename() == "345_part344.txt") many = e.path();
     }
     ASSERT_FALSE(large.empty());
-    EXPECT_EQ(readFile(large), readFile(o.workDir / "large.bin"));
+    EXPECT_EQ(readText(large), readText(o.workDir / "large.bin"));
     ASSERT_FALSE(many.empty());
-    EXPECT_EQ(readFile(many), readFile(o.workDir / "part344.txt"));
+    EXPECT_EQ(readText(many), readText(o.workDir / "part344.txt"));
 }
 
 } // namespace

@@ -16,7 +16,7 @@ namespace tarnwick::pst {
 namespace {
 
 using testing::PstTestReader;
-using testing::TempDir;
+using testing::ScratchDir;
 using testing::pstcheckProblems;
 
 const std::filesystem::path kEmpty = std::filesystem::path(TARNWICK_TESTDATA_DIR) / "pst" / "Empty.pst";
@@ -31,7 +31,7 @@ constexpr std::uint32_t tagOf(std::uint16_t id, std::uint16_t type) { return (st
 class StoreTables : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = new TempDir("store-tables");
+        dir_ = new ScratchDir("store-tables");
         pstsample::SampleOptions o;
         o.output = *dir_ / "sample.pst";
         o.workDir = *dir_ / "work";
@@ -45,12 +45,12 @@ protected:
         delete checkerReport_;
         delete dir_;
     }
-    static TempDir* dir_;
+    static ScratchDir* dir_;
     static PstTestReader* reader_;
     static std::string* checkerReport_;
 };
 std::string* StoreTables::checkerReport_ = nullptr;
-TempDir* StoreTables::dir_ = nullptr;
+ScratchDir* StoreTables::dir_ = nullptr;
 PstTestReader* StoreTables::reader_ = nullptr;
 
 TEST_F(StoreTables, HoldsEveryNodeOfOutlooksEmptyStore) {

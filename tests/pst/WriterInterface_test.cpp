@@ -32,7 +32,7 @@ TEST(ItemTexts, RecipientAttachmentAndFromLines) {
 }
 
 TEST(MailWriter, FolderPathsMustNameTheOpenStoreAndFilesAreNeverOverwritten) {
-    TempDir dir("writer-paths");
+    ScratchDir dir("writer-paths");
     PstMailWriter w;
     EXPECT_THROW(w.CreateFolder("\\\\S\\A"), PstError); // no store yet
     w.CreateStore((dir / "a.pst").string(), "S");
@@ -57,7 +57,7 @@ TEST(MailWriter, FolderPathsMustNameTheOpenStoreAndFilesAreNeverOverwritten) {
 }
 
 TEST(MailWriter, HeaderFileGivesSenderAndStaysAsHeaders) {
-    TempDir dir("writer-header");
+    ScratchDir dir("writer-header");
     {
         std::ofstream(dir / "temp.eml", std::ios::binary) << "From: Sales<Sales>\r\n";
         PstMailWriter w;
@@ -79,8 +79,8 @@ TEST(MailWriter, HeaderFileGivesSenderAndStaysAsHeaders) {
 }
 
 TEST(MailWriter, ImportMessageFileKeepsBodiesAttachmentsAndAttachedMessages) {
-    if (!haveTool("pffexport")) GTEST_SKIP() << "pffexport not installed";
-    TempDir dir("writer-mime");
+    if (!toolAvailable("pffexport")) GTEST_SKIP() << "pffexport not installed";
+    ScratchDir dir("writer-mime");
     std::ofstream(dir / "m.eml", std::ios::binary)
         << "From: Alice Example <alice@example.com>\r\nTo: bob@example.com, Carol <carol@example.com>\r\n"
            "Cc: dan@example.com\r\nSubject: =?UTF-8?B?R3LDvMOfZQ==?=\r\nDate: Tue, 02 Feb 2010 10:20:30 +0000\r\n"
@@ -100,20 +100,20 @@ TEST(MailWriter, ImportMessageFileKeepsBodiesAttachmentsAndAttachedMessages) {
     }
     EXPECT_EQ(pstcheckProblems(dir / "m.pst"), "");
     std::string out;
-    ASSERT_EQ(runCommand("cd " + quote(dir.path()) + " && pffexport -q -f all -t x m.pst", &out), 0) << out;
+    ASSERT_EQ(runCommand("cd " + shellQuoted(dir.path()) + " && pffexport -q -f all -t x m.pst", &out), 0) << out;
     auto item = dir / "x.export" / "Top of Outlook data file" / "Inbox" / "Message00001";
-    std::string headers = readFile(item / "OutlookHeaders.txt");
+    std::string headers = readText(item / "OutlookHeaders.txt");
     EXPECT_NE(headers.find("Subject:\t\t\t\tGr\xC3\xBC\xC3\x9F" "e"), std::string::npos) << headers;
     EXPECT_NE(headers.find("Sender name:\t\t\t\tAlice Example"), std::string::npos) << headers;
     EXPECT_NE(headers.find("Feb 02, 2010 10:20:30"), std::string::npos) << headers;
-    EXPECT_EQ(readFile(item / "Message.txt"), "Plain body"); // the CRLF before a boundary belongs to it
-    EXPECT_NE(readFile(item / "Message.html").find("<p>HTML body</p>"), std::string::npos);
-    EXPECT_EQ(readFile(item / "Attachments" / "1_data.bin"), std::string("\x00\x01\x02\x03\x04\x05", 6));
-    EXPECT_NE(readFile(item / "Attachments" / "2_Inner.eml").find("Inner body"), std::string::npos);
-    std::string recipients = readFile(item / "Recipients.txt");
+    EXPECT_EQ(readText(item / "Message.txt"), "Plain body"); // the CRLF before a boundary belongs to it
+    EXPECT_NE(readText(item / "Message.html").find("<p>HTML body</p>"), std::string::npos);
+    EXPECT_EQ(readText(item / "Attachments" / "1_data.bin"), std::string("\x00\x01\x02\x03\x04\x05", 6));
+    EXPECT_NE(readText(item / "Attachments" / "2_Inner.eml").find("Inner body"), std::string::npos);
+    std::string recipients = readText(item / "Recipients.txt");
     EXPECT_NE(recipients.find("carol@example.com"), std::string::npos);
     EXPECT_NE(recipients.find("Recipient type:\t\tCC"), std::string::npos) << recipients;
-    EXPECT_NE(readFile(item / "InternetHeaders.txt").find("Message-ID: <abc@example.com>"), std::string::npos);
+    EXPECT_NE(readText(item / "InternetHeaders.txt").find("Message-ID: <abc@example.com>"), std::string::npos);
 }
 
 } // namespace
@@ -123,7 +123,7 @@ namespace tarnwick::pst {
 namespace {
 
 TEST(MailWriter, UnreadableAttachmentFailsTheItemAndLeavesNoBlocks) {
-    TempDir dir("writer-missing");
+    ScratchDir dir("writer-missing");
     {
         PstMailWriter w;
         w.CreateStore((dir / "m.pst").string(), "S");

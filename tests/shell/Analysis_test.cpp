@@ -6,7 +6,7 @@
 #include "shell/PreviewBody.h"
 #include "shell/PreviewList.h"
 #include "shell/ShellSession.h"
-#include "tests/scan/SampleStore.h"
+#include "tests/support/SampleStore.h"
 
 #include <QAction>
 #include <QLabel>

@@ -3,6 +3,8 @@
 // A store written by tarnwick-storegen into a temporary folder, with what its manifest
 // says each mailbox and folder holds.
 
+#include "tests/support/Generator.h"
+
 #include <nlohmann/json.hpp>
 
 #include <QTemporaryDir>
@@ -34,13 +36,9 @@ class GeneratedStore {
   // Writes a store of `format` (4k, 8k, 32k); false when the generator is not built or
   // fails.
   bool generate(const char* format, int rng = 7) {
-    const std::filesystem::path generator =
-        std::filesystem::path(TARNWICK_BINARY_DIR) / "tools" / "storegen" / "tarnwick-storegen";
-    if (!std::filesystem::exists(generator) || !dir_.isValid()) return false;
-    std::string command = "'";
-    command.append(generator.string()).append("' --format ").append(format).append(" --seed ");
-    command.append(std::to_string(rng)).append(" --out '").append(dir_.path().toStdString()).append("' > /dev/null 2>&1");
-    if (std::system(command.c_str()) != 0) return false;
+    if (!std::filesystem::exists(tarnwick::testing::generatorPath()) || !dir_.isValid()) return false;
+    if (tarnwick::testing::generateStore(dir_.path().toStdString(), format, "--seed " + std::to_string(rng)) != 0)
+      return false;
     std::ifstream in(dir_.filePath("manifest.json").toStdString());
     manifest_ = nlohmann::json::parse(in);
     std::map<std::string, std::string> mailboxes;

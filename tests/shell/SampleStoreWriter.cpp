@@ -1,7 +1,7 @@
 // Writes the small hand-built 4 KB store of the scan tests to a file, for the desktop's
 // screenshots when the store generator is not built:
 //   shell_sample_store PATH
-#include "tests/scan/SampleStore.h"
+#include "tests/support/SampleStore.h"
 
 #include <cstdio>
 #include <fstream>

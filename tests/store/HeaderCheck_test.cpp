@@ -2,15 +2,15 @@
 #include "store/HeaderCheck.h"
 #include "store/PageList.h"
 #include "store/RecordLocator.h"
-#include "tests/common/ScratchDir.h"
-#include "tests/store/PageBuilder.h"
+#include "tests/support/ScratchDir.h"
+#include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 
 namespace tarnwick::store {
 namespace {
 
-using testing::PageBuilder;
+using testing::PageBytes;
 using testing::ScratchDir;
 using testing::StoreFileBytes;
 
@@ -83,7 +83,7 @@ TEST(PageArithmetic, PageOffsetIsOnePageFurtherIn64Bits) {
 TEST(FileLocator, OffsetsOutsideTheFileGiveNoSlotsAndShortPagesReadZeros) {
   ScratchDir dir;
   auto file = StoreFileBytes(4096, 4096 * 3);
-  PageBuilder page(4096);
+  PageBytes page(4096);
   page.tag(8, 0);
   auto p = page.bytes();
   std::copy(p.begin(), p.end(), file.begin() + 8192);
@@ -109,7 +109,7 @@ TEST(FileLocator, OffsetsOutsideTheFileGiveNoSlotsAndShortPagesReadZeros) {
 
 TEST(PageList, KeepsReadOrderDuplicatesAndAnIndexByOwner) {
   PageList pages;
-  PageBuilder a(4096), b(4096);
+  PageBytes a(4096), b(4096);
   a.owner(2);
   b.owner(61);
   RecordPageVisit(pages, a.bytes(), FileOffset(5 * 4096));

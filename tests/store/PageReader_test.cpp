@@ -1,6 +1,6 @@
 #include "platform/CFile64.h"
 #include "store/PageReader.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

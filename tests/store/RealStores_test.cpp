@@ -2,7 +2,7 @@
 #include "store/HeaderCheck.h"
 #include "store/PageHeader.h"
 #include "store/RecordLocator.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

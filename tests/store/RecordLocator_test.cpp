@@ -1,13 +1,13 @@
 #include "store/PageHeader.h"
 #include "store/RecordLocator.h"
-#include "tests/store/PageBuilder.h"
+#include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 
 namespace tarnwick::store {
 namespace {
 
-using testing::PageBuilder;
+using testing::PageBytes;
 
 std::vector<RecordSlot> Locate(const std::vector<std::uint8_t>& page, std::int32_t cls) {
   RecordSlotArray slots{};
@@ -16,8 +16,8 @@ std::vector<RecordSlot> Locate(const std::vector<std::uint8_t>& page, std::int32
 }
 
 TEST(RecordLocator, CapsAtEightHundredSlotsInTagArrayAddressOrder) {
-  PageBuilder b(4096);
-  b.flags(0x03, 0x08);  // root and leaf
+  PageBytes b(4096);
+  b.flags(0x0803);  // root and leaf
   for (int i = 0; i < 1000; ++i) b.tag(1, static_cast<std::uint16_t>(i));  // tag i at end - 4(i+1)
   auto slots = Locate(b.bytes(), 0);
   ASSERT_EQ(slots.size(), 800u);
@@ -29,7 +29,7 @@ TEST(RecordLocator, CapsAtEightHundredSlotsInTagArrayAddressOrder) {
 }
 
 TEST(RecordLocator, SkipsTagsWhoseSizeIsMaskedAway) {
-  PageBuilder b(4096);
+  PageBytes b(4096);
   b.tag(0xF000, 0x10).tag(0x0005, 0x20).tag(0x0000, 0x30);
   auto slots = Locate(b.bytes(), 0);
   ASSERT_EQ(slots.size(), 1u);
@@ -42,7 +42,7 @@ TEST(RecordLocator, HeaderLengthAndMaskFollowThePageSizeClass) {
   // bits above the class's mask are dropped from both words.
   struct Case { std::size_t pageSize; std::int32_t cls; std::int32_t offset10; std::uint16_t mask; };
   for (auto c : {Case{4096, 0, 56, 0x0FFF}, Case{8192, 1, 56, 0x1FFF}, Case{32768, 2, 96, 0x7FFF}}) {
-    PageBuilder b(c.pageSize);
+    PageBytes b(c.pageSize);
     b.tag(0x8008, 0x10);                // size 8 in every class
     b.tag(0x0004, 0xE000 | 0x0100);     // offset bits above every mask but one
     auto slots = Locate(b.bytes(), c.cls);
@@ -54,7 +54,7 @@ TEST(RecordLocator, HeaderLengthAndMaskFollowThePageSizeClass) {
 }
 
 TEST(RecordLocator, RecordRunningPastThePageIsSkipped) {
-  PageBuilder b(4096);
+  PageBytes b(4096);
   b.tag(100, 4096 - 40 - 100);   // ends exactly at the page end: kept
   b.tag(100, 4096 - 40 - 99);    // one byte past: skipped
   b.tag(0x0FFF, 0x0FFF);         // far past: skipped
@@ -65,7 +65,7 @@ TEST(RecordLocator, RecordRunningPastThePageIsSkipped) {
 }
 
 TEST(RecordLocator, TagCountLargerThanThePageReadsOnlyTagsInsideIt) {
-  PageBuilder b(4096);
+  PageBytes b(4096);
   b.tag(3, 0);
   b.tagCount(0xFFFF);  // claims 262,140 bytes of tags
   auto page = b.bytes();
@@ -77,12 +77,12 @@ TEST(RecordLocator, TagCountLargerThanThePageReadsOnlyTagsInsideIt) {
 }
 
 TEST(RecordLocator, BranchPagesShortBuffersAndUnsupportedClassesGiveNothing) {
-  PageBuilder b(4096);
-  b.flags(0x01, 0x08).tag(4, 0);
+  PageBytes b(4096);
+  b.flags(0x0801).tag(4, 0);
   EXPECT_TRUE(Locate(b.bytes(), 0).empty());
   std::vector<std::uint8_t> tiny(39, 0);
   EXPECT_TRUE(Locate(tiny, 0).empty());
-  PageBuilder leaf(4096);
+  PageBytes leaf(4096);
   leaf.tag(4, 0);
   EXPECT_TRUE(Locate(leaf.bytes(), -1).empty());
   EXPECT_EQ(Locate(leaf.bytes(), 0).size(), 1u);
@@ -96,8 +96,8 @@ TEST(PageHeader, BranchTestExaminesOnlyTheLowNibbles) {
       {0x0D, 0x08, false}, {0xF1, 0xF8, true}, {0x01, 0x09, false}, {0x41, 0x18, true},
   };
   for (auto c : cases) {
-    PageBuilder b(4096);
-    b.flags(c.low, c.high);
+    PageBytes b(4096);
+    b.flags(static_cast<std::uint32_t>(c.low | c.high << 8));
     EXPECT_EQ(IsBranchPage(b.bytes()), c.branch) << int(c.low) << "/" << int(c.high);
   }
   std::vector<std::uint8_t> shortPage(37, 0);
@@ -106,7 +106,7 @@ TEST(PageHeader, BranchTestExaminesOnlyTheLowNibbles) {
 }
 
 TEST(PageHeader, FieldsReadLittleEndianAndShortBuffersGiveZero) {
-  PageBuilder b(4096);
+  PageBytes b(4096);
   b.owner(0x01020304).tag(1, 0).tag(1, 1);
   auto page = b.bytes();
   EXPECT_EQ(PageOwnerObjectId(page), 0x01020304u);

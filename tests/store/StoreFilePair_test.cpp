@@ -1,7 +1,7 @@
 #include "platform/CFile64.h"
 #include "store/StoreFilePair.h"
-#include "tests/common/ScratchDir.h"
-#include "tests/store/PageBuilder.h"
+#include "tests/support/ScratchDir.h"
+#include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 

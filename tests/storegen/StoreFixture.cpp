@@ -1,9 +1,5 @@
 #include "StoreFixture.h"
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
@@ -16,17 +12,6 @@ namespace tarnwick::storegen::testing {
 
 namespace fs = std::filesystem;
 
-ScratchDir::ScratchDir(const std::string& name) {
-  path_ = fs::path(TARNWICK_BINARY_DIR) / "test-scratch" / "storegen" / name;
-  fs::remove_all(path_);
-  fs::create_directories(path_);
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
-
 GeneratedStore generate(const Scenario& scenario, const fs::path& dir) {
   const StoreReport report = writeStore(scenario, dir.string());
   GeneratedStore g;
@@ -36,25 +21,6 @@ GeneratedStore generate(const Scenario& scenario, const fs::path& dir) {
   std::ifstream in(dir / "manifest.json");
   in >> g.manifest;
   return g;
-}
-
-CommandResult run(const std::string& command) {
-  CommandResult r;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 4096> buf;
-  std::size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) r.output.append(buf.data(), n);
-  const int status = ::pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-bool toolAvailable(const std::string& name) { return run("command -v " + name).status == 0; }
-
-std::vector<std::uint8_t> readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 const std::string& ExportedTable::value(std::size_t row, const std::string& column) const {

@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers of the generator's tests: scratch folders, generated stores with their
-// manifests, running the oracle tools, reading pages.
+// Helpers of the generator's tests: generated stores with their manifests and the oracle
+// tools' exports. Scratch folders, commands and files come from the shared test support.
 
 #include <cstdint>
 #include <filesystem>
@@ -10,20 +10,17 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/support/Commands.h"
+#include "tests/support/ScratchDir.h"
 #include "tools/storegen/Scenario.h"
 
 namespace tarnwick::storegen::testing {
 
-// A fresh folder under the build tree, removed when the object goes.
-class ScratchDir {
- public:
-  explicit ScratchDir(const std::string& name);
-  ~ScratchDir();
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using tarnwick::testing::CommandResult;
+using tarnwick::testing::readFile;
+using tarnwick::testing::run;
+using tarnwick::testing::ScratchDir;
+using tarnwick::testing::toolAvailable;
 
 struct GeneratedStore {
   std::filesystem::path dir;
@@ -34,14 +31,6 @@ struct GeneratedStore {
 // Writes the scenario into `dir` and writes and re-reads manifest.json as the tool does.
 GeneratedStore generate(const Scenario& scenario, const std::filesystem::path& dir);
 
-struct CommandResult {
-  int status = -1;
-  std::string output;  // stdout and stderr
-};
-CommandResult run(const std::string& command);
-bool toolAvailable(const std::string& name);
-
-std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 // Rows of an esedbexport table file: header names and values, tab separated.
 struct ExportedTable {
   std::vector<std::string> columns;

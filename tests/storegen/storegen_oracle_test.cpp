@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "StoreFixture.h"
+#include "tests/support/Generator.h"
 #include "tools/storegen/ColumnKinds.h"
 #include "tools/storegen/MessageRows.h"
 #include "tools/storegen/StoreFormat.h"
@@ -255,7 +256,7 @@ TEST(StoregenStreamingFile, StreamingFileBesideA4kStore) {
 // The command line: a small default store of the format asked for, and --help naming
 // the formats, the scenario and the damage options.
 TEST(StoregenCommand, WritesTheDefaultScenarioAndDocumentsItself) {
-  const std::string tool = std::string(TARNWICK_BINARY_DIR) + "/tools/storegen/tarnwick-storegen";
+  const std::string tool = tarnwick::testing::generatorPath().string();
   ScratchDir dir("command");
   const auto r = testing::run("'" + tool + "' --format 32k --seed 5 --out '" + dir.path().string() + "'");
   ASSERT_EQ(r.status, 0) << r.output;

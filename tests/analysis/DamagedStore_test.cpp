@@ -1,0 +1,94 @@
+#include "analysis/ScanEngine.h"
+#include "analysis/ScanSummary.h"
+#include "platform/CFile64.h"
+#include "tests/support/ScratchDir.h"
+#include "tests/support/SampleStore.h"
+#include "tests/support/SampleStore32K.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tarnwick::analysis {
+namespace {
+
+using testing::Bytes;
+
+struct Quiet : ScanObserver {
+  void statusChanged(std::string_view) override {}
+  void progressChanged(int) override {}
+};
+struct Silent : MessageSink {
+  int shown = 0;
+  MessageAnswer show(const Message&) override {
+    ++shown;
+    return MessageAnswer::Ok;
+  }
+};
+
+struct Outcome {
+  ScanOutcome outcome;
+  std::size_t headers;
+  std::vector<MailboxSummary> mailboxes;
+};
+
+Outcome Scan(const Bytes& store) {
+  testing::ScratchDir dir;
+  const auto path = dir.write("damaged.edb", store);
+  CFile64 database;
+  EXPECT_TRUE(database.Open(path.string()));
+  ScanModel model;
+  FolderTreeModel tree;
+  ScanControl control;
+  Quiet observer;
+  Silent sink;
+  ScanOptions options;
+  options.sleep = [](std::chrono::milliseconds) {};
+  ScanEngine engine(database, nullptr, u"damaged", model, tree, control, observer, sink, options);
+  const ScanResult result = engine.run();
+  return {result.outcome, model.messageHeaders.size(), SummarizeScan(result, model, tree)};
+}
+
+TEST(DamagedStore, ATruncatedStoreKeepsWhatLiesBeforeTheCut) {
+  testing::SampleStore sample;
+  Bytes store = sample.bytes();
+  store.resize(22 * 4096 + 100);  // page 20 (Alice's Inbox headers) stays whole, the rest is gone
+  const Outcome o = Scan(store);
+  ASSERT_EQ(o.outcome, ScanOutcome::Completed);
+  EXPECT_EQ(o.headers, 2u);
+  ASSERT_EQ(o.mailboxes.size(), 2u);
+}
+
+TEST(DamagedStore, AZeroedFolderPageLeavesTheMailboxesAlone) {
+  testing::SampleStore sample;
+  Bytes store = sample.bytes();
+  std::fill(store.begin() + 13 * 4096, store.begin() + 14 * 4096, std::uint8_t{0});  // page 12
+  const Outcome o = Scan(store);
+  ASSERT_EQ(o.outcome, ScanOutcome::Completed);
+  ASSERT_EQ(o.mailboxes.size(), 2u);
+  EXPECT_TRUE(o.mailboxes[0].folders.empty());
+  EXPECT_EQ(o.headers, 0u);  // the tables are matched to folders, and there are none
+}
+
+TEST(DamagedStore, RandomBytesInAnyPageNeverStopTheScan) {
+  std::mt19937 rng(20261207);
+  for (int format = 0; format < 2; ++format) {
+    const Bytes original = format == 0 ? testing::SampleStore().bytes() : testing::SampleStore32K().bytes();
+    const std::size_t pageSize = format == 0 ? 4096 : 32768;
+    const std::size_t pages = original.size() / pageSize;
+    for (int round = 0; round < 30; ++round) {
+      Bytes store = original;
+      const std::size_t page = 1 + rng() % (pages - 1);
+      const std::size_t count = 1 + rng() % 64;
+      for (std::size_t i = 0; i < count; ++i) {
+        store[page * pageSize + rng() % pageSize] = static_cast<std::uint8_t>(rng());
+      }
+      const Outcome o = Scan(store);
+      EXPECT_NE(o.outcome, ScanOutcome::FileFailed);
+      EXPECT_NE(o.outcome, ScanOutcome::Stopped);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick::analysis
