@@ -18,7 +18,7 @@
 
 namespace tarnwick::analysis {
 
-ScanEngine::ScanEngine(CFile64& database, CFile64* streaming, std::u16string databasePath, ScanModel& model,
+ScanEngine::ScanEngine(StoreFile& database, StoreFile* streaming, std::u16string databasePath, ScanModel& model,
                        FolderTreeModel& tree, ScanControl& control, ScanObserver& observer, MessageSink& sink,
                        ScanOptions options)
     : database_(database),

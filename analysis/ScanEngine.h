@@ -5,7 +5,7 @@
 #include "analysis/ScanControl.h"
 #include "analysis/ScanModel.h"
 #include "analysis/ScanObserver.h"
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "platform/MessageSink.h"
 #include "store/StoreGeometry.h"
 
@@ -49,7 +49,7 @@ struct ScanResult {
 // honours stop and pause requests at its checkpoints. Runs on whatever thread calls `run`.
 class ScanEngine {
  public:
-  ScanEngine(CFile64& database, CFile64* streaming, std::u16string databasePath, ScanModel& model,
+  ScanEngine(StoreFile& database, StoreFile* streaming, std::u16string databasePath, ScanModel& model,
              FolderTreeModel& tree, ScanControl& control, ScanObserver& observer, MessageSink& sink,
              ScanOptions options = {});
 
@@ -59,8 +59,8 @@ class ScanEngine {
  private:
   ScanOutcome runSteps(ScanResult& result);
 
-  CFile64& database_;
-  CFile64* streaming_;
+  StoreFile& database_;
+  StoreFile* streaming_;
   std::u16string databasePath_;
   ScanModel& model_;
   FolderTreeModel& tree_;

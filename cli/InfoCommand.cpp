@@ -2,7 +2,7 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/StoreFiles.h"
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "platform/FileError.h"
 #include "store/HeaderCheck.h"
 #include "store/StoreMessages.h"
@@ -31,7 +31,7 @@ const char* ClassText(std::int32_t pageSizeClass) {
 }
 
 int RunInfo(const InfoOptions& options) {
-  CFile64 database;
+  StoreFile database;
   if (!OpenStoreFile(database, options.store)) return kExitCannotOpen;
   store::HeaderCheckResult check;
   try {

@@ -117,9 +117,9 @@ void PrintText(const ScanOptions& options, const std::vector<MailboxSummary>& ma
 }
 
 int RunScan(const ScanOptions& options) {
-  CFile64 database;
+  StoreFile database;
   if (!OpenStoreFile(database, options.store)) return kExitCannotOpen;
-  CFile64 streaming;
+  StoreFile streaming;
   if (!options.stm.empty() && !OpenStoreFile(streaming, options.stm)) return kExitCannotOpen;
 
   StreamMessageSink sink(stderr);

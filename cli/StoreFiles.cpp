@@ -17,7 +17,7 @@ std::string DescribeOpenError(int error) {
   }
 }
 
-bool OpenStoreFile(CFile64& file, const std::string& path) {
+bool OpenStoreFile(StoreFile& file, const std::string& path) {
   if (file.Open(path)) return true;
   std::fprintf(stderr, "tarnwick: cannot open '%s': %s\n", path.c_str(), DescribeOpenError(file.LastOpenError()).c_str());
   return false;

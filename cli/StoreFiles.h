@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 
 #include <string>
 
@@ -8,9 +8,9 @@ namespace tarnwick::cli {
 
 // Opens a store file for a command; on failure prints a message naming the file and the
 // reason to stderr and returns false.
-bool OpenStoreFile(CFile64& file, const std::string& path);
+bool OpenStoreFile(StoreFile& file, const std::string& path);
 
-// The reason an open failed, in words, from CFile64::LastOpenError().
+// The reason an open failed, in words, from StoreFile::LastOpenError().
 std::string DescribeOpenError(int error);
 
 }  // namespace tarnwick::cli

@@ -3,7 +3,7 @@
 #include "export/AttachmentFiles.h"
 #include "export/ItemContent.h"
 #include "export/ItemWriter.h"
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "store/StoreGeometry.h"
 
 #include <filesystem>

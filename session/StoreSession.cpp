@@ -51,7 +51,7 @@ void StoreSession::release() {
 analysis::ScanResult StoreSession::scan(const std::u16string& databaseName, analysis::ScanControl& control,
                                         analysis::ScanObserver& observer, MessageSink& sink,
                                         const analysis::ScanOptions& options) {
-  CFile64* streaming = files_.streaming.IsOpen() ? &files_.streaming : nullptr;
+  StoreFile* streaming = files_.streaming.IsOpen() ? &files_.streaming : nullptr;
   analysis::ScanEngine engine(files_.database, streaming, databaseName, model_, tree_, control, observer, sink, options);
   return engine.run();
 }

@@ -33,7 +33,7 @@ class Analysis::Observer : public analysis::ScanObserver {
 };
 
 Analysis::Analysis(ShellSession& session, QWidget* parent)
-    : CSkinnedDialog(kDialogSkinFile, parent), session_(session), observer_(std::make_unique<Observer>(*this)) {
+    : SkinnedDialog(kDialogSkinFile, parent), session_(session), observer_(std::make_unique<Observer>(*this)) {
   setObjectName("analysisDialog");
   setModal(true);
   auto* frame = new QGroupBox(analysis::kAnalysingFrame, this);
@@ -94,7 +94,7 @@ Analysis::~Analysis() {
 }
 
 void Analysis::showEvent(QShowEvent* event) {
-  CSkinnedDialog::showEvent(event);
+  SkinnedDialog::showEvent(event);
   if (!started_) {
     started_ = true;
     QTimer::singleShot(0, this, &Analysis::start);
@@ -189,7 +189,7 @@ bool Analysis::eventFilter(QObject* watched, QEvent* event) {
       default: break;
     }
   }
-  return CSkinnedDialog::eventFilter(watched, event);
+  return SkinnedDialog::eventFilter(watched, event);
 }
 
 }  // namespace tarnwick::shell

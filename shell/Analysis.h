@@ -2,7 +2,7 @@
 
 #include "analysis/ScanControl.h"
 #include "analysis/ScanEngine.h"
-#include "shell/CSkinnedDialog.h"
+#include "shell/SkinnedDialog.h"
 
 #include <QThread>
 
@@ -20,7 +20,7 @@ class ShellSession;
 // shows its step, its progress, Pause/Resume and Stop. The worker reaches the widgets only
 // through queued signals. The dialog closes itself when the scan returns: accepted after a
 // completed or stopped scan (and after the scan's own messages).
-class Analysis : public CSkinnedDialog {
+class Analysis : public SkinnedDialog {
   Q_OBJECT
 
  public:

@@ -5,8 +5,8 @@
 #include "content/PreviewAssembly.h"
 #include "platform/AppText.h"
 #include "platform/TempDirectory.h"
-#include "shell/CLeftView.h"
-#include "shell/PreviewList.h"
+#include "shell/FolderTreeView.h"
+#include "shell/MessageListView.h"
 #include "shell/ShellSession.h"
 
 #include <QFile>
@@ -24,7 +24,7 @@ QString qs(const std::u16string& text) { return QString::fromStdU16String(text);
 
 }  // namespace
 
-MessageBrowser::MessageBrowser(ShellSession& session, CLeftView& tree, PreviewList& list, PreviewBody& body,
+MessageBrowser::MessageBrowser(ShellSession& session, FolderTreeView& tree, MessageListView& list, PreviewPane& body,
                                QProgressBar& progress, QObject* parent)
     : QObject(parent), session_(session), tree_(tree), list_(list), body_(body), progress_(progress) {
   qRegisterMetaType<std::vector<content::MessageRow>>();
@@ -131,10 +131,10 @@ void MessageBrowser::onFillFinished(const std::vector<content::MessageRow>& rows
   stop_.store(false);
   progress_.hide();
   progress_.setValue(0);
-  QList<PreviewList::Row> shown;
+  QList<MessageListView::Row> shown;
   shown.reserve(static_cast<qsizetype>(rows.size()));
   for (const content::MessageRow& row : rows) {
-    PreviewList::Row r;
+    MessageListView::Row r;
     r.icon = row.icon;
     r.attachment = row.attachmentMark;
     r.from = qs(row.from);
@@ -154,16 +154,16 @@ bool MessageBrowser::startPreview(QTreeWidgetItem* row) {
   if (!row || fillThread_ || previewThread_ || !session_.core().loader()) return false;
   const analysis::FolderNode* node = session_.core().folderOfTreeItem(listed_);
   if (!node) return false;
-  const QByteArray id = PreviewList::messageIdOf(row);
+  const QByteArray id = MessageListView::messageIdOf(row);
   const analysis::MessageId messageId = analysis::MessageId::fromBytes(
       std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(id.constData()), static_cast<std::size_t>(id.size())));
   const auto index = session_.core().findListedItem(*node, messageId);
   if (!index) return false;
 
   const analysis::FolderNode folder = *node;
-  const std::u16string from = row->text(PreviewList::FromColumn).toStdU16String();
-  const std::u16string subject = row->text(PreviewList::SubjectColumn).toStdU16String();
-  const std::u16string date = row->text(PreviewList::DateColumn).toStdU16String();
+  const std::u16string from = row->text(MessageListView::FromColumn).toStdU16String();
+  const std::u16string subject = row->text(MessageListView::SubjectColumn).toStdU16String();
+  const std::u16string date = row->text(MessageListView::DateColumn).toStdU16String();
   const std::size_t item = *index;
   stop_.store(false);
   session_.work().setRunning(WorkState::Worker::BodyLoad, true);

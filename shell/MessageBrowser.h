@@ -5,7 +5,7 @@
 #include "content/FolderLoader.h"
 #include "content/MessageRow.h"
 #include "content/MhtNaming.h"
-#include "shell/PreviewBody.h"
+#include "shell/PreviewPane.h"
 #include "store/StoreGeometry.h"
 
 #include <QObject>
@@ -21,8 +21,8 @@ class QTreeWidgetItem;
 
 namespace tarnwick::shell {
 
-class CLeftView;
-class PreviewList;
+class FolderTreeView;
+class MessageListView;
 class ShellSession;
 
 // Fills the message list for the folder chosen in the tree and prepares the preview of the
@@ -34,7 +34,7 @@ class MessageBrowser : public QObject {
   Q_OBJECT
 
  public:
-  MessageBrowser(ShellSession& session, CLeftView& tree, PreviewList& list, PreviewBody& body,
+  MessageBrowser(ShellSession& session, FolderTreeView& tree, MessageListView& list, PreviewPane& body,
                  QProgressBar& progress, QObject* parent = nullptr);
   ~MessageBrowser() override;
 
@@ -75,9 +75,9 @@ class MessageBrowser : public QObject {
   void showError(const QString& text);
 
   ShellSession& session_;
-  CLeftView& tree_;
-  PreviewList& list_;
-  PreviewBody& body_;
+  FolderTreeView& tree_;
+  MessageListView& list_;
+  PreviewPane& body_;
   QProgressBar& progress_;
   content::MhtNaming mhtNaming_;
   std::atomic<bool> stop_{false};

@@ -7,9 +7,9 @@
 #include "export/SaveWorker.h"
 #include "platform/AppText.h"
 #include "platform/TempDirectory.h"
-#include "shell/CFileSave.h"
-#include "shell/CLeftView.h"
-#include "shell/CViewLog.h"
+#include "shell/SaveProgressDialog.h"
+#include "shell/FolderTreeView.h"
+#include "shell/SaveResultDialog.h"
 #include "shell/MessageBrowser.h"
 #include "shell/SaveProgressRelay.h"
 #include "shell/ShellSession.h"
@@ -21,7 +21,7 @@
 
 namespace tarnwick::shell {
 
-SaveCommandRunner::SaveCommandRunner(ShellSession& session, CLeftView& tree, MessageBrowser& browser, QWidget* owner)
+SaveCommandRunner::SaveCommandRunner(ShellSession& session, FolderTreeView& tree, MessageBrowser& browser, QWidget* owner)
     : session_(session), tree_(tree), browser_(browser), owner_(owner) {}
 
 exporter::SaveCommandEnd SaveCommandRunner::run() {
@@ -94,7 +94,7 @@ std::optional<exporter::SaveResult> SaveCommandRunner::runSave(analysis::Selecti
   settings.freeSpace = hooks_.freeSpace;
   exporter::SaveEngine engine(session_.model(), items, writer, *output, relay, session_.sink(), control, settings);
 
-  CFileSave dialog({[this, &control] { return control.requestAbort(session_.sink()); },
+  SaveProgressDialog dialog({[this, &control] { return control.requestAbort(session_.sink()); },
                     [&control] { control.requestSkip(); }},
                    owner_);
   relay.connectTo(dialog);
@@ -121,7 +121,7 @@ void SaveCommandRunner::clearChecks(analysis::SelectionList& selection) {
 }
 
 void SaveCommandRunner::showResult(const exporter::SaveResult& result) {
-  CViewLog log(result, owner_);
+  SaveResultDialog log(result, owner_);
   log.exec();
 }
 

@@ -15,7 +15,7 @@ class QWidget;
 
 namespace tarnwick::shell {
 
-class CLeftView;
+class FolderTreeView;
 class MessageBrowser;
 class ShellSession;
 
@@ -36,7 +36,7 @@ class SaveCommandRunner {
     std::function<std::unique_ptr<exporter::OutputFormatFactory>()> makeOutput;
   };
 
-  SaveCommandRunner(ShellSession& session, CLeftView& tree, MessageBrowser& browser, QWidget* owner);
+  SaveCommandRunner(ShellSession& session, FolderTreeView& tree, MessageBrowser& browser, QWidget* owner);
 
   Hooks& hooks() { return hooks_; }
   // Runs the whole command.
@@ -57,7 +57,7 @@ class SaveCommandRunner {
   void showError(const std::string& text);
 
   ShellSession& session_;
-  CLeftView& tree_;
+  FolderTreeView& tree_;
   MessageBrowser& browser_;
   QWidget* owner_;
   Hooks hooks_;

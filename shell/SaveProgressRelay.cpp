@@ -1,17 +1,17 @@
 #include "shell/SaveProgressRelay.h"
 
-#include "shell/CFileSave.h"
+#include "shell/SaveProgressDialog.h"
 
 namespace tarnwick::shell {
 
-void SaveProgressRelay::connectTo(CFileSave& dialog) {
+void SaveProgressRelay::connectTo(SaveProgressDialog& dialog) {
   constexpr auto queued = Qt::QueuedConnection;
-  connect(this, &SaveProgressRelay::countingChanged, &dialog, &CFileSave::showCounting, queued);
-  connect(this, &SaveProgressRelay::folderChanged, &dialog, &CFileSave::setCurrentFolder, queued);
-  connect(this, &SaveProgressRelay::countersChanged, &dialog, &CFileSave::setCounters, queued);
-  connect(this, &SaveProgressRelay::currentChanged, &dialog, &CFileSave::setCurrentProgress, queued);
-  connect(this, &SaveProgressRelay::overallChanged, &dialog, &CFileSave::setOverallProgress, queued);
-  connect(this, &SaveProgressRelay::attachmentsChanged, &dialog, &CFileSave::showAttachments, queued);
+  connect(this, &SaveProgressRelay::countingChanged, &dialog, &SaveProgressDialog::showCounting, queued);
+  connect(this, &SaveProgressRelay::folderChanged, &dialog, &SaveProgressDialog::setCurrentFolder, queued);
+  connect(this, &SaveProgressRelay::countersChanged, &dialog, &SaveProgressDialog::setCounters, queued);
+  connect(this, &SaveProgressRelay::currentChanged, &dialog, &SaveProgressDialog::setCurrentProgress, queued);
+  connect(this, &SaveProgressRelay::overallChanged, &dialog, &SaveProgressDialog::setOverallProgress, queued);
+  connect(this, &SaveProgressRelay::attachmentsChanged, &dialog, &SaveProgressDialog::showAttachments, queued);
 }
 
 }  // namespace tarnwick::shell

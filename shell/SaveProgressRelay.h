@@ -7,7 +7,7 @@
 
 namespace tarnwick::shell {
 
-class CFileSave;
+class SaveProgressDialog;
 
 // Carries the save worker's reports to the save dialog. The engine calls it on the
 // worker's thread; every report leaves as a queued signal, so the dialog changes its
@@ -19,7 +19,7 @@ class SaveProgressRelay : public QObject, public exporter::SaveObserver {
   explicit SaveProgressRelay(QObject* parent = nullptr) : QObject(parent) {}
 
   // Wires every report to its control of `dialog` (the end is the caller's to wire).
-  void connectTo(CFileSave& dialog);
+  void connectTo(SaveProgressDialog& dialog);
 
   void countingShown(bool visible) override { Q_EMIT countingChanged(visible); }
   void currentFolder(const std::u16string& path) override { Q_EMIT folderChanged(QString::fromStdU16String(path)); }

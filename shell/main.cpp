@@ -1,7 +1,7 @@
-#include "shell/CDunmereApp.h"
+#include "shell/TarnwickApplication.h"
 
 int main(int argc, char** argv) {
-  tarnwick::shell::CDunmereApp app(argc, argv);
+  tarnwick::shell::TarnwickApplication app(argc, argv);
   if (!app.start()) return 2;
   return app.exec();
 }

@@ -1,6 +1,6 @@
 #include "store/ByteSource.h"
 
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 
 #include <algorithm>
 #include <cstring>

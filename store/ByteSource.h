@@ -5,7 +5,7 @@
 #include <span>
 
 namespace tarnwick {
-class CFile64;
+class StoreFile;
 }
 
 namespace tarnwick::store {
@@ -30,16 +30,16 @@ class ByteSource {
 // earlier page behind. Returns how many came from the source.
 std::size_t ReadZeroFilled(const ByteSource& source, std::int64_t offset, std::span<std::uint8_t> out);
 
-// A store file opened through CFile64.
+// A store file opened through StoreFile.
 class FileByteSource final : public ByteSource {
  public:
-  explicit FileByteSource(const CFile64& file) : file_(file) {}
+  explicit FileByteSource(const StoreFile& file) : file_(file) {}
   std::uint64_t length() const override;
   std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
   void willRead(std::uint64_t offset, std::size_t length) const override;
 
  private:
-  const CFile64& file_;
+  const StoreFile& file_;
 };
 
 // Bytes held by the caller.

@@ -11,7 +11,7 @@ std::uint32_t ReadHeaderPageSize(std::span<const std::uint8_t> header) {
   return BoundedBytes(header).u32(layout::kHeaderPageSizeOffset);
 }
 
-HeaderCheckResult CheckStoreHeader(CFile64& database, CFile64* streaming) {
+HeaderCheckResult CheckStoreHeader(StoreFile& database, StoreFile* streaming) {
   HeaderCheckResult result;
   const auto fileSize = static_cast<std::int64_t>(database.GetLength());
   // Zeroed first: a file shorter than the header leaves the rest of the buffer zero, so

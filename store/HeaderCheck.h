@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "store/StoreGeometry.h"
 
 #include <cstdint>
@@ -27,6 +27,6 @@ std::uint32_t ReadHeaderPageSize(std::span<const std::uint8_t> header);
 // bytes, decides the page size and its class and, for 8 KB and 32 KB stores, closes the
 // streaming file (those stores are analysed without it). `streaming` may be null or
 // closed. Read and length failures throw FileError naming the database file.
-HeaderCheckResult CheckStoreHeader(CFile64& database, CFile64* streaming);
+HeaderCheckResult CheckStoreHeader(StoreFile& database, StoreFile* streaming);
 
 }  // namespace tarnwick::store

@@ -33,7 +33,7 @@ std::size_t LocateRecords(std::span<const std::uint8_t> page, std::int32_t pageS
   return filled;
 }
 
-std::size_t LocateRecords(const CFile64& file, const StoreGeometry& geometry, FileOffset offset,
+std::size_t LocateRecords(const StoreFile& file, const StoreGeometry& geometry, FileOffset offset,
                           std::span<RecordSlot> slots, std::vector<std::uint8_t>& scratch) {
   const auto page = ReadPage(file, geometry, offset, static_cast<std::size_t>(geometry.PageSize), scratch);
   if (page.empty()) return 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "store/PageLayout.h"
 #include "store/StoreGeometry.h"
 #include "store/StoreOffsets.h"
@@ -33,7 +33,7 @@ std::size_t LocateRecords(std::span<const std::uint8_t> page, std::int32_t pageS
 // Reads the page at `offset` (PageSize bytes, zero-filled past the end of the file) into
 // `scratch` and locates its records as above. An offset that is negative or not below
 // FileSize gives 0 without reading. Read failures throw FileError.
-std::size_t LocateRecords(const CFile64& file, const StoreGeometry& geometry, FileOffset offset,
+std::size_t LocateRecords(const StoreFile& file, const StoreGeometry& geometry, FileOffset offset,
                           std::span<RecordSlot> slots, std::vector<std::uint8_t>& scratch);
 
 // The bytes of one located record, or an empty span when the slot does not lie in `page`.

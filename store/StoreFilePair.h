@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 
 #include <string>
 
@@ -8,14 +8,14 @@ namespace tarnwick::store {
 
 // The database file and, for stores that have one, its streaming file.
 struct StoreFilePair {
-  CFile64 database;   // .edb
-  CFile64 streaming;  // .stm; stays closed when no path was given
+  StoreFile database;   // .edb
+  StoreFile streaming;  // .stm; stays closed when no path was given
 };
 
 struct PairOpenResult {
   bool opened = false;
   std::string failedPath;  // the file that could not be opened
-  int osError = 0;         // why (CFile64::LastOpenError)
+  int osError = 0;         // why (StoreFile::LastOpenError)
 };
 
 // Opens the pair for a new analysis: closes whatever is still open, opens the database,

@@ -5,13 +5,13 @@
 // generator writes beside its stores; without one, the first folder is shown).
 
 #include "shell/Analysis.h"
-#include "shell/CBrowse.h"
-#include "shell/CFileSave.h"
-#include "shell/CDunmereApp.h"
-#include "shell/CLeftView.h"
-#include "shell/CMainFrame.h"
+#include "shell/SourceDialog.h"
+#include "shell/SaveProgressDialog.h"
+#include "shell/TarnwickApplication.h"
+#include "shell/FolderTreeView.h"
+#include "shell/MainWindow.h"
 #include "shell/MessageBrowser.h"
-#include "shell/PreviewList.h"
+#include "shell/MessageListView.h"
 #include "shell/ShellSession.h"
 
 #include <QDir>
@@ -53,7 +53,7 @@ void settle(Done done) {
 }
 
 // The tree item of a folder path ("Inbox", "Inbox/Sub") below a mailbox.
-QTreeWidgetItem* folderItem(CLeftView* tree, const QString& mailbox, const QString& path) {
+QTreeWidgetItem* folderItem(FolderTreeView* tree, const QString& mailbox, const QString& path) {
   QTreeWidgetItem* root = tree->topLevelItem(0);
   QTreeWidgetItem* at = nullptr;
   for (int i = 0; root && i < root->childCount(); ++i)
@@ -96,7 +96,7 @@ std::optional<HtmlMessage> findHtmlMessage(const QString& store) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CDunmereApp app(argc, argv);
+  TarnwickApplication app(argc, argv);
   const QStringList args = app.arguments();
   if (args.size() < 2) {
     std::fputs("usage: tarnwick-gui-screenshots OUTPUT_FOLDER [STORE]\n", stderr);
@@ -107,11 +107,11 @@ int main(int argc, char** argv) {
   bool ok = true;
   ShellSession& session = app.session();
 
-  CMainFrame frame(session);
+  MainWindow frame(session);
   frame.resize(1280, 800);
   frame.show();
 
-  CBrowse source(session, &frame);
+  SourceDialog source(session, &frame);
   if (args.size() > 2) source.databaseChosen(args[2]);
   source.show();
   ok &= grab(&source, out + "/source-dialog.png");
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     });
     analysis.exec();
     frame.browser()->storeAnalysed(analysis.result());
-    CLeftView* tree = frame.leftView();
+    FolderTreeView* tree = frame.leftView();
     tree->expandAll();
     const auto html = findHtmlMessage(args[2]);
     QTreeWidgetItem* folder = html ? folderItem(tree, html->mailbox, html->folder) : nullptr;
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
     QTreeWidget* rows = frame.listView()->rows();
     for (int i = 0; html && i < rows->topLevelItemCount(); ++i) {
       QTreeWidgetItem* row = rows->topLevelItem(i);
-      if (PreviewList::messageIdOf(row) != html->id) continue;
+      if (MessageListView::messageIdOf(row) != html->id) continue;
       rows->setCurrentItem(row);
       frame.browser()->startPreview(row);
       settle(idle);
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
     }
   }
   // The save dialog as it looks in the middle of a folder.
-  CFileSave save({[] { return false; }, [] {}}, &frame);
+  SaveProgressDialog save({[] { return false; }, [] {}}, &frame);
   save.setCurrentFolder("Mailbox - Alice\\Inbox\\");
   save.setCounters(42, 118);
   save.setCurrentProgress(35);

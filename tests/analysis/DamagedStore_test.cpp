@@ -1,6 +1,6 @@
 #include "analysis/ScanEngine.h"
 #include "analysis/ScanSummary.h"
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/SampleStore.h"
 #include "tests/support/SampleStore32K.h"
@@ -35,7 +35,7 @@ struct Outcome {
 Outcome Scan(const Bytes& store) {
   testing::ScratchDir dir;
   const auto path = dir.write("damaged.edb", store);
-  CFile64 database;
+  StoreFile database;
   EXPECT_TRUE(database.Open(path.string()));
   ScanModel model;
   FolderTreeModel tree;

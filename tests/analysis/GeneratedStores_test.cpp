@@ -1,6 +1,6 @@
 #include "analysis/ScanEngine.h"
 #include "analysis/ScanSummary.h"
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "platform/CodePage.h"
 #include "tests/support/Generator.h"
 #include "tests/support/ScratchDir.h"
@@ -97,7 +97,7 @@ GeneratedScan ScanGenerated(const std::string& format, const std::string& extra 
   GeneratedScan out;
   std::ifstream manifest(dir.path() / "manifest.json");
   out.manifest = nlohmann::json::parse(manifest);
-  CFile64 database;
+  StoreFile database;
   EXPECT_TRUE(database.Open((dir.path() / "store.edb").string()));
   ScanModel model;
   FolderTreeModel tree;

@@ -2,7 +2,7 @@
 #include "analysis/ScanEngine.h"
 #include "analysis/ScanSummary.h"
 #include "analysis/ScanTexts.h"
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/SampleStore.h"
 #include "tests/support/SampleStore32K.h"
@@ -62,7 +62,7 @@ struct ScanRun {
 
   testing::ScratchDir dir;
   std::filesystem::path path;
-  CFile64 database;
+  StoreFile database;
   ScanModel model;
   FolderTreeModel tree;
   ScanControl control;
@@ -303,7 +303,7 @@ TEST(ScanEngine, RealEseFilesEndWithNoMailbox) {
     if (entry.path().extension() != ".gz") continue;
     testing::ScratchDir dir;
     const auto file = dir.gunzip(entry.path());
-    CFile64 database;
+    StoreFile database;
     ASSERT_TRUE(database.Open(file.string()));
     ScanModel model;
     FolderTreeModel tree;
@@ -329,7 +329,7 @@ namespace {
 
 // A read that fails ends the scan with a message naming the file and the error.
 TEST(ScanEngine, AFailedReadEndsTheScanWithAMessageNamingTheFile) {
-  CFile64 database;
+  StoreFile database;
   // The process's own memory: open works, reading at offset 0 fails with an I/O error.
   if (!database.Open("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem";
   ScanModel model;

@@ -1,4 +1,4 @@
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/PageBytes.h"
 
@@ -83,7 +83,7 @@ TEST(InfoCommand, MissingOrHeldFilesExitThreeNamingTheFile) {
   EXPECT_NE(r.err.find("nowhere.edb"), std::string::npos) << r.err;
 
   const auto store = dir.write("held.edb", testing::StoreFileBytes(4096, 4096 * 4));
-  CFile64 holder;
+  StoreFile holder;
   ASSERT_TRUE(holder.Open(store));
   r = Tarnwick("info " + Quoted(store));
   EXPECT_EQ(r.exitCode, 3);

@@ -177,7 +177,7 @@ class ItemWritersTest : public ::testing::Test {
   }
 
   ScratchDir dir;
-  CFile64 db;
+  StoreFile db;
   store::StoreGeometry geometry;
   std::filesystem::path work;
   FakeContent content;

@@ -73,7 +73,7 @@ TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
 
   ScratchDir storeDir;
   const auto dbPath = storeDir.write("store.edb", std::vector<std::uint8_t>(8192, 0));
-  CFile64 db;
+  StoreFile db;
   ASSERT_TRUE(db.Open(dbPath.string()));
   const auto geometry = store::MakeStoreGeometry(4096, 8192);
   TableContent content(source);

@@ -101,7 +101,7 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
 
   ScratchDir storeDir;
   const auto dbPath = storeDir.write("store.edb", std::vector<std::uint8_t>(8192, 0));
-  CFile64 db;
+  StoreFile db;
   ASSERT_TRUE(db.Open(dbPath.string()));
   const auto geometry = store::MakeStoreGeometry(4096, 8192);
   KindContent content(items);

@@ -4,9 +4,9 @@
 
 #include "GeneratedStore.h"
 #include "RecordingSink.h"
-#include "shell/CLeftView.h"
-#include "shell/CMainFrame.h"
-#include "shell/PreviewList.h"
+#include "shell/FolderTreeView.h"
+#include "shell/MainWindow.h"
+#include "shell/MessageListView.h"
 #include "shell/SaveCommandRunner.h"
 #include "shell/ShellSession.h"
 #include "store/StoreFilePair.h"
@@ -23,7 +23,7 @@ namespace tarnwick::shell {
 struct OpenWindow {
   RecordingSink sink;
   ShellSession session{sink};
-  CMainFrame frame{session};
+  MainWindow frame{session};
 
   bool open(const GeneratedStore& store) {
     frame.resize(1280, 800);
@@ -88,7 +88,7 @@ struct OpenWindow {
     const QByteArray id = QByteArray::fromHex(QByteArray::fromStdString(idHex));
     QTreeWidget* rows = frame.listView()->rows();
     for (int i = 0; i < rows->topLevelItemCount(); ++i)
-      if (PreviewList::messageIdOf(rows->topLevelItem(i)) == id) return rows->topLevelItem(i);
+      if (MessageListView::messageIdOf(rows->topLevelItem(i)) == id) return rows->topLevelItem(i);
     return nullptr;
   }
 

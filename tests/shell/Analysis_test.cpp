@@ -1,10 +1,10 @@
 #include "RecordingSink.h"
 #include "analysis/ScanTexts.h"
 #include "shell/Analysis.h"
-#include "shell/CLeftView.h"
-#include "shell/CMainFrame.h"
-#include "shell/PreviewBody.h"
-#include "shell/PreviewList.h"
+#include "shell/FolderTreeView.h"
+#include "shell/MainWindow.h"
+#include "shell/PreviewPane.h"
+#include "shell/MessageListView.h"
 #include "shell/ShellSession.h"
 #include "tests/support/SampleStore.h"
 
@@ -69,7 +69,7 @@ class AnalysisTest : public QObject {
   void startsOnAStoreRunsTheAnalysisAndShowsTheTree() {
     RecordingSink sink;
     ShellSession session(sink);
-    CMainFrame frame(session);
+    MainWindow frame(session);
     frame.resize(1280, 800);
     frame.show();
     QString analysisTitle;
@@ -87,7 +87,7 @@ class AnalysisTest : public QObject {
     QVERIFY(sink.shown.empty());
     QVERIFY(session.files().database.IsOpen());
 
-    CLeftView* tree = frame.leftView();
+    FolderTreeView* tree = frame.leftView();
     QCoreApplication::processEvents();
     QCOMPARE(tree->topLevelItemCount(), 1);
     QTreeWidgetItem* root = tree->topLevelItem(0);
@@ -128,9 +128,9 @@ class AnalysisTest : public QObject {
     QVERIFY(frame.openAction()->isEnabled());
     QTreeWidget* rows = frame.listView()->rows();
     QStringList subjects;
-    for (int i = 0; i < rows->topLevelItemCount(); ++i) subjects << rows->topLevelItem(i)->text(PreviewList::SubjectColumn);
+    for (int i = 0; i < rows->topLevelItemCount(); ++i) subjects << rows->topLevelItem(i)->text(MessageListView::SubjectColumn);
     QCOMPARE(subjects, (QStringList{"RE: Budget", "Lunch"}));
-    QCOMPARE(rows->topLevelItem(0)->text(PreviewList::FromColumn), QString("Carol"));
+    QCOMPARE(rows->topLevelItem(0)->text(MessageListView::FromColumn), QString("Carol"));
     QVERIFY(frame.statusBar()->currentMessage().contains("2 items"));
     // A click on a row prepares its preview on the body worker.
     rows->setFocus();
@@ -163,7 +163,7 @@ class AnalysisTest : public QObject {
 
       RecordingSink sink;
       ShellSession session(sink);
-      CMainFrame frame(session);
+      MainWindow frame(session);
       const std::string edb = out.filePath("store.edb").toStdString();
       const std::string stm = std::filesystem::exists(out.filePath("store.stm").toStdString())
                                   ? out.filePath("store.stm").toStdString()

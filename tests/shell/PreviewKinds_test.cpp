@@ -1,8 +1,8 @@
 #include "AnalysedWindow.h"
 #include "GeneratedStore.h"
 #include "export/SaveReport.h"
-#include "shell/PreviewBody.h"
-#include "shell/PreviewList.h"
+#include "shell/PreviewPane.h"
+#include "shell/MessageListView.h"
 #include "shell/SafeTextBrowser.h"
 
 #include <QLabel>
@@ -38,7 +38,7 @@ class PreviewKindsTest : public QObject {
     if (!store.generate(format.toUtf8().constData())) QSKIP("the store generator is not built");
     OpenWindow window;
     QVERIFY(window.open(store));
-    PreviewBody* preview = window.frame.bodyView();
+    PreviewPane* preview = window.frame.bodyView();
 
     // The first message of each kind and body form (the list shows the years 1980-2099).
     std::set<std::pair<std::string, std::string>> seen;
@@ -56,11 +56,11 @@ class PreviewKindsTest : public QObject {
       ++shown;
 
       QCOMPARE(preview->subjectText()->text().toStdString(), item.subject);
-      QCOMPARE(preview->fromText()->text(), row->text(PreviewList::FromColumn));
-      QCOMPARE(preview->dateText()->text(), row->text(PreviewList::DateColumn));
+      QCOMPARE(preview->fromText()->text(), row->text(MessageListView::FromColumn));
+      QCOMPARE(preview->dateText()->text(), row->text(MessageListView::DateColumn));
       // Mail shows its sender, but in Sent Items the mailbox's own name.
       if (kind == "m")
-        QCOMPARE(row->text(PreviewList::FromColumn),
+        QCOMPARE(row->text(MessageListView::FromColumn),
                  QString::fromStdString(item.folder == "Sent Items" ? item.mailbox : item.sender));
       // Every recipient is on the To line.
       const QString to = preview->toText()->text();

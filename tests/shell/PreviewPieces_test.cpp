@@ -1,7 +1,7 @@
 #include "shell/BodyDocument.h"
 #include "shell/MimeBody.h"
-#include "shell/PreviewBody.h"
-#include "shell/PreviewList.h"
+#include "shell/PreviewPane.h"
+#include "shell/MessageListView.h"
 #include "shell/RtfToHtml.h"
 #include "shell/SafeTextBrowser.h"
 
@@ -152,7 +152,7 @@ class PreviewPiecesTest : public QObject {
 
     // The pane: attachments hidden when there are none, the summary only for contacts
     // and appointments, the body where there is one.
-    PreviewBody pane;
+    PreviewPane pane;
     pane.show();
     PreviewContent mail;
     mail.from = "Ann";
@@ -179,8 +179,8 @@ class PreviewPiecesTest : public QObject {
   }
 
   void messageListFilterAndSort() {
-    PreviewList list;
-    QSignalSpy counts(&list, &PreviewList::rowCountChanged);
+    MessageListView list;
+    QSignalSpy counts(&list, &MessageListView::rowCountChanged);
     list.setRows({
         {12, true, "Carol", "RE: Budget", "Mon 03/02/2010 09:05 AM", "2010-02-03 09:05:00", "id1"},
         {0, false, "bob", "Meeting", "Tue 01/01/2008 10:00 AM", "2008-01-01 10:00:00", "id2"},
@@ -188,10 +188,10 @@ class PreviewPiecesTest : public QObject {
     });
     QTreeWidget* rows = list.rows();
     QCOMPARE(rows->topLevelItemCount(), 3);
-    QCOMPARE(rows->topLevelItem(0)->text(PreviewList::FromColumn), QString("Carol"));  // list order at first
-    QVERIFY(!rows->topLevelItem(0)->icon(PreviewList::AttachmentColumn).isNull());
-    QVERIFY(rows->topLevelItem(1)->icon(PreviewList::AttachmentColumn).isNull());
-    QCOMPARE(PreviewList::messageIdOf(rows->topLevelItem(1)), QByteArray("id2"));
+    QCOMPARE(rows->topLevelItem(0)->text(MessageListView::FromColumn), QString("Carol"));  // list order at first
+    QVERIFY(!rows->topLevelItem(0)->icon(MessageListView::AttachmentColumn).isNull());
+    QVERIFY(rows->topLevelItem(1)->icon(MessageListView::AttachmentColumn).isNull());
+    QCOMPARE(MessageListView::messageIdOf(rows->topLevelItem(1)), QByteArray("id2"));
     QCOMPARE(counts.last(), (QList<QVariant>{3, 3}));
 
     // The filter applies as you type, to subject and sender, in any case.
@@ -204,22 +204,22 @@ class PreviewPiecesTest : public QObject {
     QCOMPARE(list.visibleRowCount(), 3);
 
     // Date sorts by time, both ways; From without regard to case.
-    rows->sortByColumn(PreviewList::DateColumn, Qt::AscendingOrder);
-    QCOMPARE(PreviewList::messageIdOf(rows->topLevelItem(0)), QByteArray("id2"));
-    QCOMPARE(PreviewList::messageIdOf(rows->topLevelItem(2)), QByteArray("id3"));
-    rows->sortByColumn(PreviewList::DateColumn, Qt::DescendingOrder);
-    QCOMPARE(PreviewList::messageIdOf(rows->topLevelItem(0)), QByteArray("id3"));
-    rows->sortByColumn(PreviewList::FromColumn, Qt::AscendingOrder);
-    QCOMPARE(rows->topLevelItem(0)->text(PreviewList::FromColumn), QString("bob"));
+    rows->sortByColumn(MessageListView::DateColumn, Qt::AscendingOrder);
+    QCOMPARE(MessageListView::messageIdOf(rows->topLevelItem(0)), QByteArray("id2"));
+    QCOMPARE(MessageListView::messageIdOf(rows->topLevelItem(2)), QByteArray("id3"));
+    rows->sortByColumn(MessageListView::DateColumn, Qt::DescendingOrder);
+    QCOMPARE(MessageListView::messageIdOf(rows->topLevelItem(0)), QByteArray("id3"));
+    rows->sortByColumn(MessageListView::FromColumn, Qt::AscendingOrder);
+    QCOMPARE(rows->topLevelItem(0)->text(MessageListView::FromColumn), QString("bob"));
   }
 
   void attachmentsAndMessageCanBeSaved() {
     QTemporaryDir dir;
     const std::filesystem::path mht = dir.filePath("TarnBody1.mht").toStdString();
     std::ofstream(mht, std::ios::binary) << "Subject: x\r\n\r\nbody\r\n";
-    PreviewBody pane;
+    PreviewPane pane;
     pane.show();
-    QSignalSpy wanted(&pane, &PreviewBody::saveAttachmentRequested);
+    QSignalSpy wanted(&pane, &PreviewPane::saveAttachmentRequested);
     PreviewContent content;
     content.attachments = "a.txt, b.pdf";
     content.attachmentNames = {"a.txt", "b.pdf"};

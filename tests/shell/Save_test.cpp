@@ -4,12 +4,12 @@
 #include "RecordingSink.h"
 #include "export/SaveTexts.h"
 #include "export/WriterInterfaces.h"
-#include "shell/CFileSave.h"
-#include "shell/CLeftView.h"
-#include "shell/CMainFrame.h"
-#include "shell/CViewLog.h"
-#include "shell/PreviewBody.h"
-#include "shell/PreviewList.h"
+#include "shell/SaveProgressDialog.h"
+#include "shell/FolderTreeView.h"
+#include "shell/MainWindow.h"
+#include "shell/SaveResultDialog.h"
+#include "shell/PreviewPane.h"
+#include "shell/MessageListView.h"
 #include "shell/SaveCommandRunner.h"
 #include "shell/ShellSession.h"
 
@@ -40,7 +40,7 @@ class ResultCatcher {
   ResultCatcher() {
     timer_.setInterval(10);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (auto* log = qobject_cast<CViewLog*>(QApplication::activeModalWidget())) {
+      if (auto* log = qobject_cast<SaveResultDialog*>(QApplication::activeModalWidget())) {
         texts << log->resultText() << log->totalsText() << log->reportText();
         log->accept();
       }
@@ -208,7 +208,7 @@ class SaveTest : public QObject {
       QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, QPoint(first.left() + 10, first.center().y()));
       QTRY_VERIFY(!window.session.work().runningWork().bodyLoad);
       QCOMPARE(window.frame.bodyView()->subjectText()->text(),
-               rows->topLevelItem(0)->text(PreviewList::SubjectColumn));
+               rows->topLevelItem(0)->text(MessageListView::SubjectColumn));
     }
   }
 
@@ -232,7 +232,7 @@ class SaveTest : public QObject {
     bool checked = false;
     QTimer::singleShot(0, [&] {
       auto release = qScopeGuard([&] { probe.release = true; });
-      auto* dialog = qobject_cast<CFileSave*>(QApplication::activeModalWidget());
+      auto* dialog = qobject_cast<SaveProgressDialog*>(QApplication::activeModalWidget());
       QVERIFY(dialog);
       // The worker holds after its first mail, with the folder and its count shown.
       QTRY_VERIFY(probe.held.load());

@@ -1,6 +1,6 @@
 #include "RecordingSink.h"
 #include "platform/AppText.h"
-#include "shell/CBrowse.h"
+#include "shell/SourceDialog.h"
 #include "shell/ShellSession.h"
 #include "shell/SourceSelection.h"
 #include "store/StoreMessages.h"
@@ -31,7 +31,7 @@ class SourceDialogTest : public QObject {
   // Fills the boxes, presses Next and returns what the dialog said.
   std::vector<Message> pressNext(ShellSession& session, RecordingSink& sink, const QString& database,
                                  const QString& streaming, bool* accepted = nullptr) {
-    CBrowse dialog(session);
+    SourceDialog dialog(session);
     dialog.databaseEdit()->setText(database);
     dialog.streamingEdit()->setText(streaming);
     QTest::mouseClick(dialog.nextButton(), Qt::LeftButton);
@@ -75,7 +75,7 @@ class SourceDialogTest : public QObject {
     const QString edb = touch("locked.edb");
     const QString stm = touch("locked.stm");
     for (const QString& held : {edb, stm}) {
-      CFile64 holder;
+      StoreFile holder;
       QVERIFY(holder.Open(held.toStdString()));
       RecordingSink sink;
       ShellSession session(sink);
@@ -108,7 +108,7 @@ class SourceDialogTest : public QObject {
     QCOMPARE(QString::fromStdString(session.databasePath()), edb);
 
     // A second source asks first; No keeps the previous files and runs nothing.
-    CBrowse again(session);
+    SourceDialog again(session);
     again.databaseEdit()->setText(touch("other.edb"));
     sink.answers = {MessageAnswer::No};
     QTest::mouseClick(again.nextButton(), Qt::LeftButton);
@@ -148,7 +148,7 @@ class SourceDialogTest : public QObject {
     // box held when the folder has none.
     RecordingSink sink;
     ShellSession session(sink);
-    CBrowse dialog(session);
+    SourceDialog dialog(session);
     dialog.databaseChosen(QString::fromStdString(edb));
     QCOMPARE(dialog.streamingEdit()->text().toStdString(), own);
     QTemporaryDir empty;

@@ -1,4 +1,4 @@
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "store/HeaderCheck.h"
 #include "store/PageList.h"
 #include "store/RecordLocator.h"
@@ -14,9 +14,9 @@ using testing::PageBytes;
 using testing::ScratchDir;
 using testing::StoreFileBytes;
 
-HeaderCheckResult Check(const std::vector<std::uint8_t>& file, CFile64* streaming = nullptr) {
+HeaderCheckResult Check(const std::vector<std::uint8_t>& file, StoreFile* streaming = nullptr) {
   ScratchDir dir;
-  CFile64 db;
+  StoreFile db;
   EXPECT_TRUE(db.Open(dir.write("store.edb", file)));
   return CheckStoreHeader(db, streaming);
 }
@@ -61,13 +61,13 @@ TEST(HeaderCheck, StreamingFileStaysOpenOnlyFor4KStores) {
   ScratchDir dir;
   auto stm = dir.write("store.stm", std::vector<std::uint8_t>(100, 1));
   for (auto [size, keep] : {std::pair{4096u, true}, {8192u, false}, {32768u, false}}) {
-    CFile64 streaming;
+    StoreFile streaming;
     ASSERT_TRUE(streaming.Open(stm));
     auto r = Check(StoreFileBytes(size, size * 3), &streaming);
     EXPECT_EQ(streaming.IsOpen(), keep) << size;
     EXPECT_EQ(r.streamingFileClosed, !keep);
   }
-  CFile64 streaming;
+  StoreFile streaming;
   ASSERT_TRUE(streaming.Open(stm));
   Check(StoreFileBytes(16384, 16384 * 3), &streaming);
   EXPECT_TRUE(streaming.IsOpen());  // the analysis ends before the streaming file is looked at
@@ -88,7 +88,7 @@ TEST(FileLocator, OffsetsOutsideTheFileGiveNoSlotsAndShortPagesReadZeros) {
   auto p = page.bytes();
   std::copy(p.begin(), p.end(), file.begin() + 8192);
   file.resize(8192 + 4000);  // last page cut short: its tag array is gone
-  CFile64 db;
+  StoreFile db;
   ASSERT_TRUE(db.Open(dir.write("cut.edb", file)));
   auto g = MakeStoreGeometry(4096, static_cast<std::int64_t>(file.size()));
   RecordSlotArray slots{};
@@ -99,7 +99,7 @@ TEST(FileLocator, OffsetsOutsideTheFileGiveNoSlotsAndShortPagesReadZeros) {
 
   file.resize(4096 * 3);
   std::copy(p.begin(), p.end(), file.begin() + 8192);
-  CFile64 whole;
+  StoreFile whole;
   ASSERT_TRUE(whole.Open(dir.write("whole.edb", file)));
   g = MakeStoreGeometry(4096, static_cast<std::int64_t>(file.size()));
   ASSERT_EQ(LocateRecords(whole, g, PageOffset(g, PageNumber(1)), slots, scratch), 1u);

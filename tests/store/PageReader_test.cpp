@@ -1,4 +1,4 @@
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "store/PageReader.h"
 #include "tests/support/ScratchDir.h"
 
@@ -13,7 +13,7 @@ TEST(PageReader, ReusedBufferNeverShowsThePreviousPage) {
   testing::ScratchDir dir;
   std::vector<std::uint8_t> bytes(4096 * 3 + 100);
   std::iota(bytes.begin(), bytes.end(), 1);
-  CFile64 f;
+  StoreFile f;
   ASSERT_TRUE(f.Open(dir.write("s.edb", bytes)));
   const auto g = MakeStoreGeometry(4096, static_cast<std::int64_t>(bytes.size()));
   std::vector<std::uint8_t> buffer;

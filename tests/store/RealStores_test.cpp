@@ -1,4 +1,4 @@
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "store/HeaderCheck.h"
 #include "store/PageHeader.h"
 #include "store/RecordLocator.h"
@@ -27,7 +27,7 @@ TEST_P(RealStore, HeaderCheckAndRecordSlotsStayInsideEveryPage) {
   const std::filesystem::path gz = std::filesystem::path(TARNWICK_TESTDATA_DIR) / "ese" / (std::string(name) + ".gz");
   if (!std::filesystem::exists(gz)) GTEST_SKIP() << "missing " << gz;
   testing::ScratchDir dir;
-  CFile64 db;
+  StoreFile db;
   ASSERT_TRUE(db.Open(dir.gunzip(gz)));
   auto r = CheckStoreHeader(db, nullptr);
   ASSERT_EQ(r.outcome, HeaderCheckOutcome::Supported);

@@ -1,4 +1,4 @@
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "store/StoreFilePair.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/PageBytes.h"
@@ -22,7 +22,7 @@ TEST(StoreFilePair, OpensBothOrNeitherAndClosesThePreviousSource) {
   // A new source first lets go of the old one.
   ASSERT_TRUE(OpenStoreFiles(files, other, "").opened);
   EXPECT_FALSE(files.streaming.IsOpen());
-  CFile64 probe;
+  StoreFile probe;
   EXPECT_TRUE(probe.Open(edb));
   probe.Close();
 

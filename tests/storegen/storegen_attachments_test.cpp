@@ -17,7 +17,7 @@
 #include "content/AttachmentData.h"
 #include "store/ByteSource.h"
 #include "content/SafeFileName.h"
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "platform/CodePage.h"
 #include "tools/storegen/AttachmentPlanning.h"
 #include "tools/storegen/AttachmentRows.h"
@@ -65,7 +65,7 @@ std::string hexId(std::uint64_t id) {
 // Scans the store, then completes one item per planned message with attachments as the
 // message-list loader does when saving: attachment pages, long-value pages, data.
 Found readAttachments(const fs::path& edb, const StorePlan& plan) {
-  CFile64 database;
+  StoreFile database;
   EXPECT_TRUE(database.Open(edb.string()));
   ScanModel model;
   FolderTreeModel tree;

@@ -1,4 +1,4 @@
-#include "shell/CAboutDlg.h"
+#include "shell/AboutDialog.h"
 
 #include "platform/AppText.h"
 #include "shell/ShellTexts.h"
@@ -11,7 +11,7 @@
 
 namespace tarnwick::shell {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setObjectName("aboutBox");
   setWindowTitle(QStringLiteral("About ") + QString::fromUtf8(kWindowTitle).trimmed());
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);

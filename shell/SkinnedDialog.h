@@ -8,11 +8,11 @@ namespace tarnwick::shell {
 // A dialog with a skin bitmap from the installation folder painted unscaled behind its
 // controls. Labels, buttons and group boxes are drawn over it without a background of
 // their own. A missing bitmap leaves the dialog with its usual background.
-class CSkinnedDialog : public QDialog {
+class SkinnedDialog : public QDialog {
   Q_OBJECT
 
  public:
-  CSkinnedDialog(const QString& skinFileName, QWidget* parent = nullptr);
+  SkinnedDialog(const QString& skinFileName, QWidget* parent = nullptr);
   bool hasSkin() const { return !skin_.isNull(); }
 
  protected:

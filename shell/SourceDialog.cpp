@@ -1,4 +1,4 @@
-#include "shell/CBrowse.h"
+#include "shell/SourceDialog.h"
 
 #include "platform/AppText.h"
 #include "shell/ShellSession.h"
@@ -16,8 +16,8 @@
 
 namespace tarnwick::shell {
 
-CBrowse::CBrowse(ShellSession& session, QWidget* parent)
-    : CSkinnedDialog(kSourceSkinFile, parent), session_(session) {
+SourceDialog::SourceDialog(ShellSession& session, QWidget* parent)
+    : SkinnedDialog(kSourceSkinFile, parent), session_(session) {
   setObjectName("sourceDialog");
   auto* frame = new QGroupBox(kSelectSourceFrame, this);
   auto* grid = new QGridLayout(frame);
@@ -63,20 +63,20 @@ CBrowse::CBrowse(ShellSession& session, QWidget* parent)
   setTabOrder(browseStreamingButton, nextButton_);
   setTabOrder(nextButton_, cancelButton);
 
-  connect(browseDatabaseButton, &QPushButton::clicked, this, &CBrowse::browseDatabase);
-  connect(browseStreamingButton, &QPushButton::clicked, this, &CBrowse::browseStreaming);
-  connect(nextButton_, &QPushButton::clicked, this, &CBrowse::next);
+  connect(browseDatabaseButton, &QPushButton::clicked, this, &SourceDialog::browseDatabase);
+  connect(browseStreamingButton, &QPushButton::clicked, this, &SourceDialog::browseStreaming);
+  connect(nextButton_, &QPushButton::clicked, this, &SourceDialog::next);
   connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
   resize(560, 230);
 }
 
-void CBrowse::databaseChosen(const QString& path) {
+void SourceDialog::databaseChosen(const QString& path) {
   databaseEdit_->setText(path);
   const std::string streaming = FindStreamingFile(path.toStdString());
   if (!streaming.empty()) streamingEdit_->setText(QString::fromStdString(streaming));
 }
 
-void CBrowse::browseDatabase() {
+void SourceDialog::browseDatabase() {
   const QString path = QFileDialog::getOpenFileName(this, kOpenEdbTitle, databaseEdit_->text(), kEdbFilter);
   if (path.isEmpty()) {
     databaseEdit_->clear();
@@ -85,7 +85,7 @@ void CBrowse::browseDatabase() {
   databaseChosen(path);
 }
 
-void CBrowse::browseStreaming() {
+void SourceDialog::browseStreaming() {
   const QString path = QFileDialog::getOpenFileName(this, kOpenStmTitle, streamingEdit_->text(), kStmFilter);
   if (path.isEmpty()) {
     streamingEdit_->clear();
@@ -94,7 +94,7 @@ void CBrowse::browseStreaming() {
   streamingEdit_->setText(path);
 }
 
-void CBrowse::refuse(const std::string& text) {
+void SourceDialog::refuse(const std::string& text) {
   Message message;
   message.text = text;
   message.caption = kMessageCaption;
@@ -102,7 +102,7 @@ void CBrowse::refuse(const std::string& text) {
   session_.sink().show(message);
 }
 
-void CBrowse::next() {
+void SourceDialog::next() {
   if (session_.files().database.IsOpen()) {
     Message question;
     question.text = kNewSourceQuestion;

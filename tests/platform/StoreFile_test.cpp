@@ -1,4 +1,4 @@
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 #include "platform/FileError.h"
 #include "tests/support/ScratchDir.h"
 
@@ -12,10 +12,10 @@ namespace {
 
 using testing::ScratchDir;
 
-TEST(CFile64, ReadsSeeksAndKeepsTheBufferTailAtTheEnd) {
+TEST(StoreFile, ReadsSeeksAndKeepsTheBufferTailAtTheEnd) {
   ScratchDir dir;
   auto path = dir.write("f.bin", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-  CFile64 f;
+  StoreFile f;
   ASSERT_TRUE(f.Open(path));
   EXPECT_EQ(f.Path(), path.string());
   EXPECT_EQ(f.GetLength(), 10u);
@@ -40,10 +40,10 @@ TEST(CFile64, ReadsSeeksAndKeepsTheBufferTailAtTheEnd) {
   }
 }
 
-TEST(CFile64, OpenFailuresChangeNothing) {
+TEST(StoreFile, OpenFailuresChangeNothing) {
   ScratchDir dir;
   auto path = dir.write("f.bin", {1, 2, 3});
-  CFile64 f;
+  StoreFile f;
   EXPECT_FALSE(f.Open(dir.path() / "missing.edb"));
   EXPECT_FALSE(f.Open(dir.path()));  // a folder is not a store
   EXPECT_FALSE(f.IsOpen());
@@ -53,18 +53,18 @@ TEST(CFile64, OpenFailuresChangeNothing) {
   EXPECT_EQ(f.Path(), path.string());
 }
 
-TEST(CFile64, AHeldStoreCannotBeOpenedAgainFromThisOrAnotherProcess) {
+TEST(StoreFile, AHeldStoreCannotBeOpenedAgainFromThisOrAnotherProcess) {
   ScratchDir dir;
   auto path = dir.write("store.edb", std::vector<std::uint8_t>(4096, 0));
-  CFile64 holder;
+  StoreFile holder;
   ASSERT_TRUE(holder.Open(path));
-  CFile64 second;
+  StoreFile second;
   EXPECT_FALSE(second.Open(path));
 
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    CFile64 other;
+    StoreFile other;
     ::_exit(other.Open(path) ? 1 : 0);
   }
   int status = 0;

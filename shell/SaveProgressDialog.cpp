@@ -1,4 +1,4 @@
-#include "shell/CFileSave.h"
+#include "shell/SaveProgressDialog.h"
 
 #include "shell/ShellTexts.h"
 
@@ -34,7 +34,7 @@ QProgressBar* bar(const char* name, QWidget* parent) {
 
 }  // namespace
 
-CFileSave::CFileSave(Hooks hooks, QWidget* parent) : CSkinnedDialog(kDialogSkinFile, parent), hooks_(std::move(hooks)) {
+SaveProgressDialog::SaveProgressDialog(Hooks hooks, QWidget* parent) : SkinnedDialog(kDialogSkinFile, parent), hooks_(std::move(hooks)) {
   setObjectName("saveDialog");
   setModal(true);
   auto* frame = new QGroupBox("Saving, Please Wait...", this);
@@ -91,7 +91,7 @@ CFileSave::CFileSave(Hooks hooks, QWidget* parent) : CSkinnedDialog(kDialogSkinF
   layout->addLayout(buttons);
   resize(560, 280);
 
-  connect(stop_, &QPushButton::clicked, this, &CFileSave::abortPrompt);
+  connect(stop_, &QPushButton::clicked, this, &SaveProgressDialog::abortPrompt);
   connect(skip_, &QPushButton::clicked, this, [this] {
     if (hooks_.skip) hooks_.skip();
   });
@@ -99,17 +99,17 @@ CFileSave::CFileSave(Hooks hooks, QWidget* parent) : CSkinnedDialog(kDialogSkinF
   installEventFilter(this);
 }
 
-void CFileSave::showCounting(bool visible) { counting_->setVisible(visible); }
-void CFileSave::setCurrentFolder(const QString& path) { folder_->setText(path); }
-void CFileSave::setCounters(quint32 written, quint32 count) {
+void SaveProgressDialog::showCounting(bool visible) { counting_->setVisible(visible); }
+void SaveProgressDialog::setCurrentFolder(const QString& path) { folder_->setText(path); }
+void SaveProgressDialog::setCounters(quint32 written, quint32 count) {
   written_->setText(QString::number(written));
   count_->setText(QString::number(count));
 }
-void CFileSave::setCurrentProgress(int percent) { current_->setValue(percent); }
-void CFileSave::setOverallProgress(int percent) { overall_->setValue(percent); }
-void CFileSave::showAttachments(bool visible) { attachments_->setVisible(visible); }
+void SaveProgressDialog::setCurrentProgress(int percent) { current_->setValue(percent); }
+void SaveProgressDialog::setOverallProgress(int percent) { overall_->setValue(percent); }
+void SaveProgressDialog::showAttachments(bool visible) { attachments_->setVisible(visible); }
 
-void CFileSave::finish(bool setupFailed) {
+void SaveProgressDialog::finish(bool setupFailed) {
   finished_ = true;
   if (setupFailed)
     QDialog::reject();
@@ -117,14 +117,14 @@ void CFileSave::finish(bool setupFailed) {
     accept();
 }
 
-void CFileSave::abortPrompt() {
+void SaveProgressDialog::abortPrompt() {
   if (finished_ || !hooks_.askAbort) return;
   hooks_.askAbort();
 }
 
-void CFileSave::reject() { abortPrompt(); }
+void SaveProgressDialog::reject() { abortPrompt(); }
 
-void CFileSave::closeEvent(QCloseEvent* event) {
+void SaveProgressDialog::closeEvent(QCloseEvent* event) {
   if (finished_) {
     event->accept();
     return;
@@ -133,7 +133,7 @@ void CFileSave::closeEvent(QCloseEvent* event) {
   abortPrompt();
 }
 
-bool CFileSave::eventFilter(QObject* watched, QEvent* event) {
+bool SaveProgressDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     switch (static_cast<QKeyEvent*>(event)->key()) {
       case Qt::Key_Return:
@@ -146,7 +146,7 @@ bool CFileSave::eventFilter(QObject* watched, QEvent* event) {
       default: break;
     }
   }
-  return CSkinnedDialog::eventFilter(watched, event);
+  return SkinnedDialog::eventFilter(watched, event);
 }
 
 }  // namespace tarnwick::shell

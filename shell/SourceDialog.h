@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/CSkinnedDialog.h"
+#include "shell/SkinnedDialog.h"
 
 class QLineEdit;
 class QPushButton;
@@ -12,11 +12,11 @@ class ShellSession;
 // The dialog in which the user names the database file and its streaming file. Next
 // checks both paths, opens the files and runs the analysis; Cancel leaves everything as it
 // was.
-class CBrowse : public CSkinnedDialog {
+class SourceDialog : public SkinnedDialog {
   Q_OBJECT
 
  public:
-  explicit CBrowse(ShellSession& session, QWidget* parent = nullptr);
+  explicit SourceDialog(ShellSession& session, QWidget* parent = nullptr);
 
   QLineEdit* databaseEdit() const { return databaseEdit_; }
   QLineEdit* streamingEdit() const { return streamingEdit_; }

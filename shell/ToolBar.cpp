@@ -1,17 +1,17 @@
-#include "shell/CAlphaToolBar.h"
+#include "shell/ToolBar.h"
 
 #include <QAction>
 #include <QIcon>
 
 namespace tarnwick::shell {
 
-CAlphaToolBar::CAlphaToolBar(QWidget* parent) : QToolBar(parent) {
+ToolBar::ToolBar(QWidget* parent) : QToolBar(parent) {
   setObjectName("toolbar");
   setMovable(true);
   setToolButtonStyle(Qt::ToolButtonIconOnly);
 }
 
-bool CAlphaToolBar::load(const QImage& strip, int width, int height, const QList<QAction*>& actions) {
+bool ToolBar::load(const QImage& strip, int width, int height, const QList<QAction*>& actions) {
   if (!images_.create(strip, width, height) || images_.normal().size() < actions.size()) return false;
   setIconSize(QSize(width, height));
   for (int i = 0; i < actions.size(); ++i) {

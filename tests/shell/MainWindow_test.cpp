@@ -1,10 +1,10 @@
 #include "RecordingSink.h"
 #include "platform/AppText.h"
-#include "shell/CAlphaImageList.h"
-#include "shell/CAlphaToolBar.h"
-#include "shell/CFileSave.h"
-#include "shell/CMainFrame.h"
-#include "shell/CViewLog.h"
+#include "shell/IconSet.h"
+#include "shell/ToolBar.h"
+#include "shell/SaveProgressDialog.h"
+#include "shell/MainWindow.h"
+#include "shell/SaveResultDialog.h"
 #include "shell/ShellSession.h"
 
 #include <QAction>
@@ -26,7 +26,7 @@ class MainFrameTest : public QObject {
   void commandsFollowTheRunningWork() {
     RecordingSink sink;
     ShellSession session(sink);
-    CMainFrame frame(session);
+    MainWindow frame(session);
     frame.show();
     auto states = [&] {
       return QList<bool>{frame.openAction()->isEnabled(), frame.saveAction()->isEnabled(),
@@ -85,7 +85,7 @@ class MainFrameTest : public QObject {
   void startUpShowsTheSourceDialogOverADisabledMaximisedWindow() {
     RecordingSink sink;
     ShellSession session(sink);
-    CMainFrame frame(session);
+    MainWindow frame(session);
     bool seen = false;
     QTimer::singleShot(0, [&] {
       QWidget* modal = QApplication::activeModalWidget();
@@ -102,7 +102,7 @@ class MainFrameTest : public QObject {
   void closeAsksAndNoKeepsTheWindow() {
     RecordingSink sink;
     ShellSession session(sink);
-    CMainFrame frame(session);
+    MainWindow frame(session);
     frame.show();
     QCloseEvent close;
     QApplication::sendEvent(&frame, &close);
@@ -120,7 +120,7 @@ class MainFrameTest : public QObject {
   void frameLayout() {
     RecordingSink sink;
     ShellSession session(sink);
-    CMainFrame frame(session);
+    MainWindow frame(session);
     QCOMPARE(frame.windowTitle(), QString(kWindowTitle));
     QVERIFY(frame.progressBar()->isHidden());
     QCOMPARE(frame.progressBar()->maximum(), 100);
@@ -132,21 +132,21 @@ class MainFrameTest : public QObject {
 
   void toolbarImagesFromOneBitmap() {
     // Disabled: grey = 255 * sqrt(luma / 255), truncated; alpha kept.
-    QCOMPARE(CAlphaImageList::disabledPixel(qRgba(255, 255, 255, 200)), qRgba(255, 255, 255, 200));
-    QCOMPARE(CAlphaImageList::disabledPixel(qRgba(0, 0, 0, 255)), qRgba(0, 0, 0, 255));
+    QCOMPARE(IconSet::disabledPixel(qRgba(255, 255, 255, 200)), qRgba(255, 255, 255, 200));
+    QCOMPARE(IconSet::disabledPixel(qRgba(0, 0, 0, 255)), qRgba(0, 0, 0, 255));
     // luma of pure red = 76.245; 255 * sqrt(0.299) = 139.4
-    QCOMPARE(CAlphaImageList::disabledPixel(qRgba(255, 0, 0, 10)), qRgba(139, 139, 139, 10));
+    QCOMPARE(IconSet::disabledPixel(qRgba(255, 0, 0, 10)), qRgba(139, 139, 139, 10));
     // Hot: 255 * (c / 255)^1.4, truncated: 128 -> 97, 255 stays, 0 stays.
-    QCOMPARE(CAlphaImageList::hotPixel(qRgba(128, 255, 0, 77)), qRgba(97, 255, 0, 77));
+    QCOMPARE(IconSet::hotPixel(qRgba(128, 255, 0, 77)), qRgba(97, 255, 0, 77));
 
     // A 24-bit strip keeps its mask colour in every derived image.
     QImage strip(8, 4, QImage::Format_RGB32);
     strip.fill(QColor(12, 12, 12));
     strip.setPixel(1, 1, qRgb(128, 128, 128));
-    const QImage hot = CAlphaImageList::convert(strip, CAlphaImageList::hotPixel);
+    const QImage hot = IconSet::convert(strip, IconSet::hotPixel);
     QCOMPARE(hot.pixel(0, 0), qRgb(12, 12, 12));
     QCOMPARE(hot.pixel(1, 1), qRgb(97, 97, 97));
-    CAlphaImageList lists;
+    IconSet lists;
     QVERIFY(lists.create(strip, 4, 4));
     QCOMPARE(lists.normal().size(), 2);
     QCOMPARE(lists.width(), 4);
@@ -158,7 +158,7 @@ class MainFrameTest : public QObject {
   void saveDialogShowsTheWorkerAndAsksBeforeStopping() {
     int asked = 0;
     int skipped = 0;
-    CFileSave dialog({[&] {
+    SaveProgressDialog dialog({[&] {
                         ++asked;
                         return false;
                       },
@@ -195,18 +195,18 @@ class MainFrameTest : public QObject {
 
     dialog.finish(false);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    CFileSave failed({[] { return true; }, [] {}});
+    SaveProgressDialog failed({[] { return true; }, [] {}});
     failed.show();
     failed.finish(true);
     QCOMPARE(failed.result(), int(QDialog::Rejected));
   }
 
   void resultDialogTexts() {
-    QCOMPARE(CViewLog(true, {}).resultText(), QString("Saving Completed Successfully"));
-    QCOMPARE(CViewLog(false, {}).resultText(), QString("Saving Aborted by User"));
-    QCOMPARE(CViewLog(true, {}).windowTitle(), QString(kWindowTitle));
+    QCOMPARE(SaveResultDialog(true, {}).resultText(), QString("Saving Completed Successfully"));
+    QCOMPARE(SaveResultDialog(false, {}).resultText(), QString("Saving Aborted by User"));
+    QCOMPARE(SaveResultDialog(true, {}).windowTitle(), QString(kWindowTitle));
   }
 };
 
 QTEST_MAIN(MainFrameTest)
-#include "MainFrame_test.moc"
+#include "MainWindow_test.moc"

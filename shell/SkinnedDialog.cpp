@@ -1,4 +1,4 @@
-#include "shell/CSkinnedDialog.h"
+#include "shell/SkinnedDialog.h"
 
 #include "platform/AppText.h"
 #include "shell/InstallationFolder.h"
@@ -8,14 +8,14 @@
 
 namespace tarnwick::shell {
 
-CSkinnedDialog::CSkinnedDialog(const QString& skinFileName, QWidget* parent) : QDialog(parent) {
+SkinnedDialog::SkinnedDialog(const QString& skinFileName, QWidget* parent) : QDialog(parent) {
   const QString path = InstallationFile(skinFileName);
   if (QFileInfo(path).isFile()) skin_.load(path);
   setWindowTitle(QString::fromUtf8(kWindowTitle));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
-void CSkinnedDialog::paintEvent(QPaintEvent* event) {
+void SkinnedDialog::paintEvent(QPaintEvent* event) {
   if (skin_.isNull()) {
     QDialog::paintEvent(event);
     return;

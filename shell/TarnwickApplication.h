@@ -6,7 +6,7 @@
 
 namespace tarnwick::shell {
 
-class CMainFrame;
+class MainWindow;
 class QtMessageSink;
 class ShellSession;
 
@@ -14,24 +14,24 @@ class ShellSession;
 // disabled, and asks for the source. Command line: tarnwick-gui [STORE [--stm FILE]];
 // a store named there fills the source dialog (and its streaming file is looked for as
 // when it is browsed to).
-class CDunmereApp : public QApplication {
+class TarnwickApplication : public QApplication {
   Q_OBJECT
 
  public:
-  CDunmereApp(int& argc, char** argv);
-  ~CDunmereApp() override;
+  TarnwickApplication(int& argc, char** argv);
+  ~TarnwickApplication() override;
 
   // Builds the window and runs the source dialog; false on a command-line error (told on
   // stderr).
   bool start();
 
-  CMainFrame* frame() const { return frame_.get(); }
+  MainWindow* frame() const { return frame_.get(); }
   ShellSession& session() { return *session_; }
 
  private:
   std::unique_ptr<QtMessageSink> sink_;
   std::unique_ptr<ShellSession> session_;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<MainWindow> frame_;
 };
 
 }  // namespace tarnwick::shell

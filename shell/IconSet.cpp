@@ -1,21 +1,21 @@
-#include "shell/CAlphaImageList.h"
+#include "shell/IconSet.h"
 
 #include <cmath>
 
 namespace tarnwick::shell {
 
-QRgb CAlphaImageList::disabledPixel(QRgb pixel) {
+QRgb IconSet::disabledPixel(QRgb pixel) {
   const double luma = 0.299 * qRed(pixel) + 0.587 * qGreen(pixel) + 0.114 * qBlue(pixel);
   const int grey = static_cast<int>(255.0 * std::sqrt(luma / 255.0));
   return qRgba(grey, grey, grey, qAlpha(pixel));
 }
 
-QRgb CAlphaImageList::hotPixel(QRgb pixel) {
+QRgb IconSet::hotPixel(QRgb pixel) {
   const auto deepen = [](int c) { return static_cast<int>(255.0 * std::pow(c / 255.0, 1.4)); };
   return qRgba(deepen(qRed(pixel)), deepen(qGreen(pixel)), deepen(qBlue(pixel)), qAlpha(pixel));
 }
 
-QImage CAlphaImageList::convert(const QImage& image, QRgb (*pixel)(QRgb)) {
+QImage IconSet::convert(const QImage& image, QRgb (*pixel)(QRgb)) {
   const bool alpha = image.hasAlphaChannel();
   QImage out = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   for (int y = 0; y < out.height(); ++y) {
@@ -28,7 +28,7 @@ QImage CAlphaImageList::convert(const QImage& image, QRgb (*pixel)(QRgb)) {
   return out;
 }
 
-bool CAlphaImageList::create(const QImage& strip, int width, int height) {
+bool IconSet::create(const QImage& strip, int width, int height) {
   if (strip.isNull() || width <= 0 || height <= 0 || strip.width() < width) return false;
   width_ = width;
   height_ = height;

@@ -1,4 +1,4 @@
-#include "shell/PreviewList.h"
+#include "shell/MessageListView.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -27,7 +27,7 @@ class MessageRowItem : public QTreeWidgetItem {
 
 }  // namespace
 
-QIcon PreviewList::iconFor(int image) {
+QIcon MessageListView::iconFor(int image) {
   const char* name = "mail";
   switch (image) {
     case 0: name = "calendar"; break;
@@ -44,11 +44,11 @@ QIcon PreviewList::iconFor(int image) {
   return icon;
 }
 
-QByteArray PreviewList::messageIdOf(const QTreeWidgetItem* row) {
+QByteArray MessageListView::messageIdOf(const QTreeWidgetItem* row) {
   return row ? row->data(IconColumn, kIdRole).toByteArray() : QByteArray();
 }
 
-void PreviewList::setRows(const QList<Row>& rows) {
+void MessageListView::setRows(const QList<Row>& rows) {
   rows_->setSortingEnabled(false);
   rows_->clear();
   QList<QTreeWidgetItem*> items;
@@ -74,7 +74,7 @@ void PreviewList::setRows(const QList<Row>& rows) {
   applyFilter();
 }
 
-PreviewList::PreviewList(QWidget* parent) : QWidget(parent) {
+MessageListView::MessageListView(QWidget* parent) : QWidget(parent) {
   setObjectName("messageList");
   filter_ = new QLineEdit(this);
   filter_->setObjectName("filter");
@@ -100,7 +100,7 @@ PreviewList::PreviewList(QWidget* parent) : QWidget(parent) {
   layout->setSpacing(2);
   layout->addWidget(filter_);
   layout->addWidget(rows_);
-  connect(filter_, &QLineEdit::textChanged, this, &PreviewList::applyFilter);
+  connect(filter_, &QLineEdit::textChanged, this, &MessageListView::applyFilter);
   // A click or the keyboard's selection chooses a row.
   connect(rows_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* row) { Q_EMIT rowChosen(row); });
   connect(rows_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
@@ -108,19 +108,19 @@ PreviewList::PreviewList(QWidget* parent) : QWidget(parent) {
   });
 }
 
-void PreviewList::clearRows() {
+void MessageListView::clearRows() {
   rows_->clear();
   Q_EMIT rowCountChanged(0, 0);
 }
 
-int PreviewList::visibleRowCount() const {
+int MessageListView::visibleRowCount() const {
   int shown = 0;
   for (int i = 0; i < rows_->topLevelItemCount(); ++i)
     if (!rows_->topLevelItem(i)->isHidden()) ++shown;
   return shown;
 }
 
-void PreviewList::applyFilter() {
+void MessageListView::applyFilter() {
   const QString needle = filter_->text().trimmed();
   for (int i = 0; i < rows_->topLevelItemCount(); ++i) {
     QTreeWidgetItem* row = rows_->topLevelItem(i);

@@ -9,12 +9,12 @@ namespace tarnwick {
 // A file opened for exclusive reading with 64-bit offsets. The exclusive, non-blocking
 // lock stands in for an open without sharing: while one holder has the file, nobody else
 // who asks for the lock can open it.
-class CFile64 {
+class StoreFile {
  public:
-  CFile64() = default;
-  ~CFile64();
-  CFile64(const CFile64&) = delete;
-  CFile64& operator=(const CFile64&) = delete;
+  StoreFile() = default;
+  ~StoreFile();
+  StoreFile(const StoreFile&) = delete;
+  StoreFile& operator=(const StoreFile&) = delete;
 
   // Opens `path` for reading. Returns false and changes nothing but LastOpenError() when
   // the file cannot be opened or another holder has it; never throws.

@@ -30,11 +30,11 @@ struct PreviewContent {
 
 // The preview at the bottom right: Subject, From, Date, To and Attachments above the
 // message's body, with the property summary of contacts and appointments at its left.
-class PreviewBody : public QWidget {
+class PreviewPane : public QWidget {
   Q_OBJECT
 
  public:
-  explicit PreviewBody(QWidget* parent = nullptr);
+  explicit PreviewPane(QWidget* parent = nullptr);
 
   // Empties every text and hides the body, the attachments and the summary.
   void clearPreview();

@@ -1,8 +1,8 @@
-#include "shell/CDunmereApp.h"
+#include "shell/TarnwickApplication.h"
 
 #include "platform/AppText.h"
 #include "platform/OutOfMemory.h"
-#include "shell/CMainFrame.h"
+#include "shell/MainWindow.h"
 #include "shell/QtMessageSink.h"
 #include "shell/ShellSession.h"
 
@@ -13,7 +13,7 @@
 
 namespace tarnwick::shell {
 
-CDunmereApp::CDunmereApp(int& argc, char** argv) : QApplication(argc, argv) {
+TarnwickApplication::TarnwickApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("tarnwick-gui");
   setOrganizationName("tarnwick");
   setApplicationDisplayName(QString::fromUtf8(kWindowTitle).trimmed());
@@ -23,12 +23,12 @@ CDunmereApp::CDunmereApp(int& argc, char** argv) : QApplication(argc, argv) {
   InstallOutOfMemoryHandler(*sink_);
 }
 
-CDunmereApp::~CDunmereApp() {
+TarnwickApplication::~TarnwickApplication() {
   frame_.reset();
   if (session_) session_->release();
 }
 
-bool CDunmereApp::start() {
+bool TarnwickApplication::start() {
   QCommandLineParser parser;
   parser.setApplicationDescription("Recovers mailboxes of Exchange stores into Outlook .pst files.");
   parser.addHelpOption();
@@ -42,7 +42,7 @@ bool CDunmereApp::start() {
     return false;
   }
 
-  frame_ = std::make_unique<CMainFrame>(*session_);
+  frame_ = std::make_unique<MainWindow>(*session_);
   sink_->setOwner(frame_.get());
   frame_->startUp(positional.isEmpty() ? QString() : positional.first(), parser.value(stm));
   return true;

@@ -16,12 +16,12 @@ class WorkState;
 // the user's checks back to it. Selecting a folder (mouse or keyboard) shows it; Space
 // checks it. While the message list fills or a preview is prepared the tree takes no
 // input.
-class CLeftView : public QTreeWidget {
+class FolderTreeView : public QTreeWidget {
   Q_OBJECT
 
  public:
-  CLeftView(analysis::FolderTreeModel& model, WorkState& work, QWidget* parent = nullptr);
-  ~CLeftView() override;
+  FolderTreeView(analysis::FolderTreeModel& model, WorkState& work, QWidget* parent = nullptr);
+  ~FolderTreeView() override;
 
   // Folders checked for saving.
   std::size_t checkedCount() const { return model_.checkedCount(); }

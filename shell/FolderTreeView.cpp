@@ -1,4 +1,4 @@
-#include "shell/CLeftView.h"
+#include "shell/FolderTreeView.h"
 
 #include "shell/FolderTreeBridge.h"
 #include "shell/WorkState.h"
@@ -15,7 +15,7 @@ constexpr int kHandleRole = Qt::UserRole + 1;
 
 }  // namespace
 
-QIcon CLeftView::iconFor(int image) {
+QIcon FolderTreeView::iconFor(int image) {
   namespace I = analysis::TreeImage;
   const char* name = "folder";
   switch (image) {
@@ -40,7 +40,7 @@ QIcon CLeftView::iconFor(int image) {
   return icon;
 }
 
-CLeftView::CLeftView(analysis::FolderTreeModel& model, WorkState& work, QWidget* parent)
+FolderTreeView::FolderTreeView(analysis::FolderTreeModel& model, WorkState& work, QWidget* parent)
     : QTreeWidget(parent), model_(model), work_(work) {
   setObjectName("folderTree");
   setHeaderHidden(true);
@@ -51,33 +51,33 @@ CLeftView::CLeftView(analysis::FolderTreeModel& model, WorkState& work, QWidget*
   bridge_ = new FolderTreeBridge(model_, this);
   // Queued even on the same thread would delay the user's own toggles; AutoConnection
   // queues what the analysis thread sends and delivers the user's at once.
-  connect(bridge_, &FolderTreeBridge::resetDone, this, &CLeftView::onReset);
-  connect(bridge_, &FolderTreeBridge::inserted, this, &CLeftView::onInserted);
-  connect(bridge_, &FolderTreeBridge::sorted, this, &CLeftView::onSorted);
-  connect(bridge_, &FolderTreeBridge::expanded, this, &CLeftView::onExpanded);
-  connect(bridge_, &FolderTreeBridge::checked, this, &CLeftView::onChecked);
-  connect(this, &QTreeWidget::itemChanged, this, &CLeftView::onItemChanged);
+  connect(bridge_, &FolderTreeBridge::resetDone, this, &FolderTreeView::onReset);
+  connect(bridge_, &FolderTreeBridge::inserted, this, &FolderTreeView::onInserted);
+  connect(bridge_, &FolderTreeBridge::sorted, this, &FolderTreeView::onSorted);
+  connect(bridge_, &FolderTreeBridge::expanded, this, &FolderTreeView::onExpanded);
+  connect(bridge_, &FolderTreeBridge::checked, this, &FolderTreeView::onChecked);
+  connect(this, &QTreeWidget::itemChanged, this, &FolderTreeView::onItemChanged);
   connect(this, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onCurrentChanged(current); });
 }
 
-CLeftView::~CLeftView() { delete bridge_; }
+FolderTreeView::~FolderTreeView() { delete bridge_; }
 
-QTreeWidgetItem* CLeftView::itemFor(analysis::TreeItemHandle handle) const {
+QTreeWidgetItem* FolderTreeView::itemFor(analysis::TreeItemHandle handle) const {
   const auto it = items_.find(handle);
   return it == items_.end() ? nullptr : it->second;
 }
 
-analysis::TreeItemHandle CLeftView::handleOf(const QTreeWidgetItem* item) const {
+analysis::TreeItemHandle FolderTreeView::handleOf(const QTreeWidgetItem* item) const {
   return item ? item->data(0, kHandleRole).toUInt() : 0;
 }
 
-bool CLeftView::busy() const {
+bool FolderTreeView::busy() const {
   const RunningWork work = work_.runningWork();
   return work.listFill || work.bodyLoad;
 }
 
-void CLeftView::onReset(quint32 root, const QString& text, int image) {
+void FolderTreeView::onReset(quint32 root, const QString& text, int image) {
   ++updating_;
   clear();
   items_.clear();
@@ -94,7 +94,7 @@ void CLeftView::onReset(quint32 root, const QString& text, int image) {
   Q_EMIT checksChanged();
 }
 
-void CLeftView::onInserted(quint32 handle, quint32 parent, const QString& text, int image) {
+void FolderTreeView::onInserted(quint32 handle, quint32 parent, const QString& text, int image) {
   QTreeWidgetItem* parentItem = itemFor(parent);
   if (!parentItem) return;
   ++updating_;
@@ -107,7 +107,7 @@ void CLeftView::onInserted(quint32 handle, quint32 parent, const QString& text, 
   --updating_;
 }
 
-void CLeftView::onSorted(quint32 parent, const QList<quint32>& children) {
+void FolderTreeView::onSorted(quint32 parent, const QList<quint32>& children) {
   QTreeWidgetItem* parentItem = itemFor(parent);
   if (!parentItem) return;
   ++updating_;
@@ -120,11 +120,11 @@ void CLeftView::onSorted(quint32 parent, const QList<quint32>& children) {
   --updating_;
 }
 
-void CLeftView::onExpanded(quint32 handle, bool isExpanded) {
+void FolderTreeView::onExpanded(quint32 handle, bool isExpanded) {
   if (QTreeWidgetItem* item = itemFor(handle)) item->setExpanded(isExpanded);
 }
 
-void CLeftView::onChecked(quint32 handle, bool isChecked, bool bold) {
+void FolderTreeView::onChecked(quint32 handle, bool isChecked, bool bold) {
   QTreeWidgetItem* item = itemFor(handle);
   if (!item) return;
   ++updating_;
@@ -136,7 +136,7 @@ void CLeftView::onChecked(quint32 handle, bool isChecked, bool bold) {
   Q_EMIT checksChanged();
 }
 
-void CLeftView::onItemChanged(QTreeWidgetItem* item, int column) {
+void FolderTreeView::onItemChanged(QTreeWidgetItem* item, int column) {
   if (updating_ > 0 || column != 0) return;
   const analysis::TreeItemHandle handle = handleOf(item);
   const bool wanted = item->checkState(0) == Qt::Checked;
@@ -150,25 +150,25 @@ void CLeftView::onItemChanged(QTreeWidgetItem* item, int column) {
   if (wanted != model_.isChecked(handle)) model_.toggle(handle);
 }
 
-void CLeftView::onCurrentChanged(QTreeWidgetItem* current) {
+void FolderTreeView::onCurrentChanged(QTreeWidgetItem* current) {
   if (updating_ > 0 || !current) return;
   showFolder(handleOf(current));
 }
 
-void CLeftView::showFolder(analysis::TreeItemHandle handle) {
+void FolderTreeView::showFolder(analysis::TreeItemHandle handle) {
   if (handle == 0 || handle == current_) return;
   current_ = handle;
   Q_EMIT folderChosen(handle, QString::fromStdU16String(model_.mailboxNameFor(handle)));
 }
 
-void CLeftView::reselect(analysis::TreeItemHandle handle) {
+void FolderTreeView::reselect(analysis::TreeItemHandle handle) {
   ++updating_;
   if (QTreeWidgetItem* item = itemFor(handle)) setCurrentItem(item);
   current_ = handle;
   --updating_;
 }
 
-void CLeftView::mousePressEvent(QMouseEvent* event) {
+void FolderTreeView::mousePressEvent(QMouseEvent* event) {
   if (busy()) {
     event->ignore();
     return;
@@ -176,7 +176,7 @@ void CLeftView::mousePressEvent(QMouseEvent* event) {
   QTreeWidget::mousePressEvent(event);
 }
 
-void CLeftView::keyPressEvent(QKeyEvent* event) {
+void FolderTreeView::keyPressEvent(QKeyEvent* event) {
   if (busy()) {
     event->ignore();
     return;

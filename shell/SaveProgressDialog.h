@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/CSkinnedDialog.h"
+#include "shell/SkinnedDialog.h"
 
 #include <functional>
 
@@ -14,7 +14,7 @@ namespace tarnwick::shell {
 // current folder's and the whole save's progress, Skip and Stop. The save runs on its own
 // worker; the worker's reports arrive here through queued signals and the dialog closes
 // itself when the worker says it has finished.
-class CFileSave : public CSkinnedDialog {
+class SaveProgressDialog : public SkinnedDialog {
   Q_OBJECT
 
  public:
@@ -25,7 +25,7 @@ class CFileSave : public CSkinnedDialog {
     std::function<void()> skip;
   };
 
-  explicit CFileSave(Hooks hooks, QWidget* parent = nullptr);
+  explicit SaveProgressDialog(Hooks hooks, QWidget* parent = nullptr);
 
   QPushButton* stopButton() const { return stop_; }
   QPushButton* skipButton() const { return skip_; }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/CSkinnedDialog.h"
+#include "shell/SkinnedDialog.h"
 
 class QLabel;
 
@@ -12,12 +12,12 @@ namespace tarnwick::shell {
 
 // The result shown after a save: whether it ran to its end or was stopped, what it wrote
 // and left out, and where its report was written.
-class CViewLog : public CSkinnedDialog {
+class SaveResultDialog : public SkinnedDialog {
   Q_OBJECT
 
  public:
-  CViewLog(bool completed, const QString& reportPath, QWidget* parent = nullptr);
-  explicit CViewLog(const exporter::SaveResult& result, QWidget* parent = nullptr);
+  SaveResultDialog(bool completed, const QString& reportPath, QWidget* parent = nullptr);
+  explicit SaveResultDialog(const exporter::SaveResult& result, QWidget* parent = nullptr);
   QString resultText() const;
   // The figures of the save ("Written 12 of 12 items ..."); empty without a result.
   QString totalsText() const;

@@ -1,4 +1,4 @@
-#include "shell/CViewLog.h"
+#include "shell/SaveResultDialog.h"
 
 #include "export/SaveEngine.h"
 #include "shell/ShellTexts.h"
@@ -35,13 +35,13 @@ QString totalsOf(const exporter::SaveResult& result) {
 
 }  // namespace
 
-CViewLog::CViewLog(bool completed, const QString& reportPath, QWidget* parent)
-    : CSkinnedDialog(kDialogSkinFile, parent) {
+SaveResultDialog::SaveResultDialog(bool completed, const QString& reportPath, QWidget* parent)
+    : SkinnedDialog(kDialogSkinFile, parent) {
   build(completed ? kSavingCompleted : kSavingAborted, {},
         reportPath.isEmpty() ? QString() : QString("Report: %1").arg(reportPath));
 }
 
-CViewLog::CViewLog(const exporter::SaveResult& result, QWidget* parent) : CSkinnedDialog(kDialogSkinFile, parent) {
+SaveResultDialog::SaveResultDialog(const exporter::SaveResult& result, QWidget* parent) : SkinnedDialog(kDialogSkinFile, parent) {
   QString report;
   if (!result.reportError.empty())
     report = QString::fromStdString(result.reportError);
@@ -50,7 +50,7 @@ CViewLog::CViewLog(const exporter::SaveResult& result, QWidget* parent) : CSkinn
   build(QString::fromUtf8(exporter::SaveResultText(result)), totalsOf(result), report);
 }
 
-void CViewLog::build(const QString& result, const QString& totals, const QString& report) {
+void SaveResultDialog::build(const QString& result, const QString& totals, const QString& report) {
   setObjectName("resultDialog");
   label_ = new QLabel(result, this);
   label_->setObjectName("result");
@@ -76,8 +76,8 @@ void CViewLog::build(const QString& result, const QString& totals, const QString
   resize(420, 170);
 }
 
-QString CViewLog::resultText() const { return label_->text(); }
-QString CViewLog::totalsText() const { return totals_ ? totals_->text() : QString(); }
-QString CViewLog::reportText() const { return report_ ? report_->text() : QString(); }
+QString SaveResultDialog::resultText() const { return label_->text(); }
+QString SaveResultDialog::totalsText() const { return totals_ ? totals_->text() : QString(); }
+QString SaveResultDialog::reportText() const { return report_ ? report_->text() : QString(); }
 
 }  // namespace tarnwick::shell

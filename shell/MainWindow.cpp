@@ -1,17 +1,17 @@
-#include "shell/CMainFrame.h"
+#include "shell/MainWindow.h"
 
 #include "platform/AppText.h"
 #include "platform/Settings.h"
 #include "shell/Analysis.h"
-#include "shell/CAboutDlg.h"
-#include "shell/CAlphaToolBar.h"
-#include "shell/CBrowse.h"
-#include "shell/CLeftView.h"
+#include "shell/AboutDialog.h"
+#include "shell/ToolBar.h"
+#include "shell/SourceDialog.h"
+#include "shell/FolderTreeView.h"
 #include "shell/CommandStates.h"
 #include "shell/HelpLauncher.h"
 #include "shell/MessageBrowser.h"
-#include "shell/PreviewBody.h"
-#include "shell/PreviewList.h"
+#include "shell/PreviewPane.h"
+#include "shell/MessageListView.h"
 #include "shell/SaveCommandRunner.h"
 #include "shell/ShellSession.h"
 #include "shell/ShellTexts.h"
@@ -44,7 +44,7 @@ QSettings windowSettings() {
 
 }  // namespace
 
-CMainFrame::CMainFrame(ShellSession& session, QWidget* parent) : QMainWindow(parent), session_(session) {
+MainWindow::MainWindow(ShellSession& session, QWidget* parent) : QMainWindow(parent), session_(session) {
   setObjectName("mainFrame");
   setWindowTitle(QString::fromUtf8(kWindowTitle));
   setWindowIcon(QIcon(":/images/app-48.png"));
@@ -52,20 +52,20 @@ CMainFrame::CMainFrame(ShellSession& session, QWidget* parent) : QMainWindow(par
   createMenus();
   createBars();
   createPanes();
-  connect(&session_.work(), &WorkState::changed, this, &CMainFrame::updateCommands);
+  connect(&session_.work(), &WorkState::changed, this, &MainWindow::updateCommands);
   session_.analyse = [this](QWidget* owner) {
     Analysis dialog(session_, owner);
     const bool ran = dialog.exec() == QDialog::Accepted;
     browser_->storeAnalysed(dialog.result());
     return ran;
   };
-  connect(tree_, &CLeftView::checksChanged, this, &CMainFrame::updateCommands);
+  connect(tree_, &FolderTreeView::checksChanged, this, &MainWindow::updateCommands);
   updateCommands();
 }
 
-CMainFrame::~CMainFrame() = default;
+MainWindow::~MainWindow() = default;
 
-void CMainFrame::createActions() {
+void MainWindow::createActions() {
   open_ = new QAction("&Open...", this);
   open_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   open_->setToolTip("Open");
@@ -86,15 +86,15 @@ void CMainFrame::createActions() {
   exit_ = new QAction("E&xit", this);
   exit_->setToolTip("Exit");
   exit_->setStatusTip("Quit the application");
-  connect(open_, &QAction::triggered, this, &CMainFrame::onOpen);
-  connect(save_, &QAction::triggered, this, &CMainFrame::onSave);
-  connect(stop_, &QAction::triggered, this, &CMainFrame::onStop);
-  connect(help_, &QAction::triggered, this, &CMainFrame::onHelp);
-  connect(about_, &QAction::triggered, this, &CMainFrame::onAbout);
-  connect(exit_, &QAction::triggered, this, &CMainFrame::onExit);
+  connect(open_, &QAction::triggered, this, &MainWindow::onOpen);
+  connect(save_, &QAction::triggered, this, &MainWindow::onSave);
+  connect(stop_, &QAction::triggered, this, &MainWindow::onStop);
+  connect(help_, &QAction::triggered, this, &MainWindow::onHelp);
+  connect(about_, &QAction::triggered, this, &MainWindow::onAbout);
+  connect(exit_, &QAction::triggered, this, &MainWindow::onExit);
 }
 
-void CMainFrame::createMenus() {
+void MainWindow::createMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   file->addAction(open_);
   file->addAction(save_);
@@ -107,8 +107,8 @@ void CMainFrame::createMenus() {
   help->addAction(about_);
 }
 
-void CMainFrame::createBars() {
-  toolBar_ = new CAlphaToolBar(this);
+void MainWindow::createBars() {
+  toolBar_ = new ToolBar(this);
   toolBar_->setWindowTitle("Toolbar");
   // A missing toolbar bitmap leaves text buttons rather than no window at all.
   if (!toolBar_->load(QImage(":/images/toolbar.png"), kToolImageWidth, kToolImageHeight,
@@ -141,14 +141,14 @@ void CMainFrame::createBars() {
   connect(statusToggle, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
 }
 
-void CMainFrame::createPanes() {
+void MainWindow::createPanes() {
   outer_ = new QSplitter(Qt::Horizontal, this);
   outer_->setObjectName("outerSplitter");
-  tree_ = new CLeftView(session_.tree(), session_.work(), outer_);
+  tree_ = new FolderTreeView(session_.tree(), session_.work(), outer_);
   inner_ = new QSplitter(Qt::Vertical, outer_);
   inner_->setObjectName("innerSplitter");
-  list_ = new PreviewList(inner_);
-  body_ = new PreviewBody(inner_);
+  list_ = new MessageListView(inner_);
+  body_ = new PreviewPane(inner_);
   outer_->addWidget(tree_);
   outer_->addWidget(inner_);
   inner_->addWidget(list_);
@@ -160,18 +160,18 @@ void CMainFrame::createPanes() {
   setCentralWidget(outer_);
   browser_ = new MessageBrowser(session_, *tree_, *list_, *body_, *progress_, this);
   saveCommand_ = std::make_unique<SaveCommandRunner>(session_, *tree_, *browser_, this);
-  connect(tree_, &CLeftView::folderChosen, this,
+  connect(tree_, &FolderTreeView::folderChosen, this,
           [this](quint32 item, const QString& mailbox) { browser_->startFill(item, mailbox); });
-  connect(list_, &PreviewList::rowChosen, this, [this](QTreeWidgetItem* row) {
+  connect(list_, &MessageListView::rowChosen, this, [this](QTreeWidgetItem* row) {
     if (!session_.work().runningWork().bodyLoad) browser_->startPreview(row);
   });
-  connect(this, &CMainFrame::stopRequested, this, [this] { browser_->stop(); });
-  connect(body_, &PreviewBody::saveAttachmentRequested, this, &CMainFrame::saveAttachment);
-  connect(body_, &PreviewBody::saveMessageRequested, this, &CMainFrame::saveMessage);
+  connect(this, &MainWindow::stopRequested, this, [this] { browser_->stop(); });
+  connect(body_, &PreviewPane::saveAttachmentRequested, this, &MainWindow::saveAttachment);
+  connect(body_, &PreviewPane::saveMessageRequested, this, &MainWindow::saveMessage);
   setTabOrder(tree_, list_->filterBox());
   setTabOrder(list_->filterBox(), list_->rows());
   setTabOrder(list_->rows(), body_->body());
-  connect(list_, &PreviewList::rowCountChanged, this, [this](int shown, int total) {
+  connect(list_, &MessageListView::rowCountChanged, this, [this](int shown, int total) {
     if (total == 0 && shown == 0)
       statusBar()->showMessage(kReadyText);
     else if (shown == total)
@@ -181,7 +181,7 @@ void CMainFrame::createPanes() {
   });
 }
 
-void CMainFrame::showAtStart() {
+void MainWindow::showAtStart() {
   QSettings settings = windowSettings();
   restoreGeometry(settings.value("Window/geometry").toByteArray());
   outer_->restoreState(settings.value("Window/outerSplitter").toByteArray());
@@ -189,7 +189,7 @@ void CMainFrame::showAtStart() {
   showMaximized();
 }
 
-void CMainFrame::startUp(const QString& database, const QString& streaming) {
+void MainWindow::startUp(const QString& database, const QString& streaming) {
   showAtStart();
   setEnabled(false);
   repaint();
@@ -197,14 +197,14 @@ void CMainFrame::startUp(const QString& database, const QString& streaming) {
   setEnabled(true);
 }
 
-void CMainFrame::saveWindowState() {
+void MainWindow::saveWindowState() {
   QSettings settings = windowSettings();
   settings.setValue("Window/geometry", saveGeometry());
   settings.setValue("Window/outerSplitter", outer_->saveState());
   settings.setValue("Window/innerSplitter", inner_->saveState());
 }
 
-void CMainFrame::updateCommands() {
+void MainWindow::updateCommands() {
   const CommandStates states = ComputeCommandStates(session_.work().runningWork(), tree_->checkedCount());
   open_->setEnabled(states.open);
   save_->setEnabled(states.save);
@@ -218,11 +218,11 @@ void CMainFrame::updateCommands() {
   workPane_->setText(QString::fromUtf8(states.work.c_str()));
 }
 
-bool CMainFrame::runSourceDialog(const QString& database, const QString& streaming) {
-  CBrowse dialog(session_, this);
+bool MainWindow::runSourceDialog(const QString& database, const QString& streaming) {
+  SourceDialog dialog(session_, this);
   if (!database.isEmpty()) dialog.databaseChosen(database);
   if (!streaming.isEmpty()) dialog.streamingEdit()->setText(streaming);
-  connect(&dialog, &CBrowse::sourceOpened, this, [this] {
+  connect(&dialog, &SourceDialog::sourceOpened, this, [this] {
     list_->clearRows();
     body_->clearPreview();
   });
@@ -230,25 +230,25 @@ bool CMainFrame::runSourceDialog(const QString& database, const QString& streami
   return dialog.exec() == QDialog::Accepted;
 }
 
-void CMainFrame::onOpen() {
+void MainWindow::onOpen() {
   if (!open_->isEnabled()) return;
   list_->clearRows();
   body_->clearPreview();
   runSourceDialog();
 }
 
-void CMainFrame::onSave() {
+void MainWindow::onSave() {
   if (!save_->isEnabled()) return;
   saveCommand_->run();
   updateCommands();
 }
 
-void CMainFrame::onStop() {
+void MainWindow::onStop() {
   if (!stop_->isEnabled()) return;
   Q_EMIT stopRequested();
 }
 
-void CMainFrame::saveAttachment([[maybe_unused]] int index, const QString& name) {
+void MainWindow::saveAttachment([[maybe_unused]] int index, const QString& name) {
   const QString path = QFileDialog::getSaveFileName(this, "Save Attachment", name);
   if (path.isEmpty()) return;
   bool saved = false;
@@ -262,7 +262,7 @@ void CMainFrame::saveAttachment([[maybe_unused]] int index, const QString& name)
   }
 }
 
-void CMainFrame::saveMessage() {
+void MainWindow::saveMessage() {
   const QString path = QFileDialog::getSaveFileName(this, "Save Message", body_->subjectText()->text() + ".eml",
                                                     "Internet message (*.eml)");
   if (path.isEmpty()) return;
@@ -275,14 +275,14 @@ void CMainFrame::saveMessage() {
   }
 }
 
-void CMainFrame::onHelp() { OpenManual(); }
+void MainWindow::onHelp() { OpenManual(); }
 
-void CMainFrame::onAbout() {
-  CAboutDlg about(this);
+void MainWindow::onAbout() {
+  AboutDialog about(this);
   about.exec();
 }
 
-bool CMainFrame::askExit() {
+bool MainWindow::askExit() {
   Message question;
   question.text = std::string(kExitQuestionPrefix) + kWindowTitle + "?";
   question.caption = kMessageCaption;
@@ -292,14 +292,14 @@ bool CMainFrame::askExit() {
   return session_.sink().show(question) == MessageAnswer::Yes;
 }
 
-void CMainFrame::onExit() {
+void MainWindow::onExit() {
   if (!exit_->isEnabled() || !askExit()) return;
   saveWindowState();
   session_.release();
   QCoreApplication::exit(0);
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (!closeAllowed_ || !askExit()) {
     event->ignore();
     return;

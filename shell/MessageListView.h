@@ -12,13 +12,13 @@ namespace tarnwick::shell {
 
 // The message list at the top right: a filter box above one row per message of the
 // folder shown, with its icon, attachment mark, From, Subject and Date.
-class PreviewList : public QWidget {
+class MessageListView : public QWidget {
   Q_OBJECT
 
  public:
   enum Column { IconColumn, AttachmentColumn, FromColumn, SubjectColumn, DateColumn };
 
-  explicit PreviewList(QWidget* parent = nullptr);
+  explicit MessageListView(QWidget* parent = nullptr);
 
   QTreeWidget* rows() const { return rows_; }
   QLineEdit* filterBox() const { return filter_; }

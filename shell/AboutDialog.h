@@ -5,11 +5,11 @@
 namespace tarnwick::shell {
 
 // The About box: the product's name, picture and version.
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CAboutDlg(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 };
 
 }  // namespace tarnwick::shell

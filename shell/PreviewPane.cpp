@@ -1,4 +1,4 @@
-#include "shell/PreviewBody.h"
+#include "shell/PreviewPane.h"
 
 #include "shell/BodyDocument.h"
 #include "shell/SafeTextBrowser.h"
@@ -32,7 +32,7 @@ QLabel* text(QWidget* parent, const char* name, int points, bool bold) {
 
 }  // namespace
 
-QLabel* PreviewBody::caption(const char* captionText) {
+QLabel* PreviewPane::caption(const char* captionText) {
   auto* label = new QLabel(captionText, this);
   QFont font = label->font();
   font.setPointSize(10);
@@ -41,7 +41,7 @@ QLabel* PreviewBody::caption(const char* captionText) {
   return label;
 }
 
-PreviewBody::PreviewBody(QWidget* parent) : QWidget(parent) {
+PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent) {
   setObjectName("preview");
   subject_ = text(this, "subject", 10, true);
   from_ = text(this, "from", 9, false);
@@ -103,7 +103,7 @@ PreviewBody::PreviewBody(QWidget* parent) : QWidget(parent) {
   clearPreview();
 }
 
-void PreviewBody::clearPreview() {
+void PreviewPane::clearPreview() {
   showing_ = false;
   attachmentsCaption_->hide();
   attachments_->hide();
@@ -119,7 +119,7 @@ void PreviewBody::clearPreview() {
   bodyFile_.clear();
 }
 
-bool PreviewBody::saveMessageTo(const QString& path) const {
+bool PreviewPane::saveMessageTo(const QString& path) const {
   if (messageFile_.empty()) return false;
   QFile::remove(path);
   return QFile::copy(QString::fromStdString(messageFile_.string()), path);
@@ -129,7 +129,7 @@ bool PreviewBody::saveMessageTo(const QString& path) const {
 
 namespace tarnwick::shell {
 
-void PreviewBody::showPreview(const PreviewContent& content) {
+void PreviewPane::showPreview(const PreviewContent& content) {
   clearPreview();
   showing_ = true;
   from_->setText(content.from);

@@ -1,4 +1,4 @@
-#include "platform/CFile64.h"
+#include "platform/StoreFile.h"
 
 #include "platform/FileError.h"
 
@@ -10,13 +10,13 @@
 
 namespace tarnwick {
 
-CFile64::~CFile64() {
+StoreFile::~StoreFile() {
   if (fd_ >= 0 && closeOnDestroy_) {
     ::close(fd_);
   }
 }
 
-bool CFile64::Open(const std::string& path) {
+bool StoreFile::Open(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     lastOpenError_ = errno;
@@ -45,7 +45,7 @@ bool CFile64::Open(const std::string& path) {
   return true;
 }
 
-void CFile64::Close() {
+void StoreFile::Close() {
   int fd = fd_;
   std::string path = path_;
   fd_ = -1;
@@ -57,20 +57,20 @@ void CFile64::Close() {
   }
 }
 
-std::size_t CFile64::Read(void* buffer, std::uint32_t count) {
+std::size_t StoreFile::Read(void* buffer, std::uint32_t count) {
   std::size_t got = ReadAt(position_, buffer, count);
   position_ += static_cast<std::int64_t>(got);
   return got;
 }
 
-std::uint32_t CFile64::Seek(std::int64_t offset) {
+std::uint32_t StoreFile::Seek(std::int64_t offset) {
   if (fd_ < 0) throw FileError(EBADF, path_, "Cannot seek in");
   if (offset < 0) throw FileError(EINVAL, path_, "Cannot seek in");
   position_ = offset;
   return static_cast<std::uint32_t>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
 }
 
-std::uint64_t CFile64::GetLength() const {
+std::uint64_t StoreFile::GetLength() const {
   struct stat st {};
   if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
     throw FileError(fd_ < 0 ? EBADF : errno, path_, "Cannot get the length of");
@@ -78,7 +78,7 @@ std::uint64_t CFile64::GetLength() const {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
-std::size_t CFile64::ReadAt(std::int64_t offset, void* buffer, std::size_t count) const {
+std::size_t StoreFile::ReadAt(std::int64_t offset, void* buffer, std::size_t count) const {
   if (fd_ < 0) throw FileError(EBADF, path_, "Cannot read");
   if (offset < 0) throw FileError(EINVAL, path_, "Cannot read");
   auto* out = static_cast<unsigned char*>(buffer);
@@ -95,7 +95,7 @@ std::size_t CFile64::ReadAt(std::int64_t offset, void* buffer, std::size_t count
   return done;
 }
 
-void CFile64::AdviseWillRead(std::int64_t offset, std::size_t count) const {
+void StoreFile::AdviseWillRead(std::int64_t offset, std::size_t count) const {
   if (fd_ < 0 || offset < 0 || count == 0) return;
   ::posix_fadvise(fd_, offset, static_cast<off_t>(count), POSIX_FADV_WILLNEED);
 }

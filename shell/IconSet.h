@@ -9,7 +9,7 @@ namespace tarnwick::shell {
 
 // The three image lists of a toolbar, all made from one colour bitmap: the normal images
 // as they are, the disabled ones in grey and the hot ones with deepened colours.
-class CAlphaImageList {
+class IconSet {
  public:
   // Colour of the pixels that stay as they are in bitmaps without an alpha channel.
   static constexpr QRgb kMaskColour = 0xFF0C0C0C;

@@ -11,23 +11,23 @@ class QSplitter;
 
 namespace tarnwick::shell {
 
-class CAlphaToolBar;
-class CLeftView;
+class ToolBar;
+class FolderTreeView;
 class MessageBrowser;
-class PreviewBody;
-class PreviewList;
+class PreviewPane;
+class MessageListView;
 class SaveCommandRunner;
 class ShellSession;
 
 // The application's one top-level window: toolbar, menus, status bar with its progress
 // bar and work-in-progress pane, and the folder tree, message list and preview in
 // splitters. Its commands are enabled by the work that runs.
-class CMainFrame : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit CMainFrame(ShellSession& session, QWidget* parent = nullptr);
-  ~CMainFrame() override;
+  explicit MainWindow(ShellSession& session, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   QAction* openAction() const { return open_; }
   QAction* saveAction() const { return save_; }
@@ -35,10 +35,10 @@ class CMainFrame : public QMainWindow {
   QAction* helpAction() const { return help_; }
   QAction* aboutAction() const { return about_; }
   QAction* exitAction() const { return exit_; }
-  CAlphaToolBar* toolBar() const { return toolBar_; }
-  CLeftView* leftView() const { return tree_; }
-  PreviewList* listView() const { return list_; }
-  PreviewBody* bodyView() const { return body_; }
+  ToolBar* toolBar() const { return toolBar_; }
+  FolderTreeView* leftView() const { return tree_; }
+  MessageListView* listView() const { return list_; }
+  PreviewPane* bodyView() const { return body_; }
   QProgressBar* progressBar() const { return progress_; }
   QLabel* workPane() const { return workPane_; }
   MessageBrowser* browser() const { return browser_; }
@@ -88,14 +88,14 @@ class CMainFrame : public QMainWindow {
   QAction* help_ = nullptr;
   QAction* about_ = nullptr;
   QAction* exit_ = nullptr;
-  CAlphaToolBar* toolBar_ = nullptr;
+  ToolBar* toolBar_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QLabel* workPane_ = nullptr;
   QSplitter* outer_ = nullptr;
   QSplitter* inner_ = nullptr;
-  CLeftView* tree_ = nullptr;
-  PreviewList* list_ = nullptr;
-  PreviewBody* body_ = nullptr;
+  FolderTreeView* tree_ = nullptr;
+  MessageListView* list_ = nullptr;
+  PreviewPane* body_ = nullptr;
   MessageBrowser* browser_ = nullptr;
   std::unique_ptr<SaveCommandRunner> saveCommand_;
   bool closeAllowed_ = true;
