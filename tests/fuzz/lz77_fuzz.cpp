@@ -11,7 +11,7 @@
 #include "codec/Lz77Encoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace tarnwick::content;
+  using namespace tarnwick;
   const std::span<const std::uint8_t> input(data, size);
 
   // Capacity taken from the first byte so that both short and roomy outputs are tried.

@@ -11,7 +11,7 @@
 #include "codec/RtfGroupDepth.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace tarnwick::content;
+  using namespace tarnwick;
   const std::span<const std::uint8_t> input(data, size);
 
   if (const auto r = codec::DecompressRtf(input)) {

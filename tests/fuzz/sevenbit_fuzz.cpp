@@ -8,7 +8,7 @@
 #include "codec/SevenBitText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace tarnwick::content;
+  using namespace tarnwick;
   const std::span<const std::uint8_t> input(data, size);
 
   // Room as the callers give it, and one byte less.
