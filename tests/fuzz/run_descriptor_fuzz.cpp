@@ -12,6 +12,7 @@
 #include "content/StreamedMessage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace tarnwick;
   using namespace tarnwick::content;
   if (size < 2) return 0;
   // The first byte splits the input into descriptor and streaming file.
