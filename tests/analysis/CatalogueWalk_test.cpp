@@ -52,7 +52,7 @@ std::vector<std::int64_t> Visited(const Walk& w) {
 }
 
 TEST(CatalogueWalk, BranchWithOneTagDescendsThroughIt) {
-  testing::StoreFile file(4096, 40);
+  testing::StoreImage file(4096, 40);
   file.page(4, PageBytes(4096, 2, true).add(testing::BranchRecord(7)).bytes());
   file.page(7, PageBytes(4096, 2).add(testing::TableRecord("Mailbox", 21, 30)).bytes());
   Walk w(file.bytes());
@@ -62,7 +62,7 @@ TEST(CatalogueWalk, BranchWithOneTagDescendsThroughIt) {
 }
 
 TEST(CatalogueWalk, BranchWithSeveralTagsNeverFollowsTheLastOne) {
-  testing::StoreFile file(4096, 40);
+  testing::StoreImage file(4096, 40);
   file.page(4, PageBytes(4096, 2, true).add(testing::BranchRecord(7)).add(testing::BranchRecord(8)).bytes());
   file.page(7, PageBytes(4096, 2).bytes());
   file.page(8, PageBytes(4096, 2).add(testing::TableRecord("Mailbox", 21, 30)).bytes());
@@ -73,7 +73,7 @@ TEST(CatalogueWalk, BranchWithSeveralTagsNeverFollowsTheLastOne) {
 }
 
 TEST(CatalogueWalk, LongBranchRecordsAreNoChildPointers) {
-  testing::StoreFile file(4096, 40);
+  testing::StoreImage file(4096, 40);
   Bytes longRecord = testing::BranchRecord(7, 97);  // 101 bytes
   file.page(4, PageBytes(4096, 2, true).add(longRecord).add(testing::BranchRecord(9, 96)).add(testing::BranchRecord(0)).bytes());
   file.page(9, PageBytes(4096, 2).bytes());
@@ -83,7 +83,7 @@ TEST(CatalogueWalk, LongBranchRecordsAreNoChildPointers) {
 }
 
 TEST(CatalogueWalk, ProbesOfOtherTablesAreRecordedButNotWalked) {
-  testing::StoreFile file(4096, 40);
+  testing::StoreImage file(4096, 40);
   file.page(4, PageBytes(4096, 2, true).add(testing::BranchRecord(7)).add(testing::BranchRecord(500)).add(testing::BranchRecord(0)).bytes());
   file.page(7, PageBytes(4096, 33).add(testing::TableRecord("Mailbox", 21, 30)).bytes());
   Walk w(file.bytes());
@@ -97,7 +97,7 @@ TEST(CatalogueWalk, ProbesOfOtherTablesAreRecordedButNotWalked) {
 }
 
 TEST(CatalogueWalk, ABranchThatPointsBackAtItselfEnds) {
-  testing::StoreFile file(4096, 40);
+  testing::StoreImage file(4096, 40);
   file.page(4, PageBytes(4096, 2, true).add(testing::BranchRecord(4)).add(testing::BranchRecord(6)).add(testing::BranchRecord(0)).bytes());
   file.page(6, PageBytes(4096, 2, true).add(testing::BranchRecord(4)).add(testing::BranchRecord(6)).add(testing::BranchRecord(0)).bytes());
   Walk w(file.bytes());
@@ -106,7 +106,7 @@ TEST(CatalogueWalk, ABranchThatPointsBackAtItselfEnds) {
 }
 
 TEST(CatalogueWalk, ListsKeepTheirOwnUniquenessRules) {
-  testing::StoreFile file(4096, 40);
+  testing::StoreImage file(4096, 40);
   PageBytes leaf(4096, 2);
   leaf.add(testing::TableRecord("Folders", 8, 12, 1, 9))
       .add(testing::TableRecord("Folders", 8, 12, 1, 9))   // same id and page: once
@@ -127,7 +127,7 @@ TEST(CatalogueWalk, ListsKeepTheirOwnUniquenessRules) {
 }
 
 TEST(CatalogueWalk, PageSequenceFallsBackToFixedPlacesWhenTheCatalogueNamesNoTables) {
-  testing::StoreFile file(4096, 500);
+  testing::StoreImage file(4096, 500);
   file.page(4, PageBytes(4096, 2).bytes());
   Walk w(file.bytes());
   ScanContext ctx = w.context();
@@ -147,7 +147,7 @@ TEST(CatalogueWalk, PageSequenceFallsBackToFixedPlacesWhenTheCatalogueNamesNoTab
 }
 
 TEST(CatalogueWalk, LongValueTablesTakeTheObjectIdOfTheirRootPage) {
-  testing::StoreFile file(4096, 400);
+  testing::StoreImage file(4096, 400);
   PageBytes leaf(4096, 2);
   leaf.add(testing::ColumnRecord("LV", 61, 77, 20));
   file.page(4, leaf.bytes());

@@ -57,7 +57,7 @@ const Id8 kZero{};
 
 TEST(HeaderTableStep, FindsTheTableOfAFolderAndGathersItsPagesDepthFirst) {
   // 8 KB store: positions are (8192 / 512) x (page + 1).
-  testing::StoreFile file(8192, 60);
+  testing::StoreImage file(8192, 60);
   file.page(20, PageBytes(8192, 50, true)
                     .add(testing::BranchRecord(21))
                     .add(testing::BranchRecord(22))
@@ -83,7 +83,7 @@ TEST(HeaderTableStep, FindsTheTableOfAFolderAndGathersItsPagesDepthFirst) {
 }
 
 TEST(HeaderTableStep, ARootOfAnotherTableStillMarksTheFolderAndAddsAnEmptyTable) {
-  testing::StoreFile file(4096, 40);
+  testing::StoreImage file(4096, 40);
   file.page(20, PageBytes(4096, 99).bytes());
   Discovery d(file.bytes(), 4096);
   d.addFolder(kInbox, kMailbox);
@@ -94,7 +94,7 @@ TEST(HeaderTableStep, ARootOfAnotherTableStillMarksTheFolderAndAddsAnEmptyTable)
 }
 
 TEST(HeaderTableStep, NamesMustMatchInFullAndObjectIdZeroIsPassedOver) {
-  testing::StoreFile file(4096, 40);
+  testing::StoreImage file(4096, 40);
   file.page(20, PageBytes(4096, 50).bytes());
   Discovery d(file.bytes(), 4096);
   d.addFolder(kInbox, kMailbox);
@@ -109,7 +109,7 @@ TEST(HeaderTableStep, NamesMustMatchInFullAndObjectIdZeroIsPassedOver) {
 }
 
 TEST(HeaderTableStep, AFolderIsMatchedOnceEvenWhenSeveralPagesNameItsTable) {
-  testing::StoreFile file(4096, 40);
+  testing::StoreImage file(4096, 40);
   file.page(20, PageBytes(4096, 50).bytes());
   file.page(21, PageBytes(4096, 51).bytes());
   Discovery d(file.bytes(), 4096);
@@ -123,7 +123,7 @@ TEST(HeaderTableStep, AFolderIsMatchedOnceEvenWhenSeveralPagesNameItsTable) {
 }
 
 TEST(HeaderTableStep, LargeStoresMatchOnlyMailboxRootsByTheirOwnerKey) {
-  testing::StoreFile file(32768, 30);
+  testing::StoreImage file(32768, 30);
   file.page(20, PageBytes(32768, 70).bytes());
   Discovery d(file.bytes(), 32768);
   d.addFolder(kMailbox, kZero, 0, "4-48A06756");
@@ -143,7 +143,7 @@ TEST(HeaderTableStep, LargeStoresMatchOnlyMailboxRootsByTheirOwnerKey) {
 }
 
 TEST(HeaderTableStep, ABranchPointingBackAtItsOwnTreeEnds) {
-  testing::StoreFile file(4096, 40);
+  testing::StoreImage file(4096, 40);
   file.page(20, PageBytes(4096, 50, true).add(testing::BranchRecord(20)).add(testing::BranchRecord(21)).add(testing::BranchRecord(0)).bytes());
   file.page(21, PageBytes(4096, 50, true).add(testing::BranchRecord(20)).add(testing::BranchRecord(21)).add(testing::BranchRecord(0)).bytes());
   Discovery d(file.bytes(), 4096);

@@ -179,7 +179,7 @@ TEST(ScanEngine, ShowsTheStepTextsInOrderAndFullProgressBeforeTheOneSecondPause)
 // A catalogue whose root is a branch page with many children, each a branch again: the
 // progress total grows while the walk runs.
 Bytes BranchyCatalogue() {
-  testing::StoreFile file(4096, 200);
+  testing::StoreImage file(4096, 200);
   testing::PageBytes root(4096, 2, /*branch=*/true);
   for (std::uint32_t child = 100; child < 140; ++child) root.add(testing::BranchRecord(child));
   root.add(testing::BranchRecord(0));  // the last tag is never followed
@@ -259,7 +259,7 @@ TEST(ScanEngine, PausedScanStandsStillUntilResumed) {
 }
 
 TEST(ScanEngine, AStoreWithoutMailboxRecordsEndsAfterStepTwoWithItsMessage) {
-  testing::StoreFile file(8192, 30);
+  testing::StoreImage file(8192, 30);
   testing::PageBytes catalogue(8192, 2);
   catalogue.add(testing::TableRecord("Mailbox", 20, 10));
   file.page(4, catalogue.bytes());
@@ -275,7 +275,7 @@ TEST(ScanEngine, AStoreWithoutMailboxRecordsEndsAfterStepTwoWithItsMessage) {
 }
 
 TEST(ScanEngine, UnsupportedPageSizeShowsTheCorruptedFileMessage) {
-  testing::StoreFile file(16384, 4);
+  testing::StoreImage file(16384, 4);
   ScanRun run(file.bytes());
   EXPECT_EQ(run.run().outcome, ScanOutcome::UnsupportedPageSize);
   ASSERT_EQ(run.sink.shown.size(), 1u);

@@ -118,7 +118,7 @@ TEST(ScanCommand, NoMailboxExitsFiveAfterTheMessage) {
 
 TEST(ScanCommand, UnsupportedStoresAndMissingFiles) {
   testing::ScratchDir dir;
-  testing::StoreFile odd(16384, 3);
+  testing::StoreImage odd(16384, 3);
   const auto store = dir.write("odd.edb", odd.bytes());
   ProgramRun r = Tarnwick({"scan", store.string()});
   EXPECT_EQ(r.exitCode, 4);

@@ -123,10 +123,10 @@ inline Bytes makeLeafPage(std::uint32_t pageSize, int pageSizeClass, const std::
 
 // A whole store file: the header page giving the page size, then pages by number (page n
 // at (n + 1) x page size), `pageCount` pages long.
-class StoreFile {
+class StoreImage {
  public:
-  StoreFile(std::uint32_t pageSize, std::uint32_t pageCount) : pageSize_(pageSize), pageCount_(pageCount) {}
-  StoreFile& page(std::uint32_t number, const Bytes& bytes) {
+  StoreImage(std::uint32_t pageSize, std::uint32_t pageCount) : pageSize_(pageSize), pageCount_(pageCount) {}
+  StoreImage& page(std::uint32_t number, const Bytes& bytes) {
     pages_[number] = bytes;
     return *this;
   }

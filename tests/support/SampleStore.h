@@ -68,7 +68,7 @@ struct SampleStore {
   }
 
   Bytes bytes() const {
-    StoreFile file(kPageSize, 40);
+    StoreImage file(kPageSize, 40);
     PageBytes catalogue(kPageSize, 2);
     catalogue.add(TableRecord("Mailbox", kMailboxTable, kMailboxRoot))
         .add(TableRecord("Folders", kFolderTable, kFolderRoot, 1, 9))

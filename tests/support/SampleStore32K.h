@@ -18,7 +18,7 @@ struct SampleStore32K {
   Id8 archive{0x23, 0, 0, 0, 0, 0, 0, 0x33};  // below Inbox, a name that is not packed
 
   Bytes bytes() const {
-    StoreFile file(kPageSize, 24);
+    StoreImage file(kPageSize, 24);
     PageBytes catalogue(kPageSize, 2);
     catalogue.add(TableRecord("Mailbox", 20, 10))
         .add(TableRecord("Folders-4-48A06756", 30, 12, 1, 9))
