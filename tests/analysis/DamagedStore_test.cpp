@@ -4,6 +4,7 @@
 #include "tests/support/ScratchDir.h"
 #include "tests/support/SampleStore.h"
 #include "tests/support/SampleStore32K.h"
+#include "tests/support/StoreScan.h"
 
 #include <gtest/gtest.h>
 
@@ -14,18 +15,6 @@ namespace {
 
 using testing::Bytes;
 
-struct Quiet : ScanObserver {
-  void statusChanged(std::string_view) override {}
-  void progressChanged(int) override {}
-};
-struct Silent : MessageSink {
-  int shown = 0;
-  MessageAnswer show(const Message&) override {
-    ++shown;
-    return MessageAnswer::Ok;
-  }
-};
-
 struct Outcome {
   ScanOutcome outcome;
   std::size_t headers;
@@ -35,18 +24,8 @@ struct Outcome {
 Outcome Scan(const Bytes& store) {
   testing::ScratchDir dir;
   const auto path = dir.write("damaged.edb", store);
-  StoreFile database;
-  EXPECT_TRUE(database.Open(path.string()));
-  ScanModel model;
-  FolderTreeModel tree;
-  ScanControl control;
-  Quiet observer;
-  Silent sink;
-  ScanOptions options;
-  options.sleep = [](std::chrono::milliseconds) {};
-  ScanEngine engine(database, nullptr, u"damaged", model, tree, control, observer, sink, options);
-  const ScanResult result = engine.run();
-  return {result.outcome, model.messageHeaders.size(), SummarizeScan(result, model, tree)};
+  const auto scan = testing::scanStore(path, u"damaged");
+  return {scan->result.outcome, scan->model.messageHeaders.size(), SummarizeScan(scan->result, scan->model, scan->tree)};
 }
 
 TEST(DamagedStore, ATruncatedStoreKeepsWhatLiesBeforeTheCut) {

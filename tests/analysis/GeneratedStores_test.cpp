@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "tests/support/Generator.h"
 #include "tests/support/ScratchDir.h"
+#include "tests/support/StoreScan.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -20,14 +21,6 @@ namespace {
 
 // Stores written by the store generator: genuine ESE files with a manifest of what they
 // hold. Skipped when the generator is not part of the build.
-
-struct Quiet : ScanObserver {
-  void statusChanged(std::string_view) override {}
-  void progressChanged(int) override {}
-};
-struct Silent : MessageSink {
-  MessageAnswer show(const Message&) override { return MessageAnswer::Ok; }
-};
 
 // A folder as (mailbox id, folder id, parent id, name, kind letter or "").
 using FolderKey = std::tuple<std::string, std::string, std::string, std::string, std::string>;
@@ -97,17 +90,10 @@ GeneratedScan ScanGenerated(const std::string& format, const std::string& extra 
   GeneratedScan out;
   std::ifstream manifest(dir.path() / "manifest.json");
   out.manifest = nlohmann::json::parse(manifest);
-  StoreFile database;
-  EXPECT_TRUE(database.Open((dir.path() / "store.edb").string()));
-  ScanModel model;
-  FolderTreeModel tree;
-  ScanControl control;
-  Quiet observer;
-  Silent sink;
-  ScanOptions options;
-  options.sleep = [](std::chrono::milliseconds) {};
-  ScanEngine engine(database, nullptr, u"store.edb", model, tree, control, observer, sink, options);
-  const ScanResult result = engine.run();
+  const auto scan = testing::scanStore(dir.path() / "store.edb");
+  const ScanResult& result = scan->result;
+  ScanModel& model = scan->model;
+  FolderTreeModel& tree = scan->tree;
   out.outcome = result.outcome;
   for (const auto& mailbox : SummarizeScan(result, model, tree)) {
     out.mailboxes.emplace(IdHex(mailbox.id), Utf16ToUtf8(mailbox.name));

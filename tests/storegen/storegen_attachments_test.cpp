@@ -23,20 +23,13 @@
 #include "tools/storegen/AttachmentRows.h"
 #include "tools/storegen/Digest.h"
 #include "tools/storegen/ExchangeSkeleton.h"
+#include "tests/support/StoreScan.h"
 
 namespace tarnwick::storegen {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace tarnwick::analysis;
-
-struct Quiet : ScanObserver {
-  void statusChanged(std::string_view) override {}
-  void progressChanged(int) override {}
-};
-struct Silent : MessageSink {
-  MessageAnswer show(const Message&) override { return MessageAnswer::Ok; }
-};
 
 // The plan the generator wrote the store from (the same scenario gives the same plan).
 StorePlan planOf(const Scenario& scenario) {
@@ -65,17 +58,10 @@ std::string hexId(std::uint64_t id) {
 // Scans the store, then completes one item per planned message with attachments as the
 // message-list loader does when saving: attachment pages, long-value pages, data.
 Found readAttachments(const fs::path& edb, const StorePlan& plan) {
-  StoreFile database;
-  EXPECT_TRUE(database.Open(edb.string()));
-  ScanModel model;
-  FolderTreeModel tree;
-  ScanControl control;
-  Quiet observer;
-  Silent sink;
-  ScanOptions options;
-  options.sleep = [](std::chrono::milliseconds) {};
-  ScanEngine engine(database, nullptr, u"store.edb", model, tree, control, observer, sink, options);
-  const ScanResult scan = engine.run();
+  const auto scanned = tarnwick::testing::scanStore(edb);
+  const ScanResult& scan = scanned->result;
+  ScanModel& model = scanned->model;
+  StoreFile& database = scanned->database;
   EXPECT_EQ(scan.outcome, ScanOutcome::Completed);
   const bool large = scan.geometry.PageSizeClass == 2;
 
