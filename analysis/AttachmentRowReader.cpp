@@ -52,7 +52,7 @@ AttachmentColumns AttachmentColumns::smallPageStore() {
   return c;
 }
 
-std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::uint8_t> page, int pageSizeClass) {
+std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::uint8_t> page, store::PageSizeClass pageSizeClass) {
   const BoundedBytes bytes(page);
   std::vector<AttachmentCandidate> out;
   store::RecordSlotArray slots;
@@ -60,7 +60,7 @@ std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::u
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t n = static_cast<std::uint32_t>(slots[i].offset);
     const std::uint32_t end = n + static_cast<std::uint16_t>(slots[i].size);
-    if (pageSizeClass == 2) {
+    if (store::isLargePage(pageSizeClass)) {
       if (!bytes.has(n + L::kPlacementByte, 1)) continue;
       std::uint8_t b = bytes.u8(n + L::kPlacementByte);
       std::uint32_t x = (b & 0x0F) > 8 ? (b & 0x0F) : b + 8u;
@@ -88,11 +88,11 @@ std::optional<AttachmentIdBytes> candidateIdentifier(std::span<const std::uint8_
 }
 
 AttachmentRowResult readAttachmentRow(std::span<const std::uint8_t> page, std::uint64_t pageFileOffset,
-                                      int pageSizeClass, const AttachmentCandidate& candidate,
+                                      store::PageSizeClass pageSizeClass, const AttachmentCandidate& candidate,
                                       const AttachmentIdBytes& identifier, const AttachmentColumns& columns,
                                       const NameUnpacker& unpack7Bit) {
   const BoundedBytes bytes(page);
-  const bool large = pageSizeClass == 2;
+  const bool large = store::isLargePage(pageSizeClass);
   std::size_t c = candidate.position;
   if (!bytes.equals(c, identifier)) return AttachmentRowMiss::NotThisRow;
   if (large) {

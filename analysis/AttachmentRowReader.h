@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/PageSizeClass.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -69,7 +71,7 @@ using AttachmentIdBytes = std::array<std::uint8_t, 8>;
 using NameUnpacker = std::function<std::optional<std::vector<std::uint8_t>>(std::span<const std::uint8_t>, std::size_t)>;
 
 // The candidate rows of an attachment page (at most 800).
-std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::uint8_t> page, int pageSizeClass);
+std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::uint8_t> page, store::PageSizeClass pageSizeClass);
 
 // The identifier at a candidate (nothing when the page ends before it).
 std::optional<AttachmentIdBytes> candidateIdentifier(std::span<const std::uint8_t> page, const AttachmentCandidate& c);
@@ -77,7 +79,7 @@ std::optional<AttachmentIdBytes> candidateIdentifier(std::span<const std::uint8_
 // Reads the row at `candidate` for `identifier`. Every read stays inside `page`.
 // `unpack7Bit` unpacks compressed names of 32 KB stores (may be empty).
 AttachmentRowResult readAttachmentRow(std::span<const std::uint8_t> page, std::uint64_t pageFileOffset,
-                                      int pageSizeClass, const AttachmentCandidate& candidate,
+                                      store::PageSizeClass pageSizeClass, const AttachmentCandidate& candidate,
                                       const AttachmentIdBytes& identifier, const AttachmentColumns& columns,
                                       const NameUnpacker& unpack7Bit = {});
 

@@ -17,7 +17,7 @@ std::string consumedKey(std::size_t item, const AttachmentId& id) {
 
 }  // namespace
 
-AttachmentScanner::AttachmentScanner(MessageItemList& items, int pageSizeClass, const ColumnList& attachmentColumns,
+AttachmentScanner::AttachmentScanner(MessageItemList& items, store::PageSizeClass pageSizeClass, const ColumnList& attachmentColumns,
                                      std::optional<std::size_t> singleItem)
     : items_(items), pageSizeClass_(pageSizeClass), attachmentColumns_(attachmentColumns), single_(singleItem) {
   for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -30,7 +30,7 @@ AttachmentScanner::AttachmentScanner(MessageItemList& items, int pageSizeClass, 
 }
 
 AttachmentColumns AttachmentScanner::columnsFor(std::uint32_t pageObjectId) {
-  if (pageSizeClass_ != 2) return AttachmentColumns::smallPageStore();
+  if (!store::isLargePage(pageSizeClass_)) return AttachmentColumns::smallPageStore();
   auto found = columnsByTable_.find(pageObjectId);
   if (found != columnsByTable_.end()) return found->second;
   AttachmentColumns c;
@@ -48,7 +48,7 @@ AttachmentColumns AttachmentScanner::columnsFor(std::uint32_t pageObjectId) {
 }
 
 bool AttachmentScanner::singleItemDone() const {
-  if (!single_ || pageSizeClass_ != 2) return false;
+  if (!single_ || !store::isLargePage(pageSizeClass_)) return false;
   for (const AttachmentId& id : items_[*single_].attachmentIds) {
     if (!consumed_.contains(consumedKey(*single_, id))) return false;
   }
@@ -59,7 +59,7 @@ bool AttachmentScanner::scanAttachmentPage(std::span<const std::uint8_t> page, s
                                            std::uint32_t pageObjectId, const std::optional<std::string>& tableSuffix) {
   const std::vector<AttachmentCandidate> candidates = findAttachmentCandidates(page, pageSizeClass_);
   if (candidates.empty()) return false;
-  const bool large = pageSizeClass_ == 2;
+  const bool large = store::isLargePage(pageSizeClass_);
   const AttachmentColumns columns = columnsFor(pageObjectId);
   const NameUnpacker unpack = large ? NameUnpacker(codec::unpack7Bit) : NameUnpacker();
   std::unordered_map<AttachmentId, std::vector<std::size_t>> byId;

@@ -3,6 +3,7 @@
 #include "analysis/AttachmentRowReader.h"
 #include "analysis/CatalogueLists.h"
 #include "analysis/MessageItems.h"
+#include "store/PageSizeClass.h"
 #include "store/StoreOffsets.h"
 
 #include <cstdint>
@@ -22,7 +23,7 @@ namespace tarnwick::analysis {
 class AttachmentScanner {
  public:
   // `singleItem`: complete only that item (preview); otherwise every item of `items`.
-  AttachmentScanner(MessageItemList& items, int pageSizeClass, const ColumnList& attachmentColumns,
+  AttachmentScanner(MessageItemList& items, store::PageSizeClass pageSizeClass, const ColumnList& attachmentColumns,
                     std::optional<std::size_t> singleItem = std::nullopt);
 
   // One page: its bytes, file offset and owner object id, and in 32 KB stores the table's
@@ -41,7 +42,7 @@ class AttachmentScanner {
   AttachmentColumns columnsFor(std::uint32_t pageObjectId);
 
   MessageItemList& items_;
-  int pageSizeClass_;
+  store::PageSizeClass pageSizeClass_;
   const ColumnList& attachmentColumns_;
   std::optional<std::size_t> single_;
   std::unordered_map<AttachmentId, std::vector<std::size_t>> holders_;  // identifier -> items

@@ -25,7 +25,8 @@ store::PageNumber pageNumberOf(std::uint32_t stored) {
 bool CatalogueWalk::run() {
   const auto& g = ctx_.geometry;
   if (!g.supported()) return false;
-  const int cls = g.PageSizeClass;
+  const bool large = store::isLargePage(g.PageSizeClass);
+  const auto cls = static_cast<std::size_t>(store::classNumber(g.PageSizeClass));  // indexes the fallbacks
   auto& model = ctx_.model;
   auto& found = ctx_.findings;
   progressTotal_ = kInitialProgressTotal;
@@ -55,7 +56,7 @@ bool CatalogueWalk::run() {
     // Stands in for the missing message table; the entry goes into the folder-table list,
     // so that step 3 also looks at the pages of object 19.
     model.folderTables.addTableEntry(kMessageTableObjectId, store::PageNumber(0));
-    offset = cls == 2 ? mailboxOffset : kMessageRootFallback[cls];
+    offset = large ? mailboxOffset : kMessageRootFallback[cls];
     readAndWalk(offset);
   }
 
@@ -69,12 +70,12 @@ bool CatalogueWalk::run() {
     }
   } else {
     model.folderTables.addTableEntry(kFolderTableObjectId, store::PageNumber(0));
-    if (cls != 2) offset = kFolderRootFallback[cls];
+    if (!large) offset = kFolderRootFallback[cls];
     readAndWalk(offset);
   }
 
   // 5. One more page of fixed place.
-  if (cls != 2) offset = kExtraPageOffset[cls];
+  if (!large) offset = kExtraPageOffset[cls];
   readAndWalk(offset);
 
   // 6. The message table's long values.
@@ -90,7 +91,7 @@ bool CatalogueWalk::run() {
     if (offset == 0 || offset >= g.FileSize) continue;
     readAndWalk(offset);
     // The long-value table's object id is the one its root page carries (4 KB/8 KB).
-    if (cls != 2) model.longValueTables.replaceObjectId(i, store::PageOwnerObjectId(buffer_));
+    if (!large) model.longValueTables.replaceObjectId(i, store::PageOwnerObjectId(buffer_));
   }
   return !ctx_.control.checkpoint();
 }

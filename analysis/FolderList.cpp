@@ -5,7 +5,7 @@
 namespace tarnwick::analysis {
 
 bool FolderList::addFolderNode(const FolderId& id, const FolderId& parentId, std::u16string_view name,
-                               std::uint8_t kind, std::uint32_t treeItem, std::optional<std::string> ownerKey) {
+                               FolderKind kind, std::uint32_t treeItem, std::optional<std::string> ownerKey) {
   if (name.empty()) return false;
   if (!keys_.emplace(id, parentId, std::u16string(name)).second) return false;
   nodes_.push_back(FolderNode{id, parentId, std::u16string(name), treeItem, false, kind, std::move(ownerKey)});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FolderKind.h"
 #include "analysis/ModelIds.h"
 
 #include <cstdint>
@@ -15,16 +16,6 @@
 
 namespace tarnwick::analysis {
 
-// Folder kinds as the folder step sorts them.
-namespace folder_kind {
-inline constexpr std::uint8_t kOther = 0;
-inline constexpr std::uint8_t kContacts = 'c';
-inline constexpr std::uint8_t kCalendar = 'a';
-inline constexpr std::uint8_t kNotes = 'n';
-inline constexpr std::uint8_t kTasks = 't';
-inline constexpr std::uint8_t kJournal = 'j';
-}  // namespace folder_kind
-
 // One mailbox root or one folder.
 struct FolderNode {
   FolderId id;                // the folder's id; for a mailbox root the mailbox id
@@ -32,7 +23,7 @@ struct FolderNode {
   std::u16string name;        // display name, never empty
   std::uint32_t treeItem = 0;  // the node's item in the folder tree; 0 until the tree is built
   bool headerTableFound = false;  // its message-header table has been found
-  std::uint8_t kind = folder_kind::kOther;
+  FolderKind kind = FolderKind::Other;
   std::optional<std::string> ownerKey;  // 32 KB stores: the mailbox key of the node's mailbox
 };
 
@@ -43,7 +34,7 @@ struct FolderNode {
 class FolderList {
  public:
   // Returns false without adding when `name` is empty or an equal node is listed.
-  bool addFolderNode(const FolderId& id, const FolderId& parentId, std::u16string_view name, std::uint8_t kind,
+  bool addFolderNode(const FolderId& id, const FolderId& parentId, std::u16string_view name, FolderKind kind,
                      std::uint32_t treeItem, std::optional<std::string> ownerKey);
   // Removes every node whose tree item equals `treeItem`.
   void purgeFolders(std::uint32_t treeItem);

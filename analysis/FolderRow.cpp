@@ -17,12 +17,13 @@ namespace fr = folder_row;
 
 struct ClassKind {
   std::u16string_view name;
-  std::uint8_t kind;
+  FolderKind kind;
 };
 // Tested in this order; the first match wins.
 constexpr ClassKind kClassKinds[] = {
-    {u"IPF.CONTACT", 'c'}, {u"IPF.APPOINTMENT", 'a'}, {u"IPF.NOTE", 'n'},
-    {u"IPF.StickyNote", 'n'}, {u"IPF.Task", 't'},        {u"IPF.Journal", 'j'},
+    {u"IPF.CONTACT", FolderKind::Contacts}, {u"IPF.APPOINTMENT", FolderKind::Calendar},
+    {u"IPF.NOTE", FolderKind::Notes},        {u"IPF.StickyNote", FolderKind::Notes},
+    {u"IPF.Task", FolderKind::Tasks},        {u"IPF.Journal", FolderKind::Journal},
 };
 
 char16_t foldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
@@ -95,7 +96,7 @@ std::int64_t MailboxIdIndex::find(std::span<const std::uint8_t, 8> bytes) const 
   return found == first_.end() ? -1 : static_cast<std::int64_t>(found->second);
 }
 
-std::uint8_t kindOfContainerClass(std::u16string_view value, bool prefixTest) {
+FolderKind kindOfContainerClass(std::u16string_view value, bool prefixTest) {
   for (const auto& c : kClassKinds) {
     std::u16string_view compared = value;
     if (prefixTest) {
@@ -104,11 +105,11 @@ std::uint8_t kindOfContainerClass(std::u16string_view value, bool prefixTest) {
     }
     if (equalNoCase(compared, c.name)) return c.kind;
   }
-  return 0;
+  return FolderKind::Other;
 }
 
-std::uint8_t applyNotesRule(std::uint8_t kind, const std::u16string& name) {
-  if (kind == 'n' && !equalNoCase(name, u"Notes")) return 0;
+FolderKind applyNotesRule(FolderKind kind, const std::u16string& name) {
+  if (kind == FolderKind::Notes && !equalNoCase(name, u"Notes")) return FolderKind::Other;
   return kind;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FolderKind.h"
 #include "analysis/ModelIds.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@ struct FolderRow {
   FolderId id;
   FolderId parentId;
   std::u16string name;  // may be empty: such a row adds no folder
-  std::uint8_t kind = 0;
+  FolderKind kind = FolderKind::Other;
 };
 
 inline constexpr std::size_t kMaxFolderNameChars = 260;
@@ -38,9 +39,9 @@ class MailboxIdIndex {
 
 // The kind of a folder from its container class, as the 4 KB/8 KB parser tests it (each
 // class name a prefix of the value) or the 32 KB parser does (the whole value).
-std::uint8_t kindOfContainerClass(std::u16string_view value, bool prefixTest);
+FolderKind kindOfContainerClass(std::u16string_view value, bool prefixTest);
 // A folder of class IPF.NOTE is a notes folder only when it is named "Notes".
-std::uint8_t applyNotesRule(std::uint8_t kind, const std::u16string& name);
+FolderKind applyNotesRule(FolderKind kind, const std::u16string& name);
 
 // The row parser of 4 KB and 8 KB stores: finds the row's anchor by searching the row for a
 // mailbox identifier and reads the folder id, parent id, container class and display name.

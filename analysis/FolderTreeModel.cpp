@@ -35,9 +35,9 @@ const std::u16string kNoText;
 
 }  // namespace
 
-int wellKnownFolderImage(const std::u16string& name, std::uint8_t kind) {
-  if (kind == 'a') return TreeImage::kCalendar;
-  if (kind == 'c') return TreeImage::kContacts;
+int wellKnownFolderImage(const std::u16string& name, FolderKind kind) {
+  if (kind == FolderKind::Calendar) return TreeImage::kCalendar;
+  if (kind == FolderKind::Contacts) return TreeImage::kContacts;
   const std::u16string upper = upperCase(name);
   for (const auto& folder : kWellKnownFolders) {
     if (upper == folder.upperName) return folder.image;
@@ -71,7 +71,7 @@ void FolderTreeModel::reset(const std::u16string& databasePath) {
 }
 
 TreeItemHandle FolderTreeModel::insertFolder(TreeItemHandle parentItem, const std::u16string& name,
-                                             std::uint8_t kind) {
+                                             FolderKind kind) {
   if (root_ == 0) return 0;
   int image = wellKnownFolderImage(name, kind);
   if (parentItem == 0) {

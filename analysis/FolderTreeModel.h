@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FolderKind.h"
 #include "analysis/SelectionEntry.h"
 
 #include <cstdint>
@@ -31,10 +32,10 @@ inline constexpr int kTasks = 13;
 inline constexpr int kSyncIssues = 14;
 }  // namespace TreeImage
 
-// The image a folder of this name and kind gets: the kinds 'a' and 'c' give the calendar
+// The image a folder of this name and kind gets: Calendar and Contacts give the calendar
 // and contacts images whatever the name; otherwise a well-known folder name (compared in
 // upper case) gives its image and any other name the generic folder.
-int wellKnownFolderImage(const std::u16string& name, std::uint8_t kind);
+int wellKnownFolderImage(const std::u16string& name, FolderKind kind);
 
 // Told of every change of the tree, so that a view can mirror it.
 class FolderTreeListener {
@@ -65,7 +66,7 @@ class FolderTreeModel {
   // directly below the database root with the generic image whatever its name (this is
   // how mailboxes go in). The new item is expanded at once. Returns its handle, or 0 when
   // the tree has not been reset or `parent` is unknown.
-  TreeItemHandle insertFolder(TreeItemHandle parent, const std::u16string& name, std::uint8_t kind);
+  TreeItemHandle insertFolder(TreeItemHandle parent, const std::u16string& name, FolderKind kind);
   // Sorts the children of `item` by their text, ignoring letter case.
   void sortChildren(TreeItemHandle item);
   // Sorts the root's children, then collapses and expands the root again.

@@ -103,11 +103,11 @@ std::optional<Candidate> smallCandidate(const BoundedBytes& page, const store::P
   return std::nullopt;
 }
 
-std::vector<Candidate> findCandidates(const BoundedBytes& page, std::int32_t pageSizeClass,
+std::vector<Candidate> findCandidates(const BoundedBytes& page, store::PageSizeClass pageSizeClass,
                                       const HeaderTableInfo& table) {
   std::vector<Candidate> candidates;
   for (const store::PageTag& tag : store::ReadTagArray(page.span(), pageSizeClass)) {
-    auto candidate = pageSizeClass == 2 ? largeCandidate(page, tag) : smallCandidate(page, tag, table);
+    auto candidate = store::isLargePage(pageSizeClass) ? largeCandidate(page, tag) : smallCandidate(page, tag, table);
     if (candidate) candidates.push_back(*candidate);
   }
   return candidates;
@@ -183,10 +183,10 @@ namespace {
 // Reads the rows of one header page against the columns of its table.
 class HeaderRowReading {
  public:
-  HeaderRowReading(std::span<const std::uint8_t> bytes, std::int32_t pageSizeClass, const HeaderTableInfo& table,
+  HeaderRowReading(std::span<const std::uint8_t> bytes, store::PageSizeClass pageSizeClass, const HeaderTableInfo& table,
                    const HeaderColumns& columns, store::FileOffset pageOffset)
       : page_(bytes),
-        large_(pageSizeClass == 2),
+        large_(store::isLargePage(pageSizeClass)),
         reader_(page_, large_),
         table_(table),
         columns_(columns),
@@ -195,7 +195,7 @@ class HeaderRowReading {
         primaryColumn_(large_ ? columns.normalizedSubject : columns.subjectPrefix),
         secondaryColumn_(large_ ? columns.subjectPrefix : columns.normalizedSubject) {}
 
-  std::vector<MessageHeader> read(std::int32_t pageSizeClass) {
+  std::vector<MessageHeader> read(store::PageSizeClass pageSizeClass) {
     std::vector<MessageHeader> out;
     for (const Candidate& candidate : findCandidates(page_, pageSizeClass, table_)) {
       if (auto header = readRow(candidate)) out.push_back(std::move(*header));
@@ -227,7 +227,7 @@ class HeaderRowReading {
     const TextPlace secondary = primary.found ? secondaryText(*directory, primary.start) : TextPlace{};
 
     MessageHeader header;
-    if (table_.kind == 'a') header.appointment = appointmentTimes(*directory);
+    if (table_.kind == FolderKind::Calendar) header.appointment = appointmentTimes(*directory);
     if (large_) {
       if (!page_.copy8(anchor + hr::kFolderIdDistance, header.folderId.bytes)) return std::nullopt;
     } else {
@@ -362,7 +362,7 @@ class HeaderRowReading {
 bool modelTimeConverts(const ModelTime& time) { return (fileTimeOf(time) >> 63) == 0; }
 bool modelTimeInYear1601(const ModelTime& time) { return fileTimeOf(time) < kTicksOfYear1601; }
 
-std::vector<MessageHeader> parseHeaderRows(std::span<const std::uint8_t> bytes, std::int32_t pageSizeClass,
+std::vector<MessageHeader> parseHeaderRows(std::span<const std::uint8_t> bytes, store::PageSizeClass pageSizeClass,
                                            const HeaderTableInfo& table, const HeaderColumns& columns,
                                            store::FileOffset pageOffset) {
   return HeaderRowReading(bytes, pageSizeClass, table, columns, pageOffset).read(pageSizeClass);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "analysis/FolderKind.h"
 #include "analysis/MessageHeaders.h"
 #include "analysis/ModelIds.h"
+#include "store/PageSizeClass.h"
 #include "store/StoreOffsets.h"
 
 #include <cstdint>
@@ -23,7 +25,7 @@ struct HeaderColumns {
 // What the header-page parser needs of the header table that owns the page.
 struct HeaderTableInfo {
   FolderId key;     // 4 KB/8 KB stores: the folder's id; zero in 32 KB stores
-  std::uint8_t kind = 0;
+  FolderKind kind = FolderKind::Other;
   std::optional<std::string> ownerKey;
 };
 
@@ -31,7 +33,7 @@ struct HeaderTableInfo {
 // time, the places of its three texts and, for calendar tables, the start and end time.
 // Rows that do not fit are skipped; headers whose time does not convert are left out.
 // Never reads outside `page`.
-std::vector<MessageHeader> parseHeaderRows(std::span<const std::uint8_t> page, std::int32_t pageSizeClass,
+std::vector<MessageHeader> parseHeaderRows(std::span<const std::uint8_t> page, store::PageSizeClass pageSizeClass,
                                            const HeaderTableInfo& table, const HeaderColumns& columns,
                                            store::FileOffset pageOffset);
 

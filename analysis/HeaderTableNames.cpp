@@ -26,10 +26,10 @@ constexpr std::int64_t kLargePrefixLength = sizeof kLargePrefix - 1;
 }  // namespace
 
 std::vector<HeaderTableCandidate> findHeaderTableCandidates(std::span<const std::uint8_t> bytes,
-                                                            std::int32_t pageSizeClass) {
+                                                            store::PageSizeClass pageSizeClass) {
   std::vector<HeaderTableCandidate> out;
   const store::BoundedBytes page(bytes);
-  const bool large = pageSizeClass == 2;
+  const bool large = store::isLargePage(pageSizeClass);
   // Every place in the page where a name may start, found once for the page; each tag then
   // takes the first such place inside its bytes. Tags of a damaged page may overlap the
   // whole page, so the page is not searched again for each tag.

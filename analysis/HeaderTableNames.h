@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/PageSizeClass.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -21,6 +23,6 @@ struct HeaderTableCandidate {
 // first "MsgHeader-" (32 KB names). Places whose stored length does not fit, or whose
 // record gives the object id 0, are left out. Never reads outside `page`.
 std::vector<HeaderTableCandidate> findHeaderTableCandidates(std::span<const std::uint8_t> page,
-                                                            std::int32_t pageSizeClass);
+                                                            store::PageSizeClass pageSizeClass);
 
 }  // namespace tarnwick::analysis

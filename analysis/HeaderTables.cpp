@@ -14,7 +14,7 @@ void HeaderPageList::clear() {
 }
 
 bool HeaderTableList::addHeaderTable(const FolderId& key, std::optional<std::string> ownerKey, std::uint32_t objectId,
-                                     std::uint8_t kind, HeaderPageList& scratch) {
+                                     FolderKind kind, HeaderPageList& scratch) {
   const bool added = keys_.emplace(key, ownerKey, objectId).second;
   if (added) {
     entries_.push_back(HeaderTable{key, objectId, kind, std::move(ownerKey), std::move(scratch)});

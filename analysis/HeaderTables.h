@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FolderKind.h"
 #include "analysis/ModelIds.h"
 #include "store/StoreOffsets.h"
 
@@ -40,7 +41,7 @@ class HeaderPageList {
 struct HeaderTable {
   FolderId key;  // 4 KB/8 KB stores: id of the folder the table belongs to; zero in 32 KB stores
   std::uint32_t objectId = 0;
-  std::uint8_t kind = 0;                // copy of the folder's kind
+  FolderKind kind = FolderKind::Other;  // copy of the folder's kind
   std::optional<std::string> ownerKey;  // 32 KB stores: the mailbox root's owner key
   HeaderPageList pages;                 // every page of the table: root, branch and leaf
 };
@@ -51,7 +52,7 @@ class HeaderTableList {
   // Adds a table whose pages are the gathered `scratch` pages; `scratch` is left empty
   // whether or not a table was added.
   bool addHeaderTable(const FolderId& key, std::optional<std::string> ownerKey, std::uint32_t objectId,
-                      std::uint8_t kind, HeaderPageList& scratch);
+                      FolderKind kind, HeaderPageList& scratch);
 
   const std::vector<HeaderTable>& entries() const { return entries_; }
   std::size_t size() const { return entries_.size(); }

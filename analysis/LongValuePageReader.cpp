@@ -20,7 +20,7 @@ struct PageRecord {
   std::uint32_t size;
 };
 
-std::vector<PageRecord> pageRecords(Page page, int pageSizeClass) {
+std::vector<PageRecord> pageRecords(Page page, store::PageSizeClass pageSizeClass) {
   store::RecordSlotArray slots;
   const std::size_t count = store::LocateRecords(page, pageSizeClass, slots);
   std::vector<PageRecord> records(count);
@@ -155,11 +155,11 @@ void readLarge(const BoundedBytes& page, const std::vector<PageRecord>& records,
 
 }  // namespace
 
-std::vector<LongValueChunk> readLongValueChunks(std::span<const std::uint8_t> page, int pageSizeClass) {
+std::vector<LongValueChunk> readLongValueChunks(std::span<const std::uint8_t> page, store::PageSizeClass pageSizeClass) {
   std::vector<LongValueChunk> out;
   if (page.size() <= L::kSmallChunkOverhead) return out;
   std::vector<PageRecord> records = pageRecords(page, pageSizeClass);
-  if (pageSizeClass == 2) {
+  if (store::isLargePage(pageSizeClass)) {
     readLarge(BoundedBytes(page), records, out);
   } else {
     readSmall(BoundedBytes(page), records, out);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/PageSizeClass.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -40,6 +42,6 @@ struct LongValueChunk {
 
 // The data chunks of a long-value page (at most 200). Root records name values but hold no
 // data and are not listed. Reads stay inside `page`.
-std::vector<LongValueChunk> readLongValueChunks(std::span<const std::uint8_t> page, int pageSizeClass);
+std::vector<LongValueChunk> readLongValueChunks(std::span<const std::uint8_t> page, store::PageSizeClass pageSizeClass);
 
 }  // namespace tarnwick::analysis

@@ -2,7 +2,7 @@
 
 namespace tarnwick::analysis {
 
-LongValueScanner::LongValueScanner(MessageItemList& items, int pageSizeClass, LongValueTargets targets,
+LongValueScanner::LongValueScanner(MessageItemList& items, store::PageSizeClass pageSizeClass, LongValueTargets targets,
                                    std::optional<std::size_t> singleItem)
     : items_(items), pageSizeClass_(pageSizeClass) {
   for (std::size_t i = 0; i < items_.size(); ++i) {

@@ -2,6 +2,7 @@
 
 #include "analysis/LongValuePageReader.h"
 #include "analysis/MessageItems.h"
+#include "store/PageSizeClass.h"
 #include "store/StoreOffsets.h"
 
 #include <array>
@@ -24,7 +25,7 @@ struct LongValueTargets {
 // look-up instead of a walk of the message list.
 class LongValueScanner {
  public:
-  LongValueScanner(MessageItemList& items, int pageSizeClass, LongValueTargets targets,
+  LongValueScanner(MessageItemList& items, store::PageSizeClass pageSizeClass, LongValueTargets targets,
                    std::optional<std::size_t> singleItem = std::nullopt);
 
   void scanLongValuePage(std::span<const std::uint8_t> page, store::FileOffset pageOffset);
@@ -41,7 +42,7 @@ class LongValueScanner {
   static std::uint16_t keyOf(std::array<std::uint8_t, 2> key) { return static_cast<std::uint16_t>(key[0] << 8 | key[1]); }
 
   MessageItemList& items_;
-  int pageSizeClass_;
+  store::PageSizeClass pageSizeClass_;
   std::unordered_map<std::uint16_t, std::vector<Owner>> owners_;
 };
 

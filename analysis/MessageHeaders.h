@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FolderKind.h"
 #include "analysis/ModelIds.h"
 #include "platform/ModelTime.h"
 #include "store/StoreOffsets.h"
@@ -46,7 +47,7 @@ struct MessageHeader {
   FolderId folderId;  // id of the folder the message belongs to
   ModelTime time;
   std::optional<std::string> ownerKey;  // 32 KB stores: the header table's owner key
-  std::uint8_t flag = 0;                // kind of the header table it came from
+  FolderKind flag = FolderKind::Other;  // kind of the header table it came from
   std::optional<AppointmentTimes> appointment;  // calendar items with both times found
 };
 

@@ -25,7 +25,7 @@ MessageItem MessageItem::fromHeader(const MessageHeader& header) {
 bool MessageItem::holdsNothing() const {
   return !recordFound && attachments.empty() && attachmentIds.empty() && !appointment && bodyChunksA.empty() &&
          bodyChunksB.empty() && properties.empty() && bodyPosition.value == 0 && bodyLength == 0 &&
-         recipientPosition.value == 0 && recipientLength == 0 && kind == 0 && !bodyKeyA && !bodyKeyB &&
+         recipientPosition.value == 0 && recipientLength == 0 && kind == FolderKind::Other && !bodyKeyA && !bodyKeyB &&
          primaryOffset == 0 && secondaryOffset == 0 && thirdOffset == 0 && thirdLength == 0;
 }
 

@@ -2,10 +2,12 @@
 
 #include "analysis/AttachmentItems.h"
 #include "analysis/ChunkList.h"
+#include "analysis/FolderKind.h"
 #include "analysis/ItemProperties.h"
 #include "analysis/MessageHeaders.h"
 #include "analysis/ModelIds.h"
 #include "platform/ModelTime.h"
+#include "store/BodySource.h"
 #include "store/StoreOffsets.h"
 
 #include <cstdint>
@@ -16,14 +18,6 @@
 #include <vector>
 
 namespace tarnwick::analysis {
-
-// Where the message-record reader found a message's body.
-namespace body_source {
-inline constexpr std::uint8_t kUnknown = 0;
-inline constexpr std::uint8_t kPlainUnicode = 'p';
-inline constexpr std::uint8_t kStreamingFile = 'y';
-inline constexpr std::uint8_t kOther = 'n';
-}  // namespace body_source
 
 // A value length that says the value is a long value named by a long-value key.
 inline constexpr std::uint16_t kLongValueLength = 5;
@@ -50,8 +44,8 @@ struct MessageItem {
   std::uint16_t bodyLength = 0;  // kLongValueLength: a long value named by bodyKeyA
   std::optional<LongValueKey> bodyKeyA;  // the body's long-value key
   std::optional<LongValueKey> bodyKeyB;  // the recipient value's long-value key
-  std::uint8_t kind = 0;
-  std::uint8_t bodySource = body_source::kUnknown;
+  FolderKind kind = FolderKind::Other;
+  store::BodySource bodySource = store::BodySource::Unknown;
   std::optional<std::string> ownerKey;
   ChunkList bodyChunksB;  // chunks of the long value named by bodyKeyB
   ChunkList bodyChunksA;  // chunks of the long value named by bodyKeyA

@@ -39,11 +39,11 @@ void apply(const store::MessageRecordFields& f, store::FileOffset pageOffset, Me
   if (f.contactSlots) {
     std::array<std::u16string_view, ItemProperties::kSlotCount> texts;
     for (std::size_t s = 0; s < texts.size(); ++s) texts[s] = (*f.contactSlots)[s];
-    item.kind = 'c';
+    item.kind = FolderKind::Contacts;
     item.properties.addItemProperties(texts);
   }
   if (f.appointment) {
-    item.kind = 'a';
+    item.kind = FolderKind::Calendar;
     setAppointment(item.appointment, f.appointment->contact, f.appointment->location, f.appointment->timeZone,
                    modelTime(f.appointment->start), modelTime(f.appointment->end));
   }
@@ -52,7 +52,7 @@ void apply(const store::MessageRecordFields& f, store::FileOffset pageOffset, Me
 }  // namespace
 
 store::MessageColumns messageColumnsFor(const ColumnList& messageColumns, std::uint32_t tableObjectId,
-                                        int pageSizeClass, const AppointmentColumnIds& named) {
+                                        store::PageSizeClass pageSizeClass, const AppointmentColumnIds& named) {
   store::MessageColumns c;
   auto setOnce = [](std::uint16_t& field, std::uint16_t id) {
     if (field == 0) field = id;
@@ -74,7 +74,7 @@ store::MessageColumns messageColumnsFor(const ColumnList& messageColumns, std::u
     }
   }
   if (c.address == 0) {
-    c.address = pageSizeClass == 2 ? store::message_record::kDefaultAddressColumnLarge
+    c.address = store::isLargePage(pageSizeClass) ? store::message_record::kDefaultAddressColumnLarge
                                    : store::message_record::kDefaultAddressColumnSmall;
   }
   c.appointmentContact = named.contact8225;
@@ -102,7 +102,7 @@ bool ReadMessageRecords(const MessageRecordPage& page, const store::MessageColum
     if (a.first != b.first) return a.first < b.first;
     return a.second < b.second;
   });
-  const bool large = page.pageSizeClass == 2;
+  const bool large = store::isLargePage(page.pageSizeClass);
   for (std::size_t group = 0; group < byId.size();) {
     const MessageId& id = byId[group].first;
     std::size_t groupEnd = group + 1;
@@ -120,7 +120,7 @@ bool ReadMessageRecords(const MessageRecordPage& page, const store::MessageColum
         if (!directory) continue;
         store::RecordReadOptions options;
         options.streamingFileOpen = streamingFileOpen;
-        options.itemKind = item.kind;
+        options.readsKindTexts = hasContactOrAppointmentTexts(item.kind);
         options.needsThirdText = item.thirdOffset == 0;
         if (large) options.unpack7Bit = codec::unpack7Bit;
         apply(store::readMessageRecord(page.bytes, static_cast<std::uint64_t>(page.fileOffset.value), page.pageSizeClass,

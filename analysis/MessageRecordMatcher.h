@@ -3,6 +3,7 @@
 #include "analysis/CatalogueLists.h"
 #include "analysis/MessageItems.h"
 #include "store/MessageRecordReader.h"
+#include "store/PageSizeClass.h"
 #include "store/StoreOffsets.h"
 
 #include <cstdint>
@@ -24,12 +25,12 @@ struct AppointmentColumnIds {
 // the entries of `messageColumns` of that table by letter, and the default address column
 // when the catalogue names none.
 store::MessageColumns messageColumnsFor(const ColumnList& messageColumns, std::uint32_t tableObjectId,
-                                        int pageSizeClass, const AppointmentColumnIds& named);
+                                        store::PageSizeClass pageSizeClass, const AppointmentColumnIds& named);
 
 struct MessageRecordPage {
   std::span<const std::uint8_t> bytes;
   store::FileOffset fileOffset;
-  int pageSizeClass = 0;
+  store::PageSizeClass pageSizeClass = store::PageSizeClass::Page4K;
   std::optional<std::string> ownerKey;  // 32 KB stores: the message table's mailbox key
 };
 

@@ -48,7 +48,7 @@ struct ScanContext {
   std::uint32_t headerTableCount = 0;    // header tables found in step 4
   std::vector<FolderNode> mailboxesFound;  // the mailbox list as step 2 left it, for the front ends
 
-  bool largeStore() const { return geometry.PageSizeClass == 2; }
+  bool largeStore() const { return store::isLargePage(geometry.PageSizeClass); }
   std::size_t pageSize() const { return static_cast<std::size_t>(geometry.PageSize); }
   // Reads `length` bytes of the page at `offset` into `buffer` (resized to a whole page,
   // zero past what was read).

@@ -36,7 +36,7 @@ struct ScanModel {
 
   // Appends a table whose pages are `scratchPages`; leaves `scratchPages` empty.
   bool addHeaderTable(const FolderId& key, std::optional<std::string> ownerKey, std::uint32_t objectId,
-                      std::uint8_t kind) {
+                      FolderKind kind) {
     return headerTables.addHeaderTable(key, std::move(ownerKey), objectId, kind, scratchPages);
   }
   // Number of message headers found.

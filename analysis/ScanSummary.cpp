@@ -70,15 +70,16 @@ std::vector<MailboxSummary> SummarizeScan(const ScanResult& result, const ScanMo
   return out;
 }
 
-const char* FolderKindName(std::uint8_t kind) {
+const char* FolderKindName(FolderKind kind) {
   switch (kind) {
-    case 'c': return "contacts";
-    case 'a': return "calendar";
-    case 'n': return "notes";
-    case 't': return "tasks";
-    case 'j': return "journal";
-    default: return "folder";
+    case FolderKind::Contacts: return "contacts";
+    case FolderKind::Calendar: return "calendar";
+    case FolderKind::Notes: return "notes";
+    case FolderKind::Tasks: return "tasks";
+    case FolderKind::Journal: return "journal";
+    case FolderKind::Other: break;
   }
+  return "folder";
 }
 
 std::string IdHex(const FolderId& id) {

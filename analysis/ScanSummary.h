@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FolderKind.h"
 #include "analysis/FolderTreeModel.h"
 #include "analysis/ModelIds.h"
 #include "analysis/ScanEngine.h"
@@ -15,7 +16,7 @@ namespace tarnwick::analysis {
 struct FolderSummary {
   FolderId id;
   std::u16string name;
-  std::uint8_t kind = 0;
+  FolderKind kind = FolderKind::Other;
   std::u16string path;         // as the selection list gives it: "Mailbox\Inbox\"
   std::size_t messages = 0;    // message headers listed for the folder
   std::vector<FolderSummary> folders;
@@ -33,7 +34,7 @@ std::vector<MailboxSummary> SummarizeScan(const ScanResult& result, const ScanMo
                                           const FolderTreeModel& tree);
 
 // A folder kind in words: "contacts", "calendar", "notes", "tasks", "journal" or "folder".
-const char* FolderKindName(std::uint8_t kind);
+const char* FolderKindName(FolderKind kind);
 
 // An identifier as 16 lower-case hexadecimal digits, its bytes in stored order.
 std::string IdHex(const FolderId& id);

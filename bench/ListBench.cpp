@@ -37,7 +37,7 @@ double cpuSeconds() {
 // mailbox in 32 KB stores) and the pages holding its message headers.
 std::vector<std::int64_t> listPages(tarnwick::session::StoreSession& session, const tarnwick::analysis::FolderNode& folder) {
   tarnwick::analysis::ScanModel& model = session.model();
-  const bool large = session.geometry().PageSizeClass == 2;
+  const bool large = tarnwick::store::isLargePage(session.geometry().PageSizeClass);
   std::set<std::int64_t> offsets;
   for (const tarnwick::analysis::TableEntry& t : model.messageTables) {
     if (large && t.suffix != folder.ownerKey) continue;

@@ -168,7 +168,7 @@ int RunExport(const ExportOptions& options) {
   exporter::SaveSettings settings;
   settings.destination = destination;
   settings.formatName = exporter::OutputFormatName(*format);
-  settings.largePages = session.geometry().PageSizeClass == 2;
+  settings.largePages = store::isLargePage(session.geometry().PageSizeClass);
   settings.sourceFiles.push_back(options.store);
   if (!options.stm.empty()) settings.sourceFiles.push_back(options.stm);
   exporter::SaveEngine engine(model, items, writer, *output, progress, sink, control, settings);

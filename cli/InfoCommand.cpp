@@ -21,11 +21,11 @@ struct InfoOptions {
   bool json = false;
 };
 
-const char* ClassText(std::int32_t pageSizeClass) {
+const char* ClassText(store::PageSizeClass pageSizeClass) {
   switch (pageSizeClass) {
-    case 0: return "4 KB pages";
-    case 1: return "8 KB pages";
-    case 2: return "32 KB pages";
+    case store::PageSizeClass::Page4K: return "4 KB pages";
+    case store::PageSizeClass::Page8K: return "8 KB pages";
+    case store::PageSizeClass::Page32K: return "32 KB pages";
     default: return "unsupported";
   }
 }
@@ -49,7 +49,7 @@ int RunInfo(const InfoOptions& options) {
   const store::StoreGeometry& g = check.geometry;
   if (options.json) {
     nlohmann::json out = {
-        {"store", options.store},       {"pageSize", g.PageSize}, {"pageSizeClass", g.PageSizeClass},
+        {"store", options.store},       {"pageSize", g.PageSize}, {"pageSizeClass", store::classNumber(g.PageSizeClass)},
         {"fileSize", g.FileSize},       {"pageCount", g.pageCount()},
         {"pageReadLength", g.PageReadLength},
     };
@@ -57,7 +57,7 @@ int RunInfo(const InfoOptions& options) {
   } else {
     std::printf("Store:            %s\n", options.store.c_str());
     std::printf("Page size:        %d bytes\n", g.PageSize);
-    std::printf("Page-size class:  %d (%s)\n", g.PageSizeClass, ClassText(g.PageSizeClass));
+    std::printf("Page-size class:  %d (%s)\n", store::classNumber(g.PageSizeClass), ClassText(g.PageSizeClass));
     std::printf("File size:        %lld bytes\n", static_cast<long long>(g.FileSize));
     std::printf("Pages:            %lld (after the header and its copy)\n", static_cast<long long>(g.pageCount()));
   }

@@ -21,7 +21,7 @@ std::optional<std::vector<std::uint8_t>> readAttachmentData(const store::ByteSou
     if (c.fileOffset.value >= 0) chunks.push_back({static_cast<std::uint64_t>(c.fileOffset.value), c.chunkStart});
   }
   // Read as a plain value: the bytes come back as they are, with no RTF test.
-  std::optional<StoredBody> value = readStoredValue(database, geometry, chunks, 'p', {0, 0}, workingFile);
+  std::optional<StoredBody> value = readStoredValue(database, geometry, chunks, store::BodySource::PlainUnicode, {0, 0}, workingFile);
   if (!value) return std::nullopt;
   return std::move(value->bytes);
 }

@@ -124,7 +124,7 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
                                    std::optional<std::size_t> singleItem, const LoadControl& control) {
   pagesRead_ = 0;
   if (page_.empty()) return true;
-  const bool large = geometry_.PageSizeClass == 2;
+  const bool large = store::isLargePage(geometry_.PageSizeClass);
   analysis::MessageItemList& items = model.messages;
 
   if (mode != LoadMode::Single) {
@@ -181,7 +181,7 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
     attachmentKeys.emplace();
     for (const analysis::AttachmentId& id : item.attachmentIds) attachmentKeys->push_back(attachmentKey(id));
   }
-  const int pageClass = geometry_.PageSizeClass;
+  const store::PageSizeClass pageClass = geometry_.PageSizeClass;
   const KeyReader chunkKeys = [pageClass](std::span<const std::uint8_t> page) {
     std::vector<std::uint64_t> keys;
     for (const analysis::LongValueChunk& c : analysis::readLongValueChunks(page, pageClass)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FolderKind.h"
 #include "analysis/MessageRecordMatcher.h"
 #include "analysis/ModelIds.h"
 #include "analysis/ScanModel.h"
@@ -21,7 +22,7 @@ namespace tarnwick::content {
 // The folder whose messages are loaded.
 struct LoadedFolder {
   analysis::FolderId id;
-  std::uint8_t kind = 0;
+  analysis::FolderKind kind = analysis::FolderKind::Other;
   std::optional<std::string> ownerKey;  // 32 KB stores: the mailbox key
 };
 

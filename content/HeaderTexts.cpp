@@ -60,7 +60,7 @@ std::span<const std::uint8_t> HeaderPageCache::page(const store::ByteSource& db,
 HeaderTexts readHeaderTexts(const store::ByteSource& db, const store::StoreGeometry& geometry,
                             const analysis::MessageItem& item, HeaderPageCache* cache) {
   HeaderTexts texts;
-  const bool large = geometry.PageSizeClass == 2;
+  const bool large = store::isLargePage(geometry.PageSizeClass);
   std::vector<std::uint8_t> ownPage;
   auto pageAt = [&](std::int64_t offset, HeaderPageCache::Role role) -> std::span<const std::uint8_t> {
     if (cache != nullptr) return cache->page(db, geometry, offset, role);

@@ -14,7 +14,7 @@ std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items,
                                          const store::StoreGeometry& geometry, const std::atomic<bool>* stop) {
   std::vector<MessageRow> rows;
   rows.reserve(items.size());
-  const bool large = geometry.PageSizeClass == 2;
+  const bool large = store::isLargePage(geometry.PageSizeClass);
   const ListedFolder listed{folder.name, folder.kind};
   HeaderPageCache pages;
   auto ofFolder = [&](const analysis::MessageItem& item) {

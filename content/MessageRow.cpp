@@ -9,15 +9,16 @@ constexpr std::u16string_view kSentItems = u"Sent Items";
 constexpr std::u16string_view kMailboxPrefix = u"Mailbox - ";
 }  // namespace
 
-int itemIcon(std::uint8_t kind) {
+int itemIcon(analysis::FolderKind kind) {
   switch (kind) {
-    case 'a': return MessageListImages::kAppointment;
-    case 'c': return MessageListImages::kContact;
-    case 'j': return MessageListImages::kJournal;
-    case 'n': return MessageListImages::kNote;
-    case 't': return MessageListImages::kTask;
-    default: return MessageListImages::kMail;
+    case analysis::FolderKind::Calendar: return MessageListImages::kAppointment;
+    case analysis::FolderKind::Contacts: return MessageListImages::kContact;
+    case analysis::FolderKind::Journal: return MessageListImages::kJournal;
+    case analysis::FolderKind::Notes: return MessageListImages::kNote;
+    case analysis::FolderKind::Tasks: return MessageListImages::kTask;
+    case analysis::FolderKind::Other: break;
   }
+  return MessageListImages::kMail;
 }
 
 const std::u16string& SortRecord::columnText(int column) const {
@@ -29,11 +30,12 @@ const std::u16string& SortRecord::columnText(int column) const {
   }
 }
 
-std::u16string fromText(std::u16string_view sender, std::uint8_t itemKind, const ListedFolder& folder,
+std::u16string fromText(std::u16string_view sender, analysis::FolderKind itemKind, const ListedFolder& folder,
                         std::u16string_view mailboxText) {
   const bool sentItems = folder.name == kSentItems;
   if (!sentItems && !sender.empty()) return std::u16string(sender);
-  const bool ownItem = itemKind == 'n' || itemKind == 'c' || itemKind == 'a';
+  const bool ownItem = itemKind == analysis::FolderKind::Notes || itemKind == analysis::FolderKind::Contacts ||
+                       itemKind == analysis::FolderKind::Calendar;
   if (!(sender.empty() && ownItem) && !sentItems) return {};
   std::u16string text(mailboxText);
   std::size_t prefix = text.find(kMailboxPrefix);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/FolderKind.h"
 #include "analysis/MessageItems.h"
 #include "content/DisplayTime.h"
 #include "content/HeaderTexts.h"
@@ -21,8 +22,8 @@ struct MessageListImages {
   static constexpr int kAttachment = 16;
 };
 
-// The icon of a row by the item's kind letter.
-int itemIcon(std::uint8_t kind);
+// The icon of a row by the item's kind.
+int itemIcon(analysis::FolderKind kind);
 
 // What a row is sorted by: five texts (a constant "1", the attachment flag "1"/"0",
 // From, Subject, the sortable date) and the message id that finds the item again.
@@ -51,13 +52,13 @@ struct MessageRow {
 // The folder a list is shown for, as the rows need it.
 struct ListedFolder {
   std::u16string name;
-  std::uint8_t kind = 0;
+  analysis::FolderKind kind = analysis::FolderKind::Other;
 };
 
 // The From text: the sender; or, for items without a sender that are notes, contacts or
 // appointments, and for every item of a folder named "Sent Items", the mailbox text with
 // its "Mailbox - " prefix and backslashes removed.
-std::u16string fromText(std::u16string_view sender, std::uint8_t itemKind, const ListedFolder& folder,
+std::u16string fromText(std::u16string_view sender, analysis::FolderKind itemKind, const ListedFolder& folder,
                         std::u16string_view mailboxText);
 
 // The row of one item, or nothing when its date is not one the list shows (a time that

@@ -44,12 +44,12 @@ std::u16string attachmentText(const analysis::MessageItem& item) {
   return text;
 }
 
-PreviewData assemblePreview(const analysis::MessageItem& item, std::uint8_t folderKind, std::u16string_view from,
+PreviewData assemblePreview(const analysis::MessageItem& item, analysis::FolderKind folderKind, std::u16string_view from,
                             std::u16string_view subject, std::u16string_view date, const PreviewSources& sources,
                             MhtNaming& mhtNaming) {
   PreviewData p;
-  p.kind = folderKind == 'a' ? 'a' : folderKind == 'c' ? 'c' : 'd';
-  if (item.kind == 'a' || item.kind == 'c') p.kind = static_cast<char>(item.kind);
+  p.kind = previewKindOf(folderKind);
+  if (previewKindOf(item.kind) != PreviewKind::Other) p.kind = previewKindOf(item.kind);
   p.from = std::u16string(from);
   p.date = std::u16string(date);
   p.subject = cutText(subject, PreviewLimits::kSubject);
@@ -61,7 +61,7 @@ PreviewData assemblePreview(const analysis::MessageItem& item, std::uint8_t fold
 
   std::vector<ChunkLocation> bodyChunks = chunkLocations(item.bodyChunksA);
   StoredValueLocation where{position(item.bodyPosition), item.bodyLength};
-  if (item.bodySource == analysis::body_source::kStreamingFile) {
+  if (item.bodySource == store::BodySource::StreamingFile) {
     std::filesystem::path eml = sources.workingDirectory / kStreamedFileName;
     if (extractStreamedMessage(sources.database, sources.streamingFile, sources.geometry, bodyChunks, where,
                                eml.string())) {
@@ -74,9 +74,9 @@ PreviewData assemblePreview(const analysis::MessageItem& item, std::uint8_t fold
     p.rtf = body->form == BodyForm::Rtf && !p.bodyPath.empty();
   }
 
-  if (p.kind == 'c') {
+  if (p.kind == PreviewKind::Contact) {
     p.summaryLines = contactSummaryLines(item.properties.empty() ? nullptr : &item.properties[0]);
-  } else if (p.kind == 'a') {
+  } else if (p.kind == PreviewKind::Appointment) {
     p.summaryLines = appointmentSummaryLines(item.appointment ? &*item.appointment : nullptr);
   }
   return p;

@@ -3,6 +3,7 @@
 #include "analysis/MessageItems.h"
 #include "store/ByteSource.h"
 #include "content/MhtNaming.h"
+#include "content/PreviewKind.h"
 #include "store/StoreGeometry.h"
 
 #include <filesystem>
@@ -34,7 +35,7 @@ struct PreviewData {
   std::u16string attachments;  // cut to its limit; empty hides the attachment line
   std::filesystem::path bodyPath;  // empty: no body to show
   bool rtf = false;                // the body file is RTF (rich text view), else a browser page
-  char kind = 'd';                 // 'a' appointment, 'c' contact, 'd' anything else
+  PreviewKind kind = PreviewKind::Other;
   std::vector<std::u16string> summaryLines;  // contacts and appointments
 };
 
@@ -50,8 +51,8 @@ struct PreviewSources {
 // From, Subject and Date texts, the recipients read from the item's recipient value, the
 // body written to its body file (a streamed message extracted and renamed to a fresh
 // ".mht"), the attachment names and the contact or appointment lines. `folderKind` is the
-// listed folder's kind letter.
-PreviewData assemblePreview(const analysis::MessageItem& item, std::uint8_t folderKind, std::u16string_view from,
+// listed folder's kind.
+PreviewData assemblePreview(const analysis::MessageItem& item, analysis::FolderKind folderKind, std::u16string_view from,
                             std::u16string_view subject, std::u16string_view date, const PreviewSources& sources,
                             MhtNaming& mhtNaming);
 

@@ -21,7 +21,7 @@ std::u16string extractRecipients(const store::ByteSource& db, const store::Store
   if (position != 0) {
     std::vector<std::uint8_t> bytes(pageSize);
     bytes.resize(db.readAt(position, bytes));
-    if (geometry.PageSizeClass == 2 && bytes.size() >= 2 && bytes[1] == kLz77Format) {
+    if (store::isLargePage(geometry.PageSizeClass) && bytes.size() >= 2 && bytes[1] == kLz77Format) {
       // The recipient length counts the value's format byte, which the packed bytes follow:
       // the byte after the value belongs to the next one and is not unpacked with it.
       std::span<const std::uint8_t> packed = std::span<const std::uint8_t>(bytes).subspan(1);
@@ -33,7 +33,7 @@ std::u16string extractRecipients(const store::ByteSource& db, const store::Store
       RecipientScanner::scanInline(unpacked, RecipientScanner::compressedScanStart(unpacked), false, list);
     } else {
       bytes.resize(std::min<std::size_t>(bytes.size(), length));
-      RecipientScanner::scanInline(bytes, 0, geometry.PageSizeClass != 2, list);
+      RecipientScanner::scanInline(bytes, 0, !store::isLargePage(geometry.PageSizeClass), list);
     }
   } else if (!chunks.empty()) {
     StridedValue value = assembleByStride(db, geometry, chunks, chunkStride(geometry));

@@ -82,12 +82,12 @@ enum class Kind { Unknown, Rtf, EightBit };
 }  // namespace
 
 std::optional<StoredBody> readStoredValue(const store::ByteSource& db, const store::StoreGeometry& geometry,
-                                          std::span<const ChunkLocation> chunks, std::uint8_t bodySource,
+                                          std::span<const ChunkLocation> chunks, store::BodySource bodySource,
                                           StoredValueLocation location, const std::filesystem::path& workingFile) {
   if (geometry.PageSize <= 0) return std::nullopt;
   const std::size_t pageSize = static_cast<std::size_t>(geometry.PageSize);
-  const bool large = geometry.PageSizeClass == 2;
-  const bool plain = bodySource == 'p';
+  const bool large = store::isLargePage(geometry.PageSizeClass);
+  const bool plain = bodySource == store::BodySource::PlainUnicode;
   WorkingFile file(workingFile);
   if (!file.ok()) return std::nullopt;
   Kind kind = Kind::Unknown;

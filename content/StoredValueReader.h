@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/BodySource.h"
 #include "store/ByteSource.h"
 #include "content/LongValueChunks.h"
 #include "content/StoredValueLocation.h"
@@ -39,13 +40,13 @@ struct StoredValueLayout {
 // Reads a body value back: inline from the record, or assembled from its long-value
 // chunks (each written at its own offset within the value, so order does not matter),
 // unpacking what a 32 KB store compressed. A value whose bytes 8..11 read "LZFu" is
-// compressed RTF and comes back decoded (unless `bodySource` is 'p', a plain Unicode
+// compressed RTF and comes back decoded (unless `bodySource` is PlainUnicode, a plain Unicode
 // body, which always comes back as text). The value is gathered in `workingFile`, which
 // is removed again. Nothing when the working file cannot be made, a compressed inline
 // value does not unpack, a chunked value lacks its first chunk (for letters other than
 // 'p') or the RTF does not decode. Read failures of the database surface as FileError.
 std::optional<StoredBody> readStoredValue(const store::ByteSource& db, const store::StoreGeometry& geometry,
-                                          std::span<const ChunkLocation> chunks, std::uint8_t bodySource,
+                                          std::span<const ChunkLocation> chunks, store::BodySource bodySource,
                                           StoredValueLocation location, const std::filesystem::path& workingFile);
 
 }  // namespace tarnwick::content

@@ -20,7 +20,7 @@ bool HasWideZero(const std::vector<std::uint8_t>& b) {
 
 }  // namespace
 
-WriterBody ToWriterBody(const StoredItemBody& body, std::uint8_t bodySource, bool kindOther) {
+WriterBody ToWriterBody(const StoredItemBody& body, store::BodySource bodySource, bool kindOther) {
   WriterBody out;
   switch (body.form) {
     case 1: out.kind = BodyKind::Text8Bit; break;
@@ -28,8 +28,8 @@ WriterBody ToWriterBody(const StoredItemBody& body, std::uint8_t bodySource, boo
     default: out.kind = BodyKind::Utf16Text; break;
   }
   const auto& b = body.bytes;
-  bool wide = bodySource == analysis::body_source::kPlainUnicode || out.kind == BodyKind::Utf16Text;
-  if (kindOther && bodySource == analysis::body_source::kPlainUnicode && b.size() >= 2 && b[1] != 0 &&
+  bool wide = bodySource == store::BodySource::PlainUnicode || out.kind == BodyKind::Utf16Text;
+  if (kindOther && bodySource == store::BodySource::PlainUnicode && b.size() >= 2 && b[1] != 0 &&
       std::find(b.begin(), b.end(), std::uint8_t{0x20}) != b.end() && !HasWideZero(b))
     wide = false;
   if (wide) {

@@ -106,23 +106,23 @@ ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, std::uint64
                                   const ItemContext& context) {
   try {
     switch (item.kind) {
-      case analysis::folder_kind::kContacts: return writeContact(item, context);
-      case analysis::folder_kind::kCalendar: return writeAppointment(item, time, context);
-      case analysis::folder_kind::kJournal:
-      case analysis::folder_kind::kTasks: {
+      case analysis::FolderKind::Contacts: return writeContact(item, context);
+      case analysis::FolderKind::Calendar: return writeAppointment(item, time, context);
+      case analysis::FolderKind::Journal:
+      case analysis::FolderKind::Tasks: {
         const auto texts = content_.headerTexts(item);
         const auto body = ReadBody(content_, item, false);
         auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
         if (files.skipped()) return ItemOutcome::skipped();
         auto& mail = context.store.mail();
-        if (item.kind == analysis::folder_kind::kJournal)
+        if (item.kind == analysis::FolderKind::Journal)
           mail.AddJournalEntry(context.folderPath, files.list(), body.text, Utf8(texts.sender), Utf8(texts.subject), body.kind);
         else
           mail.AddTask(context.folderPath, UtcDayStartOf(time), files.list(), body.text, Utf8(texts.sender),
                        Utf8(texts.subject), body.kind);
         return ItemOutcome::written();
       }
-      case analysis::folder_kind::kNotes: {
+      case analysis::FolderKind::Notes: {
         const auto texts = content_.headerTexts(item);
         const auto body = ReadBody(content_, item, false);
         auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
@@ -184,7 +184,7 @@ ItemOutcome KindItemWriter::writeOther(const analysis::MessageItem& item, std::u
   auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
   if (files.skipped()) return ItemOutcome::skipped();
   auto& mail = context.store.mail();
-  if (item.bodySource == analysis::body_source::kStreamingFile) {
+  if (item.bodySource == store::BodySource::StreamingFile) {
     WorkFile eml{UniqueWorkFile(workFolder_, "temp", ".eml")};
     if (!content_.extractStreamedMessage(item, eml.path))
       return ItemOutcome::failed("the message could not be read from the streaming file");

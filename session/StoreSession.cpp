@@ -96,7 +96,7 @@ bool StoreSession::loadFolder(const analysis::FolderNode& folder, const content:
 
 std::optional<std::size_t> StoreSession::findListedItem(const analysis::FolderNode& folder,
                                                         const analysis::MessageId& messageId) const {
-  return content::findListedItem(model_.messages, folder, messageId, geometry_.PageSizeClass == 2);
+  return content::findListedItem(model_.messages, folder, messageId, store::isLargePage(geometry_.PageSizeClass));
 }
 
 bool StoreSession::loadItem(const analysis::FolderNode& folder, std::size_t index, const content::LoadControl& control) {

@@ -149,7 +149,7 @@ void PreviewPane::showPreview(const PreviewContent& content) {
     if (ext == ".mht" || ext == ".eml") messageFile_ = content.bodyPath;
   }
   saveMessage_->setVisible(!messageFile_.empty());
-  if (content.kind == 'a' || content.kind == 'c') {
+  if (content.kind != content::PreviewKind::Other) {
     summary_->addItems(content.summary);
     summary_->show();
   }

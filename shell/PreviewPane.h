@@ -1,5 +1,7 @@
 #pragma once
 
+#include "content/PreviewKind.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -23,7 +25,7 @@ struct PreviewContent {
   QStringList attachmentNames;   // each attachment, for "Save Attachment..."
   std::filesystem::path bodyPath;  // empty: no body
   bool rtf = false;
-  char kind = 'd';  // 'a' appointment, 'c' contact (with the summary at the left), 'd' other
+  content::PreviewKind kind = content::PreviewKind::Other;  // contacts and appointments show the summary at the left
   QStringList summary;
   std::size_t item = 0;  // the message's place in the model's message list
 };

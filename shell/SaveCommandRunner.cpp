@@ -88,7 +88,7 @@ std::optional<exporter::SaveResult> SaveCommandRunner::runSave(analysis::Selecti
   exporter::SaveSettings settings;
   settings.destination = destination;
   settings.formatName = "pst";
-  settings.largePages = geometry.PageSizeClass == 2;
+  settings.largePages = store::isLargePage(geometry.PageSizeClass);
   settings.sourceFiles.push_back(session_.databasePath());
   if (!session_.streamingPath().empty()) settings.sourceFiles.push_back(session_.streamingPath());
   settings.freeSpace = hooks_.freeSpace;

@@ -35,7 +35,7 @@ constexpr NamedKind kContactAlternates[] = {
 
 class RecordMatcher {
  public:
-  RecordMatcher(const BoundedBytes& page, int pageSizeClass) : page_(page), large_(pageSizeClass == 2) {}
+  RecordMatcher(const BoundedBytes& page, PageSizeClass pageSizeClass) : page_(page), large_(isLargePage(pageSizeClass)) {}
 
   std::optional<CatalogueMatch> at(std::int64_t n) const {
     const std::uint8_t first = page_.u8(n);
@@ -202,7 +202,7 @@ class RecordMatcher {
 }  // namespace
 
 std::optional<CatalogueMatch> matchCatalogueRecord(const BoundedBytes& page, std::int64_t recordStart,
-                                                   std::int64_t recordEnd, int pageSizeClass) {
+                                                   std::int64_t recordEnd, PageSizeClass pageSizeClass) {
   RecordMatcher matcher(page, pageSizeClass);
   if (recordEnd > page.size()) recordEnd = page.size();
   for (std::int64_t n = recordStart + kFirstNamePosition; n < recordEnd; ++n) {

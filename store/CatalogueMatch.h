@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/BoundedBytes.h"
+#include "store/PageSizeClass.h"
 
 #include <cstdint>
 #include <optional>
@@ -44,6 +45,6 @@ struct CatalogueMatch {
 // table and column names the scan needs, in their fixed order, and returns the first name
 // whose extra test passes. Reads before the record stay inside the page.
 std::optional<CatalogueMatch> matchCatalogueRecord(const BoundedBytes& page, std::int64_t recordStart,
-                                                   std::int64_t recordEnd, int pageSizeClass);
+                                                   std::int64_t recordEnd, PageSizeClass pageSizeClass);
 
 }  // namespace tarnwick::store

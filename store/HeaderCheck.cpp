@@ -26,7 +26,7 @@ HeaderCheckResult CheckStoreHeader(StoreFile& database, StoreFile* streaming) {
     return result;
   }
   result.outcome = HeaderCheckOutcome::Supported;
-  if (result.geometry.PageSizeClass != layout::kClass4K && streaming != nullptr && streaming->IsOpen()) {
+  if (result.geometry.PageSizeClass != PageSizeClass::Page4K && streaming != nullptr && streaming->IsOpen()) {
     streaming->Close();
     result.streamingFileClosed = true;
   }

@@ -35,7 +35,7 @@ std::int64_t findPattern(const BoundedBytes& r, std::span<const std::uint8_t> pa
 
 std::optional<MailboxRecord> MailboxRecordParser::parse(std::span<const std::uint8_t> bytes) {
   const BoundedBytes r(bytes);
-  const bool large = pageSizeClass_ == 2;
+  const bool large = isLargePage(pageSizeClass_);
   if (r.size() <= kAnchorSearchStart) return std::nullopt;
 
   const std::size_t patternLength = large ? kAnchorPatternLengthLarge : kAnchorPatternLengthSmall;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/PageSizeClass.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -22,14 +24,14 @@ inline constexpr std::size_t kMaxMailboxNameChars = 260;
 // previous mailbox record.
 class MailboxRecordParser {
  public:
-  explicit MailboxRecordParser(std::int32_t pageSizeClass) : pageSizeClass_(pageSizeClass) {}
+  explicit MailboxRecordParser(PageSizeClass pageSizeClass) : pageSizeClass_(pageSizeClass) {}
 
   // The mailbox held by `record` (the record's own bytes), or nothing when the record is
   // not a mailbox record. Never reads outside `record`.
   std::optional<MailboxRecord> parse(std::span<const std::uint8_t> record);
 
  private:
-  std::int32_t pageSizeClass_;
+  PageSizeClass pageSizeClass_;
   std::int64_t rememberedDirectory_ = 0;
 };
 

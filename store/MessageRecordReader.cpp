@@ -20,7 +20,7 @@ struct Slot {
   std::uint32_t size;
 };
 
-std::vector<Slot> pageSlots(Page page, int pageSizeClass) {
+std::vector<Slot> pageSlots(Page page, PageSizeClass pageSizeClass) {
   RecordSlotArray located;
   const std::size_t count = LocateRecords(page, pageSizeClass, located);
   std::vector<Slot> slots(count);
@@ -37,9 +37,9 @@ LongValueKeyBytes referenceKey(const BoundedBytes& bytes, std::size_t valueStart
 // The tagged-column directory of one record.
 class Directory {
  public:
-  Directory(const BoundedBytes& bytes, int pageSizeClass, std::uint32_t start, std::uint32_t slotEnd)
+  Directory(const BoundedBytes& bytes, PageSizeClass pageSizeClass, std::uint32_t start, std::uint32_t slotEnd)
       : bytes_(bytes),
-        large_(pageSizeClass == 2),
+        large_(isLargePage(pageSizeClass)),
         start_(start),
         slotEnd_(std::min<std::size_t>(slotEnd, static_cast<std::size_t>(bytes.size()))) {
     if (bytes.has(start, mr::kEntryLength)) size_ = offsetWord(start + mr::kEntryOffsetWord);
@@ -196,12 +196,12 @@ std::size_t largeDirectory(const BoundedBytes& bytes, const RecordCandidate& can
 
 }  // namespace
 
-std::vector<RecordCandidate> findMessageRecordCandidates(std::span<const std::uint8_t> page, int pageSizeClass) {
+std::vector<RecordCandidate> findMessageRecordCandidates(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass) {
   const BoundedBytes bytes(page);
   std::vector<RecordCandidate> candidates;
   for (const Slot& slot : pageSlots(page, pageSizeClass)) {
     const std::uint32_t slotEnd = slot.offset + slot.size;
-    if (pageSizeClass == 2) {
+    if (isLargePage(pageSizeClass)) {
       if (slot.size >= mr::kLargeMinSlotSize) candidates.push_back({largeIdPosition(bytes, slot), slotEnd});
     } else if (auto position = smallIdPosition(bytes, slot)) {
       candidates.push_back({*position, slotEnd});
@@ -210,11 +210,11 @@ std::vector<RecordCandidate> findMessageRecordCandidates(std::span<const std::ui
   return candidates;
 }
 
-std::optional<std::uint32_t> matchMessageRecord(std::span<const std::uint8_t> page, int pageSizeClass,
+std::optional<std::uint32_t> matchMessageRecord(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
                                                 const RecordCandidate& candidate, const MessageIdBytes& messageId) {
   const BoundedBytes bytes(page);
   if (!bytes.equals(candidate.position, messageId)) return std::nullopt;
-  const std::size_t directory = pageSizeClass == 2 ? largeDirectory(bytes, candidate, messageId)
+  const std::size_t directory = isLargePage(pageSizeClass) ? largeDirectory(bytes, candidate, messageId)
                                                    : candidate.position + mr::kSmallDirectoryAfterId;
   if (!bytes.has(directory, mr::kEntryLength)) return std::nullopt;
   Directory dir(bytes, pageSizeClass, static_cast<std::uint32_t>(directory), candidate.slotEnd);
@@ -227,12 +227,12 @@ namespace {
 // One matched record read against the columns of its table.
 class RecordReading {
  public:
-  RecordReading(std::span<const std::uint8_t> page, std::uint64_t pageFileOffset, int pageSizeClass,
+  RecordReading(std::span<const std::uint8_t> page, std::uint64_t pageFileOffset, PageSizeClass pageSizeClass,
                 const RecordCandidate& candidate, std::uint32_t directory, const MessageColumns& columns,
                 const RecordReadOptions& options)
       : bytes_(page),
         pageFileOffset_(pageFileOffset),
-        large_(pageSizeClass == 2),
+        large_(isLargePage(pageSizeClass)),
         dir_(bytes_, pageSizeClass, directory, candidate.slotEnd),
         columns_(columns),
         options_(options) {}
@@ -276,7 +276,7 @@ class RecordReading {
     bool addressDone = false;
     bool bodyDone = false;
     bool attachmentsDone = false;
-    const bool propertyKind = options_.itemKind != 'j' && options_.itemKind != 't' && options_.itemKind != 'n';
+    const bool propertyKind = options_.readsKindTexts;
     for (std::size_t i = 0; dir_.present(i); ++i) {
       const std::uint16_t column = dir_.column(i);
       if (!addressDone && column == columns_.address && column != 0) {
@@ -321,7 +321,7 @@ class RecordReading {
     }
     if (options_.streamingFileOpen && dir_.present(i + 1) && dir_.column(i + 1) == mr::kStreamedBodyColumn) {
       streamedBody_ = true;
-      fields_.bodySource = 'y';
+      fields_.bodySource = BodySource::StreamingFile;
       return readStreamedBody(i + 1);
     }
     return true;
@@ -345,7 +345,7 @@ class RecordReading {
   // The first body column's value: a long-value reference or the body in the record. The
   // last entry's value runs to the end of the slot.
   bool readBody(std::size_t i, std::uint16_t column) {
-    if (column == columns_.plainBody) fields_.bodySource = 'p';
+    if (column == columns_.plainBody) fields_.bodySource = BodySource::PlainUnicode;
     const std::uint32_t valueOffset = dir_.offset(i);
     const std::size_t at = dir_.at(valueOffset);
     std::int64_t length = 0;
@@ -478,7 +478,7 @@ class RecordReading {
 }  // namespace
 
 MessageRecordFields readMessageRecord(std::span<const std::uint8_t> page, std::uint64_t pageFileOffset,
-                                      int pageSizeClass, const RecordCandidate& candidate,
+                                      PageSizeClass pageSizeClass, const RecordCandidate& candidate,
                                       std::uint32_t directory, const MessageColumns& columns,
                                       const RecordReadOptions& options) {
   return RecordReading(page, pageFileOffset, pageSizeClass, candidate, directory, columns, options).read();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/BodySource.h"
+#include "store/PageSizeClass.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -44,7 +47,7 @@ using SevenBitUnpacker = std::function<std::optional<std::vector<std::uint8_t>>(
 // What the caller knows about the item being completed.
 struct RecordReadOptions {
   bool streamingFileOpen = false;  // a 0x011B entry after the address column is honoured
-  std::uint8_t itemKind = 0;       // 'j', 't' and 'n' items read no contact or appointment texts
+  bool readsKindTexts = true;  // false for journal, task and note items: no contact or appointment texts
   bool needsThirdText = false;     // the header gave no third text
   SevenBitUnpacker unpack7Bit;     // 32 KB stores: compressed contact texts (may be empty)
 };
@@ -65,7 +68,7 @@ struct MessageRecordFields {
   std::uint16_t addressLength = 0;
   std::uint64_t addressPosition = 0;
   std::optional<LongValueKeyBytes> addressKey;  // the address value is a long value
-  std::uint8_t bodySource = 'n';                // 'n', 'p' or 'y'
+  BodySource bodySource = BodySource::Other;
   std::uint16_t bodyLength = 0;
   std::uint64_t bodyPosition = 0;
   std::optional<LongValueKeyBytes> bodyKey;     // the body is a long value
@@ -76,17 +79,17 @@ struct MessageRecordFields {
 };
 
 // The record slots of a message-table page that may hold a message record (at most 800).
-std::vector<RecordCandidate> findMessageRecordCandidates(std::span<const std::uint8_t> page, int pageSizeClass);
+std::vector<RecordCandidate> findMessageRecordCandidates(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass);
 
 // The start of the tagged-column directory of the record at `candidate` when it holds
 // `messageId` and its directory is usable; nothing otherwise.
-std::optional<std::uint32_t> matchMessageRecord(std::span<const std::uint8_t> page, int pageSizeClass,
+std::optional<std::uint32_t> matchMessageRecord(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
                                                 const RecordCandidate& candidate, const MessageIdBytes& messageId);
 
 // Reads the matched record whose directory starts at `directory`. Every read stays inside
 // `page`; an entry or value that does not fit ends the directory walk with what was read.
 MessageRecordFields readMessageRecord(std::span<const std::uint8_t> page, std::uint64_t pageFileOffset,
-                                      int pageSizeClass, const RecordCandidate& candidate,
+                                      PageSizeClass pageSizeClass, const RecordCandidate& candidate,
                                       std::uint32_t directory, const MessageColumns& columns,
                                       const RecordReadOptions& options);
 

@@ -8,7 +8,7 @@
 
 namespace tarnwick::store {
 
-std::size_t LocateRecords(std::span<const std::uint8_t> page, std::int32_t pageSizeClass,
+std::size_t LocateRecords(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
                           std::span<RecordSlot> slots) {
   const std::size_t headerLength = PageHeaderLengthFor(pageSizeClass);
   const std::uint16_t mask = TagMaskFor(pageSizeClass);

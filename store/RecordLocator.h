@@ -2,6 +2,7 @@
 
 #include "platform/StoreFile.h"
 #include "store/PageLayout.h"
+#include "store/PageSizeClass.h"
 #include "store/StoreGeometry.h"
 #include "store/StoreOffsets.h"
 
@@ -27,7 +28,7 @@ using RecordSlotArray = std::array<RecordSlot, layout::kMaxRecordSlots>;
 // that would not lie wholly inside the page. At most min(slots.size(), 800) slots are
 // filled. Branch pages, unsupported classes and buffers too short for a header give 0.
 // Returns the number of slots filled.
-std::size_t LocateRecords(std::span<const std::uint8_t> page, std::int32_t pageSizeClass,
+std::size_t LocateRecords(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
                           std::span<RecordSlot> slots);
 
 // Reads the page at `offset` (PageSize bytes, zero-filled past the end of the file) into

@@ -6,29 +6,29 @@
 
 namespace tarnwick::store {
 
-std::int32_t PageSizeClassFor(std::uint32_t pageSize) {
+PageSizeClass PageSizeClassFor(std::uint32_t pageSize) {
   switch (pageSize) {
-    case layout::kPageSize4K: return layout::kClass4K;
-    case layout::kPageSize8K: return layout::kClass8K;
-    case layout::kPageSize32K: return layout::kClass32K;
-    default: return layout::kClassUnsupported;
+    case layout::kPageSize4K: return PageSizeClass::Page4K;
+    case layout::kPageSize8K: return PageSizeClass::Page8K;
+    case layout::kPageSize32K: return PageSizeClass::Page32K;
+    default: return PageSizeClass::Unsupported;
   }
 }
 
-std::size_t PageHeaderLengthFor(std::int32_t pageSizeClass) {
+std::size_t PageHeaderLengthFor(PageSizeClass pageSizeClass) {
   switch (pageSizeClass) {
-    case layout::kClass4K:
-    case layout::kClass8K: return layout::kPageHeaderLengthSmall;
-    case layout::kClass32K: return layout::kPageHeaderLengthLarge;
+    case PageSizeClass::Page4K:
+    case PageSizeClass::Page8K: return layout::kPageHeaderLengthSmall;
+    case PageSizeClass::Page32K: return layout::kPageHeaderLengthLarge;
     default: return 0;
   }
 }
 
-std::uint16_t TagMaskFor(std::int32_t pageSizeClass) {
+std::uint16_t TagMaskFor(PageSizeClass pageSizeClass) {
   switch (pageSizeClass) {
-    case layout::kClass4K: return layout::kTagMask4K;
-    case layout::kClass8K: return layout::kTagMask8K;
-    case layout::kClass32K: return layout::kTagMask32K;
+    case PageSizeClass::Page4K: return layout::kTagMask4K;
+    case PageSizeClass::Page8K: return layout::kTagMask8K;
+    case PageSizeClass::Page32K: return layout::kTagMask32K;
     default: return 0;
   }
 }

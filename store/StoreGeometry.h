@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/PageSizeClass.h"
 #include "store/StoreOffsets.h"
 
 #include <cstddef>
@@ -11,11 +12,11 @@ namespace tarnwick::store {
 // an analysis and read by everything that reads pages until the next analysis.
 struct StoreGeometry {
   std::int32_t PageSize = 0;        // bytes per page, from the database header
-  std::int32_t PageSizeClass = -1;  // 0: 4096, 1: 8192, 2: 32768, -1: anything else
+  store::PageSizeClass PageSizeClass = store::PageSizeClass::Unsupported;
   std::int64_t FileSize = 0;        // length of the database file at the start of the analysis
   std::uint32_t PageReadLength = 0;  // min(PageSize, FileSize): whole-page read length of step 1
 
-  bool supported() const { return PageSizeClass >= 0; }
+  bool supported() const { return PageSizeClass != store::PageSizeClass::Unsupported; }
   // Length of the page header (40 or 80 bytes); 0 for an unsupported class.
   std::size_t headerLength() const;
   // Mask of the size and offset words of a tag; 0 for an unsupported class.
@@ -24,11 +25,11 @@ struct StoreGeometry {
   std::int64_t pageCount() const;
 };
 
-// The page-size class of a header's page size (-1 when unsupported).
-std::int32_t PageSizeClassFor(std::uint32_t pageSize);
+// The page-size class of a header's page size.
+PageSizeClass PageSizeClassFor(std::uint32_t pageSize);
 // Header length and tag mask per class (0 for an unsupported class).
-std::size_t PageHeaderLengthFor(std::int32_t pageSizeClass);
-std::uint16_t TagMaskFor(std::int32_t pageSizeClass);
+std::size_t PageHeaderLengthFor(PageSizeClass pageSizeClass);
+std::uint16_t TagMaskFor(PageSizeClass pageSizeClass);
 
 // Builds the state from a header's page size and the file's length.
 StoreGeometry MakeStoreGeometry(std::uint32_t pageSize, std::int64_t fileSize);

@@ -9,7 +9,7 @@
 
 namespace tarnwick::store {
 
-std::vector<PageTag> ReadTagArray(std::span<const std::uint8_t> page, std::int32_t pageSizeClass, TagSelection selection) {
+std::vector<PageTag> ReadTagArray(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass, TagSelection selection) {
   std::vector<PageTag> out;
   const std::size_t headerLength = PageHeaderLengthFor(pageSizeClass);
   const std::uint16_t mask = TagMaskFor(pageSizeClass);

@@ -39,7 +39,7 @@ TEST(AttachmentOrder, ListedAsTheMessageListsItsIdentifiers) {
   const AttachmentIdBytes second{0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38};
   const AttachmentIdBytes third{0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48};
   // Rows in the page: third, first, second.
-  const Bytes page = makeLeafPage(4096, 0, {row(third, u"c.txt"), row(first, u"a.txt"), row(second, u"b.txt")}, nullptr, 61);
+  const Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {row(third, u"c.txt"), row(first, u"a.txt"), row(second, u"b.txt")}, nullptr, 61);
   MessageItemList items;
   MessageItem item;
   item.attachmentIds.addAttachmentId(AttachmentId::fromBytes(first));
@@ -47,7 +47,7 @@ TEST(AttachmentOrder, ListedAsTheMessageListsItsIdentifiers) {
   item.attachmentIds.addAttachmentId(AttachmentId::fromBytes(third));
   items.addMessageItem(std::move(item));
   ColumnList columns;
-  AttachmentScanner scanner(items, 0, columns);
+  AttachmentScanner scanner(items, store::PageSizeClass::Page4K, columns);
   ASSERT_TRUE(scanner.scanAttachmentPage(page, store::FileOffset(0x10000), 61, std::nullopt));
   ASSERT_EQ(items[0].attachments.size(), 3u);
   EXPECT_EQ(narrow(items[0].attachments[0].fileName), "a.txt");

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace tarnwick::analysis {
 namespace {
 
@@ -30,7 +32,7 @@ TEST(FolderRowSmall, TopLevelFolderHasTheMailboxAsParent) {
   EXPECT_EQ(row->id.bytes, kFolder);
   EXPECT_EQ(row->parentId.bytes, kMailbox);
   EXPECT_EQ(row->name, u"Inbox");
-  EXPECT_EQ(row->kind, 0);
+  EXPECT_EQ(row->kind, FolderKind::Other);
 }
 
 TEST(FolderRowSmall, SubfolderTakesTheEightBytesBeforeTheMailboxIdAsParent) {
@@ -38,27 +40,27 @@ TEST(FolderRowSmall, SubfolderTakesTheEightBytesBeforeTheMailboxIdAsParent) {
                                  Mailboxes({kMailbox}), 0x0147);
   ASSERT_TRUE(row);
   EXPECT_EQ(row->parentId.bytes, kParent);
-  EXPECT_EQ(row->kind, 't');
+  EXPECT_EQ(row->kind, FolderKind::Tasks);
 }
 
 TEST(FolderRowSmall, ContainerClassIsAPrefixTestAndNotesNeedTheirName) {
   const auto mailboxes = Mailboxes({kMailbox});
   auto kindOf = [&](std::u16string_view name, std::u16string_view cls) {
     auto row = parseFolderRowSmall(testing::FolderRowSmall(kFolder, kMailbox, kMailbox, name, cls), mailboxes, 0x0147);
-    return row ? row->kind : 0xFF;
+    return row ? std::optional<FolderKind>(row->kind) : std::nullopt;
   };
-  EXPECT_EQ(kindOf(u"Contacts", u"IPF.Contact"), 'c');
-  EXPECT_EQ(kindOf(u"Calendar", u"ipf.appointment"), 'a');
-  EXPECT_EQ(kindOf(u"notes", u"IPF.NOTE"), 'n');
-  EXPECT_EQ(kindOf(u"Notes", u"IPF.Note.Archive"), 'n');  // prefix test in 4 KB/8 KB stores
-  EXPECT_EQ(kindOf(u"Stickies", u"IPF.StickyNote"), 0);
-  EXPECT_EQ(kindOf(u"Journal", u"IPF.Journal"), 'j');
-  EXPECT_EQ(kindOf(u"Other", u"IPF.Unknown"), 0);
-  // Another container-class column id: the class is not found, kind 0.
+  EXPECT_EQ(kindOf(u"Contacts", u"IPF.Contact"), FolderKind::Contacts);
+  EXPECT_EQ(kindOf(u"Calendar", u"ipf.appointment"), FolderKind::Calendar);
+  EXPECT_EQ(kindOf(u"notes", u"IPF.NOTE"), FolderKind::Notes);
+  EXPECT_EQ(kindOf(u"Notes", u"IPF.Note.Archive"), FolderKind::Notes);  // prefix test in 4 KB/8 KB stores
+  EXPECT_EQ(kindOf(u"Stickies", u"IPF.StickyNote"), FolderKind::Other);
+  EXPECT_EQ(kindOf(u"Journal", u"IPF.Journal"), FolderKind::Journal);
+  EXPECT_EQ(kindOf(u"Other", u"IPF.Unknown"), FolderKind::Other);
+  // Another container-class column id: the class is not found, kind Other.
   auto row = parseFolderRowSmall(testing::FolderRowSmall(kFolder, kMailbox, kMailbox, u"Contacts", u"IPF.Contact"),
                                  mailboxes, 0x0200);
   ASSERT_TRUE(row);
-  EXPECT_EQ(row->kind, 0);
+  EXPECT_EQ(row->kind, FolderKind::Other);
 }
 
 TEST(FolderRowSmall, RowsThatDoNotFitAreSkipped) {
@@ -116,13 +118,13 @@ TEST(FolderRowLarge, DecodesPackedNamesAndClassesExactly) {
   EXPECT_EQ(row->id.bytes, kFolder);
   EXPECT_EQ(row->parentId.bytes, kParent);
   EXPECT_EQ(row->name, u"Contacts");
-  EXPECT_EQ(row->kind, 'c');
+  EXPECT_EQ(row->kind, FolderKind::Contacts);
   // The whole class is compared in a 32 KB store: a longer class is not a note folder.
   row = parseFolderRowLarge(testing::FolderRowLarge(kFolder, kParent, testing::PackedValue("Notes"), testing::PackedValue("IPF.Note.Archive")), 0x3613);
   ASSERT_TRUE(row);
-  EXPECT_EQ(row->kind, 0);
+  EXPECT_EQ(row->kind, FolderKind::Other);
   row = parseFolderRowLarge(testing::FolderRowLarge(kFolder, kParent, testing::PackedValue("Notes"), testing::PackedValue("ipf.note")), 0x3613);
-  EXPECT_EQ(row->kind, 'n');
+  EXPECT_EQ(row->kind, FolderKind::Notes);
 }
 
 TEST(FolderRowLarge, NamesStoredWithoutPackingAreReadAsUtf16) {

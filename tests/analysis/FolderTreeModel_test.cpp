@@ -11,11 +11,11 @@ namespace {
 struct Tree {
   Tree() {
     tree.reset(u"C:\\stores\\priv1.edb");
-    alice = tree.insertFolder(0, u"Alice", 0);
-    inbox = tree.insertFolder(alice, u"Inbox", 0);
-    projects = tree.insertFolder(inbox, u"Projects", 0);
-    sent = tree.insertFolder(alice, u"Sent Items", 0);
-    bob = tree.insertFolder(0, u"Bob", 0);
+    alice = tree.insertFolder(0, u"Alice", analysis::FolderKind::Other);
+    inbox = tree.insertFolder(alice, u"Inbox", analysis::FolderKind::Other);
+    projects = tree.insertFolder(inbox, u"Projects", analysis::FolderKind::Other);
+    sent = tree.insertFolder(alice, u"Sent Items", analysis::FolderKind::Other);
+    bob = tree.insertFolder(0, u"Bob", analysis::FolderKind::Other);
   }
   FolderTreeModel tree;
   TreeItemHandle alice, inbox, projects, sent, bob;
@@ -28,14 +28,14 @@ TEST(FolderTreeModel, WellKnownImagesAndTheKindOverride) {
   EXPECT_EQ(t.tree.image(t.sent), TreeImage::kSentItems);
   EXPECT_EQ(t.tree.image(t.projects), TreeImage::kFolder);
   // A mailbox named like a well-known folder still gets the generic image.
-  const TreeItemHandle inboxMailbox = t.tree.insertFolder(0, u"Inbox", 0);
+  const TreeItemHandle inboxMailbox = t.tree.insertFolder(0, u"Inbox", analysis::FolderKind::Other);
   EXPECT_EQ(t.tree.image(inboxMailbox), TreeImage::kFolder);
   EXPECT_EQ(t.tree.parent(inboxMailbox), t.tree.root());
-  EXPECT_EQ(wellKnownFolderImage(u"junk e-mails", 0), TreeImage::kJunkEmails);
-  EXPECT_EQ(wellKnownFolderImage(u"Sync Issues", 0), TreeImage::kSyncIssues);
-  EXPECT_EQ(wellKnownFolderImage(u"Inbox", 'a'), TreeImage::kCalendar);
-  EXPECT_EQ(wellKnownFolderImage(u"Kalender", 'c'), TreeImage::kContacts);
-  EXPECT_EQ(wellKnownFolderImage(u"Tasks", 't'), TreeImage::kTasks);
+  EXPECT_EQ(wellKnownFolderImage(u"junk e-mails", analysis::FolderKind::Other), TreeImage::kJunkEmails);
+  EXPECT_EQ(wellKnownFolderImage(u"Sync Issues", analysis::FolderKind::Other), TreeImage::kSyncIssues);
+  EXPECT_EQ(wellKnownFolderImage(u"Inbox", FolderKind::Calendar), TreeImage::kCalendar);
+  EXPECT_EQ(wellKnownFolderImage(u"Kalender", FolderKind::Contacts), TreeImage::kContacts);
+  EXPECT_EQ(wellKnownFolderImage(u"Tasks", FolderKind::Tasks), TreeImage::kTasks);
   EXPECT_TRUE(t.tree.isExpanded(t.inbox));
 }
 
@@ -75,7 +75,7 @@ TEST(FolderTreeModel, CheckedListHoldsEachItemOnceAsHex) {
   FolderTreeModel tree;
   tree.reset(u"db");
   std::vector<TreeItemHandle> items;
-  for (int i = 0; i < 20; ++i) items.push_back(tree.insertFolder(0, u"m" + std::u16string(1, char16_t(u'a' + i)), 0));
+  for (int i = 0; i < 20; ++i) items.push_back(tree.insertFolder(0, u"m" + std::u16string(1, char16_t(u'a' + i)), analysis::FolderKind::Other));
   tree.toggle(items[16]);  // handle 0x12
   tree.toggle(items[16]);
   tree.toggle(items[16]);
@@ -111,8 +111,8 @@ TEST(FolderTreeModel, SelectionListPathsParentsBeforeChildren) {
 TEST(FolderTreeModel, PathsAreLimitedInDepthAndLength) {
   FolderTreeModel tree;
   tree.reset(u"db");
-  TreeItemHandle item = tree.insertFolder(0, u"m", 0);
-  for (int i = 0; i < 300; ++i) item = tree.insertFolder(item, u"abcdefgh", 0);
+  TreeItemHandle item = tree.insertFolder(0, u"m", analysis::FolderKind::Other);
+  for (int i = 0; i < 300; ++i) item = tree.insertFolder(item, u"abcdefgh", analysis::FolderKind::Other);
   const std::u16string path = tree.folderPath(item);
   EXPECT_EQ(path.size(), FolderTreeModel::kMaxPathLength);
   // The 200 levels nearest the item are kept: the mailbox itself is not among them.
@@ -126,9 +126,9 @@ TEST(FolderTreeModel, PathsAreLimitedInDepthAndLength) {
 TEST(FolderTreeModel, FinishSortsMailboxesAndMailboxNames) {
   FolderTreeModel tree;
   tree.reset(u"db");
-  const auto zed = tree.insertFolder(0, u"zed", 0);
-  const auto amy = tree.insertFolder(0, u"Amy", 0);
-  const auto inbox = tree.insertFolder(zed, u"Inbox", 0);
+  const auto zed = tree.insertFolder(0, u"zed", analysis::FolderKind::Other);
+  const auto amy = tree.insertFolder(0, u"Amy", analysis::FolderKind::Other);
+  const auto inbox = tree.insertFolder(zed, u"Inbox", analysis::FolderKind::Other);
   tree.finish();
   EXPECT_EQ(tree.children(tree.root()), (std::vector<TreeItemHandle>{amy, zed}));
   EXPECT_TRUE(tree.isExpanded(tree.root()));

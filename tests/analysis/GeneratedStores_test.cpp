@@ -39,11 +39,23 @@ struct GeneratedScan {
   nlohmann::json manifest;
 };
 
+// The manifest's letter for a folder kind; none for a mail folder.
+std::string ManifestKind(FolderKind kind) {
+  switch (kind) {
+    case FolderKind::Contacts: return "c";
+    case FolderKind::Calendar: return "a";
+    case FolderKind::Notes: return "n";
+    case FolderKind::Tasks: return "t";
+    case FolderKind::Journal: return "j";
+    case FolderKind::Other: break;
+  }
+  return {};
+}
+
 void CollectFolders(const std::string& mailbox, const std::string& parent, const std::vector<FolderSummary>& folders,
                     std::set<FolderKey>& out) {
   for (const auto& f : folders) {
-    const std::string kind = f.kind ? std::string(1, static_cast<char>(f.kind)) : std::string();
-    out.emplace(mailbox, IdHex(f.id), parent, Utf16ToUtf8(f.name), kind);
+    out.emplace(mailbox, IdHex(f.id), parent, Utf16ToUtf8(f.name), ManifestKind(f.kind));
     CollectFolders(mailbox, IdHex(f.id), f.folders, out);
   }
 }

@@ -1,4 +1,5 @@
 #include "analysis/HeaderRow.h"
+#include "store/StoreGeometry.h"
 #include "tests/support/CatalogueRecords.h"
 #include "tests/support/PageBytes.h"
 #include "tests/support/RowBytes.h"
@@ -31,10 +32,10 @@ HeaderColumns SmallColumns() {
   return c;
 }
 
-std::vector<MessageHeader> Parse(const Bytes& row, std::uint8_t kind = 0) {
+std::vector<MessageHeader> Parse(const Bytes& row, FolderKind kind = FolderKind::Other) {
   const Bytes page = testing::PageBytes(4096, 50).add(row).bytes();
   HeaderTableInfo table{FolderId::fromBytes(kFolder), kind, std::nullopt};
-  return parseHeaderRows(page, 0, table, SmallColumns(), store::FileOffset(21 * 4096));
+  return parseHeaderRows(page, store::PageSizeClass::Page4K, table, SmallColumns(), store::FileOffset(21 * 4096));
 }
 
 std::u16string TextAt(const Bytes& page, std::uint16_t offset, std::uint16_t length) {
@@ -128,14 +129,14 @@ TEST(HeaderRowSmall, CalendarRowsTakeStartAndEndFromTheFirstEightByteValue) {
   testing::putBytes(row, d + start + 2, startTime.data(), 6);
   testing::putBytes(row, d + end + 2, endTime.data(), 6);
 
-  auto headers = Parse(row, 'a');
+  auto headers = Parse(row, FolderKind::Calendar);
   ASSERT_EQ(headers.size(), 1u);
   ASSERT_TRUE(headers[0].appointment);
   EXPECT_EQ(headers[0].appointment->start->bytes, startTime);
   EXPECT_EQ(headers[0].appointment->end->bytes, endTime);
-  EXPECT_EQ(headers[0].flag, 'a');
+  EXPECT_EQ(headers[0].flag, FolderKind::Calendar);
   // Not a calendar table: no times.
-  headers = Parse(row, 0);
+  headers = Parse(row, analysis::FolderKind::Other);
   ASSERT_EQ(headers.size(), 1u);
   EXPECT_FALSE(headers[0].appointment);
 }
@@ -143,8 +144,8 @@ TEST(HeaderRowSmall, CalendarRowsTakeStartAndEndFromTheFirstEightByteValue) {
 TEST(HeaderRowSmall, TwoRowsWithTheSameMessageIdAreBothListed) {
   const Bytes row = testing::HeaderRowSmall(kFolder, kMessage, kTime2019, {u"", u"A", u""}, kPrefix, kSubject);
   const Bytes page = testing::PageBytes(4096, 50).add(row).add(row).bytes();
-  HeaderTableInfo table{FolderId::fromBytes(kFolder), 0, std::nullopt};
-  EXPECT_EQ(parseHeaderRows(page, 0, table, SmallColumns(), store::FileOffset(4096)).size(), 2u);
+  HeaderTableInfo table{FolderId::fromBytes(kFolder), analysis::FolderKind::Other, std::nullopt};
+  EXPECT_EQ(parseHeaderRows(page, store::PageSizeClass::Page4K, table, SmallColumns(), store::FileOffset(4096)).size(), 2u);
 }
 
 TEST(HeaderRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
@@ -154,8 +155,8 @@ TEST(HeaderRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
   c.normalizedSubject = 0x4003;
   const Bytes row = testing::HeaderRowLarge(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"});
   const Bytes page = testing::PageBytes(32768, 60).add(row).bytes();
-  HeaderTableInfo table{FolderId{}, 0, std::string("4-48A06756")};
-  auto headers = parseHeaderRows(page, 2, table, c, store::FileOffset(32768 * 9));
+  HeaderTableInfo table{FolderId{}, analysis::FolderKind::Other, std::string("4-48A06756")};
+  auto headers = parseHeaderRows(page, store::PageSizeClass::Page32K, table, c, store::FileOffset(32768 * 9));
   ASSERT_EQ(headers.size(), 1u);
   const MessageHeader& h = headers[0];
   EXPECT_EQ(h.folderId.bytes, kFolder);
@@ -168,13 +169,13 @@ TEST(HeaderRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
 
   // "**" at p + 90 moves the time to p + 82.
   const Bytes starred = testing::PageBytes(32768, 60).add(testing::HeaderRowLarge(kFolder, kMessage, kTime2019, {u"", u"X", u""}, true)).bytes();
-  headers = parseHeaderRows(starred, 2, table, c, store::FileOffset(32768 * 9));
+  headers = parseHeaderRows(starred, store::PageSizeClass::Page32K, table, c, store::FileOffset(32768 * 9));
   ASSERT_EQ(headers.size(), 1u);
   EXPECT_EQ(headers[0].time.bytes, testing::TimeBytes(kTime2019));
 
   // Rows of 88 bytes or less hold no header.
   Bytes shortRow(88, 0x20);
-  EXPECT_TRUE(parseHeaderRows(testing::PageBytes(32768, 60).add(shortRow).bytes(), 2, table, c, store::FileOffset(0)).empty());
+  EXPECT_TRUE(parseHeaderRows(testing::PageBytes(32768, 60).add(shortRow).bytes(), store::PageSizeClass::Page32K, table, c, store::FileOffset(0)).empty());
 }
 
 TEST(HeaderRow, DamagedPagesNeverReadOutsideThePage) {
@@ -186,8 +187,8 @@ TEST(HeaderRow, DamagedPagesNeverReadOutsideThePage) {
   }
   testing::PageBytes page(4096, 50);
   page.rawTag(0x0FFF, 0x0FF0).rawTag(0x0200, 0x0F00).rawTag(0x0FFF, 0);
-  HeaderTableInfo table{FolderId::fromBytes(kFolder), 'a', std::nullopt};
-  EXPECT_TRUE(parseHeaderRows(page.bytes(), 0, table, SmallColumns(), store::FileOffset(0)).empty());
+  HeaderTableInfo table{FolderId::fromBytes(kFolder), FolderKind::Calendar, std::nullopt};
+  EXPECT_TRUE(parseHeaderRows(page.bytes(), store::PageSizeClass::Page4K, table, SmallColumns(), store::FileOffset(0)).empty());
 }
 
 TEST(HeaderRow, EveryTextLiesInsideItsPage) {
@@ -206,9 +207,9 @@ TEST(HeaderRow, EveryTextLiesInsideItsPage) {
       const std::size_t half = std::min(data.size(), pageSize / 2);
       std::copy(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(half), page.begin());
       std::copy(data.end() - static_cast<std::ptrdiff_t>(half), data.end(), page.end() - static_cast<std::ptrdiff_t>(half));
-      const int cls = pageSize == 4096 ? 0 : pageSize == 8192 ? 1 : 2;
+      const store::PageSizeClass cls = store::PageSizeClassFor(static_cast<std::uint32_t>(pageSize));
       const FolderId key = data.size() >= 8 ? FolderId::fromBytes(std::span(data).first(8)) : FolderId{};
-      HeaderTableInfo table{key, data.size() > 20 ? data[20] : std::uint8_t{'a'}, std::nullopt};
+      HeaderTableInfo table{key, data.size() > 20 ? static_cast<FolderKind>(data[20] % 6) : FolderKind::Calendar, std::nullopt};
       const std::uint16_t column = data.size() >= 18 ? static_cast<std::uint16_t>(data[16] | (data[17] << 8)) : 0x0147;
       HeaderColumns columns;
       columns.subjectPrefix = column;

@@ -21,7 +21,7 @@ struct Discovery {
   Discovery(Bytes storeBytes, std::uint32_t pageSize) : store(std::move(storeBytes)), source(store) {
     geometry = store::MakeStoreGeometry(pageSize, static_cast<std::int64_t>(store.size()));
   }
-  FolderNode& addFolder(const Id8& id, const Id8& parent, std::uint8_t kind = 0,
+  FolderNode& addFolder(const Id8& id, const Id8& parent, FolderKind kind = FolderKind::Other,
                         std::optional<std::string> owner = std::nullopt) {
     model.folders.addFolderNode(FolderId::fromBytes(id), FolderId::fromBytes(parent), u"f", kind, 7, owner);
     return model.folders[model.folders.size() - 1];
@@ -68,14 +68,14 @@ TEST(HeaderTableStep, FindsTheTableOfAFolderAndGathersItsPagesDepthFirst) {
   file.page(24, PageBytes(8192, 50).bytes());
   Discovery d(file.bytes(), 8192);
   d.addFolder(kMailbox, kZero);
-  d.addFolder(kInbox, kMailbox, 'c');
+  d.addFolder(kInbox, kMailbox, FolderKind::Contacts);
   const Bytes catalogue = PageBytes(8192, 2).add(testing::SmallHeaderTableRecord("1-1c", 50, 20)).bytes();
   ASSERT_TRUE(d.discover(catalogue));
   ASSERT_EQ(d.model.headerTables.size(), 1u);
   const HeaderTable& table = d.model.headerTables.entries()[0];
   EXPECT_EQ(table.key.bytes, kInbox);
   EXPECT_EQ(table.objectId, 50u);
-  EXPECT_EQ(table.kind, 'c');
+  EXPECT_EQ(table.kind, FolderKind::Contacts);
   EXPECT_EQ(d.pagesOf(0), (std::vector<std::int64_t>{16 * 21, 16 * 22, 16 * 25, 16 * 23}));
   EXPECT_EQ(d.tables, 1u);
   EXPECT_TRUE(d.model.folders[1].headerTableFound);
@@ -126,8 +126,8 @@ TEST(HeaderTableStep, LargeStoresMatchOnlyMailboxRootsByTheirOwnerKey) {
   testing::StoreImage file(32768, 30);
   file.page(20, PageBytes(32768, 70).bytes());
   Discovery d(file.bytes(), 32768);
-  d.addFolder(kMailbox, kZero, 0, "4-48A06756");
-  d.addFolder(kInbox, kMailbox, 0, "4-48A06756");
+  d.addFolder(kMailbox, kZero, analysis::FolderKind::Other, "4-48A06756");
+  d.addFolder(kInbox, kMailbox, analysis::FolderKind::Other, "4-48A06756");
   const std::string inboxName = "MsgHeader-1-1C";
   ASSERT_TRUE(d.discover(PageBytes(32768, 2)
                              .add(testing::LargeHeaderTableRecord(inboxName, 71, 20))

@@ -32,9 +32,9 @@ TEST(LongValueFirstRecord, LargePageChunksTakeKeyAndOffsetHighByteFromTheSharedK
   Bytes suffixed{0x06, 0xA0, 0x02, 0x00, 0x3E, 0x5C};  // two key bytes of its own
   suffixed.resize(120, 0xC3);
   std::vector<std::uint32_t> at;
-  Bytes page = makeLeafPage(32768, 2, {shared, whole, suffixed}, &at);
+  Bytes page = makeLeafPage(32768, store::PageSizeClass::Page32K, {shared, whole, suffixed}, &at);
   engineTagOrder(page, 3);
-  const std::vector<LongValueChunk> chunks = readLongValueChunks(page, 2);
+  const std::vector<LongValueChunk> chunks = readLongValueChunks(page, store::PageSizeClass::Page32K);
   ASSERT_EQ(chunks.size(), 2u);
   const std::array<std::uint8_t, 2> key{0x00, 0x07};
   EXPECT_EQ(chunks[0].key, key);
@@ -56,9 +56,9 @@ TEST(LongValueFirstRecord, SmallPageKeyRepairUsesTheSharedKeyNotTheLastSlot) {
   appendBytes(tail, Bytes{0, 0, static_cast<std::uint8_t>(c >> 8), static_cast<std::uint8_t>(c)});
   tail.resize(60, 0x44);
   std::vector<std::uint32_t> at;
-  Bytes page = makeLeafPage(4096, 0, {shared, chunk, tail}, &at);
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {shared, chunk, tail}, &at);
   engineTagOrder(page, 3);
-  const std::vector<LongValueChunk> chunks = readLongValueChunks(page, 0);
+  const std::vector<LongValueChunk> chunks = readLongValueChunks(page, store::PageSizeClass::Page4K);
   ASSERT_FALSE(chunks.empty());
   for (const LongValueChunk& k : chunks) EXPECT_EQ(k.key, (std::array<std::uint8_t, 2>{0x03, 0x12})) << k.chunkOffset;
 }

@@ -33,45 +33,45 @@ ColumnList columnsOf(std::uint32_t table) {
 Bytes body(std::u16string_view s) { return utf16Value(s); }
 
 TEST(MessageRecordMatcher, ColumnsOfOneTableWithTheDefaultAddress) {
-  store::MessageColumns c = messageColumnsFor(columnsOf(19), 19, 0, {0x8225, 0x810C, 0x8201});
+  store::MessageColumns c = messageColumnsFor(columnsOf(19), 19, store::PageSizeClass::Page4K, {0x8225, 0x810C, 0x8201});
   EXPECT_EQ(c.plainBody, 0x1000);
   EXPECT_EQ(c.attachments, 0x0E13);
   EXPECT_EQ(c.contact[11], 0x300B);
   EXPECT_EQ(c.address, 0x011A);
   EXPECT_EQ(c.appointmentContact, 0x8225);
-  EXPECT_EQ(messageColumnsFor(columnsOf(19), 19, 2, {}).address, 0x0144);
+  EXPECT_EQ(messageColumnsFor(columnsOf(19), 19, store::PageSizeClass::Page32K, {}).address, 0x0144);
 }
 
 TEST(MessageRecordMatcher, FirstCandidateWinsAndMatchedItemsWait) {
-  store::MessageColumns columns = messageColumnsFor(columnsOf(19), 19, 0, {});
+  store::MessageColumns columns = messageColumnsFor(columnsOf(19), 19, store::PageSizeClass::Page4K, {});
   MessageItemList items;
   items.addMessageItem(itemFor(kIdA));
   items.addMessageItem(itemFor(kIdB));
   items.addMessageItem(itemFor(kIdA));  // the same message listed twice
-  Bytes page1 = makeLeafPage(4096, 0, {smallMessageRecord(kIdA, {{0x1000, body(u"first")}}),
+  Bytes page1 = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kIdA, {{0x1000, body(u"first")}}),
                                        smallMessageRecord(kIdA, {{0x1000, body(u"second copy")}})});
-  ASSERT_TRUE(ReadMessageRecords({page1, store::FileOffset(8192), 0, {}}, columns, false, items));
+  ASSERT_TRUE(ReadMessageRecords({page1, store::FileOffset(8192), store::PageSizeClass::Page4K, {}}, columns, false, items));
   EXPECT_TRUE(items[0].recordFound);
   EXPECT_TRUE(items[2].recordFound);
   EXPECT_FALSE(items[1].recordFound);
   EXPECT_EQ(items[0].bodyLength, 11);  // "first": format byte + 10 bytes
   EXPECT_EQ(items[2].bodyLength, 11);
-  EXPECT_EQ(items[0].bodySource, 'p');
+  EXPECT_EQ(items[0].bodySource, store::BodySource::PlainUnicode);
   // A later page with other records for A changes nothing; B is completed there.
-  Bytes page2 = makeLeafPage(4096, 0, {smallMessageRecord(kIdA, {{0x1000, body(u"later record")}}),
+  Bytes page2 = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kIdA, {{0x1000, body(u"later record")}}),
                                        smallMessageRecord(kIdB, {{0x0E13, Bytes{1, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7}},
                                                                  {0x300B, body(u"Given")}})});
-  ASSERT_TRUE(ReadMessageRecords({page2, store::FileOffset(12288), 0, {}}, columns, false, items));
+  ASSERT_TRUE(ReadMessageRecords({page2, store::FileOffset(12288), store::PageSizeClass::Page4K, {}}, columns, false, items));
   EXPECT_EQ(items[0].bodyLength, 11);
   EXPECT_EQ(items[0].bodyPosition.value / 4096, 2);
   ASSERT_TRUE(items[1].recordFound);
-  EXPECT_EQ(items[1].kind, 'c');
+  EXPECT_EQ(items[1].kind, FolderKind::Contacts);
   ASSERT_EQ(items[1].properties.size(), 1u);
   EXPECT_EQ(*items[1].properties[0].slots[0], u"Given");
   ASSERT_EQ(items[1].attachmentIds.size(), 1u);
   EXPECT_EQ(items[1].attachmentIds.entries()[0].bytes, kAtt);
   // A page without a record marker yields no candidate.
-  EXPECT_FALSE(ReadMessageRecords({makeLeafPage(4096, 0, {Bytes(80, 0x44)}), store::FileOffset(0), 0, {}}, columns,
+  EXPECT_FALSE(ReadMessageRecords({makeLeafPage(4096, store::PageSizeClass::Page4K, {Bytes(80, 0x44)}), store::FileOffset(0), store::PageSizeClass::Page4K, {}}, columns,
                                   false, items));
 }
 
@@ -82,9 +82,9 @@ TEST(AttachmentScanner, RowsBecomeAttachmentsOnceEach) {
   items[0].attachmentIds.addAttachmentId(AttachmentId::fromBytes(kAtt));
   Bytes row = smallAttachmentRow(kAtt, {{0x0101, Bytes{0, 0, 0}}, {0x0107, Bytes{0, 0x12, 0x34, 0, 0}},
                                         {0x010A, utf16Value(u"report.pdf")}});
-  Bytes page = makeLeafPage(4096, 0, {row, row}, nullptr, 61);
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {row, row}, nullptr, 61);
   ColumnList none;
-  AttachmentScanner scanner(items, 0, none);
+  AttachmentScanner scanner(items, store::PageSizeClass::Page4K, none);
   ASSERT_TRUE(scanner.scanAttachmentPage(page, store::FileOffset(4096), 61, {}));
   ASSERT_TRUE(scanner.scanAttachmentPage(page, store::FileOffset(8192), 61, {}));
   ASSERT_EQ(items[0].attachments.size(), 1u);
@@ -98,8 +98,8 @@ TEST(AttachmentScanner, RowsBecomeAttachmentsOnceEach) {
   // Long-value chunks of that key reach the attachment while saving.
   Bytes chunk{0, 0, 0x34, 0x12, 0, 0, 0, 0};
   chunk.resize(40, 0x77);
-  Bytes lvPage = makeLeafPage(4096, 0, {chunk});
-  LongValueScanner lv(items, 0, {false, true});
+  Bytes lvPage = makeLeafPage(4096, store::PageSizeClass::Page4K, {chunk});
+  LongValueScanner lv(items, store::PageSizeClass::Page4K, {false, true});
   lv.scanLongValuePage(lvPage, store::FileOffset(40960));
   lv.scanLongValuePage(lvPage, store::FileOffset(40960));
   ASSERT_EQ(items[0].attachments[0].chunks.size(), 1u);
@@ -116,13 +116,13 @@ TEST(LongValueScanner, BodyKeysCollectTheirChunks) {
   a.resize(30, 1);
   Bytes b{0, 0, 0x56, 0x78, 0, 0, 0x0F, 0xAE};  // offset 4014
   b.resize(30, 2);
-  Bytes page = makeLeafPage(4096, 0, {a, b});
-  LongValueScanner lv(items, 0, {true, false});
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {a, b});
+  LongValueScanner lv(items, store::PageSizeClass::Page4K, {true, false});
   lv.scanLongValuePage(page, store::FileOffset(4096));
   ASSERT_EQ(items[0].bodyChunksA.size(), 1u);
   ASSERT_EQ(items[0].bodyChunksB.size(), 1u);
   EXPECT_EQ(items[0].bodyChunksB.entries()[0].chunkStart, 4014u);
-  LongValueScanner nothing(items, 0, {false, true});
+  LongValueScanner nothing(items, store::PageSizeClass::Page4K, {false, true});
   EXPECT_TRUE(nothing.empty());
 }
 
@@ -158,8 +158,8 @@ TEST(AttachmentScanner, LargeStoresConsumeAnIdentifierOnceFound) {
   ColumnList columns;
   columns.addColumnEntry(0x0120, 300, 'A');
   columns.addColumnEntry(0x0131, 300, 'I');
-  Bytes page = makeLeafPage(32768, 2, {largeRow(kAtt, u"one.txt"), largeRow(kAtt, u"two.txt")}, nullptr, 300);
-  AttachmentScanner scanner(items, 2, columns, 0);
+  Bytes page = makeLeafPage(32768, store::PageSizeClass::Page32K, {largeRow(kAtt, u"one.txt"), largeRow(kAtt, u"two.txt")}, nullptr, 300);
+  AttachmentScanner scanner(items, store::PageSizeClass::Page32K, columns, 0);
   EXPECT_FALSE(scanner.singleItemDone());
   ASSERT_TRUE(scanner.scanAttachmentPage(page, store::FileOffset(32768), 300, std::string("KEY")));
   ASSERT_EQ(items[0].attachments.size(), 1u);
@@ -167,7 +167,7 @@ TEST(AttachmentScanner, LargeStoresConsumeAnIdentifierOnceFound) {
   EXPECT_EQ(items[0].attachments[0].ownerObjectId, (std::array<std::uint8_t, 2>{0x2C, 0x01}));
   EXPECT_TRUE(scanner.singleItemDone());
   // Another mailbox's item is not completed from this table.
-  AttachmentScanner all(items, 2, columns);
+  AttachmentScanner all(items, store::PageSizeClass::Page32K, columns);
   all.scanAttachmentPage(page, store::FileOffset(32768), 300, std::string("KEY"));
   EXPECT_TRUE(items[1].attachments.empty());
 }

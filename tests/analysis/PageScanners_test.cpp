@@ -37,7 +37,7 @@ Bytes smallRow(const std::vector<Entry>& entries) {
   return r;
 }
 
-AttachmentRowResult readFirst(const Bytes& page, int cls, const AttachmentColumns& cols) {
+AttachmentRowResult readFirst(const Bytes& page, store::PageSizeClass cls, const AttachmentColumns& cols) {
   for (const AttachmentCandidate& c : findAttachmentCandidates(page, cls)) {
     AttachmentRowResult r = readAttachmentRow(page, 0x4000, cls, c, kAtt, cols);
     if (!std::holds_alternative<AttachmentRowMiss>(r) || std::get<AttachmentRowMiss>(r) != AttachmentRowMiss::NotThisRow) {
@@ -53,11 +53,11 @@ TEST(AttachmentRows, SmallPageRowWithInlineDataAndLongName) {
   std::vector<Entry> entries{{0x0101, Bytes{0, 0, 0}}, {0x0105, wideValue(u"short")}, {0x0107, data},
                              {0x010A, wideValue(u"long name.txt")}};
   std::vector<std::uint32_t> at;
-  Bytes page = makeLeafPage(4096, 0, {smallRow(entries)}, &at);
-  std::vector<AttachmentCandidate> c = findAttachmentCandidates(page, 0);
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallRow(entries)}, &at);
+  std::vector<AttachmentCandidate> c = findAttachmentCandidates(page, store::PageSizeClass::Page4K);
   ASSERT_EQ(c.size(), 1u);
   EXPECT_EQ(c[0].position, at[0] + 10);
-  AttachmentRowResult r = readFirst(page, 0, AttachmentColumns::smallPageStore());
+  AttachmentRowResult r = readFirst(page, store::PageSizeClass::Page4K, AttachmentColumns::smallPageStore());
   ASSERT_TRUE(std::holds_alternative<AttachmentRow>(r));
   const AttachmentRow& row = std::get<AttachmentRow>(r);
   EXPECT_EQ(narrow(row.name), "long name.txt");
@@ -69,8 +69,8 @@ TEST(AttachmentRows, SmallPageRowWithInlineDataAndLongName) {
 
 TEST(AttachmentRows, FiveByteDataIsALongValueAndNamesFallBack) {
   std::vector<Entry> entries{{0x0101, Bytes{0, 0, 0}}, {0x0106, wideValue(u"shown.doc")}, {0x0107, Bytes{0, 0x12, 0x34, 0, 0}}};
-  Bytes page = makeLeafPage(4096, 0, {smallRow(entries)});
-  AttachmentRowResult r = readFirst(page, 0, AttachmentColumns::smallPageStore());
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallRow(entries)});
+  AttachmentRowResult r = readFirst(page, store::PageSizeClass::Page4K, AttachmentColumns::smallPageStore());
   ASSERT_TRUE(std::holds_alternative<AttachmentRow>(r));
   const AttachmentRow& row = std::get<AttachmentRow>(r);
   EXPECT_EQ(narrow(row.name), "shown.doc");
@@ -80,15 +80,15 @@ TEST(AttachmentRows, FiveByteDataIsALongValueAndNamesFallBack) {
 }
 
 TEST(AttachmentRows, RowsWithoutNameOrWithBadOffsets) {
-  Bytes page = makeLeafPage(4096, 0, {smallRow({{0x0101, Bytes{0, 0, 0}}, {0x0107, Bytes(9, 1)}})});
-  AttachmentRowResult r = readFirst(page, 0, AttachmentColumns::smallPageStore());
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallRow({{0x0101, Bytes{0, 0, 0}}, {0x0107, Bytes(9, 1)}})});
+  AttachmentRowResult r = readFirst(page, store::PageSizeClass::Page4K, AttachmentColumns::smallPageStore());
   EXPECT_EQ(std::get<AttachmentRowMiss>(r), AttachmentRowMiss::NotThisRow);
   // Data offsets that do not increase give the identifier up.
   Bytes row = smallRow({{0x0101, Bytes{0, 0, 0}}, {0x0107, Bytes(4, 1)}, {0x010A, wideValue(u"n")}});
   std::size_t dataEntry = 10 + 8 + 4 + 4;
   putU16(row, dataEntry + 2, 40);
-  page = makeLeafPage(4096, 0, {row});
-  r = readFirst(page, 0, AttachmentColumns::smallPageStore());
+  page = makeLeafPage(4096, store::PageSizeClass::Page4K, {row});
+  r = readFirst(page, store::PageSizeClass::Page4K, AttachmentColumns::smallPageStore());
   EXPECT_EQ(std::get<AttachmentRowMiss>(r), AttachmentRowMiss::GiveUpIdentifier);
 }
 
@@ -101,17 +101,17 @@ TEST(AttachmentRows, LargePageRowWithSecondIdAndCatalogueColumns) {
   rec.resize(rec.size() + 2, 0);
   // Directory right after: the byte at c + 1 is the entry's second byte, 0x01.
   appendBytes(rec, directory({{0x0120, wideValue(u"a.txt")}, {0x0131, Bytes{0, 0xAB, 0xCD, 0, 0}}, {0x0140, wideValue(u"b.txt")}}));
-  Bytes page = makeLeafPage(32768, 2, {rec});
+  Bytes page = makeLeafPage(32768, store::PageSizeClass::Page32K, {rec});
   AttachmentColumns cols;
   cols.displayName = 0x0120;
   cols.fileName = 0x0140;
   cols.data = 0x0131;
-  AttachmentRowResult r = readFirst(page, 2, cols);
+  AttachmentRowResult r = readFirst(page, store::PageSizeClass::Page32K, cols);
   ASSERT_TRUE(std::holds_alternative<AttachmentRow>(r));
   EXPECT_EQ(narrow(std::get<AttachmentRow>(r).name), "a.txt");
   EXPECT_EQ(std::get<AttachmentRow>(r).longValueKey, (std::array<std::uint8_t, 2>{0xCD, 0xAB}));
   cols.longFileName = 0x0140;
-  EXPECT_EQ(narrow(std::get<AttachmentRow>(readFirst(page, 2, cols)).name), "b.txt");
+  EXPECT_EQ(narrow(std::get<AttachmentRow>(readFirst(page, store::PageSizeClass::Page32K, cols)).name), "b.txt");
 }
 
 Bytes be32(std::uint32_t v) {
@@ -134,8 +134,8 @@ TEST(LongValueChunks, SmallPageChunksAndRoots) {
   appendBytes(second, be32(c));
   second.resize(60, 0xBB);
   std::vector<std::uint32_t> at;
-  Bytes page = makeLeafPage(4096, 0, {root, first, second}, &at);
-  std::vector<LongValueChunk> chunks = readLongValueChunks(page, 0);
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {root, first, second}, &at);
+  std::vector<LongValueChunk> chunks = readLongValueChunks(page, store::PageSizeClass::Page4K);
   ASSERT_EQ(chunks.size(), 2u);
   // Highest tag first.
   EXPECT_EQ(chunks[0].key, (std::array<std::uint8_t, 2>{0x12, 0x34}));
@@ -159,8 +159,8 @@ TEST(LongValueChunks, LargePageWalkFollowsKeysAndOffsets) {
   Bytes plain{5, 5, 2, 0x00, 0x1F, 0xD6};
   plain.resize(30, 0xDD);
   std::vector<std::uint32_t> at;
-  Bytes page = makeLeafPage(32768, 2, {plain, cont, keyRec, start}, &at);
-  std::vector<LongValueChunk> chunks = readLongValueChunks(page, 2);
+  Bytes page = makeLeafPage(32768, store::PageSizeClass::Page32K, {plain, cont, keyRec, start}, &at);
+  std::vector<LongValueChunk> chunks = readLongValueChunks(page, store::PageSizeClass::Page32K);
   ASSERT_EQ(chunks.size(), 3u);
   // The start record itself: third byte 0 -> data at index 4, offset from bytes 1..3
   // with the high byte from byte 5 of the first record (0xD6).
@@ -181,7 +181,8 @@ TEST(PageScanners, GarbagePagesStayInBounds) {
   for (std::size_t i = 0; i < page.size(); ++i) page[i] = static_cast<std::uint8_t>((i * 131) ^ (i >> 3));
   putU16(page, 34, 300);
   page[36] = 2;
-  for (int cls : {0, 1, 2}) {
+  for (store::PageSizeClass cls :
+       {store::PageSizeClass::Page4K, store::PageSizeClass::Page8K, store::PageSizeClass::Page32K}) {
     (void)readLongValueChunks(page, cls);
     for (const AttachmentCandidate& c : findAttachmentCandidates(page, cls)) {
       (void)readAttachmentRow(page, 0, cls, c, kAtt, AttachmentColumns::smallPageStore());

@@ -96,9 +96,9 @@ TEST(ScanEngine, FindsMailboxesFoldersAndHeadersOfASmallStore) {
   const auto& alice = mailboxes[0].folders;
   ASSERT_EQ(alice.size(), 3u);
   EXPECT_EQ(alice[0].name, u"Calendar");
-  EXPECT_EQ(alice[0].kind, 'a');
+  EXPECT_EQ(alice[0].kind, FolderKind::Calendar);
   EXPECT_EQ(alice[1].name, u"Inbox");
-  EXPECT_EQ(alice[1].kind, 0);  // a mail folder: class IPF.Note, not named Notes
+  EXPECT_EQ(alice[1].kind, FolderKind::Other);  // a mail folder: class IPF.Note, not named Notes
   EXPECT_EQ(alice[1].messages, 2u);
   EXPECT_EQ(alice[1].path, u"Alice\\Inbox\\");
   ASSERT_EQ(alice[1].folders.size(), 1u);
@@ -148,7 +148,7 @@ TEST(ScanEngine, FindsTheMailboxFoldersAndHeadersOfA32KStore) {
   const auto& folders = mailboxes[0].folders;
   ASSERT_EQ(folders.size(), 2u);
   EXPECT_EQ(folders[0].name, u"Contacts");
-  EXPECT_EQ(folders[0].kind, 'c');
+  EXPECT_EQ(folders[0].kind, FolderKind::Contacts);
   EXPECT_EQ(folders[1].name, u"Inbox");
   EXPECT_EQ(folders[1].messages, 2u);
   ASSERT_EQ(folders[1].folders.size(), 1u);

@@ -21,18 +21,18 @@ MessageId Mid(std::uint8_t b) {
 
 TEST(FolderList, InsertRulesKeepOrderAndRejectEqualNodes) {
   FolderList folders;
-  EXPECT_FALSE(folders.addFolderNode(Fid(1), Fid(0), u"", 0, 0, std::nullopt));
-  EXPECT_TRUE(folders.addFolderNode(Fid(1), Fid(0), u"Mailbox", 0, 0, std::nullopt));
-  EXPECT_TRUE(folders.addFolderNode(Fid(2), Fid(1), u"Inbox", 0, 0, std::nullopt));
-  EXPECT_FALSE(folders.addFolderNode(Fid(2), Fid(1), u"Inbox", 'c', 7, std::string("key")));
-  EXPECT_TRUE(folders.addFolderNode(Fid(2), Fid(1), u"inbox", 0, 0, std::nullopt));  // case counts
-  EXPECT_TRUE(folders.addFolderNode(Fid(2), Fid(3), u"Inbox", 0, 0, std::nullopt));  // other parent
-  EXPECT_TRUE(folders.addFolderNode(Fid(4), Fid(1), u"Sent", 'a', 9, std::string("ab")));
+  EXPECT_FALSE(folders.addFolderNode(Fid(1), Fid(0), u"", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_TRUE(folders.addFolderNode(Fid(1), Fid(0), u"Mailbox", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_TRUE(folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_FALSE(folders.addFolderNode(Fid(2), Fid(1), u"Inbox", FolderKind::Contacts, 7, std::string("key")));
+  EXPECT_TRUE(folders.addFolderNode(Fid(2), Fid(1), u"inbox", analysis::FolderKind::Other, 0, std::nullopt));  // case counts
+  EXPECT_TRUE(folders.addFolderNode(Fid(2), Fid(3), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));  // other parent
+  EXPECT_TRUE(folders.addFolderNode(Fid(4), Fid(1), u"Sent", FolderKind::Calendar, 9, std::string("ab")));
   ASSERT_EQ(folders.size(), 5u);
   EXPECT_EQ(folders[1].name, u"Inbox");
   EXPECT_EQ(folders[2].name, u"inbox");
   EXPECT_FALSE(folders[1].headerTableFound);
-  EXPECT_EQ(folders[4].kind, 'a');
+  EXPECT_EQ(folders[4].kind, FolderKind::Calendar);
   EXPECT_EQ(folders[4].treeItem, 9u);
   EXPECT_EQ(folders[4].ownerKey, "ab");
   // The first node with an id wins; children come in list order.
@@ -46,11 +46,11 @@ TEST(FolderList, InsertRulesKeepOrderAndRejectEqualNodes) {
 
 TEST(FolderList, PurgeRemovesNodesWithTheTreeItemAndKeepsIndexesTrue) {
   FolderList folders;
-  folders.addFolderNode(Fid(1), Fid(0), u"Root", 0, 100, std::nullopt);
-  folders.addFolderNode(Fid(2), Fid(1), u"Inbox", 0, 101, std::nullopt);
-  folders.addFolderNode(Fid(5), Fid(9), u"Orphan", 0, 0, std::nullopt);     // parent never found
-  folders.addFolderNode(Fid(6), Fid(5), u"Orphan child", 0, 0, std::nullopt);
-  folders.addFolderNode(Fid(3), Fid(1), u"Sent", 0, 102, std::nullopt);
+  folders.addFolderNode(Fid(1), Fid(0), u"Root", analysis::FolderKind::Other, 100, std::nullopt);
+  folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 101, std::nullopt);
+  folders.addFolderNode(Fid(5), Fid(9), u"Orphan", analysis::FolderKind::Other, 0, std::nullopt);     // parent never found
+  folders.addFolderNode(Fid(6), Fid(5), u"Orphan child", analysis::FolderKind::Other, 0, std::nullopt);
+  folders.addFolderNode(Fid(3), Fid(1), u"Sent", analysis::FolderKind::Other, 102, std::nullopt);
   folders.purgeFolders(0);
   ASSERT_EQ(folders.size(), 3u);
   EXPECT_EQ(folders[2].name, u"Sent");
@@ -60,8 +60,8 @@ TEST(FolderList, PurgeRemovesNodesWithTheTreeItemAndKeepsIndexesTrue) {
   EXPECT_EQ(folders.findFirst(Fid(3))->treeItem, 102u);
   ASSERT_EQ(folders.childrenOf(Fid(1)).size(), 2u);
   // A purged node may come back; a kept one is still a duplicate.
-  EXPECT_TRUE(folders.addFolderNode(Fid(5), Fid(9), u"Orphan", 0, 0, std::nullopt));
-  EXPECT_FALSE(folders.addFolderNode(Fid(2), Fid(1), u"Inbox", 0, 0, std::nullopt));
+  EXPECT_TRUE(folders.addFolderNode(Fid(5), Fid(9), u"Orphan", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_FALSE(folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));
 }
 
 TEST(CatalogueLists, TablesAndColumnsAreUniqueAndTheFirstMatchWins) {
@@ -94,18 +94,18 @@ TEST(HeaderTables, PagesAreUniqueAndMoveIntoTheTableAdded) {
   EXPECT_EQ(scratch.entries().back().position.toFileOffset().value, 48 * 512);
 
   HeaderTableList tables;
-  EXPECT_TRUE(tables.addHeaderTable(Fid(2), std::nullopt, 300, 'c', scratch));
+  EXPECT_TRUE(tables.addHeaderTable(Fid(2), std::nullopt, 300, FolderKind::Contacts, scratch));
   EXPECT_TRUE(scratch.empty());
   EXPECT_FALSE(scratch.contains(store::SectorPosition(40)));
   ASSERT_EQ(tables.entries()[0].pages.size(), 2u);
-  EXPECT_EQ(tables.entries()[0].kind, 'c');
+  EXPECT_EQ(tables.entries()[0].kind, FolderKind::Contacts);
 
   scratch.addHeaderPage(store::SectorPosition(56));
-  EXPECT_FALSE(tables.addHeaderTable(Fid(2), std::nullopt, 300, 0, scratch));
+  EXPECT_FALSE(tables.addHeaderTable(Fid(2), std::nullopt, 300, analysis::FolderKind::Other, scratch));
   EXPECT_TRUE(scratch.empty());
-  EXPECT_TRUE(tables.addHeaderTable(Fid(2), std::string("AB"), 300, 0, scratch));
-  EXPECT_TRUE(tables.addHeaderTable(Fid(2), std::string("AB"), 301, 0, scratch));
-  EXPECT_TRUE(tables.addHeaderTable(Fid(3), std::nullopt, 300, 0, scratch));
+  EXPECT_TRUE(tables.addHeaderTable(Fid(2), std::string("AB"), 300, analysis::FolderKind::Other, scratch));
+  EXPECT_TRUE(tables.addHeaderTable(Fid(2), std::string("AB"), 301, analysis::FolderKind::Other, scratch));
+  EXPECT_TRUE(tables.addHeaderTable(Fid(3), std::nullopt, 300, analysis::FolderKind::Other, scratch));
   EXPECT_EQ(tables.size(), 4u);
 }
 
@@ -199,7 +199,7 @@ TEST(MessageItems, FromHeaderCopiesTheHeaderFields) {
   h.folderId = Fid(8);
   h.time.bytes = {1, 1, 1, 1, 1, 1};
   h.ownerKey = "K";
-  h.flag = 'a';
+  h.flag = FolderKind::Calendar;
   h.appointment.emplace();
   auto item = MessageItem::fromHeader(h);
   EXPECT_EQ(item.pageOffset.value, 40960);
@@ -210,11 +210,11 @@ TEST(MessageItems, FromHeaderCopiesTheHeaderFields) {
   EXPECT_EQ(item.messageId, Mid(7));
   EXPECT_EQ(item.folderId, Fid(8));
   EXPECT_EQ(item.time, h.time);
-  EXPECT_EQ(item.kind, 'a');
+  EXPECT_EQ(item.kind, FolderKind::Calendar);
   EXPECT_EQ(item.ownerKey, "K");
   EXPECT_TRUE(item.appointment);
   EXPECT_FALSE(item.recordFound);
-  EXPECT_EQ(item.bodySource, 0);
+  EXPECT_EQ(item.bodySource, store::BodySource::Unknown);
 }
 
 TEST(MessageItems, PruneKeepsTheFirstItemAndEveryItemWithAnythingFound) {
@@ -231,7 +231,7 @@ TEST(MessageItems, PruneKeepsTheFirstItemAndEveryItemWithAnythingFound) {
       [](MessageItem& m) { m.bodyLength = 1; },
       [](MessageItem& m) { m.recipientPosition = store::FileOffset(1); },
       [](MessageItem& m) { m.recipientLength = 1; },
-      [](MessageItem& m) { m.kind = 'c'; },
+      [](MessageItem& m) { m.kind = FolderKind::Contacts; },
       [](MessageItem& m) { m.bodyKeyA = LongValueKey{}; },
       [](MessageItem& m) { m.bodyKeyB = LongValueKey{}; },
       [](MessageItem& m) { m.primaryOffset = 1; },
@@ -299,13 +299,13 @@ TEST(ScanModel, ClearModelEmptiesEveryListAndCounter) {
   model.NoteColumnList.addColumnEntry(1, 1, 'S');
   model.AttachmentColumnList.addColumnEntry(1, 1, 'A');
   model.ContainerClassColumnList.addColumnEntry(1, 1, 'C');
-  model.folders.addFolderNode(Fid(1), FolderId{}, u"Root", 0, 0, std::nullopt);
-  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", 0, 0, std::nullopt);
+  model.folders.addFolderNode(Fid(1), FolderId{}, u"Root", analysis::FolderKind::Other, 0, std::nullopt);
+  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt);
   model.copyMailboxRoots();
   ASSERT_EQ(model.mailboxes.size(), 1u);
   EXPECT_EQ(model.mailboxes[0].name, u"Root");
   model.scratchPages.addHeaderPage(store::SectorPosition(8));
-  EXPECT_TRUE(model.addHeaderTable(Fid(2), std::nullopt, 9, 0));
+  EXPECT_TRUE(model.addHeaderTable(Fid(2), std::nullopt, 9, analysis::FolderKind::Other));
   EXPECT_TRUE(model.scratchPages.empty());
   model.scratchPages.addHeaderPage(store::SectorPosition(8));
   model.messageHeaders.addMessageHeader(MessageHeader{});
@@ -323,8 +323,8 @@ TEST(ScanModel, ClearModelEmptiesEveryListAndCounter) {
   EXPECT_EQ(model.messageHeaderCount(), 0u);
   // Cleared lists forget their uniqueness keys too.
   EXPECT_TRUE(model.folderTables.addTableEntry(1, store::PageNumber(1)));
-  EXPECT_TRUE(model.folders.addFolderNode(Fid(1), FolderId{}, u"Root", 0, 0, std::nullopt));
-  EXPECT_TRUE(model.addHeaderTable(Fid(2), std::nullopt, 9, 0));
+  EXPECT_TRUE(model.folders.addFolderNode(Fid(1), FolderId{}, u"Root", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_TRUE(model.addHeaderTable(Fid(2), std::nullopt, 9, analysis::FolderKind::Other));
 }
 
 // The index by id grows as a folder's list is built without a size given up front, and

@@ -47,7 +47,7 @@ std::vector<std::uint8_t> storeWithRecords() {
   ct::appendUtf16(address, u"carol@example.com");
   ct::Bytes ids{1, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7};
   ct::Bytes records = ct::makeLeafPage(
-      pageSize, 0,
+      pageSize, store::PageSizeClass::Page4K,
       {ct::smallMessageRecord(messages[0].id, {{0x011A, address}, {0x0E13, ids}, {0x1000, ct::utf16Value(u"Budget body")}}),
        ct::smallMessageRecord(messages[1].id, {{0x1000, ct::utf16Value(u"Lunch body")}})},
       nullptr, kMessageTable);
@@ -55,7 +55,7 @@ std::vector<std::uint8_t> storeWithRecords() {
   ct::Bytes data(15, 0);
   for (std::size_t i = 0; i < 14; ++i) data[i + 1] = static_cast<std::uint8_t>("attached bytes"[i]);
   ct::Bytes attachments = ct::makeLeafPage(
-      pageSize, 0,
+      pageSize, store::PageSizeClass::Page4K,
       {ct::smallAttachmentRow({0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7},
                               {{0x0101, ct::Bytes{0, 0, 0}}, {0x0107, data}, {0x010A, ct::utf16Value(u"../notes:1.txt")}})},
       nullptr, 61);
@@ -160,7 +160,7 @@ std::vector<std::uint8_t> largeStoreWithRecords() {
   ct::Bytes address{0x1F, 0xE4, 0x04, 0, 0, 0, 0};
   ct::appendUtf16(address, u"dave@example.org");
   ct::Bytes records = ct::makeLeafPage(
-      pageSize, 2,
+      pageSize, store::PageSizeClass::Page32K,
       {largeMessageRecord({0x51, 2, 0, 0, 0, 0, 0, 2}, {{0x0144, address}, {0x1000, ct::utf16Value(u"Lunch at noon")}})},
       nullptr, 80);
   std::copy(records.begin(), records.end(), bytes.begin() + static_cast<std::ptrdiff_t>(22 * pageSize));

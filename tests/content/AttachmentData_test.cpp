@@ -41,7 +41,7 @@ TEST(AttachmentData, InlineAndChunkedData) {
   Bytes rec{8, 0, 0, 0};
   append(rec, "chunk data");
   std::vector<std::uint32_t> at;
-  putBytes(db, 8192, makeLeafPage(4096, 0, {rec}, &at));
+  putBytes(db, 8192, makeLeafPage(4096, store::PageSizeClass::Page4K, {rec}, &at));
   store::MemoryByteSource chunked(db);
   analysis::AttachmentItem longItem;
   longItem.dataLength = 5;

@@ -23,11 +23,11 @@ struct MiniStore {
 
   MiniStore() {
     Bytes attachmentIds{1, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7};
-    Bytes messages = makeLeafPage(4096, 0,
+    Bytes messages = makeLeafPage(4096, store::PageSizeClass::Page4K,
                                   {smallMessageRecord(kM1, {{0x0E13, attachmentIds}, {0x1000, Bytes{0, 0x07, 0x42, 0, 0}}}),
                                    smallMessageRecord(kM2, {{0x1000, utf16Value(u"inline body")}})},
                                   nullptr, kMessageTable);
-    Bytes attachments = makeLeafPage(4096, 0,
+    Bytes attachments = makeLeafPage(4096, store::PageSizeClass::Page4K,
                                      {smallAttachmentRow(kAtt, {{0x0101, Bytes{0, 0, 0}},
                                                                 {0x0107, Bytes{0, 0x07, 0x43, 0, 0}},
                                                                 {0x010A, utf16Value(u"notes.txt")}})},
@@ -38,7 +38,7 @@ struct MiniStore {
     Bytes attachmentChunk{0, 0, 0x43, 0x07, 0, 0, 0, 0};
     append(attachmentChunk, "attachment data");
     attachmentChunk.resize(40, 0);
-    Bytes longValues = makeLeafPage(4096, 0, {bodyChunk, attachmentChunk}, nullptr, kBodyLongValues);
+    Bytes longValues = makeLeafPage(4096, store::PageSizeClass::Page4K, {bodyChunk, attachmentChunk}, nullptr, kBodyLongValues);
     putBytes(bytes, 4096, messages);
     putBytes(bytes, 8192, attachments);
     putBytes(bytes, 12288, longValues);
@@ -69,7 +69,7 @@ TEST(FolderLoader, ListsOnceAndCompletesOneItemForThePreview) {
   store::MemoryByteSource src(store.bytes);
   FolderLoader loader(src, store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size())), false,
                       {kBodyLongValues, {}});
-  LoadedFolder folder{store.folder, 0, std::nullopt};
+  LoadedFolder folder{store.folder, analysis::FolderKind::Other, std::nullopt};
   ASSERT_TRUE(loader.loadFolderItems(store.model, folder, LoadMode::List));
   analysis::MessageItemList& items = store.model.messages;
   // The third header has no record and nothing else: pruned (it is not the first item).
@@ -78,7 +78,7 @@ TEST(FolderLoader, ListsOnceAndCompletesOneItemForThePreview) {
   EXPECT_TRUE(items[0].recordFound);
   EXPECT_EQ(items[0].attachmentIds.size(), 1u);
   EXPECT_EQ(items[0].bodyKeyA, (analysis::LongValueKey{0x42, 0x07, 0, 0}));
-  EXPECT_EQ(items[1].bodySource, 'p');
+  EXPECT_EQ(items[1].bodySource, store::BodySource::PlainUnicode);
   EXPECT_EQ(items[1].bodyLength, 23);
 
   // Listed again: nothing is read.
@@ -110,7 +110,7 @@ TEST(FolderLoader, SaveModeFindsAttachmentChunksAndStops) {
   store::MemoryByteSource src(store.bytes);
   FolderLoader loader(src, store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size())), false,
                       {kBodyLongValues, {}});
-  LoadedFolder folder{store.folder, 0, std::nullopt};
+  LoadedFolder folder{store.folder, analysis::FolderKind::Other, std::nullopt};
   ASSERT_TRUE(loader.loadFolderItems(store.model, folder, LoadMode::Save));
   analysis::MessageItemList& items = store.model.messages;
   ASSERT_EQ(items[0].attachments.size(), 1u);
@@ -139,7 +139,7 @@ TEST(MessageListFill, RowsOfTheListedFolderFindTheirItems) {
   store::MemoryByteSource src(store.bytes);
   store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size()));
   FolderLoader loader(src, g, false, {kBodyLongValues, {}});
-  ASSERT_TRUE(loader.loadFolderItems(store.model, {store.folder, 0, std::nullopt}, LoadMode::List));
+  ASSERT_TRUE(loader.loadFolderItems(store.model, {store.folder, analysis::FolderKind::Other, std::nullopt}, LoadMode::List));
   analysis::MessageItemList& items = store.model.messages;
   items[0].time = ModelTimeFromFileTime(kFileTimeUnixEpoch + 1300000000ull * kFileTimeTicksPerSecond);
   analysis::FolderNode node;

@@ -44,25 +44,25 @@ ModelTime utcTime(int year, int month, int day, int hour) {
 }
 
 TEST(MessageRowTexts, FromColumnRules) {
-  ListedFolder inbox{u"Inbox", 0};
-  ListedFolder sent{u"Sent Items", 0};
+  ListedFolder inbox{u"Inbox", analysis::FolderKind::Other};
+  ListedFolder sent{u"Sent Items", analysis::FolderKind::Other};
   const std::u16string_view mailbox = u"Mailbox - Jane Doe\\";
-  EXPECT_EQ(narrow(fromText(u"Bob", 0, inbox, mailbox)), "Bob");
-  EXPECT_EQ(narrow(fromText(u"Bob", 0, sent, mailbox)), "Jane Doe");
-  EXPECT_EQ(narrow(fromText(u"", 'c', inbox, mailbox)), "Jane Doe");
-  EXPECT_EQ(narrow(fromText(u"", 0, inbox, mailbox)), "");
-  EXPECT_EQ(itemIcon('a'), 0);
-  EXPECT_EQ(itemIcon('t'), 10);
-  EXPECT_EQ(itemIcon('x'), 12);
+  EXPECT_EQ(narrow(fromText(u"Bob", analysis::FolderKind::Other, inbox, mailbox)), "Bob");
+  EXPECT_EQ(narrow(fromText(u"Bob", analysis::FolderKind::Other, sent, mailbox)), "Jane Doe");
+  EXPECT_EQ(narrow(fromText(u"", analysis::FolderKind::Contacts, inbox, mailbox)), "Jane Doe");
+  EXPECT_EQ(narrow(fromText(u"", analysis::FolderKind::Other, inbox, mailbox)), "");
+  EXPECT_EQ(itemIcon(analysis::FolderKind::Calendar), 0);
+  EXPECT_EQ(itemIcon(analysis::FolderKind::Tasks), 10);
+  EXPECT_EQ(itemIcon(analysis::FolderKind::Other), 12);
 }
 
 TEST_F(KolkataTime, RowsCarryTheirTextsAndSkipOutOfRangeDates) {
   analysis::MessageItem item;
   item.time = utcTime(2010, 3, 1, 0);
-  item.kind = 'n';
+  item.kind = analysis::FolderKind::Notes;
   item.primaryOffset = 100;
   item.attachmentIds.addAttachmentId(analysis::AttachmentId{});
-  auto row = makeMessageRow(item, {u"Subject", u""}, {u"Notes", 'n'}, u"Mailbox - Al\\");
+  auto row = makeMessageRow(item, {u"Subject", u""}, {u"Notes", analysis::FolderKind::Notes}, u"Mailbox - Al\\");
   ASSERT_TRUE(row);
   EXPECT_EQ(row->icon, 7);
   EXPECT_TRUE(row->attachmentMark);
@@ -72,9 +72,9 @@ TEST_F(KolkataTime, RowsCarryTheirTextsAndSkipOutOfRangeDates) {
   EXPECT_EQ(narrow(row->sort.date), "2010-03-01 05:30:00");
   EXPECT_EQ(narrow(row->sort.attachmentFlag), "1");
   item.primaryOffset = 0;
-  EXPECT_TRUE(makeMessageRow(item, {u"Subject", u""}, {u"Notes", 'n'}, u"")->subject.empty());
+  EXPECT_TRUE(makeMessageRow(item, {u"Subject", u""}, {u"Notes", analysis::FolderKind::Notes}, u"")->subject.empty());
   item.time = utcTime(1979, 12, 31, 12);
-  EXPECT_FALSE(makeMessageRow(item, {}, {u"Notes", 'n'}, u""));
+  EXPECT_FALSE(makeMessageRow(item, {}, {u"Notes", analysis::FolderKind::Notes}, u""));
 }
 
 TEST_F(KolkataTime, SortingFlipsAndUsesTheWholeDateRange) {
@@ -174,12 +174,12 @@ TEST_F(PreviewFiles, PreviewOfAMessageWithInlineBodyAndRecipients) {
   append(to, "ann@example.com;bob@example.org");
   putBytes(db, 6000, to);
   analysis::MessageItem item;
-  item.bodySource = 'p';
+  item.bodySource = store::BodySource::PlainUnicode;
   item.bodyPosition = store::FileOffset(5000);
   item.bodyLength = static_cast<std::uint16_t>(body.size());
   item.recipientPosition = store::FileOffset(6000);
   item.recipientLength = static_cast<std::uint16_t>(to.size());
-  item.kind = 'c';
+  item.kind = analysis::FolderKind::Contacts;
   item.properties.addItemProperties({u"Ann"});
   analysis::AttachmentItem a;
   a.fileName = u"a.txt";
@@ -190,8 +190,8 @@ TEST_F(PreviewFiles, PreviewOfAMessageWithInlineBodyAndRecipients) {
   PreviewSources sources{src, nullptr, store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size())), dir};
   MhtNaming naming;
   std::u16string longSubject(137, u's');
-  PreviewData p = assemblePreview(item, 0, u"From", longSubject, u"Date", sources, naming);
-  EXPECT_EQ(p.kind, 'c');
+  PreviewData p = assemblePreview(item, analysis::FolderKind::Other, u"From", longSubject, u"Date", sources, naming);
+  EXPECT_EQ(p.kind, PreviewKind::Contact);
   EXPECT_EQ(narrow(p.to), "ann@example.com,bob@example.org");
   EXPECT_EQ(p.subject.size(), 139u);
   EXPECT_EQ(narrow(p.attachments), "a.txt, b.txt");

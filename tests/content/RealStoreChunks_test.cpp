@@ -23,7 +23,7 @@ TEST(RealStoreChunks, LongAsciiValueOfTextEdb) {
   std::optional<ChunkLocation> found;
   for (std::size_t off = 2 * pageSize; off + pageSize <= db.size() && !found; off += pageSize) {
     std::span<const std::uint8_t> page(db.data() + off, pageSize);
-    for (const analysis::LongValueChunk& c : analysis::readLongValueChunks(page, 0)) {
+    for (const analysis::LongValueChunk& c : analysis::readLongValueChunks(page, store::PageSizeClass::Page4K)) {
       std::vector<std::uint8_t> bytes = readChunkBytes(src, g, off + c.dataPosition, pageSize);
       if (std::string(bytes.begin(), bytes.end()) == want) {
         EXPECT_EQ(c.chunkOffset, 0u);
@@ -34,7 +34,7 @@ TEST(RealStoreChunks, LongAsciiValueOfTextEdb) {
   }
   ASSERT_TRUE(found) << "the LongASCII value was not found whole";
   std::filesystem::path work = std::filesystem::path(::testing::TempDir()) / ("real_" + std::to_string(::getpid()));
-  std::optional<StoredBody> body = readStoredValue(src, g, std::vector<ChunkLocation>{*found}, 'n', {0, 5}, work);
+  std::optional<StoredBody> body = readStoredValue(src, g, std::vector<ChunkLocation>{*found}, store::BodySource::Other, {0, 5}, work);
   ASSERT_TRUE(body);
   EXPECT_EQ(body->form, BodyForm::EightBitText);
   EXPECT_EQ(std::string(body->bytes.begin(), body->bytes.end()), want);

@@ -190,7 +190,7 @@ TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
   append(rec, "pat@example.net");
   std::vector<std::uint32_t> at;
   Bytes chunkDb(4096, 0);
-  testing::appendBytes(chunkDb, testing::makeLeafPage(4096, 0, {rec}, &at));
+  testing::appendBytes(chunkDb, testing::makeLeafPage(4096, store::PageSizeClass::Page4K, {rec}, &at));
   store::MemoryByteSource chunkSrc(chunkDb);
   std::vector<ChunkLocation> chunks{{4096 + at[0] + 4, 0}};
   EXPECT_EQ(narrow(extractRecipients(chunkSrc, small, chunks, 0, 5)), "pat@example.net");

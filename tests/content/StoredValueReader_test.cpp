@@ -29,7 +29,7 @@ class StoredValues : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir); }
 
   std::optional<StoredBody> read(const Bytes& db, std::uint32_t pageSize, std::vector<ChunkLocation> chunks,
-                                 std::uint8_t letter, StoredValueLocation where) {
+                                 store::BodySource letter, StoredValueLocation where) {
     store::MemoryByteSource src(db);
     auto body = readStoredValue(src, store::MakeStoreGeometry(pageSize, static_cast<std::int64_t>(db.size())), chunks,
                                 letter, where, work);
@@ -49,7 +49,7 @@ TEST_F(StoredValues, InlineValueIsTheBytesAfterItsFormatByte) {
   Bytes value{0x1F};
   appendUtf16(value, u"12345678LZFu rest");
   putBytes(db, 5000, value);
-  auto plain = read(db, 4096, {}, 'p', {5000, static_cast<std::int32_t>(value.size())});
+  auto plain = read(db, 4096, {}, store::BodySource::PlainUnicode, {5000, static_cast<std::int32_t>(value.size())});
   ASSERT_TRUE(plain);
   EXPECT_EQ(plain->form, BodyForm::UnicodeText);
   EXPECT_EQ(plain->bytes, Bytes(value.begin() + 1, value.end()));
@@ -57,7 +57,7 @@ TEST_F(StoredValues, InlineValueIsTheBytesAfterItsFormatByte) {
   Bytes html{0x1E};
   appendBytes(html, text("<html><body>hi</body></html>"));
   putBytes(db, 6000, html);
-  auto other = read(db, 4096, {}, 'n', {6000, static_cast<std::int32_t>(html.size())});
+  auto other = read(db, 4096, {}, store::BodySource::Other, {6000, static_cast<std::int32_t>(html.size())});
   ASSERT_TRUE(other);
   EXPECT_EQ(other->form, BodyForm::EightBitText);
   EXPECT_EQ(other->bytes, text("<html><body>hi</body></html>"));
@@ -70,12 +70,12 @@ TEST_F(StoredValues, CompressedRtfComesBackDecoded) {
   appendBytes(value, packed);
   Bytes db(3 * 4096, 0);
   putBytes(db, 4500, value);
-  auto body = read(db, 4096, {}, 'n', {4500, static_cast<std::int32_t>(value.size())});
+  auto body = read(db, 4096, {}, store::BodySource::Other, {4500, static_cast<std::int32_t>(value.size())});
   ASSERT_TRUE(body);
   EXPECT_EQ(body->form, BodyForm::Rtf);
   EXPECT_EQ(std::string(body->bytes.begin(), body->bytes.end()), rtf);
   // The same bytes as a plain Unicode body are returned untouched.
-  auto plain = read(db, 4096, {}, 'p', {4500, static_cast<std::int32_t>(value.size())});
+  auto plain = read(db, 4096, {}, store::BodySource::PlainUnicode, {4500, static_cast<std::int32_t>(value.size())});
   ASSERT_TRUE(plain);
   EXPECT_EQ(plain->form, BodyForm::UnicodeText);
   EXPECT_EQ(plain->bytes, packed);
@@ -92,19 +92,19 @@ TEST_F(StoredValues, ChunksAreWrittenAtTheirOwnOffsets) {
   appendBytes(r1, first);
   Bytes r2{8, 0, 0, 0};
   appendBytes(r2, second);
-  appendBytes(db, makeLeafPage(4096, 0, {Bytes(10, 1), r1}, &p1));
-  appendBytes(db, makeLeafPage(4096, 0, {r2}, &p2));
+  appendBytes(db, makeLeafPage(4096, store::PageSizeClass::Page4K, {Bytes(10, 1), r1}, &p1));
+  appendBytes(db, makeLeafPage(4096, store::PageSizeClass::Page4K, {r2}, &p2));
   std::vector<ChunkLocation> chunks{{8192 + p2[0] + 4, static_cast<std::uint32_t>(first.size())},
                                     {4096 + p1[1] + 4, 0}};
-  auto body = read(db, 4096, chunks, 'n', {4096 + 200, 5});
+  auto body = read(db, 4096, chunks, store::BodySource::Other, {4096 + 200, 5});
   ASSERT_TRUE(body);
   EXPECT_EQ(body->form, BodyForm::EightBitText);
   Bytes want = first;
   appendBytes(want, second);
   EXPECT_EQ(body->bytes, want);
   // Without the chunk at offset 0 only a plain body comes back.
-  EXPECT_FALSE(read(db, 4096, {chunks[0]}, 'n', {0, 0}));
-  auto plain = read(db, 4096, {chunks[0]}, 'p', {0, 0});
+  EXPECT_FALSE(read(db, 4096, {chunks[0]}, store::BodySource::Other, {0, 0}));
+  auto plain = read(db, 4096, {chunks[0]}, store::BodySource::PlainUnicode, {0, 0});
   ASSERT_TRUE(plain);
   EXPECT_EQ(plain->form, BodyForm::UnicodeText);
   EXPECT_EQ(plain->bytes.size(), first.size() + second.size());
@@ -120,21 +120,21 @@ TEST_F(StoredValues, LargePageStoresUnpackCompressedValues) {
   Bytes lzValue{3};
   appendBytes(lzValue, *lz);
   putBytes(db, 40000, lzValue);
-  auto body = read(db, 32768, {}, 'n', {40000, static_cast<std::int32_t>(lzValue.size())});
+  auto body = read(db, 32768, {}, store::BodySource::Other, {40000, static_cast<std::int32_t>(lzValue.size())});
   ASSERT_TRUE(body);
   EXPECT_EQ(body->form, BodyForm::EightBitText);
   EXPECT_EQ(body->bytes, plainBytes);
   // A damaged LZ77 value (its first token reaches before the output) gives nothing.
   Bytes broken{3, 0x18, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   putBytes(db, 50000, broken);
-  EXPECT_FALSE(read(db, 32768, {}, 'n', {50000, static_cast<std::int32_t>(broken.size())}));
+  EXPECT_FALSE(read(db, 32768, {}, store::BodySource::Other, {50000, static_cast<std::int32_t>(broken.size())}));
   // 7-bit packed text.
   std::optional<Bytes> packed = codec::encode7Bit(text("Seven bit body"), codec::SevenBitKind::Ascii);
   ASSERT_TRUE(packed);
   Bytes sevenValue{3};
   appendBytes(sevenValue, *packed);
   putBytes(db, 60000, sevenValue);
-  auto seven = read(db, 32768, {}, 'n', {60000, static_cast<std::int32_t>(sevenValue.size())});
+  auto seven = read(db, 32768, {}, store::BodySource::Other, {60000, static_cast<std::int32_t>(sevenValue.size())});
   ASSERT_TRUE(seven);
   EXPECT_EQ(seven->bytes, text("Seven bit body"));
   // A plain-text body packed from UTF-16 comes back as UTF-16.
@@ -145,7 +145,7 @@ TEST_F(StoredValues, LargePageStoresUnpackCompressedValues) {
   Bytes wideValue{3};
   appendBytes(wideValue, *packedWide);
   putBytes(db, 61000, wideValue);
-  auto plainSeven = read(db, 32768, {}, 'p', {61000, static_cast<std::int32_t>(wideValue.size())});
+  auto plainSeven = read(db, 32768, {}, store::BodySource::PlainUnicode, {61000, static_cast<std::int32_t>(wideValue.size())});
   ASSERT_TRUE(plainSeven);
   EXPECT_EQ(plainSeven->form, BodyForm::UnicodeText);
   EXPECT_EQ(plainSeven->bytes, wide);

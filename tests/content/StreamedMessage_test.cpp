@@ -130,8 +130,8 @@ TEST_F(StreamedFile, DescriptorInChunksIsGatheredAtChunkStrides) {
   Bytes rec2 = prefix;
   rec2.insert(rec2.end(), second.begin(), second.end());
   Bytes db(4096, 0);
-  Bytes page1 = makeLeafPage(4096, 0, {rec2}, &p1);
-  Bytes page2 = makeLeafPage(4096, 0, {Bytes(30, 1), rec1}, &p2);
+  Bytes page1 = makeLeafPage(4096, store::PageSizeClass::Page4K, {rec2}, &p1);
+  Bytes page2 = makeLeafPage(4096, store::PageSizeClass::Page4K, {Bytes(30, 1), rec1}, &p2);
   db.insert(db.end(), page1.begin(), page1.end());
   db.insert(db.end(), page2.begin(), page2.end());
   // Listed from the last chunk to the first, as the page list names a long value's pages,

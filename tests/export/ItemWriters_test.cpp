@@ -190,8 +190,8 @@ class ItemWritersTest : public ::testing::Test {
 
 TEST_F(ItemWritersTest, MessageGetsHeaderFileRecipientsBodyAndAttachmentFilesThatAreDeletedAfterwards) {
   analysis::MessageItem item;
-  item.kind = 0;
-  item.bodySource = 'p';
+  item.kind = analysis::FolderKind::Other;
+  item.bodySource = store::BodySource::PlainUnicode;
   auto chunked = Attachment(u"../report:final.txt");
   chunked.longValueKey = {1, 0};
   chunked.chunks.addChunkRef(store::FileOffset(8192 + 150), 0);    // 590 bytes to the record's end
@@ -254,7 +254,7 @@ TEST_F(ItemWritersTest, TheStoredSenderAddressGoesIntoTheFromLine) {
 
 TEST_F(ItemWritersTest, KindsMakeTheirOwnCall) {
   analysis::MessageItem appointment;
-  appointment.kind = 'a';
+  appointment.kind = analysis::FolderKind::Calendar;
   ASSERT_EQ(write(appointment).result, ItemOutcome::Result::Written);
   EXPECT_EQ(out.calls.back().name, "AddAppointment");
   EXPECT_EQ(out.calls.back().args[3], "2010-02-03 13:04:05");  // no times: the item's own date
@@ -269,22 +269,22 @@ TEST_F(ItemWritersTest, KindsMakeTheirOwnCall) {
   EXPECT_EQ(out.calls.back().args[6], "Room 1");
 
   analysis::MessageItem task;
-  task.kind = 't';
+  task.kind = analysis::FolderKind::Tasks;
   write(task);
   EXPECT_EQ(out.calls.back().name, "AddTask");
   EXPECT_EQ(out.calls.back().args[1], "2010-02-03 00:00:00");  // the day alone
   analysis::MessageItem note;
-  note.kind = 'n';
+  note.kind = analysis::FolderKind::Notes;
   write(note);
   EXPECT_EQ(out.calls.back().name, "AddNote");
   EXPECT_EQ(out.calls.back().args[2], "Subject ü");
   analysis::MessageItem journal;
-  journal.kind = 'j';
+  journal.kind = analysis::FolderKind::Journal;
   write(journal);
   EXPECT_EQ(out.calls.back().name, "AddJournalEntry");
 
   analysis::MessageItem streamed;
-  streamed.bodySource = 'y';
+  streamed.bodySource = store::BodySource::StreamingFile;
   content.streamed = "Subject: kept\r\n\r\nbody\r\n";
   write(streamed);
   EXPECT_EQ(out.calls.back().name, "ImportMessageFile");
@@ -301,11 +301,13 @@ TEST_F(ItemWritersTest, EveryKindCarriesItsAttachmentsUnderTheirStoredNames) {
   auto a = Attachment(u"..");
   a.dataOffset = store::FileOffset(4001);
   a.dataLength = 5;
-  for (const char kind : {'a', 'n', 't', 'j', '\0'}) {
+  for (const analysis::FolderKind kind : {analysis::FolderKind::Calendar, analysis::FolderKind::Notes,
+                                          analysis::FolderKind::Tasks, analysis::FolderKind::Journal,
+                                          analysis::FolderKind::Other}) {
     analysis::MessageItem item;
-    item.kind = static_cast<std::uint8_t>(kind);
+    item.kind = kind;
     item.attachments.addAttachmentItem(a);
-    ASSERT_EQ(write(item).result, ItemOutcome::Result::Written) << kind;
+    ASSERT_EQ(write(item).result, ItemOutcome::Result::Written) << static_cast<int>(kind);
     ASSERT_EQ(out.calls.back().attachmentNames, std::vector<std::string>{".."}) << out.calls.back().name;
     EXPECT_EQ(out.calls.back().attachmentBytes, std::vector<std::string>{"inli"}) << out.calls.back().name;
   }
@@ -314,7 +316,7 @@ TEST_F(ItemWritersTest, EveryKindCarriesItsAttachmentsUnderTheirStoredNames) {
 
 TEST_F(ItemWritersTest, ContactsGoThroughTheContactWriterInItsOrder) {
   analysis::MessageItem contact;
-  contact.kind = 'c';
+  contact.kind = analysis::FolderKind::Contacts;
   auto failed = write(contact);  // no fields: nothing would be saved
   EXPECT_EQ(failed.result, ItemOutcome::Result::Failed);
   EXPECT_TRUE(out.calls.empty());
@@ -376,17 +378,17 @@ TEST_F(ItemWritersTest, SkipDuringTheAttachmentsDropsTheItemAndAWriterFailureIsA
 
 TEST(BodyText, FormsAndSourcesDecideHowBytesAreRead) {
   const auto wide = Utf16Bytes(u"Grüße\0rest");
-  auto b = ToWriterBody({0, wide}, 'p', false);
+  auto b = ToWriterBody({0, wide}, store::BodySource::PlainUnicode, false);
   EXPECT_EQ(b.text, "Grüße");
   EXPECT_EQ(b.kind, BodyKind::Utf16Text);
-  b = ToWriterBody({1, {'<', 'p', '>', 0xE9, 0, 'x'}}, 'n', false);
+  b = ToWriterBody({1, {'<', 'p', '>', 0xE9, 0, 'x'}}, store::BodySource::Other, false);
   EXPECT_EQ(b.text, "<p>é");
   EXPECT_EQ(b.kind, BodyKind::Text8Bit);
-  EXPECT_EQ(ToWriterBody({3, {'{', '\\', 'r', 't', 'f', '}'}}, 'n', false).kind, BodyKind::Rtf);
+  EXPECT_EQ(ToWriterBody({3, {'{', '\\', 'r', 't', 'f', '}'}}, store::BodySource::Other, false).kind, BodyKind::Rtf);
   // For the kind other, a 'p' buffer of 8-bit text with a space stays 8-bit.
   const std::vector<std::uint8_t> narrow{'h', 'i', ' ', 'y', 'o'};
-  EXPECT_EQ(ToWriterBody({0, narrow}, 'p', true).text, "hi yo");
-  EXPECT_NE(ToWriterBody({0, narrow}, 'p', false).text, "hi yo");
+  EXPECT_EQ(ToWriterBody({0, narrow}, store::BodySource::PlainUnicode, true).text, "hi yo");
+  EXPECT_NE(ToWriterBody({0, narrow}, store::BodySource::PlainUnicode, false).text, "hi yo");
   // Cyrillic UTF-16 has a non-zero second byte and 0x20 bytes too, but it is UTF-16.
   const std::u16string cyrillic = u"Отчёт 4 Рост";
   std::vector<std::uint8_t> utf16;
@@ -394,7 +396,7 @@ TEST(BodyText, FormsAndSourcesDecideHowBytesAreRead) {
     utf16.push_back(static_cast<std::uint8_t>(c & 0xFF));
     utf16.push_back(static_cast<std::uint8_t>(c >> 8));
   }
-  EXPECT_EQ(ToWriterBody({0, utf16}, 'p', true).text, "Отчёт 4 Рост");
+  EXPECT_EQ(ToWriterBody({0, utf16}, store::BodySource::PlainUnicode, true).text, "Отчёт 4 Рост");
 }
 
 }  // namespace

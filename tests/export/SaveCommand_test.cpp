@@ -86,8 +86,8 @@ TEST(SaveCommand, RefusalsComeInOrderAndLeaveTheChecks) {
 TEST(SaveWorker, RunsTheSaveOnItsOwnThreadAndHoldsAtTheAbortQuestion) {
   tarnwick::testing::ScratchDir dir;
   analysis::ScanModel model;
-  model.folders.addFolderNode(Fid(1), {}, u"A", 0, 101, std::nullopt);
-  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", 0, 102, std::nullopt);
+  model.folders.addFolderNode(Fid(1), {}, u"A", analysis::FolderKind::Other, 101, std::nullopt);
+  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 102, std::nullopt);
   for (int i = 0; i < 50; ++i) {
     analysis::MessageHeader h;
     h.messageId = Mid(static_cast<std::uint16_t>(i + 1));

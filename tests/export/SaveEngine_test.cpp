@@ -34,7 +34,7 @@ class SaveEngineTest : public ::testing::Test {
   std::uint32_t addFolder(std::uint8_t id, std::uint8_t parent, const std::u16string& name,
                           std::optional<std::string> owner = std::nullopt) {
     const std::uint32_t item = 100u + id;
-    model.folders.addFolderNode(Fid(id), parent ? Fid(parent) : analysis::FolderId{}, name, 0, item, owner);
+    model.folders.addFolderNode(Fid(id), parent ? Fid(parent) : analysis::FolderId{}, name, analysis::FolderKind::Other, item, owner);
     return item;
   }
   void addItems(std::uint8_t folder, int count, std::uint64_t fileTime, const std::string& subjectPrefix,

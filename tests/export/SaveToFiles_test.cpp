@@ -53,9 +53,9 @@ class SaveToFilesTest : public ::testing::TestWithParam<OutputFormat> {};
 TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
   ScratchDir dir;
   analysis::ScanModel model;
-  model.folders.addFolderNode(Fid(1), {}, u"Mailbox - Sales", 0, 101, std::nullopt);
-  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", 0, 102, std::nullopt);
-  model.folders.addFolderNode(Fid(3), Fid(2), u"Sub/Folder", 0, 103, std::nullopt);
+  model.folders.addFolderNode(Fid(1), {}, u"Mailbox - Sales", analysis::FolderKind::Other, 101, std::nullopt);
+  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 102, std::nullopt);
+  model.folders.addFolderNode(Fid(3), Fid(2), u"Sub/Folder", analysis::FolderKind::Other, 103, std::nullopt);
   FakeItemSource source(model);
   std::uint16_t id = 1;
   auto add = [&](std::uint8_t folder, std::uint64_t ft, const std::string& subject) {

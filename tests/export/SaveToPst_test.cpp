@@ -51,15 +51,15 @@ std::string Capture(const std::string& cmd) {
 TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   ScratchDir dir;
   analysis::ScanModel model;
-  model.folders.addFolderNode(Fid(1), {}, u"Mailbox - Sales", 0, 101, std::nullopt);
-  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", 0, 102, std::nullopt);
-  model.folders.addFolderNode(Fid(3), Fid(1), u"Calendar", 'a', 103, std::nullopt);
-  model.folders.addFolderNode(Fid(4), Fid(1), u"Contacts", 'c', 104, std::nullopt);
-  model.folders.addFolderNode(Fid(5), Fid(1), u"Tasks", 't', 105, std::nullopt);
-  model.folders.addFolderNode(Fid(6), Fid(1), u"Notes", 'n', 106, std::nullopt);
+  model.folders.addFolderNode(Fid(1), {}, u"Mailbox - Sales", analysis::FolderKind::Other, 101, std::nullopt);
+  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 102, std::nullopt);
+  model.folders.addFolderNode(Fid(3), Fid(1), u"Calendar", analysis::FolderKind::Calendar, 103, std::nullopt);
+  model.folders.addFolderNode(Fid(4), Fid(1), u"Contacts", analysis::FolderKind::Contacts, 104, std::nullopt);
+  model.folders.addFolderNode(Fid(5), Fid(1), u"Tasks", analysis::FolderKind::Tasks, 105, std::nullopt);
+  model.folders.addFolderNode(Fid(6), Fid(1), u"Notes", analysis::FolderKind::Notes, 106, std::nullopt);
   FakeItemSource source(model);
   std::uint16_t id = 1;
-  auto add = [&](std::uint8_t folder, std::uint8_t kind, std::uint64_t ft, const std::string& subject) {
+  auto add = [&](std::uint8_t folder, analysis::FolderKind kind, std::uint64_t ft, const std::string& subject) {
     analysis::MessageHeader h;
     h.messageId = Mid(id++);
     h.folderId = Fid(folder);
@@ -68,11 +68,11 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
     source.subjects[h.messageId] = subject;
     model.messageHeaders.addMessageHeader(h);
   };
-  add(2, 0, FileTimeAt(2010, 2, 3, 13, 4, 5), "mail one");
-  add(2, 0, FileTimeAt(1970, 1, 1), "too old");
-  add(3, 'a', FileTimeAt(2011, 4, 5, 9, 30, 0), "meeting");
-  add(5, 't', FileTimeAt(2012, 1, 2), "a task");
-  add(6, 'n', FileTimeAt(2013, 1, 2), "a note");
+  add(2, analysis::FolderKind::Other, FileTimeAt(2010, 2, 3, 13, 4, 5), "mail one");
+  add(2, analysis::FolderKind::Other, FileTimeAt(1970, 1, 1), "too old");
+  add(3, analysis::FolderKind::Calendar, FileTimeAt(2011, 4, 5, 9, 30, 0), "meeting");
+  add(5, analysis::FolderKind::Tasks, FileTimeAt(2012, 1, 2), "a task");
+  add(6, analysis::FolderKind::Notes, FileTimeAt(2013, 1, 2), "a note");
 
   // Contacts need their fields: a source that adds them to the loaded items.
   struct ContactSource : FakeItemSource {
@@ -81,7 +81,7 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
       FakeItemSource::loadFolderItems(folder, items);
       for (auto& item : items) {
         item.kind = folder.kind;
-        if (folder.kind == 'c') {
+        if (folder.kind == analysis::FolderKind::Contacts) {
           std::array<std::u16string_view, analysis::ItemProperties::kSlotCount> texts{};
           texts[0] = u"Dana";
           texts[1] = u"Scully";

@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace tarnwick::analysis;
   if (size > 0) {
     const store::BoundedBytes bytes(std::span<const std::uint8_t>(data + 1, size - 1));
-    for (int cls = 0; cls < 3; ++cls) {
+    for (store::PageSizeClass cls :
+         {store::PageSizeClass::Page4K, store::PageSizeClass::Page8K, store::PageSizeClass::Page32K}) {
       auto m = store::matchCatalogueRecord(bytes, data[0] % 64, bytes.size() + 5, cls);
       if (m && (m->namePosition < 0 || m->namePosition >= bytes.size())) std::abort();
     }

@@ -14,8 +14,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tarnwick::analysis;
   if (size < 4) return 0;
-  const int cls = data[0] % 3;
-  const std::size_t pageSize = cls == 0 ? 4096 : cls == 1 ? 8192 : 32768;
+  const auto cls = static_cast<store::PageSizeClass>(data[0] % 3);
+  const std::size_t pageSize = cls == store::PageSizeClass::Page4K   ? 4096
+                               : cls == store::PageSizeClass::Page8K ? 8192
+                                                                      : 32768;
   std::vector<std::uint8_t> page(pageSize, 0);
   const std::size_t body = size - 1;
   const std::size_t tail = std::min<std::size_t>(body / 2, pageSize / 2);
@@ -25,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const LongValueChunk& c : readLongValueChunks(page, cls)) {
     if (c.dataPosition > page.size()) std::abort();
   }
-  AttachmentColumns columns = cls == 2 ? AttachmentColumns{0x0140, 0x0120, 0x0130, 0x0131}
+  AttachmentColumns columns = store::isLargePage(cls) ? AttachmentColumns{0x0140, 0x0120, 0x0130, 0x0131}
                                        : AttachmentColumns::smallPageStore();
   for (const AttachmentCandidate& c : findAttachmentCandidates(page, cls)) {
     if (auto id = candidateIdentifier(page, c)) {

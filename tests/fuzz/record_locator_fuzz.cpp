@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const std::int32_t pageSizeClass = static_cast<std::int32_t>(data[0] % 4) - 1;  // -1..2
+  const store::PageSizeClass pageSizeClass = static_cast<std::int32_t>(data[0] % 4) - 1;  // -1..2
   const std::span<const std::uint8_t> page(data + 1, size - 1);
 
   tarnwick::store::RecordSlotArray slots{};

@@ -4,6 +4,7 @@
 #include "analysis/HeaderRow.h"
 #include "analysis/HeaderTableNames.h"
 #include "store/MailboxRecord.h"
+#include "store/StoreGeometry.h"
 
 #include <cstdlib>
 #include <vector>
@@ -13,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace tarnwick::analysis;
   const std::span<const std::uint8_t> input(data, size);
 
-  for (int cls = 0; cls < 3; ++cls) {
+  for (store::PageSizeClass cls :
+         {store::PageSizeClass::Page4K, store::PageSizeClass::Page8K, store::PageSizeClass::Page32K}) {
     store::MailboxRecordParser parser(cls);
     for (int i = 0; i < 2; ++i) {
       auto m = parser.parse(input);
@@ -37,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t half = std::min(size, pageSize / 2);
     std::copy(data, data + half, page.begin());
     std::copy(data + size - half, data + size, page.end() - static_cast<std::ptrdiff_t>(half));
-    const int cls = pageSize == 4096 ? 0 : pageSize == 8192 ? 1 : 2;
-    HeaderTableInfo table{mailboxes.empty() ? FolderId{} : mailboxes[0], size > 20 ? data[20] : std::uint8_t{'a'},
+    const store::PageSizeClass cls = store::PageSizeClassFor(static_cast<std::uint32_t>(pageSize));
+    HeaderTableInfo table{mailboxes.empty() ? FolderId{} : mailboxes[0], size > 20 ? static_cast<FolderKind>(data[20] % 6) : FolderKind::Calendar,
                           std::nullopt};
     HeaderColumns columns;
     columns.subjectPrefix = classColumn;

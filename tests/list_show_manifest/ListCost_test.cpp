@@ -42,7 +42,7 @@ TEST_P(ListCost, AFolderIsReadOnceAndShownAgainFromWhatWasKept) {
                                   sink, session::UntypedContactColumn::Cleared)
                   .ready());
   analysis::ScanModel& model = session.model();
-  const bool large = session.geometry().PageSizeClass == 2;
+  const bool large = store::isLargePage(session.geometry().PageSizeClass);
 
   const analysis::FolderNode* folder = nullptr;
   for (const analysis::FolderNode& node : model.folders) {

@@ -22,8 +22,8 @@ analysis::FolderId Id(std::uint8_t last) {
 struct Folders {
   Folders() {
     tree.reset(u"store.edb");
-    const auto mailbox = tree.insertFolder(0, u"Mailbox - M", 0);
-    model.folders.addFolderNode(Id(1), {}, u"Mailbox - M", 0, mailbox, std::nullopt);
+    const auto mailbox = tree.insertFolder(0, u"Mailbox - M", analysis::FolderKind::Other);
+    model.folders.addFolderNode(Id(1), {}, u"Mailbox - M", analysis::FolderKind::Other, mailbox, std::nullopt);
     add(Id(2), Id(1), u"Inbox", mailbox);
     add(Id(3), Id(1), u"a/b", mailbox);
     const auto a = add(Id(4), Id(1), u"a", mailbox);
@@ -31,8 +31,8 @@ struct Folders {
   }
   analysis::TreeItemHandle add(analysis::FolderId id, analysis::FolderId parent, std::u16string name,
                                analysis::TreeItemHandle under) {
-    const auto item = tree.insertFolder(under, name, 0);
-    model.folders.addFolderNode(id, parent, name, 0, item, std::nullopt);
+    const auto item = tree.insertFolder(under, name, analysis::FolderKind::Other);
+    model.folders.addFolderNode(id, parent, name, analysis::FolderKind::Other, item, std::nullopt);
     return item;
   }
   analysis::FolderId found(const std::string& idOrPath) const {

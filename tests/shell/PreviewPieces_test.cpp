@@ -166,7 +166,7 @@ class PreviewPiecesTest : public QObject {
     QVERIFY(pane.body()->isVisible());
     QVERIFY(pane.body()->refused().contains("http://t.test/x.gif"));
     PreviewContent contact;
-    contact.kind = 'c';
+    contact.kind = tarnwick::content::PreviewKind::Contact;
     contact.attachments = "card.vcf";
     contact.summary = {"Name : Bob", "Phone : 1"};
     pane.showPreview(contact);

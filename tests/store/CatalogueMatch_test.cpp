@@ -12,7 +12,7 @@ using testing::Bytes;
 using K = CatalogueMatchKind;
 
 // Matches one record standing alone in a buffer (the record is the whole buffer).
-std::optional<CatalogueMatch> Match(const Bytes& record, int pageSizeClass = 0) {
+std::optional<CatalogueMatch> Match(const Bytes& record, store::PageSizeClass pageSizeClass = store::PageSizeClass::Page4K) {
   return matchCatalogueRecord(BoundedBytes(record), 0, static_cast<std::int64_t>(record.size()), pageSizeClass);
 }
 
@@ -44,20 +44,20 @@ TEST(CatalogueMatch, MsgNeedsOwningTable19AndTheSearchGoesOnInTheRecord) {
 }
 
 TEST(CatalogueMatch, BodyAndFolderSuffixesIn32KStores) {
-  EXPECT_FALSE(Match(testing::TableRecord("Body-4-48A06756", 70, 80), 0));
-  auto m = Match(testing::TableRecord("Body-4-48A06756", 70, 80), 2);
+  EXPECT_FALSE(Match(testing::TableRecord("Body-4-48A06756", 70, 80), store::PageSizeClass::Page4K));
+  auto m = Match(testing::TableRecord("Body-4-48A06756", 70, 80), store::PageSizeClass::Page32K);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->kind, K::BodyTable);
   EXPECT_EQ(m->suffix, "4-48A06756");
 
-  m = Match(testing::TableRecord("Folders-4-48A06756", 71, 81, 1, 9), 2);
+  m = Match(testing::TableRecord("Folders-4-48A06756", 71, 81, 1, 9), store::PageSizeClass::Page32K);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->kind, K::FolderTable);
   EXPECT_EQ(m->suffix, "4-48A06756");
-  m = Match(testing::TableRecord("Folders", 8, 81, 1, 9), 0);
+  m = Match(testing::TableRecord("Folders", 8, 81, 1, 9), store::PageSizeClass::Page4K);
   ASSERT_TRUE(m);
   EXPECT_TRUE(m->suffix.empty());
-  EXPECT_FALSE(Match(testing::TableRecord("Folders", 8, 81, 1, 7), 0));  // marker not 9
+  EXPECT_FALSE(Match(testing::TableRecord("Folders", 8, 81, 1, 7), store::PageSizeClass::Page4K));  // marker not 9
 }
 
 TEST(CatalogueMatch, LongValueRecordsByOwningTableAndFormat) {
@@ -69,8 +69,8 @@ TEST(CatalogueMatch, LongValueRecordsByOwningTableAndFormat) {
   m = Match(testing::ColumnRecord("LV", 61, 45, 301));
   ASSERT_TRUE(m);
   EXPECT_EQ(m->kind, K::SecondLongValue);
-  EXPECT_FALSE(Match(testing::ColumnRecord("LV", 62, 45, 301), 0));
-  m = Match(testing::ColumnRecord("LV", 62, 45, 301), 2);
+  EXPECT_FALSE(Match(testing::ColumnRecord("LV", 62, 45, 301), store::PageSizeClass::Page4K));
+  m = Match(testing::ColumnRecord("LV", 62, 45, 301), store::PageSizeClass::Page32K);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->kind, K::TableLongValue);
   EXPECT_EQ(m->tableObjectId, 62u);
@@ -78,24 +78,24 @@ TEST(CatalogueMatch, LongValueRecordsByOwningTableAndFormat) {
 
 TEST(CatalogueMatch, ColumnsThatBelongToTheMessageTableIn4KAnd8KStores) {
   // 'I' names, record columns and contact columns need table 19 in classes 0 and 1 only.
-  EXPECT_FALSE(Match(testing::ColumnRecord("T8199", 40, 5), 1));
-  EXPECT_EQ(Match(testing::ColumnRecord("T8199", 19, 5), 1)->letter, 'I');
-  EXPECT_EQ(Match(testing::ColumnRecord("T6000", 19, 5), 1)->letter, 'I');
-  EXPECT_EQ(Match(testing::ColumnRecord("T6100", 40, 5), 2)->letter, 'J');
-  EXPECT_EQ(Match(testing::ColumnRecord("N1009", 19, 5), 0)->letter, 'R');
-  EXPECT_FALSE(Match(testing::ColumnRecord("N1009", 40, 5), 0));
-  EXPECT_EQ(Match(testing::ColumnRecord("N67b4", 40, 5), 2)->letter, 'T');
+  EXPECT_FALSE(Match(testing::ColumnRecord("T8199", 40, 5), store::PageSizeClass::Page8K));
+  EXPECT_EQ(Match(testing::ColumnRecord("T8199", 19, 5), store::PageSizeClass::Page8K)->letter, 'I');
+  EXPECT_EQ(Match(testing::ColumnRecord("T6000", 19, 5), store::PageSizeClass::Page8K)->letter, 'I');
+  EXPECT_EQ(Match(testing::ColumnRecord("T6100", 40, 5), store::PageSizeClass::Page32K)->letter, 'J');
+  EXPECT_EQ(Match(testing::ColumnRecord("N1009", 19, 5), store::PageSizeClass::Page4K)->letter, 'R');
+  EXPECT_FALSE(Match(testing::ColumnRecord("N1009", 40, 5), store::PageSizeClass::Page4K));
+  EXPECT_EQ(Match(testing::ColumnRecord("N67b4", 40, 5), store::PageSizeClass::Page32K)->letter, 'T');
   // The sender's address is a record column like the bodies.
-  EXPECT_EQ(Match(testing::ColumnRecord("S0c1f", 19, 5), 0)->letter, 'E');
-  EXPECT_FALSE(Match(testing::ColumnRecord("S0c1f", 40, 5), 0));
-  EXPECT_EQ(Match(testing::ColumnRecord("S0c1f", 40, 5), 2)->letter, 'E');
+  EXPECT_EQ(Match(testing::ColumnRecord("S0c1f", 19, 5), store::PageSizeClass::Page4K)->letter, 'E');
+  EXPECT_FALSE(Match(testing::ColumnRecord("S0c1f", 40, 5), store::PageSizeClass::Page4K));
+  EXPECT_EQ(Match(testing::ColumnRecord("S0c1f", 40, 5), store::PageSizeClass::Page32K)->letter, 'E');
   // Contact names ignore letter case; a longer name with the same beginning matches.
-  auto m = Match(testing::ColumnRecord("s3A4F001F", 19, 7), 0);
+  auto m = Match(testing::ColumnRecord("s3A4F001F", 19, 7), store::PageSizeClass::Page4K);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->kind, K::MessageColumn);
   EXPECT_EQ(m->letter, 1);
-  EXPECT_EQ(Match(testing::ColumnRecord("S801a", 19, 7), 0)->letter, 15);
-  EXPECT_EQ(Match(testing::ColumnRecord("S3a27", 19, 7), 0)->letter, 13);
+  EXPECT_EQ(Match(testing::ColumnRecord("S801a", 19, 7), store::PageSizeClass::Page4K)->letter, 15);
+  EXPECT_EQ(Match(testing::ColumnRecord("S3a27", 19, 7), store::PageSizeClass::Page4K)->letter, 13);
   // The named columns of the message table.
   m = Match(testing::ColumnRecord("S8225", 19, 0x33, 31));
   ASSERT_TRUE(m);
@@ -104,14 +104,14 @@ TEST(CatalogueMatch, ColumnsThatBelongToTheMessageTableIn4KAnd8KStores) {
 }
 
 TEST(CatalogueMatch, NoteAttachmentAndContainerClassColumns) {
-  EXPECT_FALSE(Match(testing::ColumnRecord("S42001f", 40, 9), 0));  // sender: 32 KB only
-  EXPECT_EQ(Match(testing::ColumnRecord("S42001f", 40, 9), 2)->letter, 'F');
-  EXPECT_EQ(Match(testing::ColumnRecord("Se1d", 40, 9), 0)->letter, 'T');
-  EXPECT_FALSE(Match(testing::ColumnRecord("S3704", 40, 9), 0));
-  EXPECT_EQ(Match(testing::ColumnRecord("S3704", 40, 9), 2)->kind, K::AttachmentColumn);
+  EXPECT_FALSE(Match(testing::ColumnRecord("S42001f", 40, 9), store::PageSizeClass::Page4K));  // sender: 32 KB only
+  EXPECT_EQ(Match(testing::ColumnRecord("S42001f", 40, 9), store::PageSizeClass::Page32K)->letter, 'F');
+  EXPECT_EQ(Match(testing::ColumnRecord("Se1d", 40, 9), store::PageSizeClass::Page4K)->letter, 'T');
+  EXPECT_FALSE(Match(testing::ColumnRecord("S3704", 40, 9), store::PageSizeClass::Page4K));
+  EXPECT_EQ(Match(testing::ColumnRecord("S3704", 40, 9), store::PageSizeClass::Page32K)->kind, K::AttachmentColumn);
   EXPECT_EQ(Match(testing::ColumnRecord("S361", 8, 0x147, 5))->kind, K::ContainerClass);
-  EXPECT_FALSE(Match(testing::ColumnRecord("S3613", 9, 0x147, 5), 0));
-  EXPECT_EQ(Match(testing::ColumnRecord("S3613", 9, 0x147, 5), 2)->kind, K::ContainerClassOther);
+  EXPECT_FALSE(Match(testing::ColumnRecord("S3613", 9, 0x147, 5), store::PageSizeClass::Page4K));
+  EXPECT_EQ(Match(testing::ColumnRecord("S3613", 9, 0x147, 5), store::PageSizeClass::Page32K)->kind, K::ContainerClassOther);
   // "S3d" wants a zero byte before the name.
   Bytes record = testing::ColumnRecord("S3d", 40, 9);
   record[29] = 1;
@@ -124,11 +124,11 @@ TEST(CatalogueMatch, ReadsBeforeTheRecordStayInsideThePage) {
   Bytes page(64, 0);
   testing::putText(page, 20, "Mailbox");
   page[18] = 7;
-  auto m = matchCatalogueRecord(BoundedBytes(page), 0, 40, 0);
+  auto m = matchCatalogueRecord(BoundedBytes(page), 0, 40, store::PageSizeClass::Page4K);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->objectId, 0u);  // N - 24 lies before the page
   // A record end past the page is cut to the page.
-  EXPECT_TRUE(matchCatalogueRecord(BoundedBytes(page), 0, 4000, 0));
+  EXPECT_TRUE(matchCatalogueRecord(BoundedBytes(page), 0, 4000, store::PageSizeClass::Page4K));
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ HeaderCheckResult Check(const std::vector<std::uint8_t>& file, StoreFile* stream
 }
 
 TEST(HeaderCheck, SupportedPageSizesGiveTheirClass) {
-  for (auto [size, cls] : {std::pair{4096u, 0}, {8192u, 1}, {32768u, 2}}) {
+  for (auto [size, cls] : {std::pair{4096u, PageSizeClass::Page4K}, {8192u, PageSizeClass::Page8K},
+                            {32768u, PageSizeClass::Page32K}}) {
     auto r = Check(StoreFileBytes(size, size * 6));
     EXPECT_EQ(r.outcome, HeaderCheckOutcome::Supported);
     EXPECT_EQ(r.geometry.PageSize, static_cast<std::int32_t>(size));
@@ -38,7 +39,7 @@ TEST(HeaderCheck, AnyOtherPageSizeIsUnsupported) {
     auto r = Check(StoreFileBytes(size, 8192));
     EXPECT_EQ(r.outcome, HeaderCheckOutcome::UnsupportedPageSize) << size;
     EXPECT_EQ(r.headerPageSize, size);
-    EXPECT_EQ(r.geometry.PageSizeClass, -1);
+    EXPECT_EQ(r.geometry.PageSizeClass, PageSizeClass::Unsupported);
   }
 }
 

@@ -16,7 +16,7 @@ using testing::Id8;
 const Id8 kId{0x04, 0, 0, 0, 0x48, 0xA0, 0x67, 0x56};
 
 TEST(MailboxRecord, ReadsIdentifierAndNameOfA4KRecord) {
-  MailboxRecordParser parser(0);
+  MailboxRecordParser parser(store::PageSizeClass::Page4K);
   auto m = parser.parse(testing::MailboxRecordSmall(kId, u"Alice Smith"));
   ASSERT_TRUE(m);
   EXPECT_EQ(m->id, kId);
@@ -38,7 +38,7 @@ TEST(MailboxRecord, TheFirstPatternWinsOverTheFallbackPattern) {
   testing::putU16(r, t + 4, 0x0102);
   testing::putU16(r, t + 6, 8 + 1 + 4);
   testing::putUtf16(r, t + 9, u"Al");
-  MailboxRecordParser parser(0);
+  MailboxRecordParser parser(store::PageSizeClass::Page4K);
   auto m = parser.parse(r);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->id, kId);
@@ -46,7 +46,7 @@ TEST(MailboxRecord, TheFirstPatternWinsOverTheFallbackPattern) {
 }
 
 TEST(MailboxRecord, EqualNameOffsetsGiveNoMailboxEvenAfterANamedOne) {
-  MailboxRecordParser parser(0);
+  MailboxRecordParser parser(store::PageSizeClass::Page4K);
   ASSERT_TRUE(parser.parse(testing::MailboxRecordSmall(kId, u"First")));
   Bytes r = testing::MailboxRecordSmall(kId, u"Second");
   testing::putU16(r, 86 + 6, 8);  // end offset equals the start offset
@@ -54,7 +54,7 @@ TEST(MailboxRecord, EqualNameOffsetsGiveNoMailboxEvenAfterANamedOne) {
 }
 
 TEST(MailboxRecord, NamesAreCutTo260Characters) {
-  MailboxRecordParser parser(0);
+  MailboxRecordParser parser(store::PageSizeClass::Page4K);
   // 300 characters do not fit the 12-bit offsets of a 4 KB record; 1,000 bytes do.
   Bytes r = testing::MailboxRecordSmall(kId, std::u16string(300, u'x'));
   auto m = parser.parse(r);
@@ -63,7 +63,7 @@ TEST(MailboxRecord, NamesAreCutTo260Characters) {
 }
 
 TEST(MailboxRecord, ShortOrPatternlessRecordsAreNoMailboxes) {
-  MailboxRecordParser parser(0);
+  MailboxRecordParser parser(store::PageSizeClass::Page4K);
   EXPECT_FALSE(parser.parse(Bytes(54, 0x08)));
   EXPECT_FALSE(parser.parse(Bytes(200, 0x20)));
   Bytes r = testing::MailboxRecordSmall(kId, u"Alice");
@@ -72,7 +72,7 @@ TEST(MailboxRecord, ShortOrPatternlessRecordsAreNoMailboxes) {
 }
 
 TEST(MailboxRecord, ADirectoryDistanceOfZeroUsesThePreviousDirectory) {
-  MailboxRecordParser parser(0);
+  MailboxRecordParser parser(store::PageSizeClass::Page4K);
   ASSERT_TRUE(parser.parse(testing::MailboxRecordSmall(kId, u"One")));
   Bytes r = testing::MailboxRecordSmall(kId, u"Two");
   r[54 + 14] = 0;  // G = 0: the remembered directory position (86) stands in
@@ -105,7 +105,7 @@ TEST(MailboxRecord, LargeRecordsTakeTheIdentifierFromBytes23To30AndUnpackTheName
   r.push_back(3);  // format byte: single-byte characters
   r.insert(r.end(), packed->begin(), packed->end());
   r.resize(r.size() + 4, 0);
-  MailboxRecordParser parser(2);
+  MailboxRecordParser parser(store::PageSizeClass::Page32K);
   auto m = parser.parse(r);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->id, kId);

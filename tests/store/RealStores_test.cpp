@@ -32,7 +32,7 @@ TEST_P(RealStore, HeaderCheckAndRecordSlotsStayInsideEveryPage) {
   auto r = CheckStoreHeader(db, nullptr);
   ASSERT_EQ(r.outcome, HeaderCheckOutcome::Supported);
   ASSERT_EQ(r.geometry.PageSize, pageSize);
-  EXPECT_EQ(r.geometry.PageSizeClass, pageSize == 32768 ? 2 : 0);
+  EXPECT_EQ(r.geometry.PageSizeClass, pageSize == 32768 ? PageSizeClass::Page32K : PageSizeClass::Page4K);
 
   RecordSlotArray slots{};
   std::vector<std::uint8_t> page;

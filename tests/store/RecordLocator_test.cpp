@@ -9,7 +9,7 @@ namespace {
 
 using testing::PageBytes;
 
-std::vector<RecordSlot> Locate(const std::vector<std::uint8_t>& page, std::int32_t cls) {
+std::vector<RecordSlot> Locate(const std::vector<std::uint8_t>& page, PageSizeClass cls) {
   RecordSlotArray slots{};
   std::size_t n = LocateRecords(page, cls, slots);
   return {slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(n)};
@@ -19,7 +19,7 @@ TEST(RecordLocator, CapsAtEightHundredSlotsInTagArrayAddressOrder) {
   PageBytes b(4096);
   b.flags(0x0803);  // root and leaf
   for (int i = 0; i < 1000; ++i) b.tag(1, static_cast<std::uint16_t>(i));  // tag i at end - 4(i+1)
-  auto slots = Locate(b.bytes(), 0);
+  auto slots = Locate(b.bytes(), store::PageSizeClass::Page4K);
   ASSERT_EQ(slots.size(), 800u);
   // The lowest address holds the last tag written (offset word 999), then downwards.
   for (std::size_t k = 0; k < slots.size(); ++k) {
@@ -31,7 +31,7 @@ TEST(RecordLocator, CapsAtEightHundredSlotsInTagArrayAddressOrder) {
 TEST(RecordLocator, SkipsTagsWhoseSizeIsMaskedAway) {
   PageBytes b(4096);
   b.tag(0xF000, 0x10).tag(0x0005, 0x20).tag(0x0000, 0x30);
-  auto slots = Locate(b.bytes(), 0);
+  auto slots = Locate(b.bytes(), store::PageSizeClass::Page4K);
   ASSERT_EQ(slots.size(), 1u);
   EXPECT_EQ(slots[0].offset, 40 + 0x20);
   EXPECT_EQ(slots[0].size, 5);
@@ -40,8 +40,9 @@ TEST(RecordLocator, SkipsTagsWhoseSizeIsMaskedAway) {
 TEST(RecordLocator, HeaderLengthAndMaskFollowThePageSizeClass) {
   // The same tag words on a page of each class: offset 0x10 lands at 56 or at 96, and the
   // bits above the class's mask are dropped from both words.
-  struct Case { std::size_t pageSize; std::int32_t cls; std::int32_t offset10; std::uint16_t mask; };
-  for (auto c : {Case{4096, 0, 56, 0x0FFF}, Case{8192, 1, 56, 0x1FFF}, Case{32768, 2, 96, 0x7FFF}}) {
+  struct Case { std::size_t pageSize; PageSizeClass cls; std::int32_t offset10; std::uint16_t mask; };
+  for (auto c : {Case{4096, PageSizeClass::Page4K, 56, 0x0FFF}, Case{8192, PageSizeClass::Page8K, 56, 0x1FFF},
+                 Case{32768, PageSizeClass::Page32K, 96, 0x7FFF}}) {
     PageBytes b(c.pageSize);
     b.tag(0x8008, 0x10);                // size 8 in every class
     b.tag(0x0004, 0xE000 | 0x0100);     // offset bits above every mask but one
@@ -58,7 +59,7 @@ TEST(RecordLocator, RecordRunningPastThePageIsSkipped) {
   b.tag(100, 4096 - 40 - 100);   // ends exactly at the page end: kept
   b.tag(100, 4096 - 40 - 99);    // one byte past: skipped
   b.tag(0x0FFF, 0x0FFF);         // far past: skipped
-  auto slots = Locate(b.bytes(), 0);
+  auto slots = Locate(b.bytes(), store::PageSizeClass::Page4K);
   ASSERT_EQ(slots.size(), 1u);
   EXPECT_EQ(slots[0].offset, 4096 - 100);
   EXPECT_EQ(RecordBytes(b.bytes(), slots[0]).size(), 100u);
@@ -69,7 +70,7 @@ TEST(RecordLocator, TagCountLargerThanThePageReadsOnlyTagsInsideIt) {
   b.tag(3, 0);
   b.tagCount(0xFFFF);  // claims 262,140 bytes of tags
   auto page = b.bytes();
-  auto slots = Locate(page, 0);
+  auto slots = Locate(page, store::PageSizeClass::Page4K);
   // Every slot found lies inside the page; the genuine tag is among them.
   ASSERT_FALSE(slots.empty());
   EXPECT_EQ(slots.back().offset, 40);
@@ -79,13 +80,13 @@ TEST(RecordLocator, TagCountLargerThanThePageReadsOnlyTagsInsideIt) {
 TEST(RecordLocator, BranchPagesShortBuffersAndUnsupportedClassesGiveNothing) {
   PageBytes b(4096);
   b.flags(0x0801).tag(4, 0);
-  EXPECT_TRUE(Locate(b.bytes(), 0).empty());
+  EXPECT_TRUE(Locate(b.bytes(), store::PageSizeClass::Page4K).empty());
   std::vector<std::uint8_t> tiny(39, 0);
-  EXPECT_TRUE(Locate(tiny, 0).empty());
+  EXPECT_TRUE(Locate(tiny, store::PageSizeClass::Page4K).empty());
   PageBytes leaf(4096);
   leaf.tag(4, 0);
-  EXPECT_TRUE(Locate(leaf.bytes(), -1).empty());
-  EXPECT_EQ(Locate(leaf.bytes(), 0).size(), 1u);
+  EXPECT_TRUE(Locate(leaf.bytes(), store::PageSizeClass::Unsupported).empty());
+  EXPECT_EQ(Locate(leaf.bytes(), store::PageSizeClass::Page4K).size(), 1u);
 }
 
 TEST(PageHeader, BranchTestExaminesOnlyTheLowNibbles) {

@@ -63,7 +63,7 @@ Found readAttachments(const fs::path& edb, const StorePlan& plan) {
   ScanModel& model = scanned->model;
   StoreFile& database = scanned->database;
   EXPECT_EQ(scan.outcome, ScanOutcome::Completed);
-  const bool large = scan.geometry.PageSizeClass == 2;
+  const bool large = store::isLargePage(scan.geometry.PageSizeClass);
 
   const store::FileByteSource source(database);
   std::vector<std::uint8_t> page(static_cast<std::size_t>(scan.geometry.PageSize));

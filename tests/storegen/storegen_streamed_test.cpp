@@ -98,7 +98,7 @@ TEST(StreamedMessages, ComeBackByteForByteThroughTheReader) {
         store::MemoryByteSource dbSource(db), stmSource(w.stm);
         store::StoreGeometry geometry;
         geometry.PageSize = static_cast<int>(kPage);
-        geometry.PageSizeClass = 0;
+        geometry.PageSizeClass = store::PageSizeClass::Page4K;
         content::StoredValueLocation location;
         location.position = at;
         location.length = static_cast<std::int32_t>(c.runDescriptor.size() + 1);

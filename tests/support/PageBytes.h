@@ -5,6 +5,7 @@
 // Unlike the generator's pages these may be damaged on purpose: tags that point anywhere,
 // tag counts that claim more tags than there are, no checksums.
 
+#include "store/PageSizeClass.h"
 #include "tests/support/Bytes.h"
 #include "tools/storegen/EseLayout.h"
 
@@ -112,11 +113,11 @@ class PageBytes {
 // A leaf page holding `records` one after the other from the end of the header, with a
 // tag array that places them. Returns the page and fills `positions` with where each
 // record starts in the page.
-inline Bytes makeLeafPage(std::uint32_t pageSize, int pageSizeClass, const std::vector<Bytes>& records,
+inline Bytes makeLeafPage(std::uint32_t pageSize, store::PageSizeClass pageSizeClass, const std::vector<Bytes>& records,
                           std::vector<std::uint32_t>* positions = nullptr, std::uint32_t ownerObjectId = 0) {
   PageBytes page(pageSize);
   page.owner(ownerObjectId).flags(ese::page::kFlagLeaf);
-  page.headerLength(pageSizeClass == 2 ? ese::page::kLargeHeaderSize : ese::page::kSmallHeaderSize);
+  page.headerLength(store::isLargePage(pageSizeClass) ? ese::page::kLargeHeaderSize : ese::page::kSmallHeaderSize);
   for (const Bytes& r : records) page.add(r);
   return page.bytes(positions);
 }
