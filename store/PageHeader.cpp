@@ -1,6 +1,7 @@
 #include "store/PageHeader.h"
 
 #include "store/BoundedBytes.h"
+#include "store/PageFlags.h"
 #include "store/PageLayout.h"
 
 namespace tarnwick::store {
@@ -14,11 +15,13 @@ std::uint16_t PageTagCount(std::span<const std::uint8_t> page) {
 }
 
 bool IsBranchPage(std::span<const std::uint8_t> page) {
+  // Neither a leaf nor empty, and of the format bits only the new record format; the other
+  // bits of the two low flag bytes are not looked at.
+  namespace pf = page_flags;
   const BoundedBytes bytes(page);
-  if (!bytes.has(layout::kPageFlagsLowOffset, 1) || !bytes.has(layout::kPageFlagsHighOffset, 1)) return false;
-  const std::uint8_t lowNibble = bytes.u8(layout::kPageFlagsLowOffset) & layout::kPageFlagsNibbleMask;
-  const std::uint8_t highNibble = bytes.u8(layout::kPageFlagsHighOffset) & layout::kPageFlagsNibbleMask;
-  return (lowNibble & layout::kBranchLowNibbleForbiddenBits) == 0 && highNibble == layout::kBranchHighNibble;
+  if (!bytes.has(pf::kOffset, 2)) return false;
+  const std::uint32_t flags = bytes.u16(pf::kOffset);
+  return (flags & (pf::kFlagLeaf | pf::kFlagEmpty)) == 0 && (flags & pf::kFormatBits) == pf::kFlagNewRecordFormat;
 }
 
 }  // namespace tarnwick::store

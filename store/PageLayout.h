@@ -13,24 +13,15 @@ namespace tarnwick::store::layout {
 inline constexpr std::size_t kDatabaseHeaderLength = 512;
 inline constexpr std::size_t kHeaderPageSizeOffset = 236;  // u32 LE, page size in bytes
 
-// Supported page sizes and their page-size classes.
+// Supported page sizes (see PageSizeClass).
 inline constexpr std::uint32_t kPageSize4K = 4096;    // class 0
 inline constexpr std::uint32_t kPageSize8K = 8192;    // class 1
 inline constexpr std::uint32_t kPageSize32K = 32768;  // class 2
-inline constexpr std::int32_t kClass4K = 0;
-inline constexpr std::int32_t kClass8K = 1;
-inline constexpr std::int32_t kClass32K = 2;
-inline constexpr std::int32_t kClassUnsupported = -1;
 
 // Page header fields (offsets from the start of a page).
 inline constexpr std::size_t kPageOwnerObjectIdOffset = 24;  // u32 LE, owning table's object id
 inline constexpr std::size_t kPageTagCountOffset = 34;       // u16 LE, entries in the tag array
-inline constexpr std::size_t kPageFlagsLowOffset = 36;       // low 4 bits examined
-inline constexpr std::size_t kPageFlagsHighOffset = 37;      // low 4 bits examined
-inline constexpr std::uint8_t kPageFlagsNibbleMask = 0x0F;
-inline constexpr std::uint8_t kBranchHighNibble = 0x08;  // second flag byte of a branch page
-// Low flag nibbles (bits 2 and 8 clear) that, with kBranchHighNibble, make a branch page.
-inline constexpr std::uint8_t kBranchLowNibbleForbiddenBits = 0x0A;
+// The page flags at offset 36 are named in PageFlags.h.
 
 // Object id that the catalogue's pages carry.
 inline constexpr std::uint32_t kCatalogueObjectId = 2;

@@ -4,6 +4,8 @@
 // header fields, page flags, tag array and node layout, record layout, catalogue columns.
 // Every offset the writer uses is named here once.
 
+#include "store/PageFlags.h"
+
 #include <cstdint>
 
 namespace tarnwick::storegen::ese {
@@ -52,22 +54,23 @@ inline constexpr std::uint32_t kAvailableSize = 28;
 inline constexpr std::uint32_t kAvailableUncommitted = 30;
 inline constexpr std::uint32_t kFirstFreeOffset = 32;
 inline constexpr std::uint32_t kTagCount = 34;
-inline constexpr std::uint32_t kFlags = 36;
+inline constexpr std::uint32_t kFlags = store::page_flags::kOffset;
 inline constexpr std::uint32_t kBlockChecksums = 40;  // extended header: three 8-byte checksums
 inline constexpr std::uint32_t kExtendedPageNumber = 64;
 inline constexpr std::uint32_t kSmallHeaderSize = 40;
 inline constexpr std::uint32_t kLargeHeaderSize = 80;
 inline constexpr std::uint32_t kLargeBlockSize = 8192;  // 32 KB pages are checksummed per 8 KB
 
-inline constexpr std::uint32_t kFlagRoot = 0x0001;
-inline constexpr std::uint32_t kFlagLeaf = 0x0002;
-inline constexpr std::uint32_t kFlagParent = 0x0004;
-inline constexpr std::uint32_t kFlagEmpty = 0x0008;
-inline constexpr std::uint32_t kFlagSpaceTree = 0x0020;
-inline constexpr std::uint32_t kFlagIndex = 0x0040;
-inline constexpr std::uint32_t kFlagLongValue = 0x0080;
-inline constexpr std::uint32_t kFlagNewRecordFormat = 0x0800;
-inline constexpr std::uint32_t kFlagNewChecksumFormat = 0x2000;
+// Page flags: one list shared with the reader.
+using store::page_flags::kFlagEmpty;
+using store::page_flags::kFlagIndex;
+using store::page_flags::kFlagLeaf;
+using store::page_flags::kFlagLongValue;
+using store::page_flags::kFlagNewChecksumFormat;
+using store::page_flags::kFlagNewRecordFormat;
+using store::page_flags::kFlagParent;
+using store::page_flags::kFlagRoot;
+using store::page_flags::kFlagSpaceTree;
 
 inline constexpr std::uint32_t kTagSize = 4;
 // Node flags: kept in the top three bits of the tag's offset word (4 KB and 8 KB pages) or
