@@ -1,15 +1,13 @@
 #include "cli/ScanCommand.h"
 
-#include "analysis/FolderTreeModel.h"
 #include "analysis/ScanControl.h"
-#include "analysis/ScanEngine.h"
-#include "analysis/ScanModel.h"
 #include "analysis/ScanSummary.h"
 #include "cli/ExitCodes.h"
 #include "cli/ScanProgress.h"
 #include "cli/StoreFiles.h"
 #include "platform/CodePage.h"
 #include "platform/MessageSink.h"
+#include "session/StoreSession.h"
 
 #include <nlohmann/json.hpp>
 
@@ -117,22 +115,20 @@ void PrintText(const ScanOptions& options, const std::vector<MailboxSummary>& ma
 }
 
 int RunScan(const ScanOptions& options) {
-  StoreFile database;
-  if (!OpenStoreFile(database, options.store)) return kExitCannotOpen;
-  StoreFile streaming;
-  if (!options.stm.empty() && !OpenStoreFile(streaming, options.stm)) return kExitCannotOpen;
+  session::StoreSession session;
+  const store::PairOpenResult opened = session.openFiles(options.store, options.stm);
+  if (!opened.opened) {
+    ReportCannotOpen(opened.failedPath, opened.osError);
+    return kExitCannotOpen;
+  }
 
   StreamMessageSink sink(stderr);
-  analysis::ScanModel model;
-  analysis::FolderTreeModel tree;
   analysis::ScanControl control;
   ScanProgress progress(stderr, ::isatty(STDERR_FILENO) != 0);
-  analysis::ScanEngine engine(database, options.stm.empty() ? nullptr : &streaming, Utf8ToUtf16(options.store),
-                              model, tree, control, progress, sink);
   analysis::ScanResult result;
   {
     InterruptGuard guard(control);
-    result = engine.run();
+    result = session.scan(Utf8ToUtf16(options.store), control, progress, sink, analysis::ScanOptions{});
   }
 
   switch (result.outcome) {
@@ -141,9 +137,9 @@ int RunScan(const ScanOptions& options) {
     case analysis::ScanOutcome::NotOpen: return kExitFailure;
     default: break;
   }
-  const auto mailboxes = analysis::SummarizeScan(result, model, tree);
+  const auto mailboxes = analysis::SummarizeScan(result, session.model(), session.tree());
   if (options.json) {
-    PrintJson(options, result, mailboxes, model.messageHeaders.size());
+    PrintJson(options, result, mailboxes, session.model().messageHeaders.size());
   } else {
     PrintText(options, mailboxes);
   }

@@ -17,9 +17,13 @@ std::string DescribeOpenError(int error) {
   }
 }
 
+void ReportCannotOpen(const std::string& path, int error) {
+  std::fprintf(stderr, "tarnwick: cannot open '%s': %s\n", path.c_str(), DescribeOpenError(error).c_str());
+}
+
 bool OpenStoreFile(StoreFile& file, const std::string& path) {
   if (file.Open(path)) return true;
-  std::fprintf(stderr, "tarnwick: cannot open '%s': %s\n", path.c_str(), DescribeOpenError(file.LastOpenError()).c_str());
+  ReportCannotOpen(path, file.LastOpenError());
   return false;
 }
 

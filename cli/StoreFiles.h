@@ -13,4 +13,8 @@ bool OpenStoreFile(StoreFile& file, const std::string& path);
 // The reason an open failed, in words, from StoreFile::LastOpenError().
 std::string DescribeOpenError(int error);
 
+// Tells on stderr that the store file at `path` could not be opened, and why (`error` as
+// from StoreFile::LastOpenError()).
+void ReportCannotOpen(const std::string& path, int error);
+
 }  // namespace tarnwick::cli

@@ -14,8 +14,7 @@ std::optional<int> OpenStoreSession(session::StoreSession& session, const std::s
   const session::StoreSession::Opened opened =
       session.openAndScan(storePath, stmPath, sink, session::UntypedContactColumn::Cleared);
   if (!opened.files.opened) {
-    std::fprintf(stderr, "tarnwick: cannot open '%s': %s\n", opened.files.failedPath.c_str(),
-                 DescribeOpenError(opened.files.osError).c_str());
+    ReportCannotOpen(opened.files.failedPath, opened.files.osError);
     return kExitCannotOpen;
   }
   switch (opened.scan.outcome) {

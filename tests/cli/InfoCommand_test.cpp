@@ -1,49 +1,20 @@
 #include "platform/StoreFile.h"
+#include "tests/support/Commands.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <fstream>
-#include <sys/wait.h>
 
 namespace tarnwick {
 namespace {
 
-struct ProgramRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quoted(const std::filesystem::path& p) {
-  std::string q(1, '\'');
-  q.append(p.string());
-  q.push_back('\'');
-  return q;
+// Runs the built `tarnwick` with `args` (already quoted); its stdout and stderr kept apart.
+testing::SeparatedResult Tarnwick(const std::string& args) {
+  return testing::runApart(std::string(TARNWICK_BINARY_DIR) + "/tarnwick " + args);
 }
-
-// Runs the built `tarnwick` with `args` (already quoted) and collects its output.
-ProgramRun Tarnwick(const std::string& args) {
-  testing::ScratchDir dir;
-  const auto errFile = dir.path() / "stderr.txt";
-  std::string cmd = TARNWICK_BINARY_DIR;
-  cmd.append("/tarnwick ").append(args).append(" 2>").append(Quoted(errFile));
-  ProgramRun r;
-  std::FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return r;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int status = ::pclose(p);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream in(errFile);
-  r.err.assign(std::istreambuf_iterator<char>(in), {});
-  return r;
-}
-
 
 TEST(InfoCommand, ReportsTheGeometryOfRealStoresAsTextAndJson) {
   testing::ScratchDir dir;
@@ -52,62 +23,62 @@ TEST(InfoCommand, ReportsTheGeometryOfRealStoresAsTextAndJson) {
   const auto large = dir.gunzip(ese / "large.edb.gz");
   const auto basic = dir.gunzip(ese / "basic.edb.gz");
 
-  ProgramRun r = Tarnwick("info --json " + Quoted(large));
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  auto j = nlohmann::json::parse(r.out);
+  testing::SeparatedResult r = Tarnwick("info --json " + testing::shellQuoted(large));
+  ASSERT_EQ(r.status, 0) << r.errors;
+  auto j = nlohmann::json::parse(r.output);
   EXPECT_EQ(j["pageSize"], 32768);
   EXPECT_EQ(j["pageSizeClass"], 2);
   EXPECT_EQ(j["fileSize"], std::filesystem::file_size(large));
   EXPECT_EQ(j["pageCount"], std::filesystem::file_size(large) / 32768 - 2);
 
-  r = Tarnwick("info " + Quoted(basic));
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.out.find("4096 bytes"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("class:  0"), std::string::npos) << r.out;
+  r = Tarnwick("info " + testing::shellQuoted(basic));
+  ASSERT_EQ(r.status, 0) << r.errors;
+  EXPECT_NE(r.output.find("4096 bytes"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("class:  0"), std::string::npos) << r.output;
 }
 
 TEST(InfoCommand, UnsupportedPageSizeExitsFourWithTheCorruptedFileMessage) {
   testing::ScratchDir dir;
   const auto store = dir.write("odd.edb", testing::StoreFileBytes(16384, 16384 * 4));
-  ProgramRun r = Tarnwick("info " + Quoted(store));
-  EXPECT_EQ(r.exitCode, 4);
-  EXPECT_NE(r.err.find("File is highly corrupted, Contact system administrator."), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find(store.string()), std::string::npos);
-  EXPECT_TRUE(r.out.empty());
+  testing::SeparatedResult r = Tarnwick("info " + testing::shellQuoted(store));
+  EXPECT_EQ(r.status, 4);
+  EXPECT_NE(r.errors.find("File is highly corrupted, Contact system administrator."), std::string::npos) << r.errors;
+  EXPECT_NE(r.errors.find(store.string()), std::string::npos);
+  EXPECT_TRUE(r.output.empty());
 }
 
 TEST(InfoCommand, MissingOrHeldFilesExitThreeNamingTheFile) {
   testing::ScratchDir dir;
-  ProgramRun r = Tarnwick("info " + Quoted(dir.path() / "nowhere.edb"));
-  EXPECT_EQ(r.exitCode, 3);
-  EXPECT_NE(r.err.find("nowhere.edb"), std::string::npos) << r.err;
+  testing::SeparatedResult r = Tarnwick("info " + testing::shellQuoted(dir.path() / "nowhere.edb"));
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.errors.find("nowhere.edb"), std::string::npos) << r.errors;
 
   const auto store = dir.write("held.edb", testing::StoreFileBytes(4096, 4096 * 4));
   StoreFile holder;
   ASSERT_TRUE(holder.Open(store));
-  r = Tarnwick("info " + Quoted(store));
-  EXPECT_EQ(r.exitCode, 3);
-  EXPECT_NE(r.err.find("held.edb"), std::string::npos);
-  EXPECT_NE(r.err.find("already being used by another process"), std::string::npos) << r.err;
+  r = Tarnwick("info " + testing::shellQuoted(store));
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.errors.find("held.edb"), std::string::npos);
+  EXPECT_NE(r.errors.find("already being used by another process"), std::string::npos) << r.errors;
   holder.Close();
-  EXPECT_EQ(Tarnwick("info " + Quoted(store)).exitCode, 0);
+  EXPECT_EQ(Tarnwick("info " + testing::shellQuoted(store)).status, 0);
 
-  r = Tarnwick("info " + Quoted(dir.path()));
-  EXPECT_EQ(r.exitCode, 3);
+  r = Tarnwick("info " + testing::shellQuoted(dir.path()));
+  EXPECT_EQ(r.status, 3);
 }
 
 TEST(InfoCommand, UsageHelpAndVersion) {
-  EXPECT_EQ(Tarnwick("").exitCode, 2);
-  EXPECT_EQ(Tarnwick("info").exitCode, 2);
-  EXPECT_EQ(Tarnwick("frobnicate x").exitCode, 2);
-  EXPECT_EQ(Tarnwick("info a b").exitCode, 2);
-  ProgramRun help = Tarnwick("--help");
-  EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("info"), std::string::npos);
-  EXPECT_EQ(Tarnwick("info --help").exitCode, 0);
-  ProgramRun version = Tarnwick("--version");
-  EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out.rfind("tarnwick ", 0), 0u) << version.out;
+  EXPECT_EQ(Tarnwick("").status, 2);
+  EXPECT_EQ(Tarnwick("info").status, 2);
+  EXPECT_EQ(Tarnwick("frobnicate x").status, 2);
+  EXPECT_EQ(Tarnwick("info a b").status, 2);
+  testing::SeparatedResult help = Tarnwick("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.output.find("info"), std::string::npos);
+  EXPECT_EQ(Tarnwick("info --help").status, 0);
+  testing::SeparatedResult version = Tarnwick("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.output.rfind("tarnwick ", 0), 0u) << version.output;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // `tarnwick list` and `tarnwick show` on a small hand-built 4 KB store: the scan's sample
 // store with a message table whose records carry recipients, bodies and attachments.
+#include "tests/support/Commands.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/PageBytes.h"
 #include "tests/support/MessageRecords.h"
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -65,16 +65,11 @@ std::vector<std::uint8_t> storeWithRecords() {
   return bytes;
 }
 
+// The stdout of the built `tarnwick` run with `args`; its exit code goes to `exitCode` when given.
 std::string run(const std::string& args, int* exitCode = nullptr) {
-  const std::string command = std::string(TARNWICK_BINARY_DIR) + "/tarnwick " + args + " 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  int status = ::pclose(pipe);
-  if (exitCode != nullptr) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
+  const testing::SeparatedResult r = testing::runApart(std::string(TARNWICK_BINARY_DIR) + "/tarnwick " + args);
+  if (exitCode != nullptr) *exitCode = r.status;
+  return r.output;
 }
 
 TEST(ListShow, ListsAndShowsMessagesOfAFolder) {

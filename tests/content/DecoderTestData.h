@@ -1,8 +1,8 @@
 #pragma once
 
+#include "tests/support/Commands.h"
+
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,14 +11,9 @@ namespace tarnwick::test {
 // Bytes of one of the gzip-compressed sample stores under testdata/ese, unpacked with
 // gzip into memory. Empty when the file or gzip is missing.
 inline std::vector<std::uint8_t> readEseSample(const std::string& name) {
-  const std::string command = "gzip -dc '" + std::string(TARNWICK_TESTDATA_DIR) + "/ese/" + name + ".gz'";
-  std::vector<std::uint8_t> bytes;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return bytes;
-  std::uint8_t buffer[65536];
-  std::size_t got = 0;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe.get())) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
-  return bytes;
+  const std::string bytes =
+      testing::runApart("gzip -dc " + testing::shellQuoted(std::string(TARNWICK_TESTDATA_DIR) + "/ese/" + name + ".gz")).output;
+  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 // `count` copies of `c` after `prefix`, as bytes.

@@ -3,6 +3,7 @@
 #include "export/PstOutput.h"
 #include "export/SaveEngine.h"
 #include "platform/CodePage.h"
+#include "tests/support/Commands.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/export/SaveFakes.h"
 
@@ -36,17 +37,6 @@ class TableContent : public ItemContentReader {
  private:
   FakeItemSource& source_;
 };
-
-std::string RunCommand(const std::string& cmd) {
-  std::string out;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return out;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-  ::pclose(p);
-  return out;
-}
 
 class SaveToFilesTest : public ::testing::TestWithParam<OutputFormat> {};
 
@@ -105,8 +95,8 @@ TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
   EXPECT_TRUE(std::filesystem::is_empty(work));
 
   if (GetParam() == OutputFormat::Eml) {
-    const auto listing = RunCommand("cd '" + root.string() +
-                             "' && python3 -c \"import email,email.policy,glob,json;print(json.dumps({p:[str(m['subject']),str(m['date']),str(m['from'])] for p in sorted(glob.glob('**/*.eml',recursive=True)) for m in [email.message_from_binary_file(open(p,'rb'),policy=email.policy.default)]}))\"");
+    const auto listing = testing::runApart("cd '" + root.string() +
+                             "' && python3 -c \"import email,email.policy,glob,json;print(json.dumps({p:[str(m['subject']),str(m['date']),str(m['from'])] for p in sorted(glob.glob('**/*.eml',recursive=True)) for m in [email.message_from_binary_file(open(p,'rb'),policy=email.policy.default)]}))\"").output;
     const auto files = nlohmann::json::parse(listing);
     ASSERT_EQ(files.size(), 2u) << listing;
     EXPECT_EQ(files["Mailbox - Sales/Inbox/000001 first.eml"][0], "first");
@@ -114,8 +104,8 @@ TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
     EXPECT_EQ(files["Mailbox - Sales/Inbox/000001 first.eml"][2], "Alice <alice@example.com>");
     EXPECT_TRUE(files.contains("Mailbox - Sales/Inbox/Sub_Folder/000001 last.eml")) << listing;
   } else {
-    const auto counts = RunCommand("cd '" + root.string() +
-                            "' && python3 -c \"import mailbox,glob,json;print(json.dumps({p:[m['subject'] for m in mailbox.mbox(p)] for p in sorted(glob.glob('**/*.mbox',recursive=True))}))\"");
+    const auto counts = testing::runApart("cd '" + root.string() +
+                            "' && python3 -c \"import mailbox,glob,json;print(json.dumps({p:[m['subject'] for m in mailbox.mbox(p)] for p in sorted(glob.glob('**/*.mbox',recursive=True))}))\"").output;
     const auto boxes = nlohmann::json::parse(counts);
     EXPECT_EQ(boxes["Mailbox - Sales/Inbox.mbox"], nlohmann::json{"first"}) << counts;
     EXPECT_EQ(boxes["Mailbox - Sales/Inbox/Sub_Folder.mbox"], nlohmann::json{"last"});

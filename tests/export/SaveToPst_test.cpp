@@ -3,6 +3,7 @@
 #include "export/PstOutput.h"
 #include "export/SaveEngine.h"
 #include "platform/CodePage.h"
+#include "tests/support/Commands.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/export/SaveFakes.h"
 
@@ -35,17 +36,6 @@ class KindContent : public ItemContentReader {
  private:
   FakeItemSource& source_;
 };
-
-std::string Capture(const std::string& cmd) {
-  std::string out;
-  if (FILE* p = ::popen(cmd.c_str(), "r")) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-    ::pclose(p);
-  }
-  return out;
-}
 
 // Every kind saved through our PST writer, read back with the libpff and libpst readers.
 TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
@@ -130,38 +120,32 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   const auto pst = result.outputs[0];
   ASSERT_TRUE(std::filesystem::exists(pst));
 #ifdef PSTCHECK_EXE
-  const std::string check = Capture(std::string(PSTCHECK_EXE) + " '" + pst.string() + "' >/dev/null 2>&1; echo $?");
-  EXPECT_EQ(check, "0\n") << Capture(std::string(PSTCHECK_EXE) + " '" + pst.string() + "' 2>&1");
+  const testing::CommandResult check = testing::run(std::string(PSTCHECK_EXE) + " " + testing::shellQuoted(pst));
+  EXPECT_EQ(check.status, 0) << check.output;
 #endif
 
   const auto exported = dir.path() / "pff";
-  const std::string listing = Capture("pffexport -q -t '" + exported.string() + "' '" + pst.string() +
-                                      "' >/dev/null 2>&1; cd '" + exported.string() + ".export' && find . -type f | sort");
+  const std::string listing = testing::runApart("pffexport -q -t '" + exported.string() + "' '" + pst.string() +
+                                      "' >/dev/null 2>&1; cd '" + exported.string() + ".export' && find . -type f | sort").output;
   for (const char* item : {"Mailbox - Sales/Inbox/Message00001/", "Mailbox - Sales/Calendar/Appointment00001/",
                            "Mailbox - Sales/Contacts/Contact00001/", "Mailbox - Sales/Tasks/Task00001/",
                            "Mailbox - Sales/Notes/Note00001/"})
     EXPECT_NE(listing.find(item), std::string::npos) << item << "\n" << listing;
   EXPECT_EQ(listing.find("Message00002"), std::string::npos);  // the item before 1980 is not there
-  const std::string headers = Capture("cat '" + exported.string() + ".export'/*/Mailbox\\ -\\ Sales/Inbox/Message00001/OutlookHeaders.txt 2>/dev/null; "
-                                      "cat '" + exported.string() + ".export'/*/*/Mailbox\\ -\\ Sales/Inbox/Message00001/OutlookHeaders.txt 2>/dev/null");
+  const std::string headers = testing::runApart("cat '" + exported.string() + ".export'/*/Mailbox\\ -\\ Sales/Inbox/Message00001/OutlookHeaders.txt 2>/dev/null; "
+                                      "cat '" + exported.string() + ".export'/*/*/Mailbox\\ -\\ Sales/Inbox/Message00001/OutlookHeaders.txt 2>/dev/null").output;
   EXPECT_NE(headers.find("mail one"), std::string::npos) << headers;
   const auto rp = dir.path() / "rp";
-  Capture("mkdir -p '" + rp.string() + "' && readpst -q -o '" + rp.string() + "' '" + pst.string() + "' 2>&1");
-  auto read = [](const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  };
-  const std::string inbox = read(rp / "Inbox.mbox");
+  testing::run("mkdir -p '" + rp.string() + "' && readpst -q -o '" + rp.string() + "' '" + pst.string() + "'");
+  const std::string inbox = testing::readText(rp / "Inbox.mbox");
   EXPECT_NE(inbox.find("Subject: mail one"), std::string::npos) << inbox;
   EXPECT_NE(inbox.find("Date: Wed, 03 Feb 2010 13:04:05 +0000"), std::string::npos);  // the stored instant
   EXPECT_NE(inbox.find("To: bob@example.com"), std::string::npos);
   EXPECT_EQ(inbox.find("too old"), std::string::npos);
-  const std::string calendar = read(rp / "Calendar.calendar");
+  const std::string calendar = testing::readText(rp / "Calendar.calendar");
   EXPECT_NE(calendar.find("SUMMARY:meeting"), std::string::npos) << calendar;
   EXPECT_NE(calendar.find("DTSTART;VALUE=DATE-TIME:20110405T093000Z"), std::string::npos);
-  const std::string contacts = read(rp / "Contacts.contacts");
+  const std::string contacts = testing::readText(rp / "Contacts.contacts");
   EXPECT_NE(contacts.find("N:Scully;Dana;;;"), std::string::npos) << contacts;
   EXPECT_NE(contacts.find("EMAIL:dana@example.com"), std::string::npos);
 }

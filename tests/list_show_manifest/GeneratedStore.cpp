@@ -3,27 +3,16 @@
 #include "export/SaveReport.h"
 #include "store/PageLayout.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 namespace tarnwick::testing {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // FILETIME ticks between 1601 and 1970.
 constexpr std::int64_t kUnixEpochSeconds = 11644473600;
@@ -54,24 +43,8 @@ std::string GeneratedStore::storeArguments() const {
   return args;
 }
 
-CommandRun RunTarnwick(const std::string& arguments) {
-  char errorsName[] = "/tmp/tarnwick-stderr-XXXXXX";
-  const int errorsFile = ::mkstemp(errorsName);
-  if (errorsFile < 0) throw std::runtime_error("mkstemp failed");
-  ::close(errorsFile);
-  const std::string command =
-      "TZ=UTC " + shellQuoted(std::string(TARNWICK_BINARY_DIR) + "/tarnwick") + " " + arguments + " 2>" + shellQuoted(errorsName);
-  CommandRun run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) throw std::runtime_error("cannot run " + command);
-  char buffer[8192];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.errors = readAll(errorsName);
-  ::unlink(errorsName);
-  return run;
+SeparatedResult RunTarnwick(const std::string& arguments) {
+  return runApart("TZ=UTC " + shellQuoted(std::string(TARNWICK_BINARY_DIR) + "/tarnwick") + " " + arguments);
 }
 
 std::string DisplayTimeUtc(std::uint64_t fileTime) {
@@ -89,7 +62,7 @@ int DisplayYearUtc(std::uint64_t fileTime) { return utcParts(fileTime).tm_year +
 std::string FileSha256(const fs::path& path) { return exporter::DescribeSourceFile(path).sha256; }
 
 DatabaseBytes::DatabaseBytes(const fs::path& database, std::int64_t pageSize)
-    : bytes_(readAll(database)), pageSize_(pageSize) {}
+    : bytes_(readText(database)), pageSize_(pageSize) {}
 
 std::set<std::int64_t> DatabaseBytes::pagesHolding(const std::vector<std::uint8_t>& needle) const {
   const std::string wanted(needle.begin(), needle.end());

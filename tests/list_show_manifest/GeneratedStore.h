@@ -37,14 +37,8 @@ class GeneratedStore {
   bool ok_ = false;
 };
 
-struct CommandRun {
-  int exitCode = -1;    // -1: ended by a signal
-  std::string output;   // stdout
-  std::string errors;   // stderr
-};
-
 // Runs `tarnwick ARGUMENTS` in UTC, so that display times are the stored UTC instants.
-CommandRun RunTarnwick(const std::string& arguments);
+SeparatedResult RunTarnwick(const std::string& arguments);
 
 // The display text a list row or summary line gives a FILETIME when the clock is UTC
 // ("Sun 05/12/2010 02:07:09 PM", milliseconds of 991 and more carried into the next second).

@@ -17,8 +17,8 @@ std::string Scenario(int rng) {
   return R"({"mailboxes": 1, "foldersPerMailbox": 13, "messagesPerFolder": 3, "rng": )" + std::to_string(rng) + "}";
 }
 
-bool Sound(const CommandRun& run) {
-  return run.exitCode >= 0 && run.errors.find("Sanitizer") == std::string::npos &&
+bool Sound(const SeparatedResult& run) {
+  return run.status >= 0 && run.errors.find("Sanitizer") == std::string::npos &&
          run.errors.find("runtime error") == std::string::npos;
 }
 
@@ -134,15 +134,15 @@ TEST_P(ListShowDamaged, NeverCrashesAndKeepsEveryItemOnUndamagedPages) {
     ShowTally tally;
     for (const nlohmann::json& folder : clean.manifest()["folders"]) {
       const std::string folderId = folder["id"];
-      const CommandRun list = RunTarnwick("list " + store.storeArguments() + " --folder " + folderId + " --json");
+      const SeparatedResult list = RunTarnwick("list " + store.storeArguments() + " --folder " + folderId + " --json");
       ASSERT_TRUE(Sound(list)) << damage << " " << folder["path"] << "\n" << list.errors;
-      if (list.exitCode != 0) {
+      if (list.status != 0) {
         EXPECT_FALSE(reachable) << damage << ": " << folder["path"] << " is gone\n" << list.errors;
         continue;
       }
       const ListedRows rows = ParseRows(list.output);
       for (const auto& [id, row] : rows) {
-        const CommandRun show =
+        const SeparatedResult show =
             RunTarnwick("show " + store.storeArguments() + " --folder " + folderId + " --message " + id + " --json");
         EXPECT_TRUE(Sound(show)) << damage << " " << id << "\n" << show.errors;
         ++shownDamaged;

@@ -37,8 +37,8 @@ TEST_P(ListShowManifest, EveryItemListsInItsFolderWithItsTexts) {
   std::size_t listed = 0, hidden = 0;
   for (const nlohmann::json& folder : store.manifest()["folders"]) {
     const std::string folderId = folder["id"];
-    const CommandRun run = RunTarnwick("list " + store.storeArguments() + " --folder " + folderId + " --json");
-    ASSERT_EQ(run.exitCode, 0) << folder["path"] << "\n" << run.errors;
+    const SeparatedResult run = RunTarnwick("list " + store.storeArguments() + " --folder " + folderId + " --json");
+    ASSERT_EQ(run.status, 0) << folder["path"] << "\n" << run.errors;
     const ListedRows rows = ParseRows(run.output);
     std::size_t expectedRows = 0;
     for (const nlohmann::json* message : index.messagesOf(folderId)) {

@@ -142,10 +142,10 @@ void ExpectShowMatches(const GeneratedStore& store, const nlohmann::json& folder
   const fs::path body = store.dir() / ("body-" + id);
   const fs::path attachments = store.dir() / ("attachments-" + id);
   fs::create_directories(attachments);
-  const CommandRun run = RunTarnwick("show " + store.storeArguments() + " --folder " + folder["id"].get<std::string>() +
+  const SeparatedResult run = RunTarnwick("show " + store.storeArguments() + " --folder " + folder["id"].get<std::string>() +
                                      " --message " + id + " --json --body-out " + shellQuoted(body.string()) +
                                      " --attachments-out " + shellQuoted(attachments.string()));
-  ASSERT_EQ(run.exitCode, 0) << id << "\n" << run.errors;
+  ASSERT_EQ(run.status, 0) << id << "\n" << run.errors;
   const nlohmann::json shown = nlohmann::json::parse(run.output, nullptr, false);
   ASSERT_FALSE(shown.is_discarded()) << id << ": " << run.output.substr(0, 200);
   ++tally.shown;

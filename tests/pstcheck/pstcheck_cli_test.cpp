@@ -1,32 +1,19 @@
 // The command line: exit codes and what it prints for clean and faulty files.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 #include "tests/pstcheck/PstFile.h"
+#include "tests/support/Commands.h"
 
 namespace tarnwick::pstcheck::test {
 namespace {
 
-struct CliResult {
-  int exitCode;
-  std::string out;
-};
-
-CliResult run(const std::string& args) {
-  const std::string cmd = std::string(PSTCHECK_EXE) + " " + args + " 2>&1";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  CliResult r{-1, {}};
-  if (!p) return r;
-  char buf[4096];
-  while (std::size_t n = std::fread(buf, 1, sizeof buf, p)) r.out.append(buf, n);
-  const int status = ::pclose(p);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+// Runs the checker on `args`; its output holds stdout and stderr.
+testing::CommandResult runChecker(const std::string& args) {
+  return testing::run(std::string(PSTCHECK_EXE) + " " + args);
 }
 
 std::string writeTemp(const std::vector<std::uint8_t>& bytes, const char* name) {
@@ -36,27 +23,27 @@ std::string writeTemp(const std::vector<std::uint8_t>& bytes, const char* name) 
 }
 
 TEST(PstCheckCli, CleanFileExitsZeroWithSummary) {
-  const CliResult r = run(std::string(TARNWICK_TESTDATA_DIR) + "/pst/Empty.pst");
-  EXPECT_EQ(r.exitCode, 0) << r.out;
-  EXPECT_NE(r.out.find("clean: 10 pages, 31 blocks, 47 nodes, 6 folders"), std::string::npos) << r.out;
+  const testing::CommandResult r = runChecker(std::string(TARNWICK_TESTDATA_DIR) + "/pst/Empty.pst");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("clean: 10 pages, 31 blocks, 47 nodes, 6 folders"), std::string::npos) << r.output;
 }
 
 TEST(PstCheckCli, FaultsArePrintedWithPlaceAndExitOne) {
   auto f = PstFile::empty();
   f.bytes()[0x8e00 + 484] ^= 0x20;  // unused space after the entries
   const std::string path = writeTemp(f.bytes(), "pstcheck_cli_fault.pst");
-  const CliResult r = run(path);
-  EXPECT_EQ(r.exitCode, 1) << r.out;
-  EXPECT_NE(r.out.find("[page] NBT page at 0x8e00: dwCRC"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("1 fault(s)"), std::string::npos) << r.out;
+  const testing::CommandResult r = runChecker(path);
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("[page] NBT page at 0x8e00: dwCRC"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("1 fault(s)"), std::string::npos) << r.output;
   std::remove(path.c_str());
 }
 
 TEST(PstCheckCli, UsageAndUnreadableFiles) {
-  EXPECT_EQ(run("").exitCode, 2);
-  const CliResult missing = run("/nonexistent/file.pst");
-  EXPECT_EQ(missing.exitCode, 3);
-  EXPECT_NE(missing.out.find("/nonexistent/file.pst"), std::string::npos);
+  EXPECT_EQ(runChecker("").status, 2);
+  const testing::CommandResult missing = runChecker("/nonexistent/file.pst");
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_NE(missing.output.find("/nonexistent/file.pst"), std::string::npos);
 }
 
 }  // namespace

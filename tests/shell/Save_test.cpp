@@ -12,6 +12,7 @@
 #include "shell/MessageListView.h"
 #include "shell/SaveCommandRunner.h"
 #include "shell/ShellSession.h"
+#include "tests/support/Commands.h"
 
 #include <QAction>
 #include <QLabel>
@@ -77,17 +78,6 @@ std::vector<std::filesystem::path> FilesIn(const QString& dir, const std::string
     if (entry.path().extension() == extension) files.push_back(entry.path());
   std::sort(files.begin(), files.end());
   return files;
-}
-
-std::string Capture(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    ::pclose(pipe);
-  }
-  return out;
 }
 
 // An output whose writer cannot be set up.
@@ -170,8 +160,8 @@ class SaveTest : public QObject {
     QCOMPARE(FilesIn(out.path(), ".json").size(), std::size_t{1});  // the report
     std::map<std::string, std::vector<std::string>> found;
     for (const auto& pst : psts) {
-      const std::string check = Capture(std::string(PSTCHECK_EXE) + " " + Quoted(pst) + " 2>&1; echo \"exit $?\"");
-      QVERIFY2(check.find("exit 0") != std::string::npos, check.c_str());
+      const tarnwick::testing::CommandResult check = tarnwick::testing::run(std::string(PSTCHECK_EXE) + " " + Quoted(pst));
+      QVERIFY2(check.status == 0, check.output.c_str());
       QTemporaryDir work;
       for (auto& [folder, subjects] : PffexportSubjects(pst, work.path().toStdString())) {
         if (!subjects.empty()) found[folder] = subjects;
