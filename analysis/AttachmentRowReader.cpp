@@ -56,7 +56,7 @@ std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::u
   const BoundedBytes bytes(page);
   std::vector<AttachmentCandidate> out;
   store::RecordSlotArray slots;
-  const std::size_t count = store::LocateRecords(page, pageSizeClass, slots);
+  const std::size_t count = store::locateRecords(page, pageSizeClass, slots);
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t n = static_cast<std::uint32_t>(slots[i].offset);
     const std::uint32_t end = n + static_cast<std::uint16_t>(slots[i].size);

@@ -34,12 +34,12 @@ bool CatalogueWalk::run() {
   lastProgress_ = 0;
 
   // 1. The catalogue root.
-  readAndWalk(store::PageOffset(g, store::PageNumber(kCatalogueRootPage)).value);
+  readAndWalk(store::pageOffset(g, store::PageNumber(kCatalogueRootPage)).value);
   ctx_.cataloguePageCount = model.pages.VisitedPageCount();
 
   // 2. The mailbox table's root.
   std::int64_t offset = found.MailboxTablePage != 0
-                            ? store::PageOffset(g, store::PageNumber(found.MailboxTablePage)).value
+                            ? store::pageOffset(g, store::PageNumber(found.MailboxTablePage)).value
                             : kMailboxRootFallback[cls];
   readAndWalk(offset, /*takeOwnerAsMailboxTable=*/true);
   const std::int64_t mailboxOffset = offset;
@@ -49,7 +49,7 @@ bool CatalogueWalk::run() {
     std::vector<store::PageNumber> roots;
     for (const auto& e : model.messageTables) roots.push_back(e.rootPage);
     for (auto root : roots) {
-      offset = store::PageOffset(g, root).value;
+      offset = store::pageOffset(g, root).value;
       readAndWalk(offset);
     }
   } else {
@@ -65,7 +65,7 @@ bool CatalogueWalk::run() {
     std::vector<store::PageNumber> roots;
     for (const auto& e : model.folderTables) roots.push_back(e.rootPage);
     for (auto root : roots) {
-      offset = store::PageOffset(g, root).value;
+      offset = store::pageOffset(g, root).value;
       readAndWalk(offset);
     }
   } else {
@@ -80,18 +80,18 @@ bool CatalogueWalk::run() {
 
   // 6. The message table's long values.
   offset = found.MessageLongValuePage > 0
-               ? store::PageOffset(g, store::PageNumber(found.MessageLongValuePage)).value
+               ? store::pageOffset(g, store::PageNumber(found.MessageLongValuePage)).value
                : kLongValueRootFallback;
   readAndWalk(offset, false, /*takeOwnerAsLongValue=*/true);
 
   // 7. Every other long-value table.
   for (std::size_t i = 0; i < model.longValueTables.size(); ++i) {
     const auto& entry = model.longValueTables.entries()[i];
-    offset = store::PageOffset(g, entry.rootPage).value;
+    offset = store::pageOffset(g, entry.rootPage).value;
     if (offset == 0 || offset >= g.FileSize) continue;
     readAndWalk(offset);
     // The long-value table's object id is the one its root page carries (4 KB/8 KB).
-    if (!large) model.longValueTables.replaceObjectId(i, store::PageOwnerObjectId(buffer_));
+    if (!large) model.longValueTables.replaceObjectId(i, store::pageOwnerObjectId(buffer_));
   }
   return !ctx_.control.checkpoint();
 }
@@ -100,9 +100,9 @@ void CatalogueWalk::readAndWalk(std::int64_t offset, bool takeOwnerAsMailboxTabl
   // Once a stop was requested nothing more is read.
   if (ctx_.control.stopRequested()) return;
   ctx_.readPage(offset, ctx_.geometry.PageReadLength, buffer_);
-  if (takeOwnerAsMailboxTable) ctx_.findings.MailboxTableObjectId = store::PageOwnerObjectId(buffer_);
-  if (takeOwnerAsLongValue) ctx_.findings.MessageLongValueObjectId = store::PageOwnerObjectId(buffer_);
-  store::RecordPageVisit(ctx_.model.pages, buffer_, store::FileOffset(offset));
+  if (takeOwnerAsMailboxTable) ctx_.findings.MailboxTableObjectId = store::pageOwnerObjectId(buffer_);
+  if (takeOwnerAsLongValue) ctx_.findings.MessageLongValueObjectId = store::pageOwnerObjectId(buffer_);
+  store::recordPageVisit(ctx_.model.pages, buffer_, store::FileOffset(offset));
   walkPage(buffer_, offset);
 }
 
@@ -114,30 +114,30 @@ void CatalogueWalk::walkPage(std::span<const std::uint8_t> page, std::int64_t of
 
 void CatalogueWalk::walk(std::span<const std::uint8_t> page, std::int64_t offset, int depth) {
   if (ctx_.control.checkpoint()) return;
-  if (store::IsBranchPage(page)) {
+  if (store::isBranchPage(page)) {
     walkBranch(page, offset, depth);
     return;
   }
-  if (store::PageOwnerObjectId(page) != kCatalogueObjectId || ctx_.findings.allKnown()) return;
+  if (store::pageOwnerObjectId(page) != kCatalogueObjectId || ctx_.findings.allKnown()) return;
   examineLeaf(page);
 }
 
 void CatalogueWalk::walkBranch(std::span<const std::uint8_t> page, std::int64_t offset, int depth) {
   const auto& g = ctx_.geometry;
-  const std::int64_t tagBytes = static_cast<std::int64_t>(store::PageTagCount(page)) * store::layout::kTagLength;
+  const std::int64_t tagBytes = static_cast<std::int64_t>(store::pageTagCount(page)) * store::layout::kTagLength;
   const std::int64_t tagArrayStart = offset + g.PageSize - tagBytes;
   if (tagArrayStart < 0 || tagArrayStart > g.FileSize) return;
-  progressTotal_ += store::PageTagCount(page);
+  progressTotal_ += store::pageTagCount(page);
 
-  for (const store::PageTag& tag : store::ReadTagArray(page, g.PageSizeClass, store::TagSelection::AllButLastUnlessSingle)) {
+  for (const store::PageTag& tag : store::readTagArray(page, g.PageSizeClass, store::TagSelection::AllButLastUnlessSingle)) {
     if (ctx_.control.stopRequested()) return;
     if (tag.size >= 1 && tag.size <= kMaxBranchRecordSize) {
       const auto child = store::BoundedBytes(page).u32(tag.offset + tag.size - 4);
-      const std::int64_t childOffset = store::PageOffset(g, store::PageNumber(child)).value;
+      const std::int64_t childOffset = store::pageOffset(g, store::PageNumber(child)).value;
       probe_.assign(kChildProbeSize, 0);
-      store::ReadZeroFilled(ctx_.source, childOffset, probe_);
-      store::RecordPageVisit(ctx_.model.pages, probe_, store::FileOffset(childOffset));
-      const bool descend = store::IsBranchPage(probe_) || store::PageOwnerObjectId(probe_) == kCatalogueObjectId;
+      store::readZeroFilled(ctx_.source, childOffset, probe_);
+      store::recordPageVisit(ctx_.model.pages, probe_, store::FileOffset(childOffset));
+      const bool descend = store::isBranchPage(probe_) || store::pageOwnerObjectId(probe_) == kCatalogueObjectId;
       // A damaged tree may point back at a page already walked; each page is walked once.
       if (descend && depth + 1 < kMaxDepth && descended_.insert(child).second) {
         auto& childPage = childBuffers_[static_cast<std::size_t>(depth)];
@@ -158,7 +158,7 @@ void CatalogueWalk::countTag() {
 
 void CatalogueWalk::examineLeaf(std::span<const std::uint8_t> page) {
   store::RecordSlotArray slots;
-  const std::size_t count = store::LocateRecords(page, ctx_.geometry.PageSizeClass, slots);
+  const std::size_t count = store::locateRecords(page, ctx_.geometry.PageSizeClass, slots);
   const store::BoundedBytes bytes(page);
   for (std::size_t i = 0; i < count; ++i) {
     const std::int64_t start = slots[i].offset;

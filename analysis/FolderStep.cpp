@@ -41,7 +41,7 @@ bool enumerateFolderTables(ScanContext& ctx) {
       const std::int64_t offset = entry.fileOffset.value;
       ctx.readPage(offset, ctx.stepReadLength(offset), page);
       const std::span<const std::uint8_t> bytes(page);
-      for (const store::PageTag& tag : store::ReadTagArray(bytes, g.PageSizeClass)) {
+      for (const store::PageTag& tag : store::readTagArray(bytes, g.PageSizeClass)) {
         ctx.control.holdWhilePaused();
         const auto row = bytes.subspan(static_cast<std::size_t>(tag.offset), static_cast<std::size_t>(tag.size));
         std::optional<FolderRow> folder =

@@ -106,7 +106,7 @@ std::optional<Candidate> smallCandidate(const BoundedBytes& page, const store::P
 std::vector<Candidate> findCandidates(const BoundedBytes& page, store::PageSizeClass pageSizeClass,
                                       const HeaderTableInfo& table) {
   std::vector<Candidate> candidates;
-  for (const store::PageTag& tag : store::ReadTagArray(page.span(), pageSizeClass)) {
+  for (const store::PageTag& tag : store::readTagArray(page.span(), pageSizeClass)) {
     auto candidate = store::isLargePage(pageSizeClass) ? largeCandidate(page, tag) : smallCandidate(page, tag, table);
     if (candidate) candidates.push_back(*candidate);
   }

@@ -58,7 +58,7 @@ bool HeaderEnumeration::run() {
       if (offset <= 0 || offset >= g.FileSize) continue;
       ctx_.readPage(offset, ctx_.stepReadLength(offset), page);
       parseHeaderPage(page, store::FileOffset(offset));
-      store::RecordPageVisit(model.pages, page, store::FileOffset(offset));
+      store::recordPageVisit(model.pages, page, store::FileOffset(offset));
     }
     ctx_.progress.show(static_cast<int>(t * 100 / std::max<std::size_t>(ctx_.headerTableCount, 1)));
   }
@@ -67,7 +67,7 @@ bool HeaderEnumeration::run() {
 }
 
 bool HeaderEnumeration::parseHeaderPage(std::span<const std::uint8_t> page, store::FileOffset offset) {
-  const std::uint32_t objectId = store::PageOwnerObjectId(page);
+  const std::uint32_t objectId = store::pageOwnerObjectId(page);
   if (objectId == 0) return false;
   auto found = tableByObjectId_.find(objectId);
   if (found == tableByObjectId_.end()) return false;

@@ -40,7 +40,7 @@ std::vector<HeaderTableCandidate> findHeaderTableCandidates(std::span<const std:
       marks.push_back(i);
     }
   }
-  for (const store::PageTag& tag : store::ReadTagArray(bytes, pageSizeClass)) {
+  for (const store::PageTag& tag : store::readTagArray(bytes, pageSizeClass)) {
     std::int64_t found = -1;
     const std::int64_t end = tag.offset + tag.size;
     for (auto it = std::lower_bound(marks.begin(), marks.end(), tag.offset); it != marks.end() && *it < end; ++it) {

@@ -84,8 +84,8 @@ void HeaderTableDiscovery::takeTable(FolderNode& node, const HeaderTableCandidat
   const std::int64_t offset = rootPosition * kSector;
   if (offset > 0 && offset < g.FileSize) {
     std::uint8_t header[kSector] = {};
-    store::ReadZeroFilled(ctx_.source, offset, header);
-    if (store::PageOwnerObjectId(header) == candidate.objectId) collectTablePages(rootPosition);
+    store::readZeroFilled(ctx_.source, offset, header);
+    if (store::pageOwnerObjectId(header) == candidate.objectId) collectTablePages(rootPosition);
   }
   node.headerTableFound = true;
   const bool large = ctx_.largeStore();
@@ -103,9 +103,9 @@ void HeaderTableDiscovery::collectTablePages(std::int64_t rootPosition) {
 }
 
 void HeaderTableDiscovery::walkBranchPage(std::span<const std::uint8_t> page, int depth) {
-  if (!store::IsBranchPage(page) || depth >= kMaxDepth) return;
+  if (!store::isBranchPage(page) || depth >= kMaxDepth) return;
   const auto& g = ctx_.geometry;
-  for (const store::PageTag& tag : store::ReadTagArray(page, g.PageSizeClass, store::TagSelection::AllButLast)) {
+  for (const store::PageTag& tag : store::readTagArray(page, g.PageSizeClass, store::TagSelection::AllButLast)) {
     if (tag.size < 1 || tag.size > kMaxBranchRecordSize) continue;
     const std::uint32_t child = store::BoundedBytes(page).u32(tag.offset + tag.size - 4);
     const std::int64_t position = (g.PageSize / kSector) * (static_cast<std::int64_t>(child) + 1);

@@ -22,7 +22,7 @@ struct PageRecord {
 
 std::vector<PageRecord> pageRecords(Page page, store::PageSizeClass pageSizeClass) {
   store::RecordSlotArray slots;
-  const std::size_t count = store::LocateRecords(page, pageSizeClass, slots);
+  const std::size_t count = store::locateRecords(page, pageSizeClass, slots);
   std::vector<PageRecord> records(count);
   for (std::size_t i = 0; i < count; ++i) {
     records[i] = {static_cast<std::uint32_t>(slots[i].offset), static_cast<std::uint16_t>(slots[i].size)};

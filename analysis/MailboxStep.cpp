@@ -22,10 +22,10 @@ bool enumerateMailboxes(ScanContext& ctx) {
       const std::int64_t offset = entry.fileOffset.value;
       if (offset >= 0 && offset < g.FileSize) {
         ctx.readPage(offset, ctx.pageSize(), page);
-        const std::size_t count = store::LocateRecords(page, g.PageSizeClass, slots);
+        const std::size_t count = store::locateRecords(page, g.PageSizeClass, slots);
         for (std::size_t s = 0; s < count; ++s) {
           ctx.control.holdWhilePaused();
-          auto record = parser.parse(store::RecordBytes(page, slots[s]));
+          auto record = parser.parse(store::recordBytes(page, slots[s]));
           if (!record) continue;
           FolderId id;
           id.bytes = record->id;
@@ -40,7 +40,7 @@ bool enumerateMailboxes(ScanContext& ctx) {
   return true;
 }
 
-void InsertMailboxRoots(ScanContext& ctx) {
+void insertMailboxRoots(ScanContext& ctx) {
   auto& model = ctx.model;
   ctx.tree.reset(ctx.databasePath);
   model.mailboxes.clear();

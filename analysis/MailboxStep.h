@@ -11,6 +11,6 @@ bool enumerateMailboxes(ScanContext& context);
 // After step 2: resets the folder tree to its database root, inserts every mailbox root of
 // the folder list below it (in list order) and copies the roots, with their tree items,
 // into the mailbox list.
-void InsertMailboxRoots(ScanContext& context);
+void insertMailboxRoots(ScanContext& context);
 
 }  // namespace tarnwick::analysis

@@ -83,7 +83,7 @@ store::MessageColumns messageColumnsFor(const ColumnList& messageColumns, std::u
   return c;
 }
 
-bool ReadMessageRecords(const MessageRecordPage& page, const store::MessageColumns& columns, bool streamingFileOpen,
+bool readMessageRecords(const MessageRecordPage& page, const store::MessageColumns& columns, bool streamingFileOpen,
                         MessageItemList& items) {
   const std::vector<store::RecordCandidate> candidates = store::findMessageRecordCandidates(page.bytes, page.pageSizeClass);
   if (candidates.empty()) return false;

@@ -39,7 +39,7 @@ struct MessageRecordPage {
 // matched is skipped, and an item takes the first candidate record of the page that holds
 // its id and a usable directory. In 32 KB stores only items of the table's mailbox (owner
 // key) are completed. Returns false when the page has no candidate record.
-bool ReadMessageRecords(const MessageRecordPage& page, const store::MessageColumns& columns, bool streamingFileOpen,
+bool readMessageRecords(const MessageRecordPage& page, const store::MessageColumns& columns, bool streamingFileOpen,
                         MessageItemList& items);
 
 }  // namespace tarnwick::analysis

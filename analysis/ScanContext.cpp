@@ -7,7 +7,7 @@ namespace tarnwick::analysis {
 void ScanContext::readPage(std::int64_t offset, std::size_t length, std::vector<std::uint8_t>& buffer) const {
   buffer.resize(pageSize());
   length = std::min(length, buffer.size());
-  store::ReadZeroFilled(source, offset, std::span<std::uint8_t>(buffer.data(), length));
+  store::readZeroFilled(source, offset, std::span<std::uint8_t>(buffer.data(), length));
   std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(length), buffer.end(), std::uint8_t{0});
 }
 

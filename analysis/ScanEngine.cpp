@@ -53,7 +53,7 @@ ScanResult ScanEngine::run() {
 ScanOutcome ScanEngine::runSteps(ScanResult& result) {
   if (!database_.IsOpen()) return ScanOutcome::NotOpen;
 
-  const store::HeaderCheckResult header = store::CheckStoreHeader(database_, streaming_);
+  const store::HeaderCheckResult header = store::checkStoreHeader(database_, streaming_);
   result.geometry = header.geometry;
   if (header.outcome != store::HeaderCheckOutcome::Supported) {
     sink_.show(Message{store::kCorruptedFileMessage, store::kCorruptedFileCaption, MessageIcon::Error,
@@ -94,7 +94,7 @@ ScanOutcome ScanEngine::runSteps(ScanResult& result) {
     sink_.show(Message{kNoMailboxMessage, kScanMessageCaption, MessageIcon::Error, MessageButtons::Ok, true});
     return ScanOutcome::NoMailbox;
   }
-  InsertMailboxRoots(ctx);
+  insertMailboxRoots(ctx);
   keep();
 
   // Step 3: the folders.

@@ -51,7 +51,7 @@ class Summarizer {
 
 }  // namespace
 
-std::vector<MailboxSummary> SummarizeScan(const ScanResult& result, const ScanModel& model,
+std::vector<MailboxSummary> summarizeScan(const ScanResult& result, const ScanModel& model,
                                           const FolderTreeModel& tree) {
   Summarizer summarizer(model, tree);
   std::vector<MailboxSummary> out;
@@ -70,7 +70,7 @@ std::vector<MailboxSummary> SummarizeScan(const ScanResult& result, const ScanMo
   return out;
 }
 
-const char* FolderKindName(FolderKind kind) {
+const char* folderKindName(FolderKind kind) {
   switch (kind) {
     case FolderKind::Contacts: return "contacts";
     case FolderKind::Calendar: return "calendar";
@@ -82,7 +82,7 @@ const char* FolderKindName(FolderKind kind) {
   return "folder";
 }
 
-std::string IdHex(const FolderId& id) {
+std::string idHex(const FolderId& id) {
   std::string out;
   char digits[3];
   for (auto b : id.bytes) {

@@ -30,13 +30,13 @@ struct MailboxSummary {
 };
 
 // The mailboxes and folders of a finished (or stopped) scan, in tree order.
-std::vector<MailboxSummary> SummarizeScan(const ScanResult& result, const ScanModel& model,
+std::vector<MailboxSummary> summarizeScan(const ScanResult& result, const ScanModel& model,
                                           const FolderTreeModel& tree);
 
 // A folder kind in words: "contacts", "calendar", "notes", "tasks", "journal" or "folder".
-const char* FolderKindName(FolderKind kind);
+const char* folderKindName(FolderKind kind);
 
 // An identifier as 16 lower-case hexadecimal digits, its bytes in stored order.
-std::string IdHex(const FolderId& id);
+std::string idHex(const FolderId& id);
 
 }  // namespace tarnwick::analysis

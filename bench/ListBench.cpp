@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
   std::printf("folder=%s headers=%zu rows=%zu pages=%zu read_s=%.4f read_cold_s=%.4f first_s=%.4f second_s=%.4f "
               "first_cold_s=%.4f second_cold_s=%.4f first_pages=%zu second_pages=%zu first_load_s=%.4f "
               "second_load_s=%.4f first_cold_load_s=%.4f first_cpu_s=%.4f second_cpu_s=%.4f\n",
-              tarnwick::analysis::IdHex(folder->id).c_str(),
+              tarnwick::analysis::idHex(folder->id).c_str(),
               session.model().messageHeaders.headersOfFolder(folder->id).size(), rows, pages.size(), readWarm,
               readCold, firstWarm.seconds, secondWarm.seconds, firstCold.seconds, secondCold.seconds,
               firstWarm.pagesRead, secondWarm.pagesRead, firstWarm.loadSeconds, secondWarm.loadSeconds,

@@ -87,29 +87,29 @@ class InterruptGuard {
 
 // The tree item a --folder value names: a folder as `tarnwick list` takes it (its id, or
 // its path "Mailbox/Inbox"), or a mailbox by its name or id.
-analysis::TreeItemHandle FindItem(const session::StoreSession& session, const std::string& wanted) {
+analysis::TreeItemHandle findItem(const session::StoreSession& session, const std::string& wanted) {
   if (const auto* node = session.findFolder(wanted)) return node->treeItem;
   const auto& tree = session.tree();
-  std::u16string name = Utf8ToUtf16(wanted);
+  std::u16string name = utf8ToUtf16(wanted);
   while (!name.empty() && (name.back() == u'/' || name.back() == u'\\')) name.pop_back();
   for (const auto& node : session.model().folders)
-    if (node.parentId.isZero() && node.treeItem != 0 && (analysis::IdHex(node.id) == wanted || node.name == name))
+    if (node.parentId.isZero() && node.treeItem != 0 && (analysis::idHex(node.id) == wanted || node.name == name))
       return node.treeItem;
   for (auto mailbox : tree.children(tree.root()))
     if (tree.text(mailbox) == name) return mailbox;
   return 0;
 }
 
-void Check(analysis::FolderTreeModel& tree, analysis::TreeItemHandle item) {
+void check(analysis::FolderTreeModel& tree, analysis::TreeItemHandle item) {
   if (!tree.isChecked(item)) tree.toggle(item);
 }
 
-nlohmann::json ResultJson(const exporter::SaveResult& result) {
+nlohmann::json resultJson(const exporter::SaveResult& result) {
   const auto t = result.report.totals();
   nlohmann::json outputs = nlohmann::json::array();
   for (const auto& p : result.outputs) outputs.push_back(p.string());
   return {{"outcome", result.report.outcome},
-          {"result", exporter::SaveResultText(result)},
+          {"result", exporter::saveResultText(result)},
           {"outputs", outputs},
           {"report", result.reportJson.string()},
           {"reportText", result.reportText.string()},
@@ -119,15 +119,15 @@ nlohmann::json ResultJson(const exporter::SaveResult& result) {
             {"errors", t.errors}}}};
 }
 
-int RunExport(const ExportOptions& options) {
-  const auto format = exporter::ParseOutputFormat(options.format);
+int runExport(const ExportOptions& options) {
+  const auto format = exporter::parseOutputFormat(options.format);
   if (!format) {
     std::fprintf(stderr, "tarnwick: unknown format '%s' (pst, eml or mbox)\n", options.format.c_str());
     return kExitUsage;
   }
   InterruptGuard interrupts;
   session::StoreSession session;
-  if (auto failed = OpenStoreSession(session, options.store, options.stm)) return *failed;
+  if (auto failed = openStoreSession(session, options.store, options.stm)) return *failed;
   TerminalMessageSink sink(stderr, options.yes);
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   auto& model = session.model();
@@ -135,14 +135,14 @@ int RunExport(const ExportOptions& options) {
 
   // The selection, as checks in the tree would make it.
   if (options.all)
-    for (auto mailbox : tree.children(tree.root())) Check(tree, mailbox);
+    for (auto mailbox : tree.children(tree.root())) check(tree, mailbox);
   for (const auto& wanted : options.folders) {
-    const auto item = FindItem(session, wanted);
+    const auto item = findItem(session, wanted);
     if (item == 0) {
       std::fprintf(stderr, "tarnwick: no folder '%s' in %s\n", wanted.c_str(), options.store.c_str());
       return kExitUsage;
     }
-    Check(tree, item);
+    check(tree, item);
   }
   analysis::SelectionList selection = tree.buildSelectionList();
   if (selection.empty()) {
@@ -151,23 +151,23 @@ int RunExport(const ExportOptions& options) {
   }
 
   const std::filesystem::path destination = options.out;
-  const auto freeSpace = exporter::SystemFreeSpaceProbe();
-  if (auto refusal = exporter::DestinationRefusal(exporter::CheckDestination(destination, freeSpace), destination)) {
+  const auto freeSpace = exporter::systemFreeSpaceProbe();
+  if (auto refusal = exporter::destinationRefusal(exporter::checkDestination(destination, freeSpace), destination)) {
     std::fprintf(stderr, "tarnwick: %s (%s)\n", refusal->text.c_str(), options.out.c_str());
     return kExitCannotOpen;
   }
 
   // The save, on its own worker thread.
   exporter::SaveControl control;
-  const auto work = PrivateTempDirectory();
+  const auto work = privateTempDirectory();
   exporter::ContentItemSource items(model, *session.loader(), *session.database(), session.streaming(),
                                     session.geometry(), work, &control.stopFlag());
   exporter::KindItemWriter writer(items, *session.database(), session.geometry(), work);
-  auto output = exporter::MakeOutputFactory(*format);
+  auto output = exporter::makeOutputFactory(*format);
   SaveProgress progress(stderr, terminal);
   exporter::SaveSettings settings;
   settings.destination = destination;
-  settings.formatName = exporter::OutputFormatName(*format);
+  settings.formatName = exporter::outputFormatName(*format);
   settings.largePages = store::isLargePage(session.geometry().PageSizeClass);
   settings.sourceFiles.push_back(options.store);
   if (!options.stm.empty()) settings.sourceFiles.push_back(options.stm);
@@ -191,9 +191,9 @@ int RunExport(const ExportOptions& options) {
   progress.breakLine();
 
   if (options.json) {
-    std::printf("%s\n", ResultJson(result).dump(2).c_str());
+    std::printf("%s\n", resultJson(result).dump(2).c_str());
   } else {
-    std::printf("%s\n", exporter::SaveResultText(result));
+    std::printf("%s\n", exporter::saveResultText(result));
     for (const auto& p : result.outputs) std::printf("Output: %s\n", p.string().c_str());
     const auto t = result.report.totals();
     std::printf("Written %llu of %llu found; left out %llu, failed %llu, skipped %llu, not reached %llu\n",
@@ -215,7 +215,7 @@ int RunExport(const ExportOptions& options) {
 
 }  // namespace
 
-CliCommand AddExportCommand(CLI::App& program) {
+CliCommand addExportCommand(CLI::App& program) {
   auto options = std::make_shared<ExportOptions>();
   CLI::App* cmd = program.add_subcommand("export", "Save folders of a store to PST, EML or mbox files, with a report");
   cmd->add_option("store", options->store, "the Exchange database file (.edb)")->required();
@@ -226,7 +226,7 @@ CliCommand AddExportCommand(CLI::App& program) {
   cmd->add_option("--format", options->format, "pst (default), eml or mbox");
   cmd->add_flag("--yes", options->yes, "answer every question yes; Ctrl-C stops at once");
   cmd->add_flag("--json", options->json, "print the result as JSON");
-  return {cmd, [options] { return RunExport(*options); }};
+  return {cmd, [options] { return runExport(*options); }};
 }
 
 }  // namespace tarnwick::cli

@@ -11,6 +11,6 @@ namespace tarnwick::cli {
 // (stops at once with --yes). Exit 0 when everything selected was written, 6 when some
 // items failed, 130 after a stop, 3 when a file cannot be opened or the destination is
 // refused.
-CliCommand AddExportCommand(CLI::App& program);
+CliCommand addExportCommand(CLI::App& program);
 
 }  // namespace tarnwick::cli

@@ -21,7 +21,7 @@ struct InfoOptions {
   bool json = false;
 };
 
-const char* ClassText(store::PageSizeClass pageSizeClass) {
+const char* classText(store::PageSizeClass pageSizeClass) {
   switch (pageSizeClass) {
     case store::PageSizeClass::Page4K: return "4 KB pages";
     case store::PageSizeClass::Page8K: return "8 KB pages";
@@ -30,12 +30,12 @@ const char* ClassText(store::PageSizeClass pageSizeClass) {
   }
 }
 
-int RunInfo(const InfoOptions& options) {
+int runInfo(const InfoOptions& options) {
   StoreFile database;
-  if (!OpenStoreFile(database, options.store)) return kExitCannotOpen;
+  if (!openStoreFile(database, options.store)) return kExitCannotOpen;
   store::HeaderCheckResult check;
   try {
-    check = store::CheckStoreHeader(database, nullptr);
+    check = store::checkStoreHeader(database, nullptr);
   } catch (const FileError& e) {
     std::fprintf(stderr, "tarnwick: %s\n", e.what());
     return kExitCannotOpen;
@@ -57,7 +57,7 @@ int RunInfo(const InfoOptions& options) {
   } else {
     std::printf("Store:            %s\n", options.store.c_str());
     std::printf("Page size:        %d bytes\n", g.PageSize);
-    std::printf("Page-size class:  %d (%s)\n", store::classNumber(g.PageSizeClass), ClassText(g.PageSizeClass));
+    std::printf("Page-size class:  %d (%s)\n", store::classNumber(g.PageSizeClass), classText(g.PageSizeClass));
     std::printf("File size:        %lld bytes\n", static_cast<long long>(g.FileSize));
     std::printf("Pages:            %lld (after the header and its copy)\n", static_cast<long long>(g.pageCount()));
   }
@@ -66,12 +66,12 @@ int RunInfo(const InfoOptions& options) {
 
 }  // namespace
 
-CliCommand AddInfoCommand(CLI::App& program) {
+CliCommand addInfoCommand(CLI::App& program) {
   auto options = std::make_shared<InfoOptions>();
   CLI::App* info = program.add_subcommand("info", "Page size, page-size class, file size and page count of a store");
   info->add_option("STORE", options->store, "The Exchange database file (.edb)")->required();
   info->add_flag("--json", options->json, "Print the figures as JSON");
-  return CliCommand{info, [options] { return RunInfo(*options); }};
+  return CliCommand{info, [options] { return runInfo(*options); }};
 }
 
 }  // namespace tarnwick::cli

@@ -5,6 +5,6 @@
 namespace tarnwick::cli {
 
 // `tarnwick info STORE [--json]`: the header check and the store's page geometry.
-CliCommand AddInfoCommand(CLI::App& program);
+CliCommand addInfoCommand(CLI::App& program);
 
 }  // namespace tarnwick::cli

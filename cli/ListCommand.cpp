@@ -45,9 +45,9 @@ int columnOf(const std::string& name) {
   return 0;
 }
 
-int RunList(const ListOptions& options) {
+int runList(const ListOptions& options) {
   session::StoreSession session;
-  if (std::optional<int> failed = OpenStoreSession(session, options.store, options.stm)) return *failed;
+  if (std::optional<int> failed = openStoreSession(session, options.store, options.stm)) return *failed;
   const analysis::FolderNode* folder = session.findFolder(options.folder);
   if (folder == nullptr) {
     std::fprintf(stderr, "tarnwick: no folder '%s' in '%s'\n", options.folder.c_str(), options.store.c_str());
@@ -68,23 +68,23 @@ int RunList(const ListOptions& options) {
   if (options.json) {
     nlohmann::json list = nlohmann::json::array();
     for (const content::MessageRow& row : rows) {
-      list.push_back({{"id", analysis::IdHex(analysis::FolderId::fromBytes(row.sort.messageId.bytes))},
+      list.push_back({{"id", analysis::idHex(analysis::FolderId::fromBytes(row.sort.messageId.bytes))},
                       {"kind", kindName(row.icon)},
                       {"attachments", row.attachmentMark},
-                      {"from", Utf16ToUtf8(row.from)},
-                      {"subject", Utf16ToUtf8(row.subject)},
-                      {"date", Utf16ToUtf8(row.date)}});
+                      {"from", utf16ToUtf8(row.from)},
+                      {"subject", utf16ToUtf8(row.subject)},
+                      {"date", utf16ToUtf8(row.date)}});
     }
     nlohmann::json out = {{"store", options.store},
-                          {"folder", analysis::IdHex(folder->id)},
-                          {"name", Utf16ToUtf8(folder->name)},
+                          {"folder", analysis::idHex(folder->id)},
+                          {"name", utf16ToUtf8(folder->name)},
                           {"messages", std::move(list)}};
     std::printf("%s\n", out.dump(2).c_str());
   } else {
     for (const content::MessageRow& row : rows) {
-      std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", analysis::IdHex(analysis::FolderId::fromBytes(row.sort.messageId.bytes)).c_str(),
-                  kindName(row.icon), row.attachmentMark ? "@" : "-", Utf16ToUtf8(row.from).c_str(),
-                  Utf16ToUtf8(row.subject).c_str(), Utf16ToUtf8(row.date).c_str());
+      std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", analysis::idHex(analysis::FolderId::fromBytes(row.sort.messageId.bytes)).c_str(),
+                  kindName(row.icon), row.attachmentMark ? "@" : "-", utf16ToUtf8(row.from).c_str(),
+                  utf16ToUtf8(row.subject).c_str(), utf16ToUtf8(row.date).c_str());
     }
   }
   return kExitOk;
@@ -92,7 +92,7 @@ int RunList(const ListOptions& options) {
 
 }  // namespace
 
-CliCommand AddListCommand(CLI::App& program) {
+CliCommand addListCommand(CLI::App& program) {
   auto options = std::make_shared<ListOptions>();
   CLI::App* list = program.add_subcommand("list", "List the messages of one folder (From, Subject, Date)");
   list->add_option("STORE", options->store, "The Exchange database file (.edb)")->required();
@@ -103,7 +103,7 @@ CliCommand AddListCommand(CLI::App& program) {
       ->check(CLI::IsMember({"icon", "attachment", "from", "subject", "date"}));
   list->add_flag("--desc", options->descending, "Sort the other way");
   list->add_flag("--json", options->json, "Print the rows as one JSON document");
-  return CliCommand{list, [options] { return RunList(*options); }};
+  return CliCommand{list, [options] { return runList(*options); }};
 }
 
 }  // namespace tarnwick::cli

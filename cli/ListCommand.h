@@ -6,6 +6,6 @@ namespace tarnwick::cli {
 
 // `tarnwick list STORE [--stm FILE] --folder PATH|ID [--sort COLUMN] [--desc] [--json]`:
 // the rows of a folder's message list (kind, attachment mark, From, Subject, Date).
-CliCommand AddListCommand(CLI::App& program);
+CliCommand addListCommand(CLI::App& program);
 
 }  // namespace tarnwick::cli

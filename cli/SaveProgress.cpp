@@ -17,7 +17,7 @@ void SaveProgress::countingShown(bool visible) {
 
 void SaveProgress::currentFolder(const std::u16string& path) {
   std::lock_guard lock(mutex_);
-  folder_ = Utf16ToUtf8(path);
+  folder_ = utf16ToUtf8(path);
   written_ = count_ = 0;
   current_ = 0;
   redraw();

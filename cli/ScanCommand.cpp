@@ -60,15 +60,15 @@ class InterruptGuard {
   struct sigaction previous_ {};
 };
 
-nlohmann::json FolderJson(const FolderSummary& folder) {
+nlohmann::json folderJson(const FolderSummary& folder) {
   nlohmann::json children = nlohmann::json::array();
-  for (const auto& child : folder.folders) children.push_back(FolderJson(child));
-  return {{"id", analysis::IdHex(folder.id)},          {"name", Utf16ToUtf8(folder.name)},
-          {"kind", analysis::FolderKindName(folder.kind)}, {"path", Utf16ToUtf8(folder.path)},
+  for (const auto& child : folder.folders) children.push_back(folderJson(child));
+  return {{"id", analysis::idHex(folder.id)},          {"name", utf16ToUtf8(folder.name)},
+          {"kind", analysis::folderKindName(folder.kind)}, {"path", utf16ToUtf8(folder.path)},
           {"messages", folder.messages},                {"folders", std::move(children)}};
 }
 
-const char* OutcomeText(analysis::ScanOutcome outcome) {
+const char* outcomeText(analysis::ScanOutcome outcome) {
   switch (outcome) {
     case analysis::ScanOutcome::Completed: return "completed";
     case analysis::ScanOutcome::Stopped: return "stopped";
@@ -80,45 +80,45 @@ const char* OutcomeText(analysis::ScanOutcome outcome) {
   return "";
 }
 
-void PrintJson(const ScanOptions& options, const analysis::ScanResult& result,
+void printJson(const ScanOptions& options, const analysis::ScanResult& result,
                const std::vector<MailboxSummary>& mailboxes, std::size_t headerCount) {
   nlohmann::json list = nlohmann::json::array();
   for (const auto& mailbox : mailboxes) {
     nlohmann::json folders = nlohmann::json::array();
-    for (const auto& folder : mailbox.folders) folders.push_back(FolderJson(folder));
-    list.push_back({{"id", analysis::IdHex(mailbox.id)},
-                    {"name", Utf16ToUtf8(mailbox.name)},
+    for (const auto& folder : mailbox.folders) folders.push_back(folderJson(folder));
+    list.push_back({{"id", analysis::idHex(mailbox.id)},
+                    {"name", utf16ToUtf8(mailbox.name)},
                     {"folders", std::move(folders)}});
   }
   nlohmann::json out = {{"store", options.store},
-                        {"outcome", OutcomeText(result.outcome)},
+                        {"outcome", outcomeText(result.outcome)},
                         {"pageSize", result.geometry.PageSize},
                         {"messageHeaders", headerCount},
                         {"mailboxes", std::move(list)}};
   std::printf("%s\n", out.dump(2).c_str());
 }
 
-void PrintFolders(const std::vector<FolderSummary>& folders, int depth) {
+void printFolders(const std::vector<FolderSummary>& folders, int depth) {
   for (const auto& folder : folders) {
-    std::printf("%*s%s [%s] %zu message%s\n", depth * 2, "", Utf16ToUtf8(folder.name).c_str(),
-                analysis::FolderKindName(folder.kind), folder.messages, folder.messages == 1 ? "" : "s");
-    PrintFolders(folder.folders, depth + 1);
+    std::printf("%*s%s [%s] %zu message%s\n", depth * 2, "", utf16ToUtf8(folder.name).c_str(),
+                analysis::folderKindName(folder.kind), folder.messages, folder.messages == 1 ? "" : "s");
+    printFolders(folder.folders, depth + 1);
   }
 }
 
-void PrintText(const ScanOptions& options, const std::vector<MailboxSummary>& mailboxes) {
+void printText(const ScanOptions& options, const std::vector<MailboxSummary>& mailboxes) {
   std::printf("%s\n", options.store.c_str());
   for (const auto& mailbox : mailboxes) {
-    std::printf("  %s (mailbox %s)\n", Utf16ToUtf8(mailbox.name).c_str(), analysis::IdHex(mailbox.id).c_str());
-    PrintFolders(mailbox.folders, 2);
+    std::printf("  %s (mailbox %s)\n", utf16ToUtf8(mailbox.name).c_str(), analysis::idHex(mailbox.id).c_str());
+    printFolders(mailbox.folders, 2);
   }
 }
 
-int RunScan(const ScanOptions& options) {
+int runScan(const ScanOptions& options) {
   session::StoreSession session;
   const store::PairOpenResult opened = session.openFiles(options.store, options.stm);
   if (!opened.opened) {
-    ReportCannotOpen(opened.failedPath, opened.osError);
+    reportCannotOpen(opened.failedPath, opened.osError);
     return kExitCannotOpen;
   }
 
@@ -128,7 +128,7 @@ int RunScan(const ScanOptions& options) {
   analysis::ScanResult result;
   {
     InterruptGuard guard(control);
-    result = session.scan(Utf8ToUtf16(options.store), control, progress, sink, analysis::ScanOptions{});
+    result = session.scan(utf8ToUtf16(options.store), control, progress, sink, analysis::ScanOptions{});
   }
 
   switch (result.outcome) {
@@ -137,11 +137,11 @@ int RunScan(const ScanOptions& options) {
     case analysis::ScanOutcome::NotOpen: return kExitFailure;
     default: break;
   }
-  const auto mailboxes = analysis::SummarizeScan(result, session.model(), session.tree());
+  const auto mailboxes = analysis::summarizeScan(result, session.model(), session.tree());
   if (options.json) {
-    PrintJson(options, result, mailboxes, session.model().messageHeaders.size());
+    printJson(options, result, mailboxes, session.model().messageHeaders.size());
   } else {
-    PrintText(options, mailboxes);
+    printText(options, mailboxes);
   }
   switch (result.outcome) {
     case analysis::ScanOutcome::NoMailbox: return kExitNoMailbox;
@@ -152,13 +152,13 @@ int RunScan(const ScanOptions& options) {
 
 }  // namespace
 
-CliCommand AddScanCommand(CLI::App& program) {
+CliCommand addScanCommand(CLI::App& program) {
   auto options = std::make_shared<ScanOptions>();
   CLI::App* scan = program.add_subcommand("scan", "Scan a store for its mailboxes, folders and message headers");
   scan->add_option("STORE", options->store, "The Exchange database file (.edb)")->required();
   scan->add_option("--stm", options->stm, "The streaming file (.stm) of a 4 KB-page store");
   scan->add_flag("--json", options->json, "Print the mailboxes and folders as one JSON document");
-  return CliCommand{scan, [options] { return RunScan(*options); }};
+  return CliCommand{scan, [options] { return runScan(*options); }};
 }
 
 }  // namespace tarnwick::cli

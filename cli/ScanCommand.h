@@ -6,6 +6,6 @@ namespace tarnwick::cli {
 
 // `tarnwick scan STORE [--stm FILE] [--json]`: runs the five-step scan with progress on
 // stderr and Ctrl-C as the stop request, then prints the mailboxes and folders found.
-CliCommand AddScanCommand(CLI::App& program);
+CliCommand addScanCommand(CLI::App& program);
 
 }  // namespace tarnwick::cli

@@ -66,17 +66,17 @@ std::string bodyText(const std::filesystem::path& path) {
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
     text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
   }
-  return Utf16ToUtf8(text);
+  return utf16ToUtf8(text);
 }
 
-int RunShow(const ShowOptions& options) {
+int runShow(const ShowOptions& options) {
   std::optional<analysis::MessageId> id = parseId(options.message);
   if (!id) {
     std::fprintf(stderr, "tarnwick: '%s' is not a message id (16 hex digits)\n", options.message.c_str());
     return kExitUsage;
   }
   session::StoreSession session;
-  if (std::optional<int> failed = OpenStoreSession(session, options.store, options.stm)) return *failed;
+  if (std::optional<int> failed = openStoreSession(session, options.store, options.stm)) return *failed;
   const analysis::FolderNode* folder = session.findFolder(options.folder);
   if (folder == nullptr) {
     std::fprintf(stderr, "tarnwick: no folder '%s' in '%s'\n", options.folder.c_str(), options.store.c_str());
@@ -100,7 +100,7 @@ int RunShow(const ShowOptions& options) {
   session.loadItem(*folder, *at, control);
   const analysis::MessageItem& item = items[*at];
   content::MhtNaming naming;
-  content::PreviewSources sources{*session.database(), session.streaming(), session.geometry(), PrivateTempDirectory()};
+  content::PreviewSources sources{*session.database(), session.streaming(), session.geometry(), privateTempDirectory()};
   content::PreviewData preview = content::assemblePreview(item, folder->kind, row->from, row->subject, row->date, sources, naming);
 
   if (!options.bodyOut.empty() && !preview.bodyPath.empty()) {
@@ -115,13 +115,13 @@ int RunShow(const ShowOptions& options) {
   int failures = 0;
   for (const analysis::AttachmentItem& a : item.attachments) {
     std::optional<std::vector<std::uint8_t>> data =
-        content::readAttachmentData(*session.database(), session.geometry(), a, TempFilePath("tempB.img"));
-    attachments.push_back({{"name", Utf16ToUtf8(a.fileName)}, {"size", data ? data->size() : 0}});
+        content::readAttachmentData(*session.database(), session.geometry(), a, tempFilePath("tempB.img"));
+    attachments.push_back({{"name", utf16ToUtf8(a.fileName)}, {"size", data ? data->size() : 0}});
     if (options.attachmentsOut.empty()) continue;
     std::filesystem::path dir(options.attachmentsOut);
-    std::filesystem::path target = dir / Utf16ToUtf8(content::safeFileName(a.fileName));
+    std::filesystem::path target = dir / utf16ToUtf8(content::safeFileName(a.fileName));
     for (int n = 2; std::filesystem::exists(target); ++n) {
-      target = dir / (Utf16ToUtf8(content::safeFileName(a.fileName)) + "." + std::to_string(n));
+      target = dir / (utf16ToUtf8(content::safeFileName(a.fileName)) + "." + std::to_string(n));
     }
     std::ofstream out(target, std::ios::binary);
     if (data) out.write(reinterpret_cast<const char*>(data->data()), static_cast<std::streamsize>(data->size()));
@@ -134,21 +134,21 @@ int RunShow(const ShowOptions& options) {
   const std::string body = bodyText(preview.bodyPath);
   if (options.json) {
     nlohmann::json summary = nlohmann::json::array();
-    for (const std::u16string& line : preview.summaryLines) summary.push_back(Utf16ToUtf8(line));
-    nlohmann::json out = {{"subject", Utf16ToUtf8(preview.subject)},
-                          {"from", Utf16ToUtf8(preview.from)},
-                          {"date", Utf16ToUtf8(preview.date)},
-                          {"to", Utf16ToUtf8(preview.to)},
+    for (const std::u16string& line : preview.summaryLines) summary.push_back(utf16ToUtf8(line));
+    nlohmann::json out = {{"subject", utf16ToUtf8(preview.subject)},
+                          {"from", utf16ToUtf8(preview.from)},
+                          {"date", utf16ToUtf8(preview.date)},
+                          {"to", utf16ToUtf8(preview.to)},
                           {"attachments", std::move(attachments)},
                           {"summary", std::move(summary)},
                           {"bodyForm", bodyFormName(preview.bodyPath)},
                           {"body", body}};
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else {
-    std::printf("Subject : %s\nFrom : %s\nDate : %s\nTo : %s\n", Utf16ToUtf8(preview.subject).c_str(),
-                Utf16ToUtf8(preview.from).c_str(), Utf16ToUtf8(preview.date).c_str(), Utf16ToUtf8(preview.to).c_str());
-    if (!preview.attachments.empty()) std::printf("Attachments : %s\n", Utf16ToUtf8(preview.attachments).c_str());
-    for (const std::u16string& line : preview.summaryLines) std::printf("%s\n", Utf16ToUtf8(line).c_str());
+    std::printf("Subject : %s\nFrom : %s\nDate : %s\nTo : %s\n", utf16ToUtf8(preview.subject).c_str(),
+                utf16ToUtf8(preview.from).c_str(), utf16ToUtf8(preview.date).c_str(), utf16ToUtf8(preview.to).c_str());
+    if (!preview.attachments.empty()) std::printf("Attachments : %s\n", utf16ToUtf8(preview.attachments).c_str());
+    for (const std::u16string& line : preview.summaryLines) std::printf("%s\n", utf16ToUtf8(line).c_str());
     std::printf("\n%s\n", body.c_str());
   }
   return failures == 0 ? kExitOk : kExitFailure;
@@ -156,7 +156,7 @@ int RunShow(const ShowOptions& options) {
 
 }  // namespace
 
-CliCommand AddShowCommand(CLI::App& program) {
+CliCommand addShowCommand(CLI::App& program) {
   auto options = std::make_shared<ShowOptions>();
   CLI::App* show = program.add_subcommand("show", "Show one message as the preview does");
   show->add_option("STORE", options->store, "The Exchange database file (.edb)")->required();
@@ -167,7 +167,7 @@ CliCommand AddShowCommand(CLI::App& program) {
   show->add_option("--body-out", options->bodyOut, "Write the body to this file in its form");
   show->add_option("--attachments-out", options->attachmentsOut, "Save the attachments into this folder");
   show->add_flag("--json", options->json, "Print the preview as one JSON document");
-  return CliCommand{show, [options] { return RunShow(*options); }};
+  return CliCommand{show, [options] { return runShow(*options); }};
 }
 
 }  // namespace tarnwick::cli

@@ -6,6 +6,6 @@ namespace tarnwick::cli {
 
 // `tarnwick show STORE [--stm FILE] --folder PATH|ID --message ID [--json]
 // [--body-out FILE] [--attachments-out DIR]`: the preview of one message.
-CliCommand AddShowCommand(CLI::App& program);
+CliCommand addShowCommand(CLI::App& program);
 
 }  // namespace tarnwick::cli

@@ -6,7 +6,7 @@
 
 namespace tarnwick::cli {
 
-std::string DescribeOpenError(int error) {
+std::string describeOpenError(int error) {
   switch (error) {
     case EWOULDBLOCK: return "it is already being used by another process";
     case ENOENT: return "no such file";
@@ -17,13 +17,13 @@ std::string DescribeOpenError(int error) {
   }
 }
 
-void ReportCannotOpen(const std::string& path, int error) {
-  std::fprintf(stderr, "tarnwick: cannot open '%s': %s\n", path.c_str(), DescribeOpenError(error).c_str());
+void reportCannotOpen(const std::string& path, int error) {
+  std::fprintf(stderr, "tarnwick: cannot open '%s': %s\n", path.c_str(), describeOpenError(error).c_str());
 }
 
-bool OpenStoreFile(StoreFile& file, const std::string& path) {
+bool openStoreFile(StoreFile& file, const std::string& path) {
   if (file.Open(path)) return true;
-  ReportCannotOpen(path, file.LastOpenError());
+  reportCannotOpen(path, file.LastOpenError());
   return false;
 }
 

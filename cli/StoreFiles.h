@@ -8,13 +8,13 @@ namespace tarnwick::cli {
 
 // Opens a store file for a command; on failure prints a message naming the file and the
 // reason to stderr and returns false.
-bool OpenStoreFile(StoreFile& file, const std::string& path);
+bool openStoreFile(StoreFile& file, const std::string& path);
 
 // The reason an open failed, in words, from StoreFile::LastOpenError().
-std::string DescribeOpenError(int error);
+std::string describeOpenError(int error);
 
 // Tells on stderr that the store file at `path` could not be opened, and why (`error` as
 // from StoreFile::LastOpenError()).
-void ReportCannotOpen(const std::string& path, int error);
+void reportCannotOpen(const std::string& path, int error);
 
 }  // namespace tarnwick::cli

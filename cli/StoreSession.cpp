@@ -8,13 +8,13 @@
 
 namespace tarnwick::cli {
 
-std::optional<int> OpenStoreSession(session::StoreSession& session, const std::string& storePath,
+std::optional<int> openStoreSession(session::StoreSession& session, const std::string& storePath,
                                     const std::string& stmPath) {
   StreamMessageSink sink(stderr);
   const session::StoreSession::Opened opened =
       session.openAndScan(storePath, stmPath, sink, session::UntypedContactColumn::Cleared);
   if (!opened.files.opened) {
-    ReportCannotOpen(opened.files.failedPath, opened.files.osError);
+    reportCannotOpen(opened.files.failedPath, opened.files.osError);
     return kExitCannotOpen;
   }
   switch (opened.scan.outcome) {

@@ -10,7 +10,7 @@ MessageAnswer TerminalMessageSink::show(const Message& message) {
   const bool question = message.buttons == MessageButtons::YesNo || message.buttons == MessageButtons::YesNoCancel;
   std::fprintf(out_, "\n%s%s", message.text.c_str(), question ? " [y/N] " : "\n");
   std::fflush(out_);
-  if (!question) return DefaultAnswer(message.buttons);
+  if (!question) return defaultAnswer(message.buttons);
   if (assumeYes_) {
     std::fputs("yes\n", out_);
     return MessageAnswer::Yes;

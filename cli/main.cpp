@@ -17,17 +17,17 @@
 int main(int argc, char** argv) {
   using namespace tarnwick;
   static StreamMessageSink messages(stderr);
-  InstallOutOfMemoryHandler(messages);
+  installOutOfMemoryHandler(messages);
 
   CLI::App program{"Tarnwick recovers mail from Microsoft Exchange mailbox stores (.edb, .stm).", "tarnwick"};
   program.set_version_flag("--version", std::string("tarnwick ") + kToolVersion);
   program.require_subcommand(1);
   std::vector<cli::CliCommand> commands;
-  commands.push_back(cli::AddInfoCommand(program));
-  commands.push_back(cli::AddScanCommand(program));
-  commands.push_back(cli::AddListCommand(program));
-  commands.push_back(cli::AddShowCommand(program));
-  commands.push_back(cli::AddExportCommand(program));
+  commands.push_back(cli::addInfoCommand(program));
+  commands.push_back(cli::addScanCommand(program));
+  commands.push_back(cli::addListCommand(program));
+  commands.push_back(cli::addShowCommand(program));
+  commands.push_back(cli::addExportCommand(program));
 
   try {
     program.parse(argc, argv);
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
       if (command.parser->parsed()) return command.run();
     }
   } catch (const std::bad_alloc&) {
-    ReportOutOfMemoryAndExit();
+    reportOutOfMemoryAndExit();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tarnwick: %s\n", e.what());
     return cli::kExitFailure;

@@ -58,11 +58,11 @@ class GroupWriter {
 
 }  // namespace
 
-std::vector<std::uint8_t> CompressRtf(std::string_view rtf) {
-  return CompressRtf(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(rtf.data()), rtf.size()));
+std::vector<std::uint8_t> compressRtf(std::string_view rtf) {
+  return compressRtf(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(rtf.data()), rtf.size()));
 }
 
-std::vector<std::uint8_t> CompressRtf(std::span<const std::uint8_t> rtf) {
+std::vector<std::uint8_t> compressRtf(std::span<const std::uint8_t> rtf) {
   // The history the decoder's dictionary holds, written out linearly: the initial text,
   // then the input. History index h lies at dictionary position h mod 4096.
   std::vector<std::uint8_t> history(rtfcp::kInitialDictionary.begin(), rtfcp::kInitialDictionary.end());

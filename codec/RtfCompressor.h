@@ -13,7 +13,7 @@ namespace tarnwick::codec {
 // reference to the write position. Among references of equal length the one nearest the
 // dictionary's start is taken, which reproduces the streams of the published examples.
 // Texts longer than 4 GiB are not supported (the size fields are 32 bits).
-std::vector<std::uint8_t> CompressRtf(std::span<const std::uint8_t> rtf);
-std::vector<std::uint8_t> CompressRtf(std::string_view rtf);
+std::vector<std::uint8_t> compressRtf(std::span<const std::uint8_t> rtf);
+std::vector<std::uint8_t> compressRtf(std::string_view rtf);
 
 }  // namespace tarnwick::codec

@@ -52,7 +52,7 @@ void unpackContents(std::span<const std::uint8_t> contents, std::size_t rawSize,
 
 }  // namespace
 
-std::optional<DecompressedRtf> DecompressRtf(std::span<const std::uint8_t> stream) {
+std::optional<DecompressedRtf> decompressRtf(std::span<const std::uint8_t> stream) {
   if (stream.size() < rtfcp::kHeaderSize) return std::nullopt;
   const std::uint64_t compressedSize = readU32(stream, rtfcp::kCompressedSizeOffset);
   if (compressedSize > stream.size()) return std::nullopt;

@@ -30,6 +30,6 @@ struct DecompressedRtf {
 // short) yields what it held (less a lone backslash at the cut) plus as many closing braces
 // as its open groups need. The
 // CRC is checked and reported, never a reason to refuse. Reads nothing outside `stream`.
-std::optional<DecompressedRtf> DecompressRtf(std::span<const std::uint8_t> stream);
+std::optional<DecompressedRtf> decompressRtf(std::span<const std::uint8_t> stream);
 
 }  // namespace tarnwick::codec

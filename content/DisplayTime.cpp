@@ -94,7 +94,7 @@ struct Prepared {
 };
 
 std::optional<Prepared> prepare(const ModelTime& time) {
-  std::optional<SystemTime> utc = FileTimeToSystemTime(ModelTimeToFileTime(time));
+  std::optional<SystemTime> utc = fileTimeToSystemTime(modelTimeToFileTime(time));
   if (!utc) return std::nullopt;
   Prepared p{*utc, 0};
   if (p.utc.year > kMaxShownYear) p.utc.year = currentLocalYear();

@@ -155,7 +155,7 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
                                                                                   catalogue_.appointmentColumns))
                                              .first;
                                    }
-                                   analysis::ReadMessageRecords({page, entry.fileOffset, geometry_.PageSizeClass, owner},
+                                   analysis::readMessageRecords({page, entry.fileOffset, geometry_.PageSizeClass, owner},
                                                                 c->second, streamingFileOpen_, items);
                                    return true;
                                  });

@@ -88,7 +88,7 @@ HeaderTexts readHeaderTexts(const store::ByteSource& db, const store::StoreGeome
   n = static_cast<std::size_t>(std::find(recordPage.begin() + static_cast<std::ptrdiff_t>(from),
                                          recordPage.begin() + static_cast<std::ptrdiff_t>(from + n), 0) -
                                (recordPage.begin() + static_cast<std::ptrdiff_t>(from)));
-  texts.sender = Windows1252ToUtf16(std::string_view(reinterpret_cast<const char*>(recordPage.data() + from), n));
+  texts.sender = windows1252ToUtf16(std::string_view(reinterpret_cast<const char*>(recordPage.data() + from), n));
   return texts;
 }
 

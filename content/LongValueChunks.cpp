@@ -18,7 +18,7 @@ std::vector<std::uint8_t> readChunkBytes(const store::ByteSource& db, const stor
   std::uint64_t length = pageSize;
   if (db.readAt(pageStart, page) == page.size()) {
     store::RecordSlotArray slots;
-    std::size_t count = store::LocateRecords(page, geometry.PageSizeClass, slots);
+    std::size_t count = store::locateRecords(page, geometry.PageSizeClass, slots);
     for (std::size_t i = 0; i < count; ++i) {
       std::uint64_t begin = pageStart + static_cast<std::uint32_t>(slots[i].offset);
       std::uint64_t end = begin + static_cast<std::uint16_t>(slots[i].size);

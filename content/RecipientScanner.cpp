@@ -84,7 +84,7 @@ std::u16string readCandidate(Bytes d, std::size_t start, bool wide, std::size_t*
     }
   } else {
     while (i < d.size() && d[i] != 0 && i - start < RecipientScanner::kMaxCandidate) ++i;
-    text = Windows1252ToUtf16(std::string_view(reinterpret_cast<const char*>(d.data() + start), i - start));
+    text = windows1252ToUtf16(std::string_view(reinterpret_cast<const char*>(d.data() + start), i - start));
   }
   *end = i;
   return text;

@@ -151,7 +151,7 @@ std::optional<StoredBody> readStoredValue(const store::ByteSource& db, const sto
   if (kind == Kind::Rtf) {
     std::optional<std::vector<std::uint8_t>> stream = file.readAll();
     if (!stream) return std::nullopt;
-    std::optional<codec::DecompressedRtf> rtf = codec::DecompressRtf(*stream);
+    std::optional<codec::DecompressedRtf> rtf = codec::decompressRtf(*stream);
     if (!rtf) return std::nullopt;
     return StoredBody{BodyForm::Rtf, std::vector<std::uint8_t>(rtf->rtf.begin(), rtf->rtf.end())};
   }

@@ -25,7 +25,7 @@ struct Fd {
   }
 };
 
-void WriteAt(int fd, const std::uint8_t* data, std::size_t count, std::uint64_t position,
+void writeAt(int fd, const std::uint8_t* data, std::size_t count, std::uint64_t position,
              const std::filesystem::path& path) {
   std::size_t done = 0;
   while (done < count) {
@@ -68,7 +68,7 @@ void AttachmentFiles::remove() {
   files_.clear();
 }
 
-AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const store::ByteSource& db,
+AttachmentFiles writeAttachmentFiles(const analysis::MessageItem& item, const store::ByteSource& db,
                                      const store::StoreGeometry& geometry, const std::filesystem::path& workFolder,
                                      SaveControl& control, SaveObserver& observer) {
   static std::atomic<unsigned> serial{0};
@@ -87,7 +87,7 @@ AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const st
     }
     const auto folder = result.folder_ / std::to_string(++index);
     std::filesystem::create_directory(folder);
-    const auto path = folder / SanitizeNameComponent(attachment.fileName);
+    const auto path = folder / sanitizeNameComponent(attachment.fileName);
     Fd out{::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)};
     if (out.fd < 0) throw std::runtime_error("cannot create the attachment file " + path.string() + ": " + std::strerror(errno));
     std::uint64_t length = 0;
@@ -98,7 +98,7 @@ AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const st
         data.assign(static_cast<std::size_t>(want), 0);
         const std::size_t got = db.readAt(static_cast<std::uint64_t>(attachment.dataOffset.value), data);
         const std::size_t keep = got < static_cast<std::size_t>(want - 1) ? got : static_cast<std::size_t>(want - 1);
-        WriteAt(out.fd, data.data(), keep, 0, path);
+        writeAt(out.fd, data.data(), keep, 0, path);
         length = keep;
       }
     } else {
@@ -109,7 +109,7 @@ AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const st
         data = content::readChunkBytes(db, geometry, static_cast<std::uint64_t>(offset),
                                        static_cast<std::uint32_t>(geometry.PageSize));
         if (data.empty() || chunk.chunkStart + data.size() > kMaxAttachmentLength) continue;
-        WriteAt(out.fd, data.data(), data.size(), chunk.chunkStart, path);
+        writeAt(out.fd, data.data(), data.size(), chunk.chunkStart, path);
         if (chunk.chunkStart + data.size() > length) length = chunk.chunkStart + data.size();
       }
     }
@@ -119,7 +119,7 @@ AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const st
       std::error_code ec;
       std::filesystem::remove_all(folder, ec);
     } else {
-      result.files_.push_back({path, Utf16ToUtf8(attachment.fileName)});
+      result.files_.push_back({path, utf16ToUtf8(attachment.fileName)});
     }
   }
   if (control.skipRequested()) result.skipped_ = true;

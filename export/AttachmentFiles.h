@@ -35,7 +35,7 @@ class AttachmentFiles {
   void remove();
 
  private:
-  friend AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem&, const store::ByteSource&, const store::StoreGeometry&,
+  friend AttachmentFiles writeAttachmentFiles(const analysis::MessageItem&, const store::ByteSource&, const store::StoreGeometry&,
                                               const std::filesystem::path&, SaveControl&, SaveObserver&);
   std::filesystem::path folder_;
   std::vector<AttachmentFile> files_;
@@ -53,7 +53,7 @@ inline constexpr std::uint64_t kMaxAttachmentLength = 1ull << 30;
 // its offset within the value. Attachments that yield no bytes leave no file. Skip ends
 // the writing at once. "Enumerating Attachments Body, Please wait..." is shown meanwhile.
 // Read failures of the store surface as FileError.
-AttachmentFiles WriteAttachmentFiles(const analysis::MessageItem& item, const store::ByteSource& db,
+AttachmentFiles writeAttachmentFiles(const analysis::MessageItem& item, const store::ByteSource& db,
                                      const store::StoreGeometry& geometry, const std::filesystem::path& workFolder,
                                      SaveControl& control, SaveObserver& observer);
 

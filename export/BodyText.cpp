@@ -12,7 +12,7 @@ namespace {
 // high byte; 8-bit text has no zero byte before its terminator. Text of letters beyond
 // Latin-1 (Cyrillic, Greek, CJK) has a non-zero second byte and space bytes (0x20 is the
 // low byte of U+0420, U+4E20, ...), so those two alone do not make it 8-bit.
-bool HasWideZero(const std::vector<std::uint8_t>& b) {
+bool hasWideZero(const std::vector<std::uint8_t>& b) {
   for (std::size_t i = 1; i + 2 < b.size(); i += 2)
     if (b[i] == 0) return true;
   return false;
@@ -20,7 +20,7 @@ bool HasWideZero(const std::vector<std::uint8_t>& b) {
 
 }  // namespace
 
-WriterBody ToWriterBody(const StoredItemBody& body, store::BodySource bodySource, bool kindOther) {
+WriterBody toWriterBody(const StoredItemBody& body, store::BodySource bodySource, bool kindOther) {
   WriterBody out;
   switch (body.form) {
     case 1: out.kind = BodyKind::Text8Bit; break;
@@ -30,7 +30,7 @@ WriterBody ToWriterBody(const StoredItemBody& body, store::BodySource bodySource
   const auto& b = body.bytes;
   bool wide = bodySource == store::BodySource::PlainUnicode || out.kind == BodyKind::Utf16Text;
   if (kindOther && bodySource == store::BodySource::PlainUnicode && b.size() >= 2 && b[1] != 0 &&
-      std::find(b.begin(), b.end(), std::uint8_t{0x20}) != b.end() && !HasWideZero(b))
+      std::find(b.begin(), b.end(), std::uint8_t{0x20}) != b.end() && !hasWideZero(b))
     wide = false;
   if (wide) {
     std::u16string text;
@@ -40,10 +40,10 @@ WriterBody ToWriterBody(const StoredItemBody& body, store::BodySource bodySource
       if (c == 0) break;
       text.push_back(c);
     }
-    out.text = Utf16ToUtf8(text);
+    out.text = utf16ToUtf8(text);
   } else {
     const auto end = std::find(b.begin(), b.end(), std::uint8_t{0});
-    out.text = Utf16ToUtf8(Windows1252ToUtf16(std::string(b.begin(), end)));
+    out.text = utf16ToUtf8(windows1252ToUtf16(std::string(b.begin(), end)));
   }
   return out;
 }

@@ -20,6 +20,6 @@ struct WriterBody {
 // item kind other (`kindOther`), a 'p' buffer whose second byte is not zero and that
 // holds a space byte is 8-bit text, unless a high byte of zero shows it is UTF-16 (text
 // beyond Latin-1 with a space or a digit in it). Text ends at its first terminator.
-WriterBody ToWriterBody(const StoredItemBody& body, store::BodySource bodySource, bool kindOther);
+WriterBody toWriterBody(const StoredItemBody& body, store::BodySource bodySource, bool kindOther);
 
 }  // namespace tarnwick::exporter

@@ -6,7 +6,7 @@ namespace tarnwick::exporter {
 namespace {
 
 // Escapes a text value of iCalendar and vCard.
-std::string Escape(const std::string& text) {
+std::string escape(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
@@ -22,7 +22,7 @@ std::string Escape(const std::string& text) {
 }
 
 // One content line, folded at 75 octets without splitting a UTF-8 character.
-void Line(std::string& out, const std::string& name, const std::string& value) {
+void textLine(std::string& out, const std::string& name, const std::string& value) {
   std::string line = name + ":" + value;
   std::size_t start = 0;
   bool first = true;
@@ -41,7 +41,7 @@ void Line(std::string& out, const std::string& name, const std::string& value) {
   }
 }
 
-std::string UtcStamp(std::int64_t seconds) {
+std::string utcStamp(std::int64_t seconds) {
   const std::time_t t = static_cast<std::time_t>(seconds);
   std::tm utc{};
   ::gmtime_r(&t, &utc);
@@ -50,56 +50,56 @@ std::string UtcStamp(std::int64_t seconds) {
   return buffer;
 }
 
-std::string Field(const std::map<ContactField, std::string>& fields, ContactField f) {
+std::string fieldText(const std::map<ContactField, std::string>& fields, ContactField f) {
   auto it = fields.find(f);
   return it == fields.end() ? std::string() : it->second;
 }
 
 }  // namespace
 
-std::string ComposeICalendar(const CalendarEvent& e) {
+std::string composeICalendar(const CalendarEvent& e) {
   std::string out;
-  Line(out, "BEGIN", "VCALENDAR");
-  Line(out, "VERSION", "2.0");
-  Line(out, "PRODID", "-//Tarnwick//Mailbox recovery//EN");
-  Line(out, "BEGIN", "VEVENT");
-  Line(out, "UID", e.uid);
-  Line(out, "DTSTAMP", UtcStamp(e.start.value_or(0)));
-  if (e.start) Line(out, "DTSTART", UtcStamp(*e.start));
-  if (e.end && (!e.start || *e.end >= *e.start)) Line(out, "DTEND", UtcStamp(*e.end));
-  Line(out, "SUMMARY", Escape(e.subject));
-  if (!e.location.empty()) Line(out, "LOCATION", Escape(e.location));
-  if (!e.organizer.empty()) Line(out, "ORGANIZER;CN=" + Escape(e.organizer), "mailto:" + e.organizer);
-  if (!e.contact.empty()) Line(out, "CONTACT", Escape(e.contact));
-  if (!e.timeZone.empty()) Line(out, "COMMENT", Escape("Time zone: " + e.timeZone));
-  if (!e.description.empty()) Line(out, "DESCRIPTION", Escape(e.description));
-  Line(out, "END", "VEVENT");
-  Line(out, "END", "VCALENDAR");
+  textLine(out, "BEGIN", "VCALENDAR");
+  textLine(out, "VERSION", "2.0");
+  textLine(out, "PRODID", "-//Tarnwick//Mailbox recovery//EN");
+  textLine(out, "BEGIN", "VEVENT");
+  textLine(out, "UID", e.uid);
+  textLine(out, "DTSTAMP", utcStamp(e.start.value_or(0)));
+  if (e.start) textLine(out, "DTSTART", utcStamp(*e.start));
+  if (e.end && (!e.start || *e.end >= *e.start)) textLine(out, "DTEND", utcStamp(*e.end));
+  textLine(out, "SUMMARY", escape(e.subject));
+  if (!e.location.empty()) textLine(out, "LOCATION", escape(e.location));
+  if (!e.organizer.empty()) textLine(out, "ORGANIZER;CN=" + escape(e.organizer), "mailto:" + e.organizer);
+  if (!e.contact.empty()) textLine(out, "CONTACT", escape(e.contact));
+  if (!e.timeZone.empty()) textLine(out, "COMMENT", escape("Time zone: " + e.timeZone));
+  if (!e.description.empty()) textLine(out, "DESCRIPTION", escape(e.description));
+  textLine(out, "END", "VEVENT");
+  textLine(out, "END", "VCALENDAR");
   return out;
 }
 
-std::string ContactDisplayName(const std::map<ContactField, std::string>& fields) {
-  std::string name = Field(fields, ContactField::FirstName);
-  const std::string last = Field(fields, ContactField::LastName);
+std::string contactDisplayName(const std::map<ContactField, std::string>& fields) {
+  std::string name = fieldText(fields, ContactField::FirstName);
+  const std::string last = fieldText(fields, ContactField::LastName);
   if (!last.empty()) name += (name.empty() ? "" : " ") + last;
   for (ContactField f : {ContactField::NickName, ContactField::CompanyName, ContactField::Email1Address})
-    if (name.empty()) name = Field(fields, f);
+    if (name.empty()) name = fieldText(fields, f);
   return name;
 }
 
-std::string ComposeVCard(const std::map<ContactField, std::string>& fields, const std::string& note) {
-  auto f = [&](ContactField field) { return Escape(Field(fields, field)); };
+std::string composeVCard(const std::map<ContactField, std::string>& fields, const std::string& note) {
+  auto f = [&](ContactField field) { return escape(fieldText(fields, field)); };
   std::string out;
-  Line(out, "BEGIN", "VCARD");
-  Line(out, "VERSION", "3.0");
-  Line(out, "FN", Escape(ContactDisplayName(fields)));
-  Line(out, "N", f(ContactField::LastName) + ";" + f(ContactField::FirstName) + ";;;");
+  textLine(out, "BEGIN", "VCARD");
+  textLine(out, "VERSION", "3.0");
+  textLine(out, "FN", escape(contactDisplayName(fields)));
+  textLine(out, "N", f(ContactField::LastName) + ";" + f(ContactField::FirstName) + ";;;");
   auto optional = [&](const std::string& name, ContactField field) {
-    if (!Field(fields, field).empty()) Line(out, name, f(field));
+    if (!fieldText(fields, field).empty()) textLine(out, name, f(field));
   };
   optional("NICKNAME", ContactField::NickName);
-  if (!Field(fields, ContactField::CompanyName).empty() || !Field(fields, ContactField::Department).empty())
-    Line(out, "ORG", f(ContactField::CompanyName) + ";" + f(ContactField::Department));
+  if (!fieldText(fields, ContactField::CompanyName).empty() || !fieldText(fields, ContactField::Department).empty())
+    textLine(out, "ORG", f(ContactField::CompanyName) + ";" + f(ContactField::Department));
   optional("TITLE", ContactField::JobTitle);
   optional("ROLE", ContactField::Profession);
   optional("EMAIL;TYPE=INTERNET", ContactField::Email1Address);
@@ -112,13 +112,13 @@ std::string ComposeVCard(const std::map<ContactField, std::string>& fields, cons
   bool hasAddress = false;
   for (ContactField a : {ContactField::BusinessAddressStreet, ContactField::BusinessAddressCity,
                          ContactField::BusinessAddressPostalCode, ContactField::BusinessAddressCountry})
-    hasAddress = hasAddress || !Field(fields, a).empty();
+    hasAddress = hasAddress || !fieldText(fields, a).empty();
   if (hasAddress)
-    Line(out, "ADR;TYPE=WORK", ";;" + f(ContactField::BusinessAddressStreet) + ";" + f(ContactField::BusinessAddressCity) +
+    textLine(out, "ADR;TYPE=WORK", ";;" + f(ContactField::BusinessAddressStreet) + ";" + f(ContactField::BusinessAddressCity) +
                                     ";;" + f(ContactField::BusinessAddressPostalCode) + ";" +
                                     f(ContactField::BusinessAddressCountry));
-  if (!note.empty()) Line(out, "NOTE", Escape(note));
-  Line(out, "END", "VCARD");
+  if (!note.empty()) textLine(out, "NOTE", escape(note));
+  textLine(out, "END", "VCARD");
   return out;
 }
 

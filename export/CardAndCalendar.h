@@ -22,13 +22,13 @@ struct CalendarEvent {
 };
 
 // An iCalendar (RFC 5545) object holding one event, CRLF lines, times in UTC.
-std::string ComposeICalendar(const CalendarEvent& event);
+std::string composeICalendar(const CalendarEvent& event);
 
 // A vCard 3.0 (RFC 2426) of a contact's fields, with the body as its note.
-std::string ComposeVCard(const std::map<ContactField, std::string>& fields, const std::string& note);
+std::string composeVCard(const std::map<ContactField, std::string>& fields, const std::string& note);
 
 // The name a contact is filed under: first and last name, else nick name, company or
 // e-mail address.
-std::string ContactDisplayName(const std::map<ContactField, std::string>& fields);
+std::string contactDisplayName(const std::map<ContactField, std::string>& fields);
 
 }  // namespace tarnwick::exporter

@@ -13,7 +13,7 @@
 namespace tarnwick::exporter {
 namespace {
 
-std::vector<content::ChunkLocation> ChunkLocations(const analysis::ChunkList& chunks) {
+std::vector<content::ChunkLocation> chunkLocations(const analysis::ChunkList& chunks) {
   std::vector<content::ChunkLocation> out;
   out.reserve(chunks.size());
   for (const auto& c : chunks) {
@@ -23,7 +23,7 @@ std::vector<content::ChunkLocation> ChunkLocations(const analysis::ChunkList& ch
   return out;
 }
 
-std::uint64_t Position(store::FileOffset offset) {
+std::uint64_t position(store::FileOffset offset) {
   return offset.value < 0 ? 0 : static_cast<std::uint64_t>(offset.value);
 }
 
@@ -49,7 +49,7 @@ std::string ContentItemSource::subjectOf(const analysis::MessageHeader& header) 
 }
 
 std::string ContentItemSource::subjectOf(const analysis::MessageItem& item) {
-  return Utf16ToUtf8(content::readHeaderTexts(database_, geometry_, item).subject);
+  return utf16ToUtf8(content::readHeaderTexts(database_, geometry_, item).subject);
 }
 
 HeaderTexts ContentItemSource::headerTexts(const analysis::MessageItem& item) {
@@ -60,22 +60,22 @@ HeaderTexts ContentItemSource::headerTexts(const analysis::MessageItem& item) {
 std::optional<StoredItemBody> ContentItemSource::body(const analysis::MessageItem& item) {
   static std::atomic<unsigned> serial{0};
   const auto working = workFolder_ / ("tempB-" + std::to_string(++serial) + ".img");
-  const auto chunks = ChunkLocations(item.bodyChunksA);
-  content::StoredValueLocation where{Position(item.bodyPosition), item.bodyLength};
+  const auto chunks = chunkLocations(item.bodyChunksA);
+  content::StoredValueLocation where{position(item.bodyPosition), item.bodyLength};
   auto stored = content::readStoredValue(database_, geometry_, chunks, item.bodySource, where, working);
   if (!stored) return std::nullopt;
   return StoredItemBody{static_cast<std::uint32_t>(stored->form), std::move(stored->bytes)};
 }
 
 std::u16string ContentItemSource::recipients(const analysis::MessageItem& item) {
-  const auto chunks = ChunkLocations(item.bodyChunksB);
-  return content::extractRecipients(database_, geometry_, chunks, Position(item.recipientPosition),
+  const auto chunks = chunkLocations(item.bodyChunksB);
+  return content::extractRecipients(database_, geometry_, chunks, position(item.recipientPosition),
                                     item.recipientLength);
 }
 
 bool ContentItemSource::extractStreamedMessage(const analysis::MessageItem& item, const std::filesystem::path& path) {
-  const auto chunks = ChunkLocations(item.bodyChunksA);
-  content::StoredValueLocation where{Position(item.bodyPosition), item.bodyLength};
+  const auto chunks = chunkLocations(item.bodyChunksA);
+  content::StoredValueLocation where{position(item.bodyPosition), item.bodyLength};
   return content::extractStreamedMessage(database_, streamingFile_, geometry_, chunks, where, path.string());
 }
 

@@ -8,23 +8,23 @@
 
 namespace tarnwick::exporter {
 
-FreeSpaceProbe SystemFreeSpaceProbe() {
-  return [](const std::filesystem::path& path) { return FreeBytesOfVolume(path); };
+FreeSpaceProbe systemFreeSpaceProbe() {
+  return [](const std::filesystem::path& path) { return freeBytesOfVolume(path); };
 }
 
-bool FreeSpacePasses(std::optional<std::uint64_t> freeBytes) {
+bool freeSpacePasses(std::optional<std::uint64_t> freeBytes) {
   return freeBytes.value_or(0) > kFreeSpaceThreshold;
 }
 
-DestinationVerdict CheckDestination(const std::filesystem::path& destination, const FreeSpaceProbe& freeSpace) {
+DestinationVerdict checkDestination(const std::filesystem::path& destination, const FreeSpaceProbe& freeSpace) {
   std::error_code ec;
   if (destination.empty() || !std::filesystem::is_directory(destination, ec)) return DestinationVerdict::Missing;
-  if (!FreeSpacePasses(freeSpace(destination))) return DestinationVerdict::LowSpace;
+  if (!freeSpacePasses(freeSpace(destination))) return DestinationVerdict::LowSpace;
   if (::access(destination.c_str(), W_OK | X_OK) != 0) return DestinationVerdict::NotWritable;
   return DestinationVerdict::Accepted;
 }
 
-std::optional<Message> DestinationRefusal(DestinationVerdict verdict, const std::filesystem::path& destination) {
+std::optional<Message> destinationRefusal(DestinationVerdict verdict, const std::filesystem::path& destination) {
   Message m;
   m.caption = kMessageCaption;
   m.systemModal = true;

@@ -9,17 +9,17 @@ constexpr int kLastFourDigitYear = 9999;
 
 }  // namespace
 
-ExportTime ExportTimeOf(const ModelTime& time) {
+ExportTime exportTimeOf(const ModelTime& time) {
   ExportTime result;
-  std::uint64_t fileTime = ModelTimeToFileTime(time);
-  auto utc = FileTimeToSystemTime(fileTime);
+  std::uint64_t fileTime = modelTimeToFileTime(time);
+  auto utc = fileTimeToSystemTime(fileTime);
   if (!utc || utc->year > kLastFourDigitYear) {
     result.rejection = utc ? DateRejection::AfterRange : DateRejection::Unreadable;
     return result;
   }
   if (utc->milliseconds + kRoundingAddMs >= kRoundingCarryMs) {
     fileTime += kFileTimeTicksPerSecond;
-    utc = FileTimeToSystemTime(fileTime);
+    utc = fileTimeToSystemTime(fileTime);
     if (!utc) {
       result.rejection = DateRejection::Unreadable;
       return result;
@@ -30,12 +30,12 @@ ExportTime ExportTimeOf(const ModelTime& time) {
   } else if (utc->year > kLastExportYear) {
     result.rejection = DateRejection::AfterRange;
   } else {
-    result.fileTime = WholeSecondOf(fileTime);
+    result.fileTime = wholeSecondOf(fileTime);
   }
   return result;
 }
 
-const char* DateRejectionText(DateRejection rejection) {
+const char* dateRejectionText(DateRejection rejection) {
   switch (rejection) {
     case DateRejection::None: return "";
     case DateRejection::BeforeRange: return "date before 1980";

@@ -23,9 +23,9 @@ struct ExportTime {
 // carried when that reaches 995 ms, and the rest of the second dropped. Items outside
 // 1980-2099 (by that UTC time) are rejected, and so is a time whose year has more than
 // four digits.
-ExportTime ExportTimeOf(const ModelTime& time);
+ExportTime exportTimeOf(const ModelTime& time);
 
 // The reason text of a rejection, for reports.
-const char* DateRejectionText(DateRejection rejection);
+const char* dateRejectionText(DateRejection rejection);
 
 }  // namespace tarnwick::exporter

@@ -41,7 +41,7 @@ class TreeContactWriter : public ContactWriter {
   std::optional<AttachmentFile> attachment_;
 };
 
-MimeItem BasicItem(const std::string& kind, const std::string& from, const std::string& subject,
+MimeItem basicItem(const std::string& kind, const std::string& from, const std::string& subject,
                    const std::string& body, BodyKind bodyKind, const AttachmentList& attachments) {
   MimeItem m;
   m.from = from;
@@ -55,7 +55,7 @@ MimeItem BasicItem(const std::string& kind, const std::string& from, const std::
 
 }  // namespace
 
-std::filesystem::path WriteNewFile(const std::filesystem::path& directory, const std::string& stem,
+std::filesystem::path writeNewFile(const std::filesystem::path& directory, const std::string& stem,
                                    const std::string& extension, const std::string& bytes) {
   for (unsigned n = 1;; ++n) {
     const auto path = directory / (stem + (n > 1 ? " (" + std::to_string(n) + ")" : "") + extension);
@@ -105,7 +105,7 @@ std::filesystem::path FileTreeStore::directoryOf(const std::string& folderPath) 
   while (start <= folderPath.size()) {
     auto end = folderPath.find('\\', start);
     if (end == std::string::npos) end = folderPath.size();
-    dir /= SanitizeNameComponent(std::string_view(folderPath).substr(start, end - start));
+    dir /= sanitizeNameComponent(std::string_view(folderPath).substr(start, end - start));
     start = end + 1;
   }
   return dir;
@@ -119,10 +119,10 @@ void FileTreeStore::AddMessage(const std::string& folderPath, const std::string&
                                std::uint64_t time, const AttachmentList& attachments,
                                const std::string& body, BodyKind bodyKind, const std::string&, const std::string&) {
   TreeItem item;
-  item.mime = BasicItem("message", FromLineOfHeaderFile(headerFilePath), subject, body, bodyKind, attachments);
+  item.mime = basicItem("message", fromLineOfHeaderFile(headerFilePath), subject, body, bodyKind, attachments);
   item.mime.extraHeaders.clear();
   item.mime.recipients = recipients;
-  item.mime.unixTime = FileTimeToUnixSeconds(time);
+  item.mime.unixTime = fileTimeToUnixSeconds(time);
   item.name = subject;
   writeItem(folderPath, item);
 }
@@ -131,7 +131,7 @@ void FileTreeStore::ImportMessageFile(const std::string& folderPath, const std::
   TreeItem item;
   item.kind = TreeItem::Kind::StoredMessage;
   item.storedFile = emlPath;
-  const auto summary = SummarizeMessageFile(emlPath);
+  const auto summary = summarizeMessageFile(emlPath);
   item.name = summary.subject;
   item.mime.unixTime = summary.unixTime;
   writeItem(folderPath, item);
@@ -145,8 +145,8 @@ void FileTreeStore::AddAppointment(const std::string& folderPath, const std::str
   CalendarEvent event;
   event.subject = subject;
   event.organizer = sender;
-  event.start = FileTimeToUnixSeconds(start);
-  event.end = FileTimeToUnixSeconds(end);
+  event.start = fileTimeToUnixSeconds(start);
+  event.end = fileTimeToUnixSeconds(end);
   event.location = locationText;
   event.contact = contactText;
   event.timeZone = timeZoneText;
@@ -155,8 +155,8 @@ void FileTreeStore::AddAppointment(const std::string& folderPath, const std::str
               root_.filename().string();
   TreeItem item;
   item.kind = TreeItem::Kind::Calendar;
-  item.text = ComposeICalendar(event);
-  item.mime = BasicItem("appointment", sender, subject, body, bodyKind, attachments);
+  item.text = composeICalendar(event);
+  item.mime = basicItem("appointment", sender, subject, body, bodyKind, attachments);
   item.mime.unixTime = event.start;
   item.mime.extraPart = std::make_pair(std::string("text/calendar"), item.text);
   item.name = subject;
@@ -167,7 +167,7 @@ void FileTreeStore::AddJournalEntry(const std::string& folderPath, const Attachm
                                     const std::string& body, const std::string& sender, const std::string& subject,
                                     BodyKind bodyKind) {
   TreeItem item;
-  item.mime = BasicItem("journal", sender, subject, body, bodyKind, attachments);
+  item.mime = basicItem("journal", sender, subject, body, bodyKind, attachments);
   item.name = subject;
   writeItem(folderPath, item);
 }
@@ -176,8 +176,8 @@ void FileTreeStore::AddTask(const std::string& folderPath, std::uint64_t date,
                             const AttachmentList& attachments, const std::string& body, const std::string& sender,
                             const std::string& subject, BodyKind bodyKind) {
   TreeItem item;
-  item.mime = BasicItem("task", sender, subject, body, bodyKind, attachments);
-  item.mime.unixTime = FileTimeToUnixSeconds(date);
+  item.mime = basicItem("task", sender, subject, body, bodyKind, attachments);
+  item.mime.unixTime = fileTimeToUnixSeconds(date);
   item.name = subject;
   writeItem(folderPath, item);
 }
@@ -185,7 +185,7 @@ void FileTreeStore::AddTask(const std::string& folderPath, std::uint64_t date,
 void FileTreeStore::AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,
                             BodyKind bodyKind, const AttachmentList& attachments) {
   TreeItem item;
-  item.mime = BasicItem("note", "", subject, body, bodyKind, attachments);
+  item.mime = basicItem("note", "", subject, body, bodyKind, attachments);
   item.name = subject;
   writeItem(folderPath, item);
 }
@@ -194,9 +194,9 @@ void FileTreeStore::addContact(const std::string& folderPath, const std::map<Con
                                const std::string& body, const AttachmentList& attachments) {
   TreeItem item;
   item.kind = TreeItem::Kind::Card;
-  item.text = ComposeVCard(fields, body);
-  item.name = ContactDisplayName(fields);
-  item.mime = BasicItem("contact", "", item.name, body, BodyKind::Text8Bit, attachments);
+  item.text = composeVCard(fields, body);
+  item.name = contactDisplayName(fields);
+  item.mime = basicItem("contact", "", item.name, body, BodyKind::Text8Bit, attachments);
   item.mime.extraPart = std::make_pair(std::string("text/vcard"), item.text);
   writeItem(folderPath, item);
 }

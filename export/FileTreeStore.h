@@ -72,7 +72,7 @@ class FileTreeStore : public OutputStore, public MailWriter {
 // Writes `bytes` to a new file `stem` + `extension` in `directory` without replacing
 // anything: a taken name gets " (2)", " (3)", ... Returns the path; throws naming the
 // file when it cannot be written.
-std::filesystem::path WriteNewFile(const std::filesystem::path& directory, const std::string& stem,
+std::filesystem::path writeNewFile(const std::filesystem::path& directory, const std::string& stem,
                                    const std::string& extension, const std::string& bytes);
 
 }  // namespace tarnwick::exporter

@@ -46,7 +46,7 @@ constexpr std::array<ContactSlot, 18> kContactSlots{{
     {3, ContactField::WebPage},
 }};
 
-std::filesystem::path UniqueWorkFile(const std::filesystem::path& folder, const char* stem, const char* ending) {
+std::filesystem::path uniqueWorkFile(const std::filesystem::path& folder, const char* stem, const char* ending) {
   static std::atomic<unsigned> serial{0};
   return folder / (std::string(stem) + "-" + std::to_string(++serial) + ending);
 }
@@ -60,38 +60,38 @@ struct WorkFile {
   }
 };
 
-std::string Utf8(const std::u16string& s) { return Utf16ToUtf8(s); }
+std::string utf8(const std::u16string& s) { return utf16ToUtf8(s); }
 
-WriterBody ReadBody(ItemContentReader& content, const analysis::MessageItem& item, bool kindOther) {
+WriterBody readBody(ItemContentReader& content, const analysis::MessageItem& item, bool kindOther) {
   auto body = content.body(item);
   if (!body) return {};
-  return ToWriterBody(*body, item.bodySource, kindOther);
+  return toWriterBody(*body, item.bodySource, kindOther);
 }
 
 // The instant saved for an appointment time, or the item's own when the time is missing
 // or outside the range.
-std::uint64_t AppointmentTime(const std::optional<ModelTime>& time, std::uint64_t fallback) {
+std::uint64_t appointmentTime(const std::optional<ModelTime>& time, std::uint64_t fallback) {
   if (!time) return fallback;
-  const auto t = ExportTimeOf(*time);
+  const auto t = exportTimeOf(*time);
   return t.rejection == DateRejection::None ? t.fileTime : fallback;
 }
 
 }  // namespace
 
-std::string HeaderFileLine(const std::u16string& sender, const std::u16string& senderAddress,
+std::string headerFileLine(const std::u16string& sender, const std::u16string& senderAddress,
                            const std::u16string& folderName, const std::u16string& mailboxName) {
   std::string name;
-  if (folderName == Utf8ToUtf16(kSentItemsFolder)) {
+  if (folderName == utf8ToUtf16(kSentItemsFolder)) {
     std::u16string mailbox = mailboxName;
     for (auto at = mailbox.find(kMailboxPrefix); at != std::u16string::npos; at = mailbox.find(kMailboxPrefix))
       mailbox.erase(at, kMailboxPrefix.size());
     std::erase(mailbox, u'\\');
-    name = Utf8(mailbox);
+    name = utf8(mailbox);
   } else {
-    name = TruncateUtf8(Utf8(sender), kMaxSenderBytes);
+    name = truncateUtf8(utf8(sender), kMaxSenderBytes);
   }
   std::erase_if(name, [](char c) { return c == '\r' || c == '\n'; });
-  std::string address = TruncateUtf8(Utf8(senderAddress), kMaxSenderBytes);
+  std::string address = truncateUtf8(utf8(senderAddress), kMaxSenderBytes);
   const bool usable = address.find('@') != std::string::npos &&
                       address.find_first_of("<>,;\r\n\"") == std::string::npos;
   if (!usable) address = name;
@@ -111,23 +111,23 @@ ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, std::uint64
       case analysis::FolderKind::Journal:
       case analysis::FolderKind::Tasks: {
         const auto texts = content_.headerTexts(item);
-        const auto body = ReadBody(content_, item, false);
-        auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
+        const auto body = readBody(content_, item, false);
+        auto files = writeAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
         if (files.skipped()) return ItemOutcome::skipped();
         auto& mail = context.store.mail();
         if (item.kind == analysis::FolderKind::Journal)
-          mail.AddJournalEntry(context.folderPath, files.list(), body.text, Utf8(texts.sender), Utf8(texts.subject), body.kind);
+          mail.AddJournalEntry(context.folderPath, files.list(), body.text, utf8(texts.sender), utf8(texts.subject), body.kind);
         else
-          mail.AddTask(context.folderPath, UtcDayStartOf(time), files.list(), body.text, Utf8(texts.sender),
-                       Utf8(texts.subject), body.kind);
+          mail.AddTask(context.folderPath, utcDayStartOf(time), files.list(), body.text, utf8(texts.sender),
+                       utf8(texts.subject), body.kind);
         return ItemOutcome::written();
       }
       case analysis::FolderKind::Notes: {
         const auto texts = content_.headerTexts(item);
-        const auto body = ReadBody(content_, item, false);
-        auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
+        const auto body = readBody(content_, item, false);
+        auto files = writeAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
         if (files.skipped() || context.control.skipRequested()) return ItemOutcome::skipped();
-        context.store.mail().AddNote(context.folderPath, body.text, Utf8(texts.subject), body.kind, files.list());
+        context.store.mail().AddNote(context.folderPath, body.text, utf8(texts.subject), body.kind, files.list());
         return ItemOutcome::written();
       }
       default: return writeOther(item, time, context);
@@ -148,13 +148,13 @@ ItemOutcome KindItemWriter::writeContact(const analysis::MessageItem& item, cons
   contact->CreateContact();
   for (const auto& [slot, field] : kContactSlots) {
     const auto& text = properties.slots[slot];
-    if (text && !text->empty()) contact->SetField(field, Utf8(*text));
+    if (text && !text->empty()) contact->SetField(field, utf8(*text));
   }
-  auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
+  auto files = writeAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
   if (files.skipped() || context.control.skipRequested()) return ItemOutcome::skipped();
   if (!files.files().empty()) contact->AddAttachment(files.files().front().path.string(), files.files().front().name);
   auto stored = content_.body(item);
-  if (stored && stored->form == 1) contact->SetBody(ToWriterBody(*stored, item.bodySource, false).text);
+  if (stored && stored->form == 1) contact->SetBody(toWriterBody(*stored, item.bodySource, false).text);
   contact->Save();
   return ItemOutcome::written();
 }
@@ -162,30 +162,30 @@ ItemOutcome KindItemWriter::writeContact(const analysis::MessageItem& item, cons
 ItemOutcome KindItemWriter::writeAppointment(const analysis::MessageItem& item, std::uint64_t time,
                                              const ItemContext& context) {
   const auto texts = content_.headerTexts(item);
-  const auto body = ReadBody(content_, item, false);
+  const auto body = readBody(content_, item, false);
   std::uint64_t start = time, end = time;
   std::string contactText, location, timeZone;
   if (item.appointment) {
-    start = AppointmentTime(item.appointment->start, time);
-    end = AppointmentTime(item.appointment->end, time);
-    contactText = Utf8(item.appointment->contactText.value_or(u""));
-    location = Utf8(item.appointment->location.value_or(u""));
-    timeZone = Utf8(item.appointment->timeZone.value_or(u""));
+    start = appointmentTime(item.appointment->start, time);
+    end = appointmentTime(item.appointment->end, time);
+    contactText = utf8(item.appointment->contactText.value_or(u""));
+    location = utf8(item.appointment->location.value_or(u""));
+    timeZone = utf8(item.appointment->timeZone.value_or(u""));
   }
-  auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
+  auto files = writeAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
   if (files.skipped() || context.control.skipRequested()) return ItemOutcome::skipped();
-  context.store.mail().AddAppointment(context.folderPath, Utf8(texts.subject), Utf8(texts.sender), start, end,
+  context.store.mail().AddAppointment(context.folderPath, utf8(texts.subject), utf8(texts.sender), start, end,
                                       contactText, location, timeZone, body.text, body.kind, files.list());
   return ItemOutcome::written();
 }
 
 ItemOutcome KindItemWriter::writeOther(const analysis::MessageItem& item, std::uint64_t time,
                                        const ItemContext& context) {
-  auto files = WriteAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
+  auto files = writeAttachmentFiles(item, db_, geometry_, workFolder_, context.control, context.observer);
   if (files.skipped()) return ItemOutcome::skipped();
   auto& mail = context.store.mail();
   if (item.bodySource == store::BodySource::StreamingFile) {
-    WorkFile eml{UniqueWorkFile(workFolder_, "temp", ".eml")};
+    WorkFile eml{uniqueWorkFile(workFolder_, "temp", ".eml")};
     if (!content_.extractStreamedMessage(item, eml.path))
       return ItemOutcome::failed("the message could not be read from the streaming file");
     if (context.control.skipRequested()) return ItemOutcome::skipped();
@@ -193,16 +193,16 @@ ItemOutcome KindItemWriter::writeOther(const analysis::MessageItem& item, std::u
     return ItemOutcome::written();
   }
   const auto texts = content_.headerTexts(item);
-  WorkFile header{UniqueWorkFile(workFolder_, "temp", ".eml")};
+  WorkFile header{uniqueWorkFile(workFolder_, "temp", ".eml")};
   {
     std::ofstream out(header.path, std::ios::binary | std::ios::trunc);
-    out << HeaderFileLine(texts.sender, item.senderAddress, context.folder.name, context.mailboxName);
+    out << headerFileLine(texts.sender, item.senderAddress, context.folder.name, context.mailboxName);
     if (!out) throw std::runtime_error("cannot write the working file " + header.path.string());
   }
-  const std::string recipients = Utf8(content_.recipients(item));
+  const std::string recipients = utf8(content_.recipients(item));
   if (context.control.skipRequested()) return ItemOutcome::skipped();
-  const auto body = ReadBody(content_, item, true);
-  mail.AddMessage(context.folderPath, Utf8(texts.subject), recipients, header.path.string(), time, files.list(),
+  const auto body = readBody(content_, item, true);
+  mail.AddMessage(context.folderPath, utf8(texts.subject), recipients, header.path.string(), time, files.list(),
                   body.text, body.kind, "", "");
   return ItemOutcome::written();
 }

@@ -40,7 +40,7 @@ class KindItemWriter : public ItemWriter {
 // name without "Mailbox - " and without backslashes. The address is the sender address the
 // message record holds; without one (or with one that cannot stand in the line) the name
 // stands in its place.
-std::string HeaderFileLine(const std::u16string& sender, const std::u16string& senderAddress,
+std::string headerFileLine(const std::u16string& sender, const std::u16string& senderAddress,
                            const std::u16string& folderName, const std::u16string& mailboxName);
 
 }  // namespace tarnwick::exporter

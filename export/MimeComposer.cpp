@@ -14,7 +14,7 @@
 namespace tarnwick::exporter {
 namespace {
 
-void InitGMime() {
+void initGMime() {
   static std::once_flag once;
   std::call_once(once, [] { g_mime_init(); });
 }
@@ -31,7 +31,7 @@ struct Ref {
   Ref& operator=(const Ref&) = delete;
 };
 
-bool LooksLikeHtml(const std::string& body) {
+bool looksLikeHtml(const std::string& body) {
   const std::size_t n = body.size() < 2048 ? body.size() : 2048;
   std::string head(body, 0, n);
   for (auto& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -40,14 +40,14 @@ bool LooksLikeHtml(const std::string& body) {
 }
 
 // Text that is valid UTF-8 stays; anything else is taken as Windows-1252.
-std::string AsUtf8(const std::string& text) {
+std::string asUtf8(const std::string& text) {
   if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
-  return Utf16ToUtf8(Windows1252ToUtf16(text));
+  return utf16ToUtf8(windows1252ToUtf16(text));
 }
 
-GMimeObject* TextPart(const char* subtype, const std::string& text) {
+GMimeObject* textPart(const char* subtype, const std::string& text) {
   GMimeTextPart* part = g_mime_text_part_new_with_subtype(subtype);
-  g_mime_text_part_set_text(part, AsUtf8(text).c_str());
+  g_mime_text_part_set_text(part, asUtf8(text).c_str());
   g_mime_text_part_set_charset(part, "utf-8");
   auto* asPart = GMIME_PART(part);
   g_mime_part_set_content_encoding(asPart, g_mime_part_get_best_content_encoding(asPart, GMIME_ENCODING_CONSTRAINT_7BIT));
@@ -56,7 +56,7 @@ GMimeObject* TextPart(const char* subtype, const std::string& text) {
 
 // The attachment's bytes under the name the store holds (GMime encodes a name that is not
 // plain ASCII as RFC 2231 parameters).
-GMimeObject* FilePart(const AttachmentFile& file) {
+GMimeObject* filePart(const AttachmentFile& file) {
   const std::filesystem::path& path = file.path;
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("attachment file " + path.string() + " cannot be read");
@@ -64,7 +64,7 @@ GMimeObject* FilePart(const AttachmentFile& file) {
   bytes << in.rdbuf();
   const std::string data = bytes.str();
   GMimePart* part = g_mime_part_new_with_type("application", "octet-stream");
-  g_mime_part_set_filename(part, AsUtf8(file.displayName()).c_str());
+  g_mime_part_set_filename(part, asUtf8(file.displayName()).c_str());
   Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(data.data(), data.size()));
   Ref<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream.p, GMIME_CONTENT_ENCODING_DEFAULT));
   g_mime_part_set_content(part, content.p);
@@ -72,9 +72,9 @@ GMimeObject* FilePart(const AttachmentFile& file) {
   return GMIME_OBJECT(part);
 }
 
-void AddAddresses(InternetAddressList* target, const std::string& text) {
+void addAddresses(InternetAddressList* target, const std::string& text) {
   if (text.empty()) return;
-  std::string normalized = AsUtf8(text);
+  std::string normalized = asUtf8(text);
   for (auto& c : normalized)
     if (c == ';') c = ',';
   InternetAddressList* parsed = internet_address_list_parse(nullptr, normalized.c_str());
@@ -92,10 +92,10 @@ void AddAddresses(InternetAddressList* target, const std::string& text) {
 // sender text twice, "X<X>". X may be a full address ("Name <a@b.c>") or only a name, which
 // the store often has; a name is sent as a display name without a made-up address. Any
 // other text is taken as an address list.
-void AddSender(InternetAddressList* target, const std::string& text) {
+void addSender(InternetAddressList* target, const std::string& text) {
   const std::size_t n = text.size();
   if (n < 3 || text.back() != '>') {
-    AddAddresses(target, text);
+    addAddresses(target, text);
     return;
   }
   const std::size_t half = (n - 2) / 2;
@@ -105,32 +105,32 @@ void AddSender(InternetAddressList* target, const std::string& text) {
     const std::size_t open = text.rfind('<');
     const std::string address = open == std::string::npos ? "" : text.substr(open + 1, n - open - 2);
     if (!address.empty() && address.find('@') != std::string::npos && address.find('<') == std::string::npos) {
-      InternetAddress* mailbox = internet_address_mailbox_new(AsUtf8(text.substr(0, open)).c_str(), address.c_str());
+      InternetAddress* mailbox = internet_address_mailbox_new(asUtf8(text.substr(0, open)).c_str(), address.c_str());
       internet_address_list_add(target, mailbox);
       g_object_unref(mailbox);
       return;
     }
-    AddAddresses(target, text);
+    addAddresses(target, text);
     return;
   }
   if (sender.find('@') != std::string::npos) {
-    AddAddresses(target, sender);
+    addAddresses(target, sender);
     return;
   }
-  InternetAddress* named = internet_address_mailbox_new(AsUtf8(sender).c_str(), "");
+  InternetAddress* named = internet_address_mailbox_new(asUtf8(sender).c_str(), "");
   internet_address_list_add(target, named);
   g_object_unref(named);
 }
 
 }  // namespace
 
-std::string ComposeMime(const MimeItem& item, LineEnding ending) {
-  InitGMime();
+std::string composeMime(const MimeItem& item, LineEnding ending) {
+  initGMime();
   Ref<GMimeMessage> message(g_mime_message_new(TRUE));
   auto* object = GMIME_OBJECT(message.p);
-  AddSender(g_mime_message_get_from(message.p), item.from);
-  AddAddresses(g_mime_message_get_addresses(message.p, GMIME_ADDRESS_TYPE_TO), item.recipients);
-  g_mime_message_set_subject(message.p, AsUtf8(item.subject).c_str(), "utf-8");
+  addSender(g_mime_message_get_from(message.p), item.from);
+  addAddresses(g_mime_message_get_addresses(message.p, GMIME_ADDRESS_TYPE_TO), item.recipients);
+  g_mime_message_set_subject(message.p, asUtf8(item.subject).c_str(), "utf-8");
   if (item.unixTime) {
     GDateTime* date = g_date_time_new_from_unix_utc(*item.unixTime);
     if (date != nullptr) {
@@ -138,12 +138,12 @@ std::string ComposeMime(const MimeItem& item, LineEnding ending) {
       g_date_time_unref(date);
     }
   }
-  for (const auto& [name, value] : item.extraHeaders) g_mime_object_set_header(object, name.c_str(), AsUtf8(value).c_str(), "utf-8");
+  for (const auto& [name, value] : item.extraHeaders) g_mime_object_set_header(object, name.c_str(), asUtf8(value).c_str(), "utf-8");
 
   const char* subtype = item.bodyKind == BodyKind::Rtf ? "rtf"
-                        : item.bodyKind == BodyKind::Text8Bit && LooksLikeHtml(item.body) ? "html"
+                        : item.bodyKind == BodyKind::Text8Bit && looksLikeHtml(item.body) ? "html"
                                                                                            : "plain";
-  GMimeObject* body = TextPart(subtype, item.body);
+  GMimeObject* body = textPart(subtype, item.body);
   if (item.attachments.empty() && !item.extraPart) {
     g_mime_message_set_mime_part(message.p, body);
     g_object_unref(body);
@@ -153,12 +153,12 @@ std::string ComposeMime(const MimeItem& item, LineEnding ending) {
     g_object_unref(body);
     if (item.extraPart) {
       const auto slash = item.extraPart->first.find('/');
-      GMimeObject* extra = TextPart(item.extraPart->first.substr(slash + 1).c_str(), item.extraPart->second);
+      GMimeObject* extra = textPart(item.extraPart->first.substr(slash + 1).c_str(), item.extraPart->second);
       g_mime_multipart_add(mixed.p, extra);
       g_object_unref(extra);
     }
     for (const auto& file : item.attachments) {
-      GMimeObject* part = FilePart(file);
+      GMimeObject* part = filePart(file);
       g_mime_multipart_add(mixed.p, part);
       g_object_unref(part);
     }
@@ -175,8 +175,8 @@ std::string ComposeMime(const MimeItem& item, LineEnding ending) {
   return result;
 }
 
-MessageFileSummary SummarizeMessageFile(const std::filesystem::path& path) {
-  InitGMime();
+MessageFileSummary summarizeMessageFile(const std::filesystem::path& path) {
+  initGMime();
   MessageFileSummary summary;
   GMimeStream* stream = g_mime_stream_fs_open(path.c_str(), O_RDONLY, 0, nullptr);
   if (stream == nullptr) return summary;
@@ -190,7 +190,7 @@ MessageFileSummary SummarizeMessageFile(const std::filesystem::path& path) {
   return summary;
 }
 
-std::string FromLineOfHeaderFile(const std::filesystem::path& path) {
+std::string fromLineOfHeaderFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {

@@ -31,16 +31,16 @@ enum class LineEnding { Crlf, Lf };
 // body's content) or text/rtf for the body, multipart/mixed when there are attachments or
 // an extra part. Throws std::runtime_error naming the file when an attachment cannot be
 // read.
-std::string ComposeMime(const MimeItem& item, LineEnding ending);
+std::string composeMime(const MimeItem& item, LineEnding ending);
 
 // The subject (decoded) and date of an Internet message file; empty when absent.
 struct MessageFileSummary {
   std::string subject;
   std::optional<std::int64_t> unixTime;
 };
-MessageFileSummary SummarizeMessageFile(const std::filesystem::path& path);
+MessageFileSummary summarizeMessageFile(const std::filesystem::path& path);
 
 // The address text of the first "From:" line of a header file; empty when none.
-std::string FromLineOfHeaderFile(const std::filesystem::path& path);
+std::string fromLineOfHeaderFile(const std::filesystem::path& path);
 
 }  // namespace tarnwick::exporter

@@ -5,14 +5,14 @@
 
 namespace tarnwick::exporter {
 
-std::optional<OutputFormat> ParseOutputFormat(std::string_view name) {
+std::optional<OutputFormat> parseOutputFormat(std::string_view name) {
   if (name == "pst") return OutputFormat::Pst;
   if (name == "eml") return OutputFormat::Eml;
   if (name == "mbox") return OutputFormat::Mbox;
   return std::nullopt;
 }
 
-const char* OutputFormatName(OutputFormat format) {
+const char* outputFormatName(OutputFormat format) {
   switch (format) {
     case OutputFormat::Pst: return "pst";
     case OutputFormat::Eml: return "eml";
@@ -21,7 +21,7 @@ const char* OutputFormatName(OutputFormat format) {
   return "pst";
 }
 
-std::unique_ptr<OutputFormatFactory> MakeOutputFactory(OutputFormat format) {
+std::unique_ptr<OutputFormatFactory> makeOutputFactory(OutputFormat format) {
   switch (format) {
     case OutputFormat::Pst: return std::make_unique<PstOutputFactory>();
     case OutputFormat::Eml: return std::make_unique<EmlOutputFactory>();

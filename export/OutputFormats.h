@@ -11,8 +11,8 @@ namespace tarnwick::exporter {
 enum class OutputFormat { Pst, Eml, Mbox };
 
 // "pst", "eml" or "mbox"; nothing for any other name.
-std::optional<OutputFormat> ParseOutputFormat(std::string_view name);
-const char* OutputFormatName(OutputFormat format);
-std::unique_ptr<OutputFormatFactory> MakeOutputFactory(OutputFormat format);
+std::optional<OutputFormat> parseOutputFormat(std::string_view name);
+const char* outputFormatName(OutputFormat format);
+std::unique_ptr<OutputFormatFactory> makeOutputFactory(OutputFormat format);
 
 }  // namespace tarnwick::exporter

@@ -7,25 +7,25 @@
 
 namespace tarnwick::exporter {
 
-std::optional<std::u16string> MailboxNameOf(std::u16string_view selectionPath) {
+std::optional<std::u16string> mailboxNameOf(std::u16string_view selectionPath) {
   const auto slash = selectionPath.find(u'\\');
   if (slash == std::u16string_view::npos) return std::nullopt;
   return std::u16string(selectionPath.substr(0, slash));
 }
 
-std::string SaveStamp(const SystemTime& t) {
+std::string saveStamp(const SystemTime& t) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%d-%d-%d %d-%d", t.day, t.month, t.year, t.hour, t.minute);
   return buffer;
 }
 
-std::string StoreDisplayName(std::u16string_view mailboxName, std::string_view stamp) {
-  return "TK_" + Utf16ToUtf8(mailboxName) + "_" + std::string(stamp);
+std::string storeDisplayName(std::u16string_view mailboxName, std::string_view stamp) {
+  return "TK_" + utf16ToUtf8(mailboxName) + "_" + std::string(stamp);
 }
 
 std::filesystem::path OutputNamer::storePath(std::u16string_view mailboxName, std::string_view stamp,
                                              std::string_view extension) {
-  const std::string stem = "TK_" + SanitizeNameComponent(mailboxName) + "_" + std::string(stamp);
+  const std::string stem = "TK_" + sanitizeNameComponent(mailboxName) + "_" + std::string(stamp);
   return reserve(stem, extension);
 }
 

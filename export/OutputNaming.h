@@ -12,15 +12,15 @@ namespace tarnwick::exporter {
 
 // The mailbox a selection path belongs to: the path up to (not including) its first
 // backslash; nothing for a path without one.
-std::optional<std::u16string> MailboxNameOf(std::u16string_view selectionPath);
+std::optional<std::u16string> mailboxNameOf(std::u16string_view selectionPath);
 
 // "%d-%d-%d %d-%d" of the local day, month, year, hour and minute (9:05 on 3 February
 // 2010 gives "3-2-2010 9-5").
-std::string SaveStamp(const SystemTime& localTime);
+std::string saveStamp(const SystemTime& localTime);
 
 // "TK_" + mailbox name + "_" + stamp, the name the output store shows; the mailbox name
 // stands as it is (UTF-8).
-std::string StoreDisplayName(std::u16string_view mailboxName, std::string_view stamp);
+std::string storeDisplayName(std::u16string_view mailboxName, std::string_view stamp);
 
 // Hands out output paths in one destination folder without ever naming a file or folder
 // that already exists there or that was handed out before: a taken name gets " (2)",

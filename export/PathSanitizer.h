@@ -14,10 +14,10 @@ inline constexpr std::size_t kMaxNameBytes = 200;
 // control characters and the characters other file systems reserve (< > : " | ? *)
 // become "_", a name of dots only becomes underscores, an empty name becomes "_", and a
 // longer name is cut at a character boundary to `maxBytes`. The result is UTF-8.
-std::string SanitizeNameComponent(std::u16string_view name, std::size_t maxBytes = kMaxNameBytes);
-std::string SanitizeNameComponent(std::string_view utf8Name, std::size_t maxBytes = kMaxNameBytes);
+std::string sanitizeNameComponent(std::u16string_view name, std::size_t maxBytes = kMaxNameBytes);
+std::string sanitizeNameComponent(std::string_view utf8Name, std::size_t maxBytes = kMaxNameBytes);
 
 // Cuts UTF-8 text to at most `maxBytes` bytes without splitting a character.
-std::string TruncateUtf8(std::string_view text, std::size_t maxBytes);
+std::string truncateUtf8(std::string_view text, std::size_t maxBytes);
 
 }  // namespace tarnwick::exporter

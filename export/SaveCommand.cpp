@@ -5,7 +5,7 @@
 
 namespace tarnwick::exporter {
 
-SaveCommandEnd RunSaveCommand(const SaveCommandHooks& hooks, MessageSink& sink, const FreeSpaceProbe& freeSpace) {
+SaveCommandEnd runSaveCommand(const SaveCommandHooks& hooks, MessageSink& sink, const FreeSpaceProbe& freeSpace) {
   analysis::SelectionList selection = hooks.buildSelection();
   if (selection.empty()) {
     Message m;
@@ -18,7 +18,7 @@ SaveCommandEnd RunSaveCommand(const SaveCommandHooks& hooks, MessageSink& sink, 
   }
   const auto destination = hooks.chooseDestination();
   if (!destination) return SaveCommandEnd::NoDestination;
-  if (auto refusal = DestinationRefusal(CheckDestination(*destination, freeSpace), *destination)) {
+  if (auto refusal = destinationRefusal(checkDestination(*destination, freeSpace), *destination)) {
     sink.show(*refusal);
     return SaveCommandEnd::DestinationRefused;
   }

@@ -33,6 +33,6 @@ enum class SaveCommandEnd { NothingSelected, NoDestination, DestinationRefused, 
 // (missing, low on space, not writable: its message and no save), run the save, and after
 // a save that ended with OK clear the saved checks and show the result. A refusal leaves
 // the checks as they were.
-SaveCommandEnd RunSaveCommand(const SaveCommandHooks& hooks, MessageSink& sink, const FreeSpaceProbe& freeSpace);
+SaveCommandEnd runSaveCommand(const SaveCommandHooks& hooks, MessageSink& sink, const FreeSpaceProbe& freeSpace);
 
 }  // namespace tarnwick::exporter

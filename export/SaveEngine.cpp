@@ -21,7 +21,7 @@ namespace {
 // for with the ones the save never came to.
 enum class PassEnd { Done, Stopped, StoppedBeforeStart, LowSpace };
 
-SystemTime ClockLocalNow() {
+SystemTime clockLocalNow() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   ::localtime_r(&now, &local);
@@ -36,34 +36,34 @@ SystemTime ClockLocalNow() {
   return t;
 }
 
-std::int64_t ClockUnixNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t clockUnixNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 // On 32 KB-page stores an item belongs to a folder only when both carry the same owner
 // key; a missing key on either side never matches.
-bool SameOwner(const std::optional<std::string>& a, const std::optional<std::string>& b) {
+bool sameOwner(const std::optional<std::string>& a, const std::optional<std::string>& b) {
   return a && b && *a == *b;
 }
 
-std::string What(const std::exception& e) { return e.what(); }
+std::string messageOf(const std::exception& e) { return e.what(); }
 
 // Makes one call of an output writer. A failure is noted in `errors` as `what` followed by
 // the writer's message, and the call gives false; nothing a writer throws is dropped.
 template <class Call>
-bool CallWriter(std::vector<std::string>& errors, const std::string& what, Call&& call) {
+bool callWriter(std::vector<std::string>& errors, const std::string& what, Call&& call) {
   try {
     call();
     return true;
   } catch (const std::exception& ex) {
-    errors.push_back(what + ": " + What(ex));
+    errors.push_back(what + ": " + messageOf(ex));
     return false;
   }
 }
 
-int Percent(std::uint32_t part, std::uint32_t whole) {
+int percentOf(std::uint32_t part, std::uint32_t whole) {
   return whole == 0 ? 0 : static_cast<int>(static_cast<std::uint64_t>(part) * 100 / whole);
 }
 
-bool WriteWholeFile(const std::filesystem::path& path, const std::string& text) {
+bool writeWholeFile(const std::filesystem::path& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
@@ -72,7 +72,7 @@ bool WriteWholeFile(const std::filesystem::path& path, const std::string& text) 
 
 }  // namespace
 
-std::string HexId(const analysis::MessageId& id) {
+std::string hexId(const analysis::MessageId& id) {
   static const char* digits = "0123456789abcdef";
   std::string text;
   for (auto b : id.bytes) {
@@ -87,7 +87,7 @@ bool SaveResult::everythingWritten() const {
   return end == SaveEnd::Completed && t.failed == 0 && t.skipped == 0 && t.notReached == 0 && t.errors == 0;
 }
 
-const char* SaveResultText(const SaveResult& result) {
+const char* saveResultText(const SaveResult& result) {
   return result.succeeded ? kSavingCompleted : kSavingAborted;
 }
 
@@ -96,9 +96,9 @@ SaveEngine::SaveEngine(analysis::ScanModel& model, FolderItemSource& items, Item
                        SaveSettings settings)
     : model_(model), items_(items), writer_(writer), output_(output), observer_(observer), sink_(sink),
       control_(control), settings_(std::move(settings)) {
-  if (!settings_.freeSpace) settings_.freeSpace = SystemFreeSpaceProbe();
-  if (!settings_.localNow) settings_.localNow = ClockLocalNow;
-  if (!settings_.unixNow) settings_.unixNow = ClockUnixNow;
+  if (!settings_.freeSpace) settings_.freeSpace = systemFreeSpaceProbe();
+  if (!settings_.localNow) settings_.localNow = clockLocalNow;
+  if (!settings_.unixNow) settings_.unixNow = clockUnixNow;
 }
 
 // The state of one save from start to end.
@@ -133,13 +133,13 @@ struct SaveEngine::Run {
     auto [it, added] = reportOf.try_emplace(name, result.report.mailboxes.size());
     if (added) {
       result.report.mailboxes.emplace_back();
-      result.report.mailboxes.back().name = Utf16ToUtf8(name);
+      result.report.mailboxes.back().name = utf16ToUtf8(name);
     }
     return result.report.mailboxes[it->second];
   }
 
   ItemNote noteOf(const analysis::MessageHeader& header, std::string reason) {
-    return {HexId(header.messageId), safeSubject(header), std::move(reason)};
+    return {hexId(header.messageId), safeSubject(header), std::move(reason)};
   }
   template <class T>
   std::string safeSubject(const T& record) {
@@ -151,7 +151,7 @@ struct SaveEngine::Run {
   }
 
   bool belongs(const analysis::MessageHeader& h, const analysis::FolderNode& folder) const {
-    return !e.settings_.largePages || SameOwner(h.ownerKey, folder.ownerKey);
+    return !e.settings_.largePages || sameOwner(h.ownerKey, folder.ownerKey);
   }
 
   // Walks the folder's headers: every one is found; those inside the date range count,
@@ -167,9 +167,9 @@ struct SaveEngine::Run {
       const auto& header = e.model_.messageHeaders[position];
       if (!belongs(header, folder)) continue;
       ++report.found;
-      const auto time = ExportTimeOf(header.time);
+      const auto time = exportTimeOf(header.time);
       if (time.rejection != DateRejection::None) {
-        report.leftOut.push_back(noteOf(header, DateRejectionText(time.rejection)));
+        report.leftOut.push_back(noteOf(header, dateRejectionText(time.rejection)));
       } else {
         count.inRange.push_back(position);
       }
@@ -186,15 +186,15 @@ struct SaveEngine::Run {
       current = &it->second;
       return;
     }
-    const std::string stamp = SaveStamp(e.settings_.localNow());
+    const std::string stamp = saveStamp(e.settings_.localNow());
     const auto path = namer.storePath(mailbox, stamp, e.output_.extension());
-    Store store{e.output_.newStore(), StoreDisplayName(mailbox, stamp)};
+    Store store{e.output_.newStore(), storeDisplayName(mailbox, stamp)};
     auto& report = mailboxReport(mailbox);
     report.displayName = store.displayName;
     report.output = path.string();
     result.outputs.push_back(path);
     auto& mail = store.store->mail();
-    CallWriter(report.errors, "the output " + path.string() + " could not be created",
+    callWriter(report.errors, "the output " + path.string() + " could not be created",
                [&] { mail.CreateStore(path.string(), store.displayName); });
     current = &open.emplace(mailbox, std::move(store)).first->second;
   }
@@ -203,7 +203,7 @@ struct SaveEngine::Run {
     auto it = open.find(mailbox);
     if (it == open.end()) return;
     auto& mail = it->second.store->mail();
-    CallWriter(mailboxReport(mailbox).errors, "the output could not be finished", [&] { mail.CloseStore(); });
+    callWriter(mailboxReport(mailbox).errors, "the output could not be finished", [&] { mail.CloseStore(); });
     if (current == &it->second) current = nullptr;
     open.erase(it);
   }
@@ -213,8 +213,8 @@ struct SaveEngine::Run {
   void createFolderChain(const std::u16string& path, FolderReport& report) {
     auto& mail = current->store->mail();
     for (std::size_t p = path.find(u'\\'); p != std::u16string::npos; p = path.find(u'\\', p + 1)) {
-      const std::string folderPath = storeRoot() + Utf16ToUtf8(path.substr(0, p));
-      CallWriter(report.errors, "folder " + folderPath + " could not be created",
+      const std::string folderPath = storeRoot() + utf16ToUtf8(path.substr(0, p));
+      callWriter(report.errors, "folder " + folderPath + " could not be created",
                  [&] { mail.CreateFolder(folderPath); });
     }
   }
@@ -222,7 +222,7 @@ struct SaveEngine::Run {
   // The free-space check of the common tail; false when the user ends the save.
   bool freeSpaceCheck(const std::string& folderPath, FolderReport& report) {
     threshold += kFreeSpaceCheckInterval;
-    if (!FreeSpacePasses(e.settings_.freeSpace(e.settings_.destination))) {
+    if (!freeSpacePasses(e.settings_.freeSpace(e.settings_.destination))) {
       Message question;
       question.text = kLowSpaceContinue;
       question.caption = kMessageCaption;
@@ -232,7 +232,7 @@ struct SaveEngine::Run {
       if (e.sink_.show(question) != MessageAnswer::Yes) return false;
     }
     auto& mail = current->store->mail();
-    CallWriter(report.errors, "folder " + folderPath + " could not be reopened", [&] {
+    callWriter(report.errors, "folder " + folderPath + " could not be reopened", [&] {
       mail.CloseFolder();
       mail.OpenFolder(folderPath);
     });
@@ -247,7 +247,7 @@ struct SaveEngine::Run {
     try {
       e.items_.loadFolderItems(folder, items);
     } catch (const std::exception& ex) {
-      report.errors.push_back("the messages of the folder could not be read: " + What(ex));
+      report.errors.push_back("the messages of the folder could not be read: " + messageOf(ex));
     }
     const auto countValue = static_cast<std::uint32_t>(count.inRange.size());
     e.observer_.counters(0, countValue);
@@ -258,31 +258,31 @@ struct SaveEngine::Run {
     for (auto& item : items) {
       e.control_.waitWhilePaused();
       if (item.folderId != folder.id) continue;
-      if (e.settings_.largePages && !SameOwner(item.ownerKey, folder.ownerKey)) continue;
-      const auto time = ExportTimeOf(item.time);
+      if (e.settings_.largePages && !sameOwner(item.ownerKey, folder.ownerKey)) continue;
+      const auto time = exportTimeOf(item.time);
       if (time.rejection != DateRejection::None) continue;
       e.control_.clearSkip();
       ItemOutcome outcome;
       try {
         outcome = e.writer_.write(item, time.fileTime, context);
       } catch (const std::exception& ex) {
-        outcome = ItemOutcome::failed(What(ex));
+        outcome = ItemOutcome::failed(messageOf(ex));
       }
       e.observer_.attachmentsShown(false);
       ++handled[item.messageId];
       if (outcome.result == ItemOutcome::Result::Skipped) {
-        report.skipped.push_back({HexId(item.messageId), safeSubject(item), outcome.reason});
+        report.skipped.push_back({hexId(item.messageId), safeSubject(item), outcome.reason});
         continue;
       }
       if (outcome.result == ItemOutcome::Result::Failed) {
-        report.failed.push_back({HexId(item.messageId), safeSubject(item), outcome.reason});
+        report.failed.push_back({hexId(item.messageId), safeSubject(item), outcome.reason});
       } else {
         const bool checkSpace = total >= threshold;
         ++total;
         ++written;
         ++report.written;
         if (!item.recordFound)
-          report.withoutRecord.push_back({HexId(item.messageId), safeSubject(item),
+          report.withoutRecord.push_back({hexId(item.messageId), safeSubject(item),
                                           "no message record was found: written from its header alone"});
         if (checkSpace && !freeSpaceCheck(folderPath, report)) {
           end = PassEnd::LowSpace;
@@ -290,7 +290,7 @@ struct SaveEngine::Run {
         }
         e.observer_.counters(written, countValue);
         if (countValue > 0) {
-          const int percent = Percent(written, countValue);
+          const int percent = percentOf(written, countValue);
           e.observer_.currentProgress(percent);
           if (selection.size() == 1) e.observer_.overallProgress(percent);
         }
@@ -325,18 +325,18 @@ struct SaveEngine::Run {
   void accountRemaining(std::size_t from) {
     for (std::size_t i = from; i < selection.size(); ++i) {
       const auto& entry = selection[i];
-      const auto mailbox = MailboxNameOf(entry.path);
+      const auto mailbox = mailboxNameOf(entry.path);
       auto found = folderByTreeItem.find(entry.treeItem);
       if (!mailbox || found == folderByTreeItem.end()) continue;
       FolderReport report;
-      report.path = Utf16ToUtf8(entry.path);
+      report.path = utf16ToUtf8(entry.path);
       for (std::size_t position : e.model_.messageHeaders.headersOfFolder(found->second->id)) {
         const auto& header = e.model_.messageHeaders[position];
         if (!belongs(header, *found->second)) continue;
         ++report.found;
-        const auto time = ExportTimeOf(header.time);
+        const auto time = exportTimeOf(header.time);
         if (time.rejection != DateRejection::None) {
-          report.leftOut.push_back(noteOf(header, DateRejectionText(time.rejection)));
+          report.leftOut.push_back(noteOf(header, dateRejectionText(time.rejection)));
         } else {
           ++report.counted;
           report.notReached.push_back(noteOf(header, "the save ended before this folder"));
@@ -350,8 +350,8 @@ struct SaveEngine::Run {
   PassEnd saveEntry(std::size_t index) {
     auto& entry = selection[index];
     FolderReport report;
-    report.path = Utf16ToUtf8(entry.path);
-    const auto mailbox = MailboxNameOf(entry.path);
+    report.path = utf16ToUtf8(entry.path);
+    const auto mailbox = mailboxNameOf(entry.path);
 
     e.observer_.countingShown(true);
     Count count;
@@ -374,15 +374,15 @@ struct SaveEngine::Run {
 
     PassEnd end = PassEnd::Done;
     if (!count.inRange.empty() && found != folderByTreeItem.end()) {
-      const std::string folderPath = storeRoot() + Utf16ToUtf8(entry.path.substr(0, entry.path.size() - 1));
+      const std::string folderPath = storeRoot() + utf16ToUtf8(entry.path.substr(0, entry.path.size() - 1));
       auto& mail = current->store->mail();
-      CallWriter(report.errors, "folder " + folderPath + " could not be opened", [&] { mail.OpenFolder(folderPath); });
+      callWriter(report.errors, "folder " + folderPath + " could not be opened", [&] { mail.OpenFolder(folderPath); });
       try {
         end = savePass(entry, *found->second, *mailbox, folderPath, count, report);
       } catch (const std::exception& ex) {
-        report.errors.push_back("the save of the folder broke off: " + What(ex));
+        report.errors.push_back("the save of the folder broke off: " + messageOf(ex));
       }
-      CallWriter(report.errors, "folder " + folderPath + " could not be closed", [&] { mail.CloseFolder(); });
+      callWriter(report.errors, "folder " + folderPath + " could not be closed", [&] { mail.CloseFolder(); });
     }
     e.observer_.folderFinished(report);
     mailboxReport(*mailbox).folders.push_back(std::move(report));
@@ -392,8 +392,8 @@ struct SaveEngine::Run {
 
   void finishReport(const std::string& startStamp) {
     auto& report = result.report;
-    report.ended = IsoUtcTime(e.settings_.unixNow());
-    for (const auto& source : e.settings_.sourceFiles) report.sources.push_back(DescribeSourceFile(source));
+    report.ended = isoUtcTime(e.settings_.unixNow());
+    for (const auto& source : e.settings_.sourceFiles) report.sources.push_back(describeSourceFile(source));
     const auto stem = "TK_Report_" + startStamp;
     for (unsigned n = 1;; ++n) {
       const std::string base = n == 1 ? stem : stem + " (" + std::to_string(n) + ")";
@@ -405,8 +405,8 @@ struct SaveEngine::Run {
       result.reportText = text;
       break;
     }
-    if (!WriteWholeFile(result.reportJson, ReportJson(report)) ||
-        !WriteWholeFile(result.reportText, ReportText(report))) {
+    if (!writeWholeFile(result.reportJson, reportAsJson(report)) ||
+        !writeWholeFile(result.reportText, reportAsText(report))) {
       result.reportError = "the report could not be written to " + result.reportJson.string();
     }
   }
@@ -418,8 +418,8 @@ SaveResult SaveEngine::run(analysis::SelectionList& selection) {
   report.toolVersion = kToolVersion;
   report.format = settings_.formatName;
   report.destination = settings_.destination.string();
-  report.started = IsoUtcTime(settings_.unixNow());
-  const std::string startStamp = SaveStamp(settings_.localNow());
+  report.started = isoUtcTime(settings_.unixNow());
+  const std::string startStamp = saveStamp(settings_.localNow());
 
   // The writer is set up and probed once before anything else.
   try {
@@ -427,7 +427,7 @@ SaveResult SaveEngine::run(analysis::SelectionList& selection) {
   } catch (const std::exception& ex) {
     run.result.end = SaveEnd::SetupFailed;
     run.result.succeeded = false;
-    report.outcome = "not started: the output writer could not be set up: " + What(ex);
+    report.outcome = "not started: the output writer could not be set up: " + messageOf(ex);
     run.finishReport(startStamp);
     return std::move(run.result);
   }
@@ -436,7 +436,7 @@ SaveResult SaveEngine::run(analysis::SelectionList& selection) {
   for (const auto& node : model_.folders)
     if (node.treeItem != 0) run.folderByTreeItem.emplace(node.treeItem, &node);
   for (std::size_t i = 0; i < selection.size(); ++i)
-    if (auto mailbox = MailboxNameOf(selection[i].path)) run.lastEntryOf[*mailbox] = i;
+    if (auto mailbox = mailboxNameOf(selection[i].path)) run.lastEntryOf[*mailbox] = i;
 
   const auto entries = selection.size();
   std::size_t i = 0;
@@ -457,7 +457,7 @@ SaveResult SaveEngine::run(analysis::SelectionList& selection) {
       ++i;
       break;
     }
-    if (entries >= 2) observer_.overallProgress(Percent(static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(entries)));
+    if (entries >= 2) observer_.overallProgress(percentOf(static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(entries)));
   }
   while (!run.open.empty()) run.closeStore(run.open.begin()->first);
   run.accountRemaining(i);

@@ -77,9 +77,9 @@ class SaveEngine {
 };
 
 // The text the result shows for a save that ended with OK.
-const char* SaveResultText(const SaveResult& result);
+const char* saveResultText(const SaveResult& result);
 
 // 16 hexadecimal digits of an identifier, bytes in stored order.
-std::string HexId(const analysis::MessageId& id);
+std::string hexId(const analysis::MessageId& id);
 
 }  // namespace tarnwick::exporter

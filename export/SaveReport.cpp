@@ -14,13 +14,13 @@
 namespace tarnwick::exporter {
 namespace {
 
-nlohmann::json NotesJson(const std::vector<ItemNote>& notes) {
+nlohmann::json notesJson(const std::vector<ItemNote>& notes) {
   auto list = nlohmann::json::array();
   for (const auto& n : notes) list.push_back({{"id", n.messageId}, {"subject", n.subject}, {"reason", n.reason}});
   return list;
 }
 
-void NotesText(std::ostringstream& out, const char* title, const std::vector<ItemNote>& notes) {
+void notesText(std::ostringstream& out, const char* title, const std::vector<ItemNote>& notes) {
   if (notes.empty()) return;
   out << "      " << title << ":\n";
   for (const auto& n : notes)
@@ -48,7 +48,7 @@ SaveReport::Totals SaveReport::totals() const {
   return t;
 }
 
-SourceFileInfo DescribeSourceFile(const std::filesystem::path& path) {
+SourceFileInfo describeSourceFile(const std::filesystem::path& path) {
   SourceFileInfo info;
   info.path = path.string();
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -75,7 +75,7 @@ SourceFileInfo DescribeSourceFile(const std::filesystem::path& path) {
   return info;
 }
 
-std::string IsoUtcTime(std::int64_t unixSeconds) {
+std::string isoUtcTime(std::int64_t unixSeconds) {
   const std::time_t t = static_cast<std::time_t>(unixSeconds);
   std::tm utc{};
   ::gmtime_r(&t, &utc);
@@ -84,7 +84,7 @@ std::string IsoUtcTime(std::int64_t unixSeconds) {
   return buffer;
 }
 
-std::string ReportJson(const SaveReport& report) {
+std::string reportAsJson(const SaveReport& report) {
   nlohmann::json j;
   j["tool"] = "tarnwick";
   j["version"] = report.toolVersion;
@@ -113,11 +113,11 @@ std::string ReportJson(const SaveReport& report) {
                          {"found", f.found},
                          {"counted", f.counted},
                          {"written", f.written},
-                         {"leftOut", NotesJson(f.leftOut)},
-                         {"failed", NotesJson(f.failed)},
-                         {"skipped", NotesJson(f.skipped)},
-                         {"notReached", NotesJson(f.notReached)},
-                         {"withoutRecord", NotesJson(f.withoutRecord)},
+                         {"leftOut", notesJson(f.leftOut)},
+                         {"failed", notesJson(f.failed)},
+                         {"skipped", notesJson(f.skipped)},
+                         {"notReached", notesJson(f.notReached)},
+                         {"withoutRecord", notesJson(f.withoutRecord)},
                          {"errors", f.errors}});
     }
     mailboxes.push_back({{"name", m.name},
@@ -131,7 +131,7 @@ std::string ReportJson(const SaveReport& report) {
   return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
-std::string ReportText(const SaveReport& report) {
+std::string reportAsText(const SaveReport& report) {
   std::ostringstream out;
   const auto t = report.totals();
   out << "Tarnwick save report\n";
@@ -157,11 +157,11 @@ std::string ReportText(const SaveReport& report) {
           << f.leftOut.size() << ", failed " << f.failed.size() << ", skipped " << f.skipped.size()
           << ", not reached " << f.notReached.size() << "\n";
       for (const auto& e : f.errors) out << "      Error: " << e << "\n";
-      NotesText(out, "Left out", f.leftOut);
-      NotesText(out, "Failed", f.failed);
-      NotesText(out, "Skipped", f.skipped);
-      NotesText(out, "Not reached", f.notReached);
-      NotesText(out, "Written without message record", f.withoutRecord);
+      notesText(out, "Left out", f.leftOut);
+      notesText(out, "Failed", f.failed);
+      notesText(out, "Skipped", f.skipped);
+      notesText(out, "Not reached", f.notReached);
+      notesText(out, "Written without message record", f.withoutRecord);
     }
   }
   return out.str();

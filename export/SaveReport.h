@@ -67,13 +67,13 @@ struct SaveReport {
 };
 
 // Size and SHA-256 of a file, read once from start to end.
-SourceFileInfo DescribeSourceFile(const std::filesystem::path& path);
+SourceFileInfo describeSourceFile(const std::filesystem::path& path);
 
 // "2026-12-07T21:05:09Z" of a Unix time.
-std::string IsoUtcTime(std::int64_t unixSeconds);
+std::string isoUtcTime(std::int64_t unixSeconds);
 
 // The report as JSON and as text for people.
-std::string ReportJson(const SaveReport& report);
-std::string ReportText(const SaveReport& report);
+std::string reportAsJson(const SaveReport& report);
+std::string reportAsText(const SaveReport& report);
 
 }  // namespace tarnwick::exporter

@@ -2,7 +2,7 @@
 
 namespace tarnwick::exporter {
 
-SaveDialogEnd DialogEndOf(const SaveResult& result) {
+SaveDialogEnd dialogEndOf(const SaveResult& result) {
   return result.end == SaveEnd::SetupFailed ? SaveDialogEnd::Cancel : SaveDialogEnd::Ok;
 }
 

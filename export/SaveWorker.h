@@ -12,7 +12,7 @@ namespace tarnwick::exporter {
 // How the save dialog ends: OK once the save ran (to its end or stopped), Cancel when the
 // output writer could not be set up (then no result is shown).
 enum class SaveDialogEnd { Ok, Cancel };
-SaveDialogEnd DialogEndOf(const SaveResult& result);
+SaveDialogEnd dialogEndOf(const SaveResult& result);
 
 // Runs a save engine on its own worker thread, as the save dialog does: the front end
 // keeps its thread for Skip, Stop and the abort question, and is told when the worker

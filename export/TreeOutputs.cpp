@@ -18,7 +18,7 @@ namespace {
 // Longest part of an item's file name taken from its subject.
 constexpr std::size_t kSubjectNameBytes = 80;
 
-std::string ReadWholeFile(const std::filesystem::path& path) {
+std::string readWholeFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());
   std::ostringstream s;
@@ -26,13 +26,13 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
   return s.str();
 }
 
-void MakeDirectories(const std::filesystem::path& dir) {
+void makeDirectories(const std::filesystem::path& dir) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) throw std::runtime_error("cannot create the folder " + dir.string() + ": " + ec.message());
 }
 
-void AppendToFile(const std::filesystem::path& path, const std::string& bytes) {
+void appendToFile(const std::filesystem::path& path, const std::string& bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (fd < 0) throw std::runtime_error("cannot open " + path.string() + ": " + std::strerror(errno));
   std::size_t done = 0;
@@ -51,35 +51,35 @@ void AppendToFile(const std::filesystem::path& path, const std::string& bytes) {
 
 }  // namespace
 
-void EmlTreeStore::folderCreated(const std::string& folderPath) { MakeDirectories(directoryOf(folderPath)); }
+void EmlTreeStore::folderCreated(const std::string& folderPath) { makeDirectories(directoryOf(folderPath)); }
 
 void EmlTreeStore::writeItem(const std::string& folderPath, const TreeItem& item) {
   const auto dir = directoryOf(folderPath);
-  MakeDirectories(dir);
+  makeDirectories(dir);
   char number[16];
   std::snprintf(number, sizeof number, "%06u", ++written_[dir]);
   std::string stem = number;
   if (!item.name.empty()) {
     stem.push_back(' ');
-    stem.append(SanitizeNameComponent(std::string_view(item.name), kSubjectNameBytes));
+    stem.append(sanitizeNameComponent(std::string_view(item.name), kSubjectNameBytes));
   }
   switch (item.kind) {
-    case TreeItem::Kind::Message: WriteNewFile(dir, stem, ".eml", ComposeMime(item.mime, LineEnding::Crlf)); break;
-    case TreeItem::Kind::StoredMessage: WriteNewFile(dir, stem, ".eml", ReadWholeFile(item.storedFile)); break;
-    case TreeItem::Kind::Calendar: WriteNewFile(dir, stem, ".ics", item.text); break;
+    case TreeItem::Kind::Message: writeNewFile(dir, stem, ".eml", composeMime(item.mime, LineEnding::Crlf)); break;
+    case TreeItem::Kind::StoredMessage: writeNewFile(dir, stem, ".eml", readWholeFile(item.storedFile)); break;
+    case TreeItem::Kind::Calendar: writeNewFile(dir, stem, ".ics", item.text); break;
     case TreeItem::Kind::Card:
-      WriteNewFile(dir, stem, ".vcf", item.text);
+      writeNewFile(dir, stem, ".vcf", item.text);
       for (const auto& file : item.mime.attachments) {
         std::string name = stem;
         name.push_back(' ');
-        name.append(SanitizeNameComponent(file.displayName()));
-        WriteNewFile(dir, name, "", ReadWholeFile(file.path));
+        name.append(sanitizeNameComponent(file.displayName()));
+        writeNewFile(dir, name, "", readWholeFile(file.path));
       }
       break;
   }
 }
 
-std::string MboxrdEntry(const std::string& message, std::int64_t unixTime) {
+std::string mboxrdEntry(const std::string& message, std::int64_t unixTime) {
   const std::time_t t = static_cast<std::time_t>(unixTime);
   std::tm utc{};
   ::gmtime_r(&t, &utc);
@@ -114,16 +114,16 @@ std::filesystem::path MboxTreeStore::mboxOf(const std::string& folderPath) const
 
 void MboxTreeStore::folderCreated(const std::string& folderPath) {
   const auto file = mboxOf(folderPath);
-  MakeDirectories(file.parent_path());
-  AppendToFile(file, "");
+  makeDirectories(file.parent_path());
+  appendToFile(file, "");
 }
 
 void MboxTreeStore::writeItem(const std::string& folderPath, const TreeItem& item) {
   const auto file = mboxOf(folderPath);
-  MakeDirectories(file.parent_path());
-  const std::string message = item.kind == TreeItem::Kind::StoredMessage ? ReadWholeFile(item.storedFile)
-                                                                         : ComposeMime(item.mime, LineEnding::Lf);
-  AppendToFile(file, MboxrdEntry(message, item.mime.unixTime.value_or(0)));
+  makeDirectories(file.parent_path());
+  const std::string message = item.kind == TreeItem::Kind::StoredMessage ? readWholeFile(item.storedFile)
+                                                                         : composeMime(item.mime, LineEnding::Lf);
+  appendToFile(file, mboxrdEntry(message, item.mime.unixTime.value_or(0)));
 }
 
 }  // namespace tarnwick::exporter

@@ -32,7 +32,7 @@ class MboxTreeStore : public FileTreeStore {
 
 // A message in mboxrd form: the "From " separator line for `unixTime`, the message with
 // LF line ends and its "From " lines quoted, and the blank line that ends it.
-std::string MboxrdEntry(const std::string& message, std::int64_t unixTime);
+std::string mboxrdEntry(const std::string& message, std::int64_t unixTime);
 
 class EmlOutputFactory : public OutputFormatFactory {
  public:

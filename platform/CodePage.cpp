@@ -32,7 +32,7 @@ class Converter {
 
 }  // namespace
 
-std::u16string Windows1252ToUtf16(std::string_view text) {
+std::u16string windows1252ToUtf16(std::string_view text) {
   thread_local Converter conv("UTF-16LE", "WINDOWS-1252");
   iconv_t cd = conv.get();
   std::u16string out;
@@ -59,7 +59,7 @@ std::u16string Windows1252ToUtf16(std::string_view text) {
   return out;
 }
 
-std::string Utf16ToWindows1252(std::u16string_view text) {
+std::string utf16ToWindows1252(std::u16string_view text) {
   thread_local Converter conv("WINDOWS-1252", "UTF-16LE");
   iconv_t cd = conv.get();
   std::vector<char> bytes;
@@ -97,7 +97,7 @@ std::string Utf16ToWindows1252(std::u16string_view text) {
   return out;
 }
 
-std::u16string Utf8ToUtf16(std::string_view text) {
+std::u16string utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
   std::size_t i = 0;
@@ -131,7 +131,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
+std::string utf16ToUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {

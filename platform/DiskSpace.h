@@ -8,6 +8,6 @@ namespace tarnwick {
 
 // Bytes free for an unprivileged user on the volume holding `path`; empty when the
 // volume cannot be asked.
-std::optional<std::uint64_t> FreeBytesOfVolume(const std::filesystem::path& path);
+std::optional<std::uint64_t> freeBytesOfVolume(const std::filesystem::path& path);
 
 }  // namespace tarnwick

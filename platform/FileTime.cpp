@@ -9,7 +9,7 @@ constexpr std::uint64_t kTicksPerMillisecond = 10000;
 constexpr std::int64_t kSecondsPerDay = 86400;
 
 // Civil date of a day count since 1970-01-01 (proleptic Gregorian).
-void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
+void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
   z += 719468;
   const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const std::int64_t doe = z - era * 146097;
@@ -22,7 +22,7 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 }
 
 // Day count since 1970-01-01 of a civil date (proleptic Gregorian).
-std::int64_t DaysFromCivil(int year, int month, int day) {
+std::int64_t daysFromCivil(int year, int month, int day) {
   const std::int64_t y = year - (month <= 2 ? 1 : 0);
   const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
   const std::int64_t yoe = y - era * 400;
@@ -33,22 +33,22 @@ std::int64_t DaysFromCivil(int year, int month, int day) {
 
 }  // namespace
 
-std::uint64_t UtcFileTime(int year, int month, int day, int hour, int minute, int second) {
-  const std::int64_t seconds = DaysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600LL + minute * 60LL + second;
+std::uint64_t utcFileTime(int year, int month, int day, int hour, int minute, int second) {
+  const std::int64_t seconds = daysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600LL + minute * 60LL + second;
   return static_cast<std::uint64_t>(seconds * static_cast<std::int64_t>(kFileTimeTicksPerSecond) +
                                     static_cast<std::int64_t>(kFileTimeUnixEpoch));
 }
 
-std::int64_t FileTimeToUnixSeconds(std::uint64_t fileTime) {
+std::int64_t fileTimeToUnixSeconds(std::uint64_t fileTime) {
   const auto ticks = static_cast<std::int64_t>(fileTime) - static_cast<std::int64_t>(kFileTimeUnixEpoch);
   std::int64_t seconds = ticks / static_cast<std::int64_t>(kFileTimeTicksPerSecond);
   if (ticks % static_cast<std::int64_t>(kFileTimeTicksPerSecond) < 0) --seconds;
   return seconds;
 }
 
-std::optional<SystemTime> FileTimeToSystemTime(std::uint64_t fileTime) {
+std::optional<SystemTime> fileTimeToSystemTime(std::uint64_t fileTime) {
   if (fileTime > 0x7FFFFFFFFFFFFFFFULL) return std::nullopt;
-  const std::int64_t seconds = FileTimeToUnixSeconds(fileTime);
+  const std::int64_t seconds = fileTimeToUnixSeconds(fileTime);
   std::int64_t days = seconds / kSecondsPerDay;
   std::int64_t secondOfDay = seconds % kSecondsPerDay;
   if (secondOfDay < 0) {
@@ -56,7 +56,7 @@ std::optional<SystemTime> FileTimeToSystemTime(std::uint64_t fileTime) {
     --days;
   }
   SystemTime t;
-  CivilFromDays(days, t.year, t.month, t.day);
+  civilFromDays(days, t.year, t.month, t.day);
   t.dayOfWeek = static_cast<int>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
   t.hour = static_cast<int>(secondOfDay / 3600);
   t.minute = static_cast<int>(secondOfDay / 60 % 60);
@@ -65,9 +65,9 @@ std::optional<SystemTime> FileTimeToSystemTime(std::uint64_t fileTime) {
   return t;
 }
 
-std::optional<SystemTime> FileTimeToLocalSystemTime(std::uint64_t fileTime) {
+std::optional<SystemTime> fileTimeToLocalSystemTime(std::uint64_t fileTime) {
   if (fileTime > 0x7FFFFFFFFFFFFFFFULL) return std::nullopt;
-  const std::time_t seconds = static_cast<std::time_t>(FileTimeToUnixSeconds(fileTime));
+  const std::time_t seconds = static_cast<std::time_t>(fileTimeToUnixSeconds(fileTime));
   std::tm local{};
   if (::localtime_r(&seconds, &local) == nullptr) return std::nullopt;
   SystemTime t;
@@ -82,13 +82,13 @@ std::optional<SystemTime> FileTimeToLocalSystemTime(std::uint64_t fileTime) {
   return t;
 }
 
-std::uint64_t ModelTimeToFileTime(const ModelTime& time) {
+std::uint64_t modelTimeToFileTime(const ModelTime& time) {
   std::uint64_t value = 0;
   for (int i = 5; i >= 0; --i) value = (value << 8) | time.bytes[static_cast<std::size_t>(i)];
   return value << 16;
 }
 
-ModelTime ModelTimeFromFileTime(std::uint64_t fileTime) {
+ModelTime modelTimeFromFileTime(std::uint64_t fileTime) {
   ModelTime t;
   for (std::size_t i = 0; i < t.bytes.size(); ++i) t.bytes[i] = static_cast<std::uint8_t>(fileTime >> (16 + 8 * i));
   return t;

@@ -2,7 +2,7 @@
 
 namespace tarnwick {
 
-MessageAnswer DefaultAnswer(MessageButtons buttons) {
+MessageAnswer defaultAnswer(MessageButtons buttons) {
   switch (buttons) {
     case MessageButtons::Ok: return MessageAnswer::Ok;
     case MessageButtons::YesNo: return MessageAnswer::No;
@@ -24,7 +24,7 @@ MessageAnswer StreamMessageSink::show(const Message& message) {
     case MessageButtons::Ok: return MessageAnswer::Ok;
     case MessageButtons::YesNo:
     case MessageButtons::YesNoCancel: return questionAnswer_;
-    default: return DefaultAnswer(message.buttons);
+    default: return defaultAnswer(message.buttons);
   }
 }
 

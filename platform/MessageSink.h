@@ -42,6 +42,6 @@ class StreamMessageSink : public MessageSink {
 
 // The answer a box gives when it is dismissed without a choice: the affirmative first
 // button for Ok boxes, Cancel where there is one, No otherwise.
-MessageAnswer DefaultAnswer(MessageButtons buttons);
+MessageAnswer defaultAnswer(MessageButtons buttons);
 
 }  // namespace tarnwick

@@ -12,16 +12,16 @@ namespace {
 
 std::atomic<MessageSink*> g_sink{nullptr};
 
-void OnAllocationFailure() { ReportOutOfMemoryAndExit(); }
+void onAllocationFailure() { reportOutOfMemoryAndExit(); }
 
 }  // namespace
 
-void InstallOutOfMemoryHandler(MessageSink& sink) {
+void installOutOfMemoryHandler(MessageSink& sink) {
   g_sink.store(&sink);
-  std::set_new_handler(&OnAllocationFailure);
+  std::set_new_handler(&onAllocationFailure);
 }
 
-void ReportOutOfMemoryAndExit() {
+void reportOutOfMemoryAndExit() {
   // A failing allocation while the message is built must not come back here.
   std::set_new_handler(nullptr);
   MessageSink* sink = g_sink.load();

@@ -10,9 +10,9 @@ inline constexpr int kOutOfMemoryExitCode = 7;
 // Installs the process's out-of-memory rule: when an allocation fails, `sink` is shown
 // "Out Of Memory" (message caption, error icon, system-modal) and the process ends with
 // kOutOfMemoryExitCode. The sink must live as long as the process.
-void InstallOutOfMemoryHandler(MessageSink& sink);
+void installOutOfMemoryHandler(MessageSink& sink);
 
 // Applies the rule at once (for a caught std::bad_alloc). Does not return.
-[[noreturn]] void ReportOutOfMemoryAndExit();
+[[noreturn]] void reportOutOfMemoryAndExit();
 
 }  // namespace tarnwick

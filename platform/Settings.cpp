@@ -10,17 +10,17 @@
 namespace tarnwick {
 namespace {
 
-std::string Trim(const std::string& s) {
+std::string trim(const std::string& s) {
   const auto first = s.find_first_not_of(" \t\r");
   if (first == std::string::npos) return {};
   const auto last = s.find_last_not_of(" \t\r");
   return s.substr(first, last - first + 1);
 }
 
-std::string SectionLine() { return std::string("[") + kProductKey + "]"; }
+std::string sectionLine() { return std::string("[") + kProductKey + "]"; }
 
 // A value as QSettings writes it: optionally in double quotes, with backslash escapes.
-std::string Unquote(const std::string& raw) {
+std::string unquote(const std::string& raw) {
   std::string value = raw;
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
   std::string out;
@@ -35,7 +35,7 @@ std::string Unquote(const std::string& raw) {
   return out;
 }
 
-std::string Quote(const std::string& value) {
+std::string quote(const std::string& value) {
   std::string out = "\"";
   for (char c : value) {
     if (c == '\\' || c == '"') out.push_back('\\');
@@ -46,7 +46,7 @@ std::string Quote(const std::string& value) {
 
 }  // namespace
 
-std::filesystem::path SettingsFilePath() {
+std::filesystem::path settingsFilePath() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   std::filesystem::path base;
   if (xdg != nullptr && *xdg == '/') {
@@ -58,49 +58,49 @@ std::filesystem::path SettingsFilePath() {
   return base / "tarnwick" / "tarnwick.ini";
 }
 
-std::string ReadInstallationFolder() { return ReadInstallationFolder(SettingsFilePath()); }
+std::string readInstallationFolder() { return readInstallationFolder(settingsFilePath()); }
 
-std::string ReadInstallationFolder(const std::filesystem::path& settingsFile) {
+std::string readInstallationFolder(const std::filesystem::path& settingsFile) {
   std::ifstream in(settingsFile);
   std::string line;
   bool inSection = false;
   while (std::getline(in, line)) {
-    const std::string t = Trim(line);
+    const std::string t = trim(line);
     if (!t.empty() && t.front() == '[') {
-      inSection = (t == SectionLine());
+      inSection = (t == sectionLine());
       continue;
     }
     if (!inSection) continue;
     const auto eq = t.find('=');
     if (eq == std::string::npos) continue;
-    if (Trim(t.substr(0, eq)) == kInstallationFolderValue) return Unquote(Trim(t.substr(eq + 1)));
+    if (trim(t.substr(0, eq)) == kInstallationFolderValue) return unquote(trim(t.substr(eq + 1)));
   }
   return {};
 }
 
-bool WriteInstallationFolder(const std::string& folder) { return WriteInstallationFolder(SettingsFilePath(), folder); }
+bool writeInstallationFolder(const std::string& folder) { return writeInstallationFolder(settingsFilePath(), folder); }
 
-bool WriteInstallationFolder(const std::filesystem::path& settingsFile, const std::string& folder) {
+bool writeInstallationFolder(const std::filesystem::path& settingsFile, const std::string& folder) {
   std::vector<std::string> lines;
   {
     std::ifstream in(settingsFile);
     std::string line;
     while (std::getline(in, line)) lines.push_back(line);
   }
-  const std::string entry = std::string(kInstallationFolderValue) + "=" + Quote(folder);
+  const std::string entry = std::string(kInstallationFolderValue) + "=" + quote(folder);
   bool inSection = false, written = false;
   std::vector<std::string> out;
   for (const auto& line : lines) {
-    const std::string t = Trim(line);
+    const std::string t = trim(line);
     if (!t.empty() && t.front() == '[') {
       if (inSection && !written) {
         out.push_back(entry);
         written = true;
       }
-      inSection = (t == SectionLine());
+      inSection = (t == sectionLine());
     } else if (inSection) {
       const auto eq = t.find('=');
-      if (eq != std::string::npos && Trim(t.substr(0, eq)) == kInstallationFolderValue) {
+      if (eq != std::string::npos && trim(t.substr(0, eq)) == kInstallationFolderValue) {
         if (!written) out.push_back(entry);
         written = true;
         continue;
@@ -109,7 +109,7 @@ bool WriteInstallationFolder(const std::filesystem::path& settingsFile, const st
     out.push_back(line);
   }
   if (!written) {
-    if (!inSection) out.push_back(SectionLine());
+    if (!inSection) out.push_back(sectionLine());
     out.push_back(entry);
   }
   std::error_code ec;

@@ -34,11 +34,11 @@ class PrivateFolder {
 
 }  // namespace
 
-const std::filesystem::path& PrivateTempDirectory() {
+const std::filesystem::path& privateTempDirectory() {
   static PrivateFolder folder;  // made once, thread-safe; removed at normal exit
   return folder.path();
 }
 
-std::filesystem::path TempFilePath(std::string_view name) { return PrivateTempDirectory() / std::string(name); }
+std::filesystem::path tempFilePath(std::string_view name) { return privateTempDirectory() / std::string(name); }
 
 }  // namespace tarnwick

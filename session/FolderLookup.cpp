@@ -42,19 +42,19 @@ std::vector<std::u16string> treeLevels(std::u16string_view path) {
 
 }  // namespace
 
-const analysis::FolderNode* FindFolder(const analysis::ScanModel& model, const analysis::FolderTreeModel& tree,
+const analysis::FolderNode* lookUpFolder(const analysis::ScanModel& model, const analysis::FolderTreeModel& tree,
                                        const std::string& idOrPath) {
-  const std::u16string wanted = Utf8ToUtf16(idOrPath);
+  const std::u16string wanted = utf8ToUtf16(idOrPath);
   const std::vector<std::u16string> levels = pathLevels(wanted);
   for (const analysis::FolderNode& node : model.folders) {
     if (node.treeItem == 0 || node.parentId.isZero()) continue;
-    if (analysis::IdHex(node.id) == idOrPath) return &node;
+    if (analysis::idHex(node.id) == idOrPath) return &node;
     if (treeLevels(tree.folderPath(node.treeItem)) == levels) return &node;
   }
   return nullptr;
 }
 
-const analysis::FolderNode* FolderOfTreeItem(const analysis::ScanModel& model, analysis::TreeItemHandle item) {
+const analysis::FolderNode* folderNodeOfTreeItem(const analysis::ScanModel& model, analysis::TreeItemHandle item) {
   for (const analysis::FolderNode& node : model.folders)
     if (node.treeItem == item) return &node;
   return nullptr;

@@ -32,7 +32,7 @@ content::LoaderCatalogue catalogueOf(const analysis::CatalogueFindings& findings
 }  // namespace
 
 store::PairOpenResult StoreSession::openFiles(const std::string& databasePath, const std::string& streamingPath) {
-  store::PairOpenResult opened = store::OpenStoreFiles(files_, databasePath, streamingPath);
+  store::PairOpenResult opened = store::openStoreFiles(files_, databasePath, streamingPath);
   if (opened.opened) setPaths(databasePath, streamingPath);
   return opened;
 }
@@ -45,7 +45,7 @@ void StoreSession::setPaths(std::string databasePath, std::string streamingPath)
 void StoreSession::release() {
   model_.clearModel();
   tree_.clear();
-  store::CloseStoreFiles(files_);
+  store::closeStoreFiles(files_);
 }
 
 analysis::ScanResult StoreSession::scan(const std::u16string& databaseName, analysis::ScanControl& control,
@@ -65,7 +65,7 @@ StoreSession::Opened StoreSession::openAndScan(const std::string& databasePath, 
   QuietObserver observer;
   analysis::ScanOptions options;
   options.stepOnePause = std::chrono::milliseconds(0);
-  opened.scan = scan(Utf8ToUtf16(databasePath), control, observer, sink, options);
+  opened.scan = scan(utf8ToUtf16(databasePath), control, observer, sink, options);
   if (opened.ready()) useAnalysis(opened.scan, rule);
   return opened;
 }
@@ -79,11 +79,11 @@ void StoreSession::useAnalysis(const analysis::ScanResult& result, UntypedContac
 }
 
 const analysis::FolderNode* StoreSession::findFolder(const std::string& idOrPath) const {
-  return FindFolder(model_, tree_, idOrPath);
+  return lookUpFolder(model_, tree_, idOrPath);
 }
 
 const analysis::FolderNode* StoreSession::folderOfTreeItem(analysis::TreeItemHandle item) const {
-  return FolderOfTreeItem(model_, item);
+  return folderNodeOfTreeItem(model_, item);
 }
 
 content::LoadedFolder StoreSession::loadedFolder(const analysis::FolderNode& folder) {

@@ -54,7 +54,7 @@ class StoreSession {
   // fresh folder loader (which forgets every folder loaded before).
   void useAnalysis(const analysis::ScanResult& result, UntypedContactColumn rule);
 
-  // The folder named by its id or tree path (see FindFolder), or shown by a tree item.
+  // The folder named by its id or tree path (see lookUpFolder), or shown by a tree item.
   const analysis::FolderNode* findFolder(const std::string& idOrPath) const;
   const analysis::FolderNode* folderOfTreeItem(analysis::TreeItemHandle item) const;
   // Loads the message list of `folder`; false when it was stopped.

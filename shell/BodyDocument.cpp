@@ -30,7 +30,7 @@ QString eightBitText(const std::string& bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
   if (!utf8.hasError()) return text;
-  return QString::fromStdU16String(Windows1252ToUtf16(bytes));
+  return QString::fromStdU16String(windows1252ToUtf16(bytes));
 }
 
 std::string lowerExtension(const std::filesystem::path& path) {
@@ -42,17 +42,17 @@ std::string lowerExtension(const std::filesystem::path& path) {
 
 }  // namespace
 
-bool LooksLikeHtml(const QString& text) {
+bool looksLikeHtml(const QString& text) {
   static const QRegularExpression tag(R"(<\s*(html|body|head|div|p|br|table|span|font|meta|!doctype)\b)",
                                       QRegularExpression::CaseInsensitiveOption);
   return tag.match(text.left(4096)).hasMatch();
 }
 
-BodyDocument LoadBodyDocument(const std::filesystem::path& path, bool rtf) {
+BodyDocument loadBodyDocument(const std::filesystem::path& path, bool rtf) {
   BodyDocument doc;
   const std::string ext = lowerExtension(path);
   if (!rtf && (ext == ".mht" || ext == ".eml")) {
-    auto body = ParseMimeBodyFile(path);
+    auto body = parseMimeBodyFile(path);
     if (!body) return doc;
     doc.valid = true;
     if (!body->html.empty()) {
@@ -69,7 +69,7 @@ BodyDocument LoadBodyDocument(const std::filesystem::path& path, bool rtf) {
   doc.valid = true;
   if (rtf) {
     doc.html = true;
-    doc.text = QString::fromStdU16String(RtfToHtml(*bytes));
+    doc.text = QString::fromStdU16String(rtfToHtml(*bytes));
   } else if (ext == ".txt") {
     std::u16string units(bytes->size() / 2, u'\0');
     for (std::size_t i = 0; i < units.size(); ++i)
@@ -79,7 +79,7 @@ BodyDocument LoadBodyDocument(const std::filesystem::path& path, bool rtf) {
     doc.text = QString::fromStdU16String(units);
   } else {
     doc.text = eightBitText(*bytes);
-    doc.html = LooksLikeHtml(doc.text);
+    doc.html = looksLikeHtml(doc.text);
   }
   return doc;
 }

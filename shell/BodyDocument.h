@@ -20,9 +20,9 @@ struct BodyDocument {
 // "TarnBody.html" (8-bit text, HTML or plain, UTF-8 when it is valid UTF-8 and
 // Windows-1252 otherwise), an RTF body (`rtf` set; shown as HTML), or a streamed message
 // (".mht" or ".eml", read with GMime: its HTML part with inline images, else its text).
-BodyDocument LoadBodyDocument(const std::filesystem::path& path, bool rtf);
+BodyDocument loadBodyDocument(const std::filesystem::path& path, bool rtf);
 
 // True when 8-bit body text looks like an HTML page rather than plain text.
-bool LooksLikeHtml(const QString& text);
+bool looksLikeHtml(const QString& text);
 
 }  // namespace tarnwick::shell

@@ -4,7 +4,7 @@
 
 namespace tarnwick::shell {
 
-CommandStates ComputeCommandStates(const RunningWork& work, std::size_t checkedFolders) {
+CommandStates computeCommandStates(const RunningWork& work, std::size_t checkedFolders) {
   CommandStates states;
   const bool idle = !work.listFill && !work.bodyLoad && !work.analysis && !work.save;
   states.open = idle;

@@ -29,6 +29,6 @@ struct CommandStates {
 // save (whose dialogs are modal; the commands stay off should a shortcut reach the window
 // all the same, as both read the model that Open would replace); Save also needs a
 // checked folder; Stop exists only while the list is filling or busy for the preview.
-CommandStates ComputeCommandStates(const RunningWork& work, std::size_t checkedFolders);
+CommandStates computeCommandStates(const RunningWork& work, std::size_t checkedFolders);
 
 }  // namespace tarnwick::shell

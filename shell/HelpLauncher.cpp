@@ -11,16 +11,16 @@
 
 namespace tarnwick::shell {
 
-QString ManualPath() {
-  for (const QString& folder : {InstallationFolder(), QCoreApplication::applicationDirPath()}) {
+QString manualPath() {
+  for (const QString& folder : {installationFolder(), QCoreApplication::applicationDirPath()}) {
     const QString path = QDir(folder).filePath(kManualFileName);
     if (QFileInfo(path).isFile()) return path;
   }
   return {};
 }
 
-bool OpenManual() {
-  const QString path = ManualPath();
+bool openManual() {
+  const QString path = manualPath();
   return !path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 

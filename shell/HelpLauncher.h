@@ -6,10 +6,10 @@ namespace tarnwick::shell {
 
 // The user manual: manual.html of the installation folder, else the one beside the
 // program. Empty when neither exists.
-QString ManualPath();
+QString manualPath();
 
 // Opens the manual in the desktop's browser; false when there is no manual or no browser
 // would take it.
-bool OpenManual();
+bool openManual();
 
 }  // namespace tarnwick::shell

@@ -7,12 +7,12 @@
 
 namespace tarnwick::shell {
 
-QString InstallationFolder() {
-  const QString stored = QString::fromStdString(ReadInstallationFolder());
+QString installationFolder() {
+  const QString stored = QString::fromStdString(readInstallationFolder());
   if (!stored.isEmpty()) return stored;
   return QCoreApplication::applicationDirPath();
 }
 
-QString InstallationFile(const QString& name) { return QDir(InstallationFolder()).filePath(name); }
+QString installationFile(const QString& name) { return QDir(installationFolder()).filePath(name); }
 
 }  // namespace tarnwick::shell

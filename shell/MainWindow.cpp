@@ -39,7 +39,7 @@ constexpr int kToolImageWidth = 44;
 constexpr int kToolImageHeight = 45;
 
 QSettings windowSettings() {
-  return QSettings(QString::fromStdString(SettingsFilePath().string()), QSettings::IniFormat);
+  return QSettings(QString::fromStdString(settingsFilePath().string()), QSettings::IniFormat);
 }
 
 }  // namespace
@@ -205,7 +205,7 @@ void MainWindow::saveWindowState() {
 }
 
 void MainWindow::updateCommands() {
-  const CommandStates states = ComputeCommandStates(session_.work().runningWork(), tree_->checkedCount());
+  const CommandStates states = computeCommandStates(session_.work().runningWork(), tree_->checkedCount());
   open_->setEnabled(states.open);
   save_->setEnabled(states.save);
   stop_->setEnabled(states.stop);
@@ -275,7 +275,7 @@ void MainWindow::saveMessage() {
   }
 }
 
-void MainWindow::onHelp() { OpenManual(); }
+void MainWindow::onHelp() { openManual(); }
 
 void MainWindow::onAbout() {
   AboutDialog about(this);

@@ -84,7 +84,7 @@ bool MessageBrowser::startFill(analysis::TreeItemHandle item, const QString& mai
   body_.clearPreview();
   list_.clearRows();
   try {
-    content::deletePreviewBodyFiles(PrivateTempDirectory());
+    content::deletePreviewBodyFiles(privateTempDirectory());
   } catch (const std::exception&) {
     // No working folder: there are no body files to delete either.
   }
@@ -175,7 +175,7 @@ bool MessageBrowser::startPreview(QTreeWidgetItem* row) {
       session_.core().loadItem(folder, item, control);
       QMetaObject::invokeMethod(this, [this] { session_.work().setListBusy(false); }, Qt::QueuedConnection);
       const content::PreviewSources sources{*session_.core().database(), session_.core().streaming(),
-                                            session_.core().geometry(), PrivateTempDirectory()};
+                                            session_.core().geometry(), privateTempDirectory()};
       const content::PreviewData data = content::assemblePreview(session_.model().messages[item], folder.kind, from,
                                                                  subject, date, sources, mhtNaming_);
       PreviewContent preview;
@@ -223,7 +223,7 @@ bool MessageBrowser::saveAttachment(int index, const QString& path) {
   try {
     const auto data =
         content::readAttachmentData(*session_.core().database(), session_.core().geometry(), item.attachments[index],
-                                    TempFilePath("tempB.img"));
+                                    tempFilePath("tempB.img"));
     if (!data) return false;
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;

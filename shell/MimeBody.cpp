@@ -88,7 +88,7 @@ void visit(GMimeObject* /*parent*/, GMimeObject* object, gpointer data) {
 
 }  // namespace
 
-std::optional<MimeBody> ParseMimeBody(std::string_view bytes) {
+std::optional<MimeBody> parseMimeBody(std::string_view bytes) {
   initGmime();
   GMimeStream* stream = g_mime_stream_mem_new_with_buffer(bytes.data(), bytes.size());
   GMimeParser* parser = g_mime_parser_new_with_stream(stream);
@@ -107,11 +107,11 @@ std::optional<MimeBody> ParseMimeBody(std::string_view bytes) {
   return body;
 }
 
-std::optional<MimeBody> ParseMimeBodyFile(const std::filesystem::path& path) {
+std::optional<MimeBody> parseMimeBodyFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return ParseMimeBody(bytes);
+  return parseMimeBody(bytes);
 }
 
 }  // namespace tarnwick::shell

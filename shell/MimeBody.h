@@ -26,7 +26,7 @@ struct MimeBody {
 };
 
 // Parses the message in `bytes` with GMime. Nothing when it is not a message at all.
-std::optional<MimeBody> ParseMimeBody(std::string_view bytes);
-std::optional<MimeBody> ParseMimeBodyFile(const std::filesystem::path& path);
+std::optional<MimeBody> parseMimeBody(std::string_view bytes);
+std::optional<MimeBody> parseMimeBodyFile(const std::filesystem::path& path);
 
 }  // namespace tarnwick::shell

@@ -157,7 +157,7 @@ void PreviewPane::showPreview(const PreviewContent& content) {
     showing_ = summary_->isVisible();
     return;
   }
-  BodyDocument doc = LoadBodyDocument(content.bodyPath, content.rtf);
+  BodyDocument doc = loadBodyDocument(content.bodyPath, content.rtf);
   if (!doc.valid) {
     showing_ = summary_->isVisible();
     return;

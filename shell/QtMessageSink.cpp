@@ -36,7 +36,7 @@ MessageAnswer answerOf(int button, MessageButtons buttons) {
     case QMessageBox::No: return MessageAnswer::No;
     case QMessageBox::Retry: return MessageAnswer::Retry;
     case QMessageBox::Cancel: return MessageAnswer::Cancel;
-    default: return DefaultAnswer(buttons);
+    default: return defaultAnswer(buttons);
   }
 }
 
@@ -51,7 +51,7 @@ MessageAnswer QtMessageSink::showHere(const Message& message) {
 
 MessageAnswer QtMessageSink::show(const Message& message) {
   if (QThread::currentThread() == qApp->thread()) return showHere(message);
-  MessageAnswer answer = DefaultAnswer(message.buttons);
+  MessageAnswer answer = defaultAnswer(message.buttons);
   QMetaObject::invokeMethod(
       qApp, [&] { answer = showHere(message); }, Qt::BlockingQueuedConnection);
   return answer;

@@ -333,7 +333,7 @@ class Converter {
 
   void flushBytes() {
     if (pending_.empty()) return;
-    const std::u16string text = Windows1252ToUtf16(pending_);
+    const std::u16string text = windows1252ToUtf16(pending_);
     pending_.clear();
     for (char16_t c : text) emitChar(c);
   }
@@ -343,7 +343,7 @@ class Converter {
       // keep the order of code-page bytes and characters given directly
       std::string bytes;
       bytes.swap(pending_);
-      for (char16_t d : Windows1252ToUtf16(bytes)) emitChar(d);
+      for (char16_t d : windows1252ToUtf16(bytes)) emitChar(d);
     }
     if (!bodyVisible()) return;
     if (html_) {
@@ -378,7 +378,7 @@ class Converter {
              std::to_string(c.b & 255) + ");";
     }
     spanTag_ = !css.empty();
-    if (spanTag_) out_ += u"<span style=\"" + Windows1252ToUtf16(css) + u"\">";
+    if (spanTag_) out_ += u"<span style=\"" + windows1252ToUtf16(css) + u"\">";
     spanOpen_ = true;
     spanStyle_ = style;
   }
@@ -411,15 +411,15 @@ class Converter {
 
 }  // namespace
 
-bool RtfCarriesHtml(std::string_view rtf) {
+bool rtfCarriesHtml(std::string_view rtf) {
   // \fromhtml appears in the document header, before the first body text.
   const std::string_view head = rtf.substr(0, std::min<std::size_t>(rtf.size(), 1024));
   const std::size_t at = head.find("\\fromhtml");
   return at != std::string_view::npos && at + 9 < head.size() && head[at + 9] == '1';
 }
 
-std::u16string RtfToHtml(std::string_view rtf) {
-  return Converter(rtf).run(RtfCarriesHtml(rtf));
+std::u16string rtfToHtml(std::string_view rtf) {
+  return Converter(rtf).run(rtfCarriesHtml(rtf));
 }
 
 }  // namespace tarnwick::shell

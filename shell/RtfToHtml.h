@@ -10,9 +10,9 @@ namespace tarnwick::shell {
 // breaks, bold, italic and underline, font faces, sizes and colours. Pictures, objects and
 // fields' instructions are left out. Reads only the bytes it is given; unbalanced or cut
 // input gives what could be read.
-std::u16string RtfToHtml(std::string_view rtf);
+std::u16string rtfToHtml(std::string_view rtf);
 
 // True when the RTF carries HTML (\fromhtml1 in its header).
-bool RtfCarriesHtml(std::string_view rtf);
+bool rtfCarriesHtml(std::string_view rtf);
 
 }  // namespace tarnwick::shell

@@ -33,8 +33,8 @@ exporter::SaveCommandEnd SaveCommandRunner::run() {
   };
   hooks.clearChecks = [this](analysis::SelectionList& selection) { clearChecks(selection); };
   hooks.showResult = [this](const exporter::SaveResult& result) { showResult(result); };
-  const exporter::FreeSpaceProbe freeSpace = hooks_.freeSpace ? hooks_.freeSpace : exporter::SystemFreeSpaceProbe();
-  const exporter::SaveCommandEnd end = exporter::RunSaveCommand(hooks, session_.sink(), freeSpace);
+  const exporter::FreeSpaceProbe freeSpace = hooks_.freeSpace ? hooks_.freeSpace : exporter::systemFreeSpaceProbe();
+  const exporter::SaveCommandEnd end = exporter::runSaveCommand(hooks, session_.sink(), freeSpace);
   // The save rebuilt the model's message list for the folders it saved: the rows shown
   // are listed again so that a click on one still finds its message.
   if (end == exporter::SaveCommandEnd::Saved || end == exporter::SaveCommandEnd::Cancelled) browser_.relist();
@@ -70,7 +70,7 @@ std::optional<exporter::SaveResult> SaveCommandRunner::runSave(analysis::Selecti
   // from the preview's.
   std::filesystem::path work;
   try {
-    work = PrivateTempDirectory() / "save";
+    work = privateTempDirectory() / "save";
     std::filesystem::create_directories(work);
   } catch (const std::exception& error) {
     showError(std::string("The working folder of the save could not be made: ") + error.what());
@@ -104,7 +104,7 @@ std::optional<exporter::SaveResult> SaveCommandRunner::runSave(analysis::Selecti
   // Cancel when the writer could not be set up.
   QObject::connect(
       &relay, &SaveProgressRelay::ended, &dialog,
-      [&dialog, &worker] { dialog.finish(exporter::DialogEndOf(worker.wait()) == exporter::SaveDialogEnd::Cancel); },
+      [&dialog, &worker] { dialog.finish(exporter::dialogEndOf(worker.wait()) == exporter::SaveDialogEnd::Cancel); },
       Qt::QueuedConnection);
   session_.work().setRunning(WorkState::Worker::Export, true);
   worker.start();

@@ -47,7 +47,7 @@ SaveResultDialog::SaveResultDialog(const exporter::SaveResult& result, QWidget* 
     report = QString::fromStdString(result.reportError);
   else if (!result.reportText.empty())
     report = QString("Report: %1").arg(QString::fromStdString(result.reportText.string()));
-  build(QString::fromUtf8(exporter::SaveResultText(result)), totalsOf(result), report);
+  build(QString::fromUtf8(exporter::saveResultText(result)), totalsOf(result), report);
 }
 
 void SaveResultDialog::build(const QString& result, const QString& totals, const QString& report) {

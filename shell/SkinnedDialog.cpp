@@ -9,7 +9,7 @@
 namespace tarnwick::shell {
 
 SkinnedDialog::SkinnedDialog(const QString& skinFileName, QWidget* parent) : QDialog(parent) {
-  const QString path = InstallationFile(skinFileName);
+  const QString path = installationFile(skinFileName);
   if (QFileInfo(path).isFile()) skin_.load(path);
   setWindowTitle(QString::fromUtf8(kWindowTitle));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);

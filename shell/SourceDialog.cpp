@@ -72,7 +72,7 @@ SourceDialog::SourceDialog(ShellSession& session, QWidget* parent)
 
 void SourceDialog::databaseChosen(const QString& path) {
   databaseEdit_->setText(path);
-  const std::string streaming = FindStreamingFile(path.toStdString());
+  const std::string streaming = findStreamingFile(path.toStdString());
   if (!streaming.empty()) streamingEdit_->setText(QString::fromStdString(streaming));
 }
 
@@ -114,19 +114,19 @@ void SourceDialog::next() {
   }
   const std::string database = databaseEdit_->text().toStdString();
   const std::string streaming = streamingEdit_->text().toStdString();
-  const SourceCheck check = CheckSourcePaths(database, streaming);
+  const SourceCheck check = checkSourcePaths(database, streaming);
   if (check != SourceCheck::Accepted) {
-    refuse(SourceCheckMessage(check));
+    refuse(sourceCheckMessage(check));
     return;
   }
   const store::PairOpenResult opened = session_.core().openFiles(database, streaming);
   if (!opened.opened) {
-    refuse(OpenFailureMessage(opened));
+    refuse(openFailureMessage(opened));
     return;
   }
   Q_EMIT sourceOpened();
   hide();
-  if (session_.analyse && !session_.analyse(parentWidget())) store::CloseStoreFiles(session_.files());
+  if (session_.analyse && !session_.analyse(parentWidget())) store::closeStoreFiles(session_.files());
   accept();
 }
 

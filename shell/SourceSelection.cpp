@@ -25,13 +25,13 @@ bool exists(const std::string& path) {
 
 }  // namespace
 
-bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
+bool endsWithNoCase(const std::string& text, const std::string& suffix) {
   if (text.size() < suffix.size()) return false;
   return std::equal(suffix.rbegin(), suffix.rend(), text.rbegin(),
                     [](char a, char b) { return lower(a) == lower(b); });
 }
 
-std::string FindStreamingFile(const std::string& databasePath) {
+std::string findStreamingFile(const std::string& databasePath) {
   const std::size_t slash = databasePath.rfind('/');
   if (slash == std::string::npos) return {};
   const std::string folder = databasePath.substr(0, slash + 1);
@@ -49,23 +49,23 @@ std::string FindStreamingFile(const std::string& databasePath) {
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const std::string path = folder + it->path().filename().string();
-    if (EndsWithNoCase(path, ".stm")) candidates.push_back(path);
+    if (endsWithNoCase(path, ".stm")) candidates.push_back(path);
   }
   if (candidates.empty()) return {};
   return *std::min_element(candidates.begin(), candidates.end());
 }
 
-SourceCheck CheckSourcePaths(const std::string& databasePath, const std::string& streamingPath) {
+SourceCheck checkSourcePaths(const std::string& databasePath, const std::string& streamingPath) {
   if (!exists(databasePath)) return SourceCheck::DatabaseNotFound;
-  if (!EndsWithNoCase(databasePath, "edb")) return SourceCheck::DatabaseNotEdb;
+  if (!endsWithNoCase(databasePath, "edb")) return SourceCheck::DatabaseNotEdb;
   if (!streamingPath.empty()) {
     if (!exists(streamingPath)) return SourceCheck::StreamingNotFound;
-    if (!EndsWithNoCase(streamingPath, "stm")) return SourceCheck::StreamingNotStm;
+    if (!endsWithNoCase(streamingPath, "stm")) return SourceCheck::StreamingNotStm;
   }
   return SourceCheck::Accepted;
 }
 
-std::string SourceCheckMessage(SourceCheck check) {
+std::string sourceCheckMessage(SourceCheck check) {
   switch (check) {
     case SourceCheck::Accepted: return {};
     case SourceCheck::DatabaseNotFound:
@@ -76,7 +76,7 @@ std::string SourceCheckMessage(SourceCheck check) {
   return {};
 }
 
-std::string OpenFailureMessage(const store::PairOpenResult& result) {
+std::string openFailureMessage(const store::PairOpenResult& result) {
   if (result.osError == EWOULDBLOCK || result.osError == EAGAIN) return store::kFileInUseMessage;
   return std::string("Unable to open selected file.\n") + result.failedPath + ": " + std::strerror(result.osError);
 }

@@ -10,7 +10,7 @@ namespace tarnwick::shell {
 // database's name up to its first dot and ".stm" when it exists; otherwise the first file
 // of the folder (in name order) whose name ends in ".stm" in any letter case. Empty when
 // the folder has none (the caller then keeps what the box held).
-std::string FindStreamingFile(const std::string& databasePath);
+std::string findStreamingFile(const std::string& databasePath);
 
 // The checks of the source dialog's Next, in their order.
 enum class SourceCheck {
@@ -21,16 +21,16 @@ enum class SourceCheck {
   StreamingNotStm,    // its last three characters are not "stm" in any case
 };
 
-SourceCheck CheckSourcePaths(const std::string& databasePath, const std::string& streamingPath);
+SourceCheck checkSourcePaths(const std::string& databasePath, const std::string& streamingPath);
 
 // The message a refused check shows; empty for Accepted.
-std::string SourceCheckMessage(SourceCheck check);
+std::string sourceCheckMessage(SourceCheck check);
 
 // The message for a source that could not be opened: the "already being used" text when
 // another holder has the file; otherwise what went wrong and with which file.
-std::string OpenFailureMessage(const store::PairOpenResult& result);
+std::string openFailureMessage(const store::PairOpenResult& result);
 
 // True when `text` ends in `suffix`, compared without regard to ASCII letter case.
-bool EndsWithNoCase(const std::string& text, const std::string& suffix);
+bool endsWithNoCase(const std::string& text, const std::string& suffix);
 
 }  // namespace tarnwick::shell

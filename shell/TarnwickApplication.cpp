@@ -20,7 +20,7 @@ TarnwickApplication::TarnwickApplication(int& argc, char** argv) : QApplication(
   setWindowIcon(QIcon(":/images/app-48.png"));
   sink_ = std::make_unique<QtMessageSink>();
   session_ = std::make_unique<ShellSession>(*sink_);
-  InstallOutOfMemoryHandler(*sink_);
+  installOutOfMemoryHandler(*sink_);
 }
 
 TarnwickApplication::~TarnwickApplication() {

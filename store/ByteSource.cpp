@@ -8,7 +8,7 @@
 
 namespace tarnwick::store {
 
-std::size_t ReadZeroFilled(const ByteSource& source, std::int64_t offset, std::span<std::uint8_t> out) {
+std::size_t readZeroFilled(const ByteSource& source, std::int64_t offset, std::span<std::uint8_t> out) {
   std::size_t got = 0;
   if (offset >= 0) got = source.readAt(static_cast<std::uint64_t>(offset), out);
   std::fill(out.begin() + static_cast<std::ptrdiff_t>(got), out.end(), std::uint8_t{0});

@@ -28,7 +28,7 @@ class ByteSource {
 // Fills the whole of `out` from `offset`: the bytes that lie past the end of the source
 // (or at a negative offset) are zero, so a short read never leaves stale bytes of an
 // earlier page behind. Returns how many came from the source.
-std::size_t ReadZeroFilled(const ByteSource& source, std::int64_t offset, std::span<std::uint8_t> out);
+std::size_t readZeroFilled(const ByteSource& source, std::int64_t offset, std::span<std::uint8_t> out);
 
 // A store file opened through StoreFile.
 class FileByteSource final : public ByteSource {

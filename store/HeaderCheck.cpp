@@ -7,11 +7,11 @@
 
 namespace tarnwick::store {
 
-std::uint32_t ReadHeaderPageSize(std::span<const std::uint8_t> header) {
+std::uint32_t readHeaderPageSize(std::span<const std::uint8_t> header) {
   return BoundedBytes(header).u32(layout::kHeaderPageSizeOffset);
 }
 
-HeaderCheckResult CheckStoreHeader(StoreFile& database, StoreFile* streaming) {
+HeaderCheckResult checkStoreHeader(StoreFile& database, StoreFile* streaming) {
   HeaderCheckResult result;
   const auto fileSize = static_cast<std::int64_t>(database.GetLength());
   // Zeroed first: a file shorter than the header leaves the rest of the buffer zero, so
@@ -19,8 +19,8 @@ HeaderCheckResult CheckStoreHeader(StoreFile& database, StoreFile* streaming) {
   std::array<std::uint8_t, layout::kDatabaseHeaderLength> header{};
   database.Seek(0);
   const std::size_t got = database.Read(header.data(), static_cast<std::uint32_t>(header.size()));
-  result.headerPageSize = ReadHeaderPageSize(std::span<const std::uint8_t>(header.data(), got));
-  result.geometry = MakeStoreGeometry(result.headerPageSize, fileSize);
+  result.headerPageSize = readHeaderPageSize(std::span<const std::uint8_t>(header.data(), got));
+  result.geometry = makeStoreGeometry(result.headerPageSize, fileSize);
   if (!result.geometry.supported()) {
     result.outcome = HeaderCheckOutcome::UnsupportedPageSize;
     return result;

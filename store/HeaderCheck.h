@@ -21,12 +21,12 @@ struct HeaderCheckResult {
 };
 
 // The page size field of a database header; 0 when the bytes end before it.
-std::uint32_t ReadHeaderPageSize(std::span<const std::uint8_t> header);
+std::uint32_t readHeaderPageSize(std::span<const std::uint8_t> header);
 
 // The header check that opens every analysis: takes the file's length, reads the first 512
 // bytes, decides the page size and its class and, for 8 KB and 32 KB stores, closes the
 // streaming file (those stores are analysed without it). `streaming` may be null or
 // closed. Read and length failures throw FileError naming the database file.
-HeaderCheckResult CheckStoreHeader(StoreFile& database, StoreFile* streaming);
+HeaderCheckResult checkStoreHeader(StoreFile& database, StoreFile* streaming);
 
 }  // namespace tarnwick::store

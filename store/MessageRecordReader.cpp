@@ -22,7 +22,7 @@ struct Slot {
 
 std::vector<Slot> pageSlots(Page page, PageSizeClass pageSizeClass) {
   RecordSlotArray located;
-  const std::size_t count = LocateRecords(page, pageSizeClass, located);
+  const std::size_t count = locateRecords(page, pageSizeClass, located);
   std::vector<Slot> slots(count);
   for (std::size_t i = 0; i < count; ++i) {
     slots[i] = {static_cast<std::uint32_t>(located[i].offset), static_cast<std::uint16_t>(located[i].size)};

@@ -6,15 +6,15 @@
 
 namespace tarnwick::store {
 
-std::uint32_t PageOwnerObjectId(std::span<const std::uint8_t> page) {
+std::uint32_t pageOwnerObjectId(std::span<const std::uint8_t> page) {
   return BoundedBytes(page).u32(layout::kPageOwnerObjectIdOffset);
 }
 
-std::uint16_t PageTagCount(std::span<const std::uint8_t> page) {
+std::uint16_t pageTagCount(std::span<const std::uint8_t> page) {
   return BoundedBytes(page).u16(layout::kPageTagCountOffset);
 }
 
-bool IsBranchPage(std::span<const std::uint8_t> page) {
+bool isBranchPage(std::span<const std::uint8_t> page) {
   // Neither a leaf nor empty, and of the format bits only the new record format; the other
   // bits of the two low flag bytes are not looked at.
   namespace pf = page_flags;

@@ -21,8 +21,8 @@ void PageList::clear() {
   visitedPageCount_ = 0;
 }
 
-void RecordPageVisit(PageList& pages, std::span<const std::uint8_t> page, FileOffset fileOffset) {
-  pages.addPageEntry(PageOwnerObjectId(page), fileOffset);
+void recordPageVisit(PageList& pages, std::span<const std::uint8_t> page, FileOffset fileOffset) {
+  pages.addPageEntry(pageOwnerObjectId(page), fileOffset);
   pages.countVisit();
 }
 

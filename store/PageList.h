@@ -49,6 +49,6 @@ class PageList {
 
 // Records a page just read: appends its owner object id (offset 24 of `page`, 0 when the
 // buffer is shorter) and `fileOffset` to the list and counts the visit.
-void RecordPageVisit(PageList& pages, std::span<const std::uint8_t> page, FileOffset fileOffset);
+void recordPageVisit(PageList& pages, std::span<const std::uint8_t> page, FileOffset fileOffset);
 
 }  // namespace tarnwick::store

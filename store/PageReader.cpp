@@ -5,7 +5,7 @@
 
 namespace tarnwick::store {
 
-std::span<const std::uint8_t> ReadPage(const StoreFile& file, const StoreGeometry& geometry, FileOffset offset,
+std::span<const std::uint8_t> readPage(const StoreFile& file, const StoreGeometry& geometry, FileOffset offset,
                                        std::size_t length, std::vector<std::uint8_t>& buffer) {
   if (!geometry.supported() || offset.value < 0 || offset.value >= geometry.FileSize) return {};
   const auto pageSize = static_cast<std::size_t>(geometry.PageSize);

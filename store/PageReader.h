@@ -17,7 +17,7 @@ namespace tarnwick::store {
 // read is zero, so nothing of the previous page can pass for this one. Returns the whole
 // page buffer; an offset outside the file gives an empty span without reading. Read
 // failures throw FileError naming the file.
-std::span<const std::uint8_t> ReadPage(const StoreFile& file, const StoreGeometry& geometry, FileOffset offset,
+std::span<const std::uint8_t> readPage(const StoreFile& file, const StoreGeometry& geometry, FileOffset offset,
                                        std::size_t length, std::vector<std::uint8_t>& buffer);
 
 }  // namespace tarnwick::store

@@ -8,16 +8,16 @@
 
 namespace tarnwick::store {
 
-std::size_t LocateRecords(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
+std::size_t locateRecords(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
                           std::span<RecordSlot> slots) {
-  const std::size_t headerLength = PageHeaderLengthFor(pageSizeClass);
-  const std::uint16_t mask = TagMaskFor(pageSizeClass);
-  if (headerLength == 0 || page.size() < headerLength || IsBranchPage(page)) return 0;
+  const std::size_t headerLength = pageHeaderLengthFor(pageSizeClass);
+  const std::uint16_t mask = tagMaskFor(pageSizeClass);
+  if (headerLength == 0 || page.size() < headerLength || isBranchPage(page)) return 0;
 
   // A damaged tag count may claim more tags than the page holds; only the tags that lie
   // between the header and the end of the page are read.
   const std::size_t tagRoom = (page.size() - headerLength) / layout::kTagLength;
-  const std::size_t tagCount = std::min<std::size_t>(PageTagCount(page), tagRoom);
+  const std::size_t tagCount = std::min<std::size_t>(pageTagCount(page), tagRoom);
   const std::size_t capacity = std::min(slots.size(), layout::kMaxRecordSlots);
   const BoundedBytes tags(page.last(tagCount * layout::kTagLength));
 
@@ -33,14 +33,14 @@ std::size_t LocateRecords(std::span<const std::uint8_t> page, PageSizeClass page
   return filled;
 }
 
-std::size_t LocateRecords(const StoreFile& file, const StoreGeometry& geometry, FileOffset offset,
+std::size_t locateRecords(const StoreFile& file, const StoreGeometry& geometry, FileOffset offset,
                           std::span<RecordSlot> slots, std::vector<std::uint8_t>& scratch) {
-  const auto page = ReadPage(file, geometry, offset, static_cast<std::size_t>(geometry.PageSize), scratch);
+  const auto page = readPage(file, geometry, offset, static_cast<std::size_t>(geometry.PageSize), scratch);
   if (page.empty()) return 0;
-  return LocateRecords(page, geometry.PageSizeClass, slots);
+  return locateRecords(page, geometry.PageSizeClass, slots);
 }
 
-std::span<const std::uint8_t> RecordBytes(std::span<const std::uint8_t> page, RecordSlot slot) {
+std::span<const std::uint8_t> recordBytes(std::span<const std::uint8_t> page, RecordSlot slot) {
   if (slot.offset < 0 || slot.size <= 0) return {};
   const auto start = static_cast<std::size_t>(slot.offset);
   const auto size = static_cast<std::size_t>(slot.size);

@@ -28,16 +28,16 @@ using RecordSlotArray = std::array<RecordSlot, layout::kMaxRecordSlots>;
 // that would not lie wholly inside the page. At most min(slots.size(), 800) slots are
 // filled. Branch pages, unsupported classes and buffers too short for a header give 0.
 // Returns the number of slots filled.
-std::size_t LocateRecords(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
+std::size_t locateRecords(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
                           std::span<RecordSlot> slots);
 
 // Reads the page at `offset` (PageSize bytes, zero-filled past the end of the file) into
 // `scratch` and locates its records as above. An offset that is negative or not below
 // FileSize gives 0 without reading. Read failures throw FileError.
-std::size_t LocateRecords(const StoreFile& file, const StoreGeometry& geometry, FileOffset offset,
+std::size_t locateRecords(const StoreFile& file, const StoreGeometry& geometry, FileOffset offset,
                           std::span<RecordSlot> slots, std::vector<std::uint8_t>& scratch);
 
 // The bytes of one located record, or an empty span when the slot does not lie in `page`.
-std::span<const std::uint8_t> RecordBytes(std::span<const std::uint8_t> page, RecordSlot slot);
+std::span<const std::uint8_t> recordBytes(std::span<const std::uint8_t> page, RecordSlot slot);
 
 }  // namespace tarnwick::store

@@ -2,7 +2,7 @@
 
 namespace tarnwick::store {
 
-void CloseStoreFiles(StoreFilePair& files) {
+void closeStoreFiles(StoreFilePair& files) {
   // Closing a read-only file cannot lose data; a failure to close is not worth a stop.
   try {
     files.database.Close();
@@ -14,8 +14,8 @@ void CloseStoreFiles(StoreFilePair& files) {
   }
 }
 
-PairOpenResult OpenStoreFiles(StoreFilePair& files, const std::string& databasePath, const std::string& streamingPath) {
-  CloseStoreFiles(files);
+PairOpenResult openStoreFiles(StoreFilePair& files, const std::string& databasePath, const std::string& streamingPath) {
+  closeStoreFiles(files);
   PairOpenResult result;
   if (!files.database.Open(databasePath)) {
     result.failedPath = databasePath;
@@ -25,7 +25,7 @@ PairOpenResult OpenStoreFiles(StoreFilePair& files, const std::string& databaseP
   if (!streamingPath.empty() && !files.streaming.Open(streamingPath)) {
     result.failedPath = streamingPath;
     result.osError = files.streaming.LastOpenError();
-    CloseStoreFiles(files);  // do not keep the database held after a failed source
+    closeStoreFiles(files);  // do not keep the database held after a failed source
     return result;
   }
   result.opened = true;

@@ -21,9 +21,9 @@ struct PairOpenResult {
 // Opens the pair for a new analysis: closes whatever is still open, opens the database,
 // then the streaming file when `streamingPath` is not empty. When either cannot be opened
 // both are left closed (the user is told kFileInUseMessage).
-PairOpenResult OpenStoreFiles(StoreFilePair& files, const std::string& databasePath, const std::string& streamingPath);
+PairOpenResult openStoreFiles(StoreFilePair& files, const std::string& databasePath, const std::string& streamingPath);
 
 // Closes both files (after a cancelled analysis, or before a new source).
-void CloseStoreFiles(StoreFilePair& files);
+void closeStoreFiles(StoreFilePair& files);
 
 }  // namespace tarnwick::store

@@ -6,7 +6,7 @@
 
 namespace tarnwick::store {
 
-PageSizeClass PageSizeClassFor(std::uint32_t pageSize) {
+PageSizeClass pageSizeClassFor(std::uint32_t pageSize) {
   switch (pageSize) {
     case layout::kPageSize4K: return PageSizeClass::Page4K;
     case layout::kPageSize8K: return PageSizeClass::Page8K;
@@ -15,7 +15,7 @@ PageSizeClass PageSizeClassFor(std::uint32_t pageSize) {
   }
 }
 
-std::size_t PageHeaderLengthFor(PageSizeClass pageSizeClass) {
+std::size_t pageHeaderLengthFor(PageSizeClass pageSizeClass) {
   switch (pageSizeClass) {
     case PageSizeClass::Page4K:
     case PageSizeClass::Page8K: return layout::kPageHeaderLengthSmall;
@@ -24,7 +24,7 @@ std::size_t PageHeaderLengthFor(PageSizeClass pageSizeClass) {
   }
 }
 
-std::uint16_t TagMaskFor(PageSizeClass pageSizeClass) {
+std::uint16_t tagMaskFor(PageSizeClass pageSizeClass) {
   switch (pageSizeClass) {
     case PageSizeClass::Page4K: return layout::kTagMask4K;
     case PageSizeClass::Page8K: return layout::kTagMask8K;
@@ -33,9 +33,9 @@ std::uint16_t TagMaskFor(PageSizeClass pageSizeClass) {
   }
 }
 
-std::size_t StoreGeometry::headerLength() const { return PageHeaderLengthFor(PageSizeClass); }
+std::size_t StoreGeometry::headerLength() const { return pageHeaderLengthFor(PageSizeClass); }
 
-std::uint16_t StoreGeometry::tagMask() const { return TagMaskFor(PageSizeClass); }
+std::uint16_t StoreGeometry::tagMask() const { return tagMaskFor(PageSizeClass); }
 
 std::int64_t StoreGeometry::pageCount() const {
   if (PageSize <= 0) return 0;
@@ -43,9 +43,9 @@ std::int64_t StoreGeometry::pageCount() const {
   return std::max<std::int64_t>(0, blocks - 2);
 }
 
-StoreGeometry MakeStoreGeometry(std::uint32_t pageSize, std::int64_t fileSize) {
+StoreGeometry makeStoreGeometry(std::uint32_t pageSize, std::int64_t fileSize) {
   StoreGeometry g;
-  g.PageSizeClass = PageSizeClassFor(pageSize);
+  g.PageSizeClass = pageSizeClassFor(pageSize);
   // An unsupported value is kept only when it fits; it is never used to read pages.
   g.PageSize = pageSize <= 0x7FFFFFFFu ? static_cast<std::int32_t>(pageSize) : 0;
   g.FileSize = std::max<std::int64_t>(0, fileSize);
@@ -54,7 +54,7 @@ StoreGeometry MakeStoreGeometry(std::uint32_t pageSize, std::int64_t fileSize) {
   return g;
 }
 
-FileOffset PageOffset(const StoreGeometry& geometry, PageNumber page) {
+FileOffset pageOffset(const StoreGeometry& geometry, PageNumber page) {
   return FileOffset((page.value + 1) * static_cast<std::int64_t>(geometry.PageSize));
 }
 

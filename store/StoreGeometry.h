@@ -26,15 +26,15 @@ struct StoreGeometry {
 };
 
 // The page-size class of a header's page size.
-PageSizeClass PageSizeClassFor(std::uint32_t pageSize);
+PageSizeClass pageSizeClassFor(std::uint32_t pageSize);
 // Header length and tag mask per class (0 for an unsupported class).
-std::size_t PageHeaderLengthFor(PageSizeClass pageSizeClass);
-std::uint16_t TagMaskFor(PageSizeClass pageSizeClass);
+std::size_t pageHeaderLengthFor(PageSizeClass pageSizeClass);
+std::uint16_t tagMaskFor(PageSizeClass pageSizeClass);
 
 // Builds the state from a header's page size and the file's length.
-StoreGeometry MakeStoreGeometry(std::uint32_t pageSize, std::int64_t fileSize);
+StoreGeometry makeStoreGeometry(std::uint32_t pageSize, std::int64_t fileSize);
 
 // File offset of page `page`: (page + 1) x PageSize, in 64 bits.
-FileOffset PageOffset(const StoreGeometry& geometry, PageNumber page);
+FileOffset pageOffset(const StoreGeometry& geometry, PageNumber page);
 
 }  // namespace tarnwick::store

@@ -9,13 +9,13 @@
 
 namespace tarnwick::store {
 
-std::vector<PageTag> ReadTagArray(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass, TagSelection selection) {
+std::vector<PageTag> readTagArray(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass, TagSelection selection) {
   std::vector<PageTag> out;
-  const std::size_t headerLength = PageHeaderLengthFor(pageSizeClass);
-  const std::uint16_t mask = TagMaskFor(pageSizeClass);
+  const std::size_t headerLength = pageHeaderLengthFor(pageSizeClass);
+  const std::uint16_t mask = tagMaskFor(pageSizeClass);
   if (headerLength == 0 || page.size() < headerLength) return out;
   const std::size_t tagRoom = (page.size() - headerLength) / layout::kTagLength;
-  const std::size_t tagCount = std::min<std::size_t>(PageTagCount(page), tagRoom);
+  const std::size_t tagCount = std::min<std::size_t>(pageTagCount(page), tagRoom);
   std::size_t visited = tagCount;
   if (tagCount > 0 && (selection == TagSelection::AllButLast ||
                        (selection == TagSelection::AllButLastUnlessSingle && tagCount >= 2))) {

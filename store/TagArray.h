@@ -26,7 +26,7 @@ enum class TagSelection {
   // Every tag but tag 0, even when it is the only one.
   AllButLast,
 };
-std::vector<PageTag> ReadTagArray(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
+std::vector<PageTag> readTagArray(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
                                   TagSelection selection = TagSelection::All);
 
 }  // namespace tarnwick::store

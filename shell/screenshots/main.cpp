@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
   if (args.size() > 2) {
     const std::string database = args[2].toStdString();
     const std::string streaming = source.streamingEdit()->text().toStdString();
-    if (!store::OpenStoreFiles(session.files(), database, streaming).opened) {
+    if (!store::openStoreFiles(session.files(), database, streaming).opened) {
       std::fprintf(stderr, "cannot open %s\n", database.c_str());
       return 1;
     }

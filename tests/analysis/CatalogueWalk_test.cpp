@@ -19,15 +19,15 @@ struct NullObserver : ScanObserver {
 // A walk over store bytes held in memory.
 struct Walk {
   explicit Walk(Bytes storeBytes, std::int32_t pageSize = 4096) : store(std::move(storeBytes)), source(store) {
-    geometry = store::MakeStoreGeometry(static_cast<std::uint32_t>(pageSize), static_cast<std::int64_t>(store.size()));
+    geometry = store::makeStoreGeometry(static_cast<std::uint32_t>(pageSize), static_cast<std::int64_t>(store.size()));
   }
   // Walks the page `number` as the catalogue root would be.
   void walkPage(std::uint32_t number) {
     ScanContext ctx(source, geometry, model, tree, control, progress);
     CatalogueWalk walk(ctx);
     std::vector<std::uint8_t> page(static_cast<std::size_t>(geometry.PageSize));
-    const std::int64_t offset = store::PageOffset(geometry, store::PageNumber(number)).value;
-    store::ReadZeroFilled(source, offset, page);
+    const std::int64_t offset = store::pageOffset(geometry, store::PageNumber(number)).value;
+    store::readZeroFilled(source, offset, page);
     walk.walkPage(page, offset);
     findings = ctx.findings;
   }
@@ -45,7 +45,7 @@ struct Walk {
 };
 
 // Page numbers of the probes recorded in the page list, in order.
-std::vector<std::int64_t> Visited(const Walk& w) {
+std::vector<std::int64_t> visited(const Walk& w) {
   std::vector<std::int64_t> out;
   for (const auto& e : w.model.pages) out.push_back(e.fileOffset.value / 4096 - 1);
   return out;
@@ -53,39 +53,39 @@ std::vector<std::int64_t> Visited(const Walk& w) {
 
 TEST(CatalogueWalk, BranchWithOneTagDescendsThroughIt) {
   testing::StoreImage file(4096, 40);
-  file.page(4, PageBytes(4096, 2, true).add(testing::BranchRecord(7)).bytes());
-  file.page(7, PageBytes(4096, 2).add(testing::TableRecord("Mailbox", 21, 30)).bytes());
+  file.page(4, PageBytes(4096, 2, true).add(testing::branchRecord(7)).bytes());
+  file.page(7, PageBytes(4096, 2).add(testing::tableRecord("Mailbox", 21, 30)).bytes());
   Walk w(file.bytes());
   w.walkPage(4);
-  EXPECT_EQ(Visited(w), (std::vector<std::int64_t>{7}));
+  EXPECT_EQ(visited(w), (std::vector<std::int64_t>{7}));
   EXPECT_EQ(w.findings.MailboxTablePage, 30u);
 }
 
 TEST(CatalogueWalk, BranchWithSeveralTagsNeverFollowsTheLastOne) {
   testing::StoreImage file(4096, 40);
-  file.page(4, PageBytes(4096, 2, true).add(testing::BranchRecord(7)).add(testing::BranchRecord(8)).bytes());
+  file.page(4, PageBytes(4096, 2, true).add(testing::branchRecord(7)).add(testing::branchRecord(8)).bytes());
   file.page(7, PageBytes(4096, 2).bytes());
-  file.page(8, PageBytes(4096, 2).add(testing::TableRecord("Mailbox", 21, 30)).bytes());
+  file.page(8, PageBytes(4096, 2).add(testing::tableRecord("Mailbox", 21, 30)).bytes());
   Walk w(file.bytes());
   w.walkPage(4);
-  EXPECT_EQ(Visited(w), (std::vector<std::int64_t>{7}));
+  EXPECT_EQ(visited(w), (std::vector<std::int64_t>{7}));
   EXPECT_EQ(w.findings.MailboxTablePage, 0u);
 }
 
 TEST(CatalogueWalk, LongBranchRecordsAreNoChildPointers) {
   testing::StoreImage file(4096, 40);
-  Bytes longRecord = testing::BranchRecord(7, 97);  // 101 bytes
-  file.page(4, PageBytes(4096, 2, true).add(longRecord).add(testing::BranchRecord(9, 96)).add(testing::BranchRecord(0)).bytes());
+  Bytes longRecord = testing::branchRecord(7, 97);  // 101 bytes
+  file.page(4, PageBytes(4096, 2, true).add(longRecord).add(testing::branchRecord(9, 96)).add(testing::branchRecord(0)).bytes());
   file.page(9, PageBytes(4096, 2).bytes());
   Walk w(file.bytes());
   w.walkPage(4);
-  EXPECT_EQ(Visited(w), (std::vector<std::int64_t>{9}));  // 100 bytes still is one
+  EXPECT_EQ(visited(w), (std::vector<std::int64_t>{9}));  // 100 bytes still is one
 }
 
 TEST(CatalogueWalk, ProbesOfOtherTablesAreRecordedButNotWalked) {
   testing::StoreImage file(4096, 40);
-  file.page(4, PageBytes(4096, 2, true).add(testing::BranchRecord(7)).add(testing::BranchRecord(500)).add(testing::BranchRecord(0)).bytes());
-  file.page(7, PageBytes(4096, 33).add(testing::TableRecord("Mailbox", 21, 30)).bytes());
+  file.page(4, PageBytes(4096, 2, true).add(testing::branchRecord(7)).add(testing::branchRecord(500)).add(testing::branchRecord(0)).bytes());
+  file.page(7, PageBytes(4096, 33).add(testing::tableRecord("Mailbox", 21, 30)).bytes());
   Walk w(file.bytes());
   w.walkPage(4);
   // Page 7 belongs to table 33 (a leaf): recorded with its owner, not examined. Page 500
@@ -98,8 +98,8 @@ TEST(CatalogueWalk, ProbesOfOtherTablesAreRecordedButNotWalked) {
 
 TEST(CatalogueWalk, ABranchThatPointsBackAtItselfEnds) {
   testing::StoreImage file(4096, 40);
-  file.page(4, PageBytes(4096, 2, true).add(testing::BranchRecord(4)).add(testing::BranchRecord(6)).add(testing::BranchRecord(0)).bytes());
-  file.page(6, PageBytes(4096, 2, true).add(testing::BranchRecord(4)).add(testing::BranchRecord(6)).add(testing::BranchRecord(0)).bytes());
+  file.page(4, PageBytes(4096, 2, true).add(testing::branchRecord(4)).add(testing::branchRecord(6)).add(testing::branchRecord(0)).bytes());
+  file.page(6, PageBytes(4096, 2, true).add(testing::branchRecord(4)).add(testing::branchRecord(6)).add(testing::branchRecord(0)).bytes());
   Walk w(file.bytes());
   w.walkPage(4);
   EXPECT_LE(w.model.pages.size(), 6u);
@@ -108,13 +108,13 @@ TEST(CatalogueWalk, ABranchThatPointsBackAtItselfEnds) {
 TEST(CatalogueWalk, ListsKeepTheirOwnUniquenessRules) {
   testing::StoreImage file(4096, 40);
   PageBytes leaf(4096, 2);
-  leaf.add(testing::TableRecord("Folders", 8, 12, 1, 9))
-      .add(testing::TableRecord("Folders", 8, 12, 1, 9))   // same id and page: once
-      .add(testing::TableRecord("Folders", 31, 13, 1, 9))  // another id: listed too
-      .add(testing::ColumnRecord("S3a51", 19, 0x60))
-      .add(testing::ColumnRecord("S3A51001F", 19, 0x61))  // same kind and table: first stays
-      .add(testing::ColumnRecord("S3d", 40, 0x70))
-      .add(testing::ColumnRecord("S3d", 40, 0x71));  // another column: listed
+  leaf.add(testing::tableRecord("Folders", 8, 12, 1, 9))
+      .add(testing::tableRecord("Folders", 8, 12, 1, 9))   // same id and page: once
+      .add(testing::tableRecord("Folders", 31, 13, 1, 9))  // another id: listed too
+      .add(testing::columnRecord("S3a51", 19, 0x60))
+      .add(testing::columnRecord("S3A51001F", 19, 0x61))  // same kind and table: first stays
+      .add(testing::columnRecord("S3d", 40, 0x70))
+      .add(testing::columnRecord("S3d", 40, 0x71));  // another column: listed
   file.page(4, leaf.bytes());
   Walk w(file.bytes());
   w.walkPage(4);
@@ -149,7 +149,7 @@ TEST(CatalogueWalk, PageSequenceFallsBackToFixedPlacesWhenTheCatalogueNamesNoTab
 TEST(CatalogueWalk, LongValueTablesTakeTheObjectIdOfTheirRootPage) {
   testing::StoreImage file(4096, 400);
   PageBytes leaf(4096, 2);
-  leaf.add(testing::ColumnRecord("LV", 61, 77, 20));
+  leaf.add(testing::columnRecord("LV", 61, 77, 20));
   file.page(4, leaf.bytes());
   file.page(20, PageBytes(4096, 78).bytes());
   Walk w(file.bytes());

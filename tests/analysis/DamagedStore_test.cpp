@@ -21,18 +21,18 @@ struct Outcome {
   std::vector<MailboxSummary> mailboxes;
 };
 
-Outcome Scan(const Bytes& store) {
+Outcome scanStoreBytes(const Bytes& store) {
   testing::ScratchDir dir;
   const auto path = dir.write("damaged.edb", store);
   const auto scan = testing::scanStore(path, u"damaged");
-  return {scan->result.outcome, scan->model.messageHeaders.size(), SummarizeScan(scan->result, scan->model, scan->tree)};
+  return {scan->result.outcome, scan->model.messageHeaders.size(), summarizeScan(scan->result, scan->model, scan->tree)};
 }
 
 TEST(DamagedStore, ATruncatedStoreKeepsWhatLiesBeforeTheCut) {
   testing::SampleStore sample;
   Bytes store = sample.bytes();
   store.resize(22 * 4096 + 100);  // page 20 (Alice's Inbox headers) stays whole, the rest is gone
-  const Outcome o = Scan(store);
+  const Outcome o = scanStoreBytes(store);
   ASSERT_EQ(o.outcome, ScanOutcome::Completed);
   EXPECT_EQ(o.headers, 2u);
   ASSERT_EQ(o.mailboxes.size(), 2u);
@@ -42,7 +42,7 @@ TEST(DamagedStore, AZeroedFolderPageLeavesTheMailboxesAlone) {
   testing::SampleStore sample;
   Bytes store = sample.bytes();
   std::fill(store.begin() + 13 * 4096, store.begin() + 14 * 4096, std::uint8_t{0});  // page 12
-  const Outcome o = Scan(store);
+  const Outcome o = scanStoreBytes(store);
   ASSERT_EQ(o.outcome, ScanOutcome::Completed);
   ASSERT_EQ(o.mailboxes.size(), 2u);
   EXPECT_TRUE(o.mailboxes[0].folders.empty());
@@ -62,7 +62,7 @@ TEST(DamagedStore, RandomBytesInAnyPageNeverStopTheScan) {
       for (std::size_t i = 0; i < count; ++i) {
         store[page * pageSize + rng() % pageSize] = static_cast<std::uint8_t>(rng());
       }
-      const Outcome o = Scan(store);
+      const Outcome o = scanStoreBytes(store);
       EXPECT_NE(o.outcome, ScanOutcome::FileFailed);
       EXPECT_NE(o.outcome, ScanOutcome::Stopped);
     }

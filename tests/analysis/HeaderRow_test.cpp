@@ -25,80 +25,80 @@ constexpr std::uint16_t kSubject = 0x0121;
 constexpr std::uint64_t kTime2019 = 131907744000000000ULL;
 constexpr std::uint64_t kTime1601 = 100000000000000ULL;
 
-HeaderColumns SmallColumns() {
+HeaderColumns smallColumns() {
   HeaderColumns c;
   c.subjectPrefix = kPrefix;
   c.normalizedSubject = kSubject;
   return c;
 }
 
-std::vector<MessageHeader> Parse(const Bytes& row, FolderKind kind = FolderKind::Other) {
+std::vector<MessageHeader> parse(const Bytes& row, FolderKind kind = FolderKind::Other) {
   const Bytes page = testing::PageBytes(4096, 50).add(row).bytes();
   HeaderTableInfo table{FolderId::fromBytes(kFolder), kind, std::nullopt};
-  return parseHeaderRows(page, store::PageSizeClass::Page4K, table, SmallColumns(), store::FileOffset(21 * 4096));
+  return parseHeaderRows(page, store::PageSizeClass::Page4K, table, smallColumns(), store::FileOffset(21 * 4096));
 }
 
-std::u16string TextAt(const Bytes& page, std::uint16_t offset, std::uint16_t length) {
+std::u16string textAt(const Bytes& page, std::uint16_t offset, std::uint16_t length) {
   std::u16string out;
   for (int i = 0; i + 1 < length; i += 2) out.push_back(static_cast<char16_t>(page[offset + i] | (page[offset + i + 1] << 8)));
   return out;
 }
 
-TEST(HeaderRowSmall, PrefixIsPrimaryAndSubjectSecondary) {
-  const Bytes row = testing::HeaderRowSmall(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"}, kPrefix, kSubject);
+TEST(headerRowSmall, PrefixIsPrimaryAndSubjectSecondary) {
+  const Bytes row = testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"}, kPrefix, kSubject);
   const Bytes page = testing::PageBytes(4096, 50).add(row).bytes();
-  auto headers = Parse(row);
+  auto headers = parse(row);
   ASSERT_EQ(headers.size(), 1u);
   const MessageHeader& h = headers[0];
   EXPECT_EQ(h.folderId.bytes, kFolder);
   EXPECT_EQ(h.messageId.bytes, kMessage);
   EXPECT_EQ(h.pageOffset.value, 21 * 4096);
-  EXPECT_EQ(h.time.bytes, testing::TimeBytes(kTime2019));
-  EXPECT_EQ(TextAt(page, h.primaryOffset, h.primaryLength), u"RE: ");
-  EXPECT_EQ(TextAt(page, h.secondaryOffset, h.secondaryLength), u"Budget");
-  EXPECT_EQ(TextAt(page, h.thirdOffset, h.thirdLength), u"Carol");
+  EXPECT_EQ(h.time.bytes, testing::timeBytes(kTime2019));
+  EXPECT_EQ(textAt(page, h.primaryOffset, h.primaryLength), u"RE: ");
+  EXPECT_EQ(textAt(page, h.secondaryOffset, h.secondaryLength), u"Budget");
+  EXPECT_EQ(textAt(page, h.thirdOffset, h.thirdLength), u"Carol");
   EXPECT_FALSE(h.appointment);
 }
 
-TEST(HeaderRowSmall, AnEmptyPrefixLetsTheSubjectServeAsPrimaryWithoutSecondary) {
-  const Bytes row = testing::HeaderRowSmall(kFolder, kMessage, kTime2019, {u"", u"Lunch", u"Dave"}, kPrefix, kSubject);
+TEST(headerRowSmall, AnEmptyPrefixLetsTheSubjectServeAsPrimaryWithoutSecondary) {
+  const Bytes row = testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"", u"Lunch", u"Dave"}, kPrefix, kSubject);
   const Bytes page = testing::PageBytes(4096, 50).add(row).bytes();
-  auto headers = Parse(row);
+  auto headers = parse(row);
   ASSERT_EQ(headers.size(), 1u);
-  EXPECT_EQ(TextAt(page, headers[0].primaryOffset, headers[0].primaryLength), u"Lunch");
+  EXPECT_EQ(textAt(page, headers[0].primaryOffset, headers[0].primaryLength), u"Lunch");
   EXPECT_EQ(headers[0].secondaryOffset, 0);
   EXPECT_EQ(headers[0].secondaryLength, 0);
 }
 
-TEST(HeaderRowSmall, TimeFallbacks) {
+TEST(headerRowSmall, TimeFallbacks) {
   // Zero high bits: the time at p - 18 is taken.
-  auto headers = Parse(testing::HeaderRowSmall(kFolder, kMessage, 0x0000FFFF00000000ULL & 0, {u"", u"A", u""}, kPrefix,
+  auto headers = parse(testing::headerRowSmall(kFolder, kMessage, 0x0000FFFF00000000ULL & 0, {u"", u"A", u""}, kPrefix,
                                                kSubject, kTime2019));
   ASSERT_EQ(headers.size(), 1u);
-  EXPECT_EQ(headers[0].time.bytes, testing::TimeBytes(kTime2019));
+  EXPECT_EQ(headers[0].time.bytes, testing::timeBytes(kTime2019));
   // A time in 1601 is replaced by the fallback.
-  headers = Parse(testing::HeaderRowSmall(kFolder, kMessage, kTime1601, {u"", u"A", u""}, kPrefix, kSubject, kTime2019));
+  headers = parse(testing::headerRowSmall(kFolder, kMessage, kTime1601, {u"", u"A", u""}, kPrefix, kSubject, kTime2019));
   ASSERT_EQ(headers.size(), 1u);
-  EXPECT_EQ(headers[0].time.bytes, testing::TimeBytes(kTime2019));
+  EXPECT_EQ(headers[0].time.bytes, testing::timeBytes(kTime2019));
   // A time that does not convert, with a fallback that does not either: dropped.
-  headers = Parse(testing::HeaderRowSmall(kFolder, kMessage, 0xFFFFFFFFFFFF0000ULL, {u"", u"A", u""}, kPrefix, kSubject,
+  headers = parse(testing::headerRowSmall(kFolder, kMessage, 0xFFFFFFFFFFFF0000ULL, {u"", u"A", u""}, kPrefix, kSubject,
                                           0xF000000000000000ULL));
   EXPECT_TRUE(headers.empty());
 }
 
-TEST(HeaderRowSmall, RowsOfAnotherFolderOrWithoutMarkerAreSkipped) {
+TEST(headerRowSmall, RowsOfAnotherFolderOrWithoutMarkerAreSkipped) {
   Id8 other = kFolder;
   other[7] = 0x55;
-  EXPECT_TRUE(Parse(testing::HeaderRowSmall(other, kMessage, kTime2019, {u"", u"A", u""}, kPrefix, kSubject)).empty());
-  Bytes row = testing::HeaderRowSmall(kFolder, kMessage, kTime2019, {u"", u"A", u""}, kPrefix, kSubject);
+  EXPECT_TRUE(parse(testing::headerRowSmall(other, kMessage, kTime2019, {u"", u"A", u""}, kPrefix, kSubject)).empty());
+  Bytes row = testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"", u"A", u""}, kPrefix, kSubject);
   row[0] = 0;
-  EXPECT_TRUE(Parse(row).empty());
+  EXPECT_TRUE(parse(row).empty());
 }
 
-TEST(HeaderRowSmall, CalendarRowsTakeStartAndEndFromTheFirstEightByteValue) {
+TEST(headerRowSmall, CalendarRowsTakeStartAndEndFromTheFirstEightByteValue) {
   // Directory after the anchor: sender, prefix, subject, then a 6-byte value, then two
   // 8-byte times. The walk from D + 8 skips the values of other sizes.
-  Bytes row = testing::HeaderRowSmall(kFolder, kMessage, kTime2019, {u"", u"Meet", u""}, kPrefix, kSubject);
+  Bytes row = testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"", u"Meet", u""}, kPrefix, kSubject);
   const std::size_t d = 109 + 32;
   // Rewrite the directory: 0x0108, prefix, subject, 0x0200 (6 bytes), 0x0201 (8), 0x0202 (8), end.
   const std::uint16_t entries = 7 * 4;
@@ -124,36 +124,36 @@ TEST(HeaderRowSmall, CalendarRowsTakeStartAndEndFromTheFirstEightByteValue) {
   }
   row.resize(d + at + 1, 0);
   testing::putUtf16(row, d + subject + 1, u"Meet");
-  const auto startTime = testing::TimeBytes(kTime2019 + 36000000000ULL);
-  const auto endTime = testing::TimeBytes(kTime2019 + 72000000000ULL);
+  const auto startTime = testing::timeBytes(kTime2019 + 36000000000ULL);
+  const auto endTime = testing::timeBytes(kTime2019 + 72000000000ULL);
   testing::putBytes(row, d + start + 2, startTime.data(), 6);
   testing::putBytes(row, d + end + 2, endTime.data(), 6);
 
-  auto headers = Parse(row, FolderKind::Calendar);
+  auto headers = parse(row, FolderKind::Calendar);
   ASSERT_EQ(headers.size(), 1u);
   ASSERT_TRUE(headers[0].appointment);
   EXPECT_EQ(headers[0].appointment->start->bytes, startTime);
   EXPECT_EQ(headers[0].appointment->end->bytes, endTime);
   EXPECT_EQ(headers[0].flag, FolderKind::Calendar);
   // Not a calendar table: no times.
-  headers = Parse(row, analysis::FolderKind::Other);
+  headers = parse(row, analysis::FolderKind::Other);
   ASSERT_EQ(headers.size(), 1u);
   EXPECT_FALSE(headers[0].appointment);
 }
 
-TEST(HeaderRowSmall, TwoRowsWithTheSameMessageIdAreBothListed) {
-  const Bytes row = testing::HeaderRowSmall(kFolder, kMessage, kTime2019, {u"", u"A", u""}, kPrefix, kSubject);
+TEST(headerRowSmall, TwoRowsWithTheSameMessageIdAreBothListed) {
+  const Bytes row = testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"", u"A", u""}, kPrefix, kSubject);
   const Bytes page = testing::PageBytes(4096, 50).add(row).add(row).bytes();
   HeaderTableInfo table{FolderId::fromBytes(kFolder), analysis::FolderKind::Other, std::nullopt};
-  EXPECT_EQ(parseHeaderRows(page, store::PageSizeClass::Page4K, table, SmallColumns(), store::FileOffset(4096)).size(), 2u);
+  EXPECT_EQ(parseHeaderRows(page, store::PageSizeClass::Page4K, table, smallColumns(), store::FileOffset(4096)).size(), 2u);
 }
 
-TEST(HeaderRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
+TEST(headerRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
   HeaderColumns c;
   c.senderName = 0x4001;
   c.subjectPrefix = 0x4002;
   c.normalizedSubject = 0x4003;
-  const Bytes row = testing::HeaderRowLarge(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"});
+  const Bytes row = testing::headerRowLarge(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"});
   const Bytes page = testing::PageBytes(32768, 60).add(row).bytes();
   HeaderTableInfo table{FolderId{}, analysis::FolderKind::Other, std::string("4-48A06756")};
   auto headers = parseHeaderRows(page, store::PageSizeClass::Page32K, table, c, store::FileOffset(32768 * 9));
@@ -162,16 +162,16 @@ TEST(HeaderRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
   EXPECT_EQ(h.folderId.bytes, kFolder);
   EXPECT_EQ(h.messageId.bytes, kMessage);
   EXPECT_EQ(h.ownerKey, std::optional<std::string>("4-48A06756"));
-  EXPECT_EQ(h.time.bytes, testing::TimeBytes(kTime2019));
-  EXPECT_EQ(TextAt(page, h.primaryOffset, h.primaryLength), u"Budget");
-  EXPECT_EQ(TextAt(page, h.secondaryOffset, h.secondaryLength), u"RE: ");
-  EXPECT_EQ(TextAt(page, h.thirdOffset, h.thirdLength), u"Carol");
+  EXPECT_EQ(h.time.bytes, testing::timeBytes(kTime2019));
+  EXPECT_EQ(textAt(page, h.primaryOffset, h.primaryLength), u"Budget");
+  EXPECT_EQ(textAt(page, h.secondaryOffset, h.secondaryLength), u"RE: ");
+  EXPECT_EQ(textAt(page, h.thirdOffset, h.thirdLength), u"Carol");
 
   // "**" at p + 90 moves the time to p + 82.
-  const Bytes starred = testing::PageBytes(32768, 60).add(testing::HeaderRowLarge(kFolder, kMessage, kTime2019, {u"", u"X", u""}, true)).bytes();
+  const Bytes starred = testing::PageBytes(32768, 60).add(testing::headerRowLarge(kFolder, kMessage, kTime2019, {u"", u"X", u""}, true)).bytes();
   headers = parseHeaderRows(starred, store::PageSizeClass::Page32K, table, c, store::FileOffset(32768 * 9));
   ASSERT_EQ(headers.size(), 1u);
-  EXPECT_EQ(headers[0].time.bytes, testing::TimeBytes(kTime2019));
+  EXPECT_EQ(headers[0].time.bytes, testing::timeBytes(kTime2019));
 
   // Rows of 88 bytes or less hold no header.
   Bytes shortRow(88, 0x20);
@@ -180,15 +180,15 @@ TEST(HeaderRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
 
 TEST(HeaderRow, DamagedPagesNeverReadOutsideThePage) {
   // Tags pointing anywhere, rows cut short: whatever comes out, nothing is read outside.
-  const Bytes row = testing::HeaderRowSmall(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"}, kPrefix, kSubject);
+  const Bytes row = testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"}, kPrefix, kSubject);
   for (std::size_t cut = 0; cut <= row.size(); cut += 3) {
     Bytes part(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(cut));
-    Parse(part);
+    parse(part);
   }
   testing::PageBytes page(4096, 50);
   page.rawTag(0x0FFF, 0x0FF0).rawTag(0x0200, 0x0F00).rawTag(0x0FFF, 0);
   HeaderTableInfo table{FolderId::fromBytes(kFolder), FolderKind::Calendar, std::nullopt};
-  EXPECT_TRUE(parseHeaderRows(page.bytes(), store::PageSizeClass::Page4K, table, SmallColumns(), store::FileOffset(0)).empty());
+  EXPECT_TRUE(parseHeaderRows(page.bytes(), store::PageSizeClass::Page4K, table, smallColumns(), store::FileOffset(0)).empty());
 }
 
 TEST(HeaderRow, EveryTextLiesInsideItsPage) {
@@ -207,7 +207,7 @@ TEST(HeaderRow, EveryTextLiesInsideItsPage) {
       const std::size_t half = std::min(data.size(), pageSize / 2);
       std::copy(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(half), page.begin());
       std::copy(data.end() - static_cast<std::ptrdiff_t>(half), data.end(), page.end() - static_cast<std::ptrdiff_t>(half));
-      const store::PageSizeClass cls = store::PageSizeClassFor(static_cast<std::uint32_t>(pageSize));
+      const store::PageSizeClass cls = store::pageSizeClassFor(static_cast<std::uint32_t>(pageSize));
       const FolderId key = data.size() >= 8 ? FolderId::fromBytes(std::span(data).first(8)) : FolderId{};
       HeaderTableInfo table{key, data.size() > 20 ? static_cast<FolderKind>(data[20] % 6) : FolderKind::Calendar, std::nullopt};
       const std::uint16_t column = data.size() >= 18 ? static_cast<std::uint16_t>(data[16] | (data[17] << 8)) : 0x0147;

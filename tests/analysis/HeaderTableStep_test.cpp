@@ -19,7 +19,7 @@ struct NullObserver : ScanObserver {
 
 struct Discovery {
   Discovery(Bytes storeBytes, std::uint32_t pageSize) : store(std::move(storeBytes)), source(store) {
-    geometry = store::MakeStoreGeometry(pageSize, static_cast<std::int64_t>(store.size()));
+    geometry = store::makeStoreGeometry(pageSize, static_cast<std::int64_t>(store.size()));
   }
   FolderNode& addFolder(const Id8& id, const Id8& parent, FolderKind kind = FolderKind::Other,
                         std::optional<std::string> owner = std::nullopt) {
@@ -59,17 +59,17 @@ TEST(HeaderTableStep, FindsTheTableOfAFolderAndGathersItsPagesDepthFirst) {
   // 8 KB store: positions are (8192 / 512) x (page + 1).
   testing::StoreImage file(8192, 60);
   file.page(20, PageBytes(8192, 50, true)
-                    .add(testing::BranchRecord(21))
-                    .add(testing::BranchRecord(22))
-                    .add(testing::BranchRecord(23))  // tag 0: never followed
+                    .add(testing::branchRecord(21))
+                    .add(testing::branchRecord(22))
+                    .add(testing::branchRecord(23))  // tag 0: never followed
                     .bytes());
-  file.page(21, PageBytes(8192, 50, true).add(testing::BranchRecord(24)).add(testing::BranchRecord(25)).bytes());
+  file.page(21, PageBytes(8192, 50, true).add(testing::branchRecord(24)).add(testing::branchRecord(25)).bytes());
   file.page(22, PageBytes(8192, 50).bytes());
   file.page(24, PageBytes(8192, 50).bytes());
   Discovery d(file.bytes(), 8192);
   d.addFolder(kMailbox, kZero);
   d.addFolder(kInbox, kMailbox, FolderKind::Contacts);
-  const Bytes catalogue = PageBytes(8192, 2).add(testing::SmallHeaderTableRecord("1-1c", 50, 20)).bytes();
+  const Bytes catalogue = PageBytes(8192, 2).add(testing::smallHeaderTableRecord("1-1c", 50, 20)).bytes();
   ASSERT_TRUE(d.discover(catalogue));
   ASSERT_EQ(d.model.headerTables.size(), 1u);
   const HeaderTable& table = d.model.headerTables.entries()[0];
@@ -87,7 +87,7 @@ TEST(HeaderTableStep, ARootOfAnotherTableStillMarksTheFolderAndAddsAnEmptyTable)
   file.page(20, PageBytes(4096, 99).bytes());
   Discovery d(file.bytes(), 4096);
   d.addFolder(kInbox, kMailbox);
-  ASSERT_TRUE(d.discover(PageBytes(4096, 2).add(testing::SmallHeaderTableRecord("1-1C", 50, 20)).bytes()));
+  ASSERT_TRUE(d.discover(PageBytes(4096, 2).add(testing::smallHeaderTableRecord("1-1C", 50, 20)).bytes()));
   ASSERT_EQ(d.model.headerTables.size(), 1u);
   EXPECT_TRUE(d.pagesOf(0).empty());
   EXPECT_TRUE(d.model.folders[0].headerTableFound);
@@ -100,12 +100,12 @@ TEST(HeaderTableStep, NamesMustMatchInFullAndObjectIdZeroIsPassedOver) {
   d.addFolder(kInbox, kMailbox);
   // "1-1C0" is longer than the expected name; object id 0 is no table.
   EXPECT_TRUE(d.discover(PageBytes(4096, 2)
-                             .add(testing::SmallHeaderTableRecord("1-1C0", 50, 20))
-                             .add(testing::SmallHeaderTableRecord("1-1C", 0, 20))
+                             .add(testing::smallHeaderTableRecord("1-1C0", 50, 20))
+                             .add(testing::smallHeaderTableRecord("1-1C", 0, 20))
                              .bytes()));
   EXPECT_TRUE(d.model.headerTables.empty());
   EXPECT_FALSE(d.model.folders[0].headerTableFound);
-  EXPECT_FALSE(d.discover(PageBytes(4096, 2).add(testing::TableRecord("Folders", 8, 12, 1, 9)).bytes()));
+  EXPECT_FALSE(d.discover(PageBytes(4096, 2).add(testing::tableRecord("Folders", 8, 12, 1, 9)).bytes()));
 }
 
 TEST(HeaderTableStep, AFolderIsMatchedOnceEvenWhenSeveralPagesNameItsTable) {
@@ -116,8 +116,8 @@ TEST(HeaderTableStep, AFolderIsMatchedOnceEvenWhenSeveralPagesNameItsTable) {
   d.addFolder(kInbox, kMailbox);
   ScanContext ctx(d.source, d.geometry, d.model, d.tree, d.control, d.progress);
   HeaderTableDiscovery discovery(ctx);
-  discovery.discoverHeaderTables(PageBytes(4096, 2).add(testing::SmallHeaderTableRecord("1-1C", 50, 20)).bytes());
-  discovery.discoverHeaderTables(PageBytes(4096, 2).add(testing::SmallHeaderTableRecord("1-1C", 51, 21)).bytes());
+  discovery.discoverHeaderTables(PageBytes(4096, 2).add(testing::smallHeaderTableRecord("1-1C", 50, 20)).bytes());
+  discovery.discoverHeaderTables(PageBytes(4096, 2).add(testing::smallHeaderTableRecord("1-1C", 51, 21)).bytes());
   ASSERT_EQ(d.model.headerTables.size(), 1u);
   EXPECT_EQ(d.model.headerTables.entries()[0].objectId, 50u);
 }
@@ -130,8 +130,8 @@ TEST(HeaderTableStep, LargeStoresMatchOnlyMailboxRootsByTheirOwnerKey) {
   d.addFolder(kInbox, kMailbox, analysis::FolderKind::Other, "4-48A06756");
   const std::string inboxName = "MsgHeader-1-1C";
   ASSERT_TRUE(d.discover(PageBytes(32768, 2)
-                             .add(testing::LargeHeaderTableRecord(inboxName, 71, 20))
-                             .add(testing::LargeHeaderTableRecord("MSGHEADER-4-48a06756", 70, 20))
+                             .add(testing::largeHeaderTableRecord(inboxName, 71, 20))
+                             .add(testing::largeHeaderTableRecord("MSGHEADER-4-48a06756", 70, 20))
                              .bytes()));
   ASSERT_EQ(d.model.headerTables.size(), 1u);
   const HeaderTable& table = d.model.headerTables.entries()[0];
@@ -144,11 +144,11 @@ TEST(HeaderTableStep, LargeStoresMatchOnlyMailboxRootsByTheirOwnerKey) {
 
 TEST(HeaderTableStep, ABranchPointingBackAtItsOwnTreeEnds) {
   testing::StoreImage file(4096, 40);
-  file.page(20, PageBytes(4096, 50, true).add(testing::BranchRecord(20)).add(testing::BranchRecord(21)).add(testing::BranchRecord(0)).bytes());
-  file.page(21, PageBytes(4096, 50, true).add(testing::BranchRecord(20)).add(testing::BranchRecord(21)).add(testing::BranchRecord(0)).bytes());
+  file.page(20, PageBytes(4096, 50, true).add(testing::branchRecord(20)).add(testing::branchRecord(21)).add(testing::branchRecord(0)).bytes());
+  file.page(21, PageBytes(4096, 50, true).add(testing::branchRecord(20)).add(testing::branchRecord(21)).add(testing::branchRecord(0)).bytes());
   Discovery d(file.bytes(), 4096);
   d.addFolder(kInbox, kMailbox);
-  ASSERT_TRUE(d.discover(PageBytes(4096, 2).add(testing::SmallHeaderTableRecord("1-1C", 50, 20)).bytes()));
+  ASSERT_TRUE(d.discover(PageBytes(4096, 2).add(testing::smallHeaderTableRecord("1-1C", 50, 20)).bytes()));
   EXPECT_EQ(d.pagesOf(0), (std::vector<std::int64_t>{8 * 21, 8 * 22}));
 }
 

@@ -50,7 +50,7 @@ TEST(MessageRecordMatcher, FirstCandidateWinsAndMatchedItemsWait) {
   items.addMessageItem(itemFor(kIdA));  // the same message listed twice
   Bytes page1 = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kIdA, {{0x1000, body(u"first")}}),
                                        smallMessageRecord(kIdA, {{0x1000, body(u"second copy")}})});
-  ASSERT_TRUE(ReadMessageRecords({page1, store::FileOffset(8192), store::PageSizeClass::Page4K, {}}, columns, false, items));
+  ASSERT_TRUE(readMessageRecords({page1, store::FileOffset(8192), store::PageSizeClass::Page4K, {}}, columns, false, items));
   EXPECT_TRUE(items[0].recordFound);
   EXPECT_TRUE(items[2].recordFound);
   EXPECT_FALSE(items[1].recordFound);
@@ -61,7 +61,7 @@ TEST(MessageRecordMatcher, FirstCandidateWinsAndMatchedItemsWait) {
   Bytes page2 = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kIdA, {{0x1000, body(u"later record")}}),
                                        smallMessageRecord(kIdB, {{0x0E13, Bytes{1, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7}},
                                                                  {0x300B, body(u"Given")}})});
-  ASSERT_TRUE(ReadMessageRecords({page2, store::FileOffset(12288), store::PageSizeClass::Page4K, {}}, columns, false, items));
+  ASSERT_TRUE(readMessageRecords({page2, store::FileOffset(12288), store::PageSizeClass::Page4K, {}}, columns, false, items));
   EXPECT_EQ(items[0].bodyLength, 11);
   EXPECT_EQ(items[0].bodyPosition.value / 4096, 2);
   ASSERT_TRUE(items[1].recordFound);
@@ -71,7 +71,7 @@ TEST(MessageRecordMatcher, FirstCandidateWinsAndMatchedItemsWait) {
   ASSERT_EQ(items[1].attachmentIds.size(), 1u);
   EXPECT_EQ(items[1].attachmentIds.entries()[0].bytes, kAtt);
   // A page without a record marker yields no candidate.
-  EXPECT_FALSE(ReadMessageRecords({makeLeafPage(4096, store::PageSizeClass::Page4K, {Bytes(80, 0x44)}), store::FileOffset(0), store::PageSizeClass::Page4K, {}}, columns,
+  EXPECT_FALSE(readMessageRecords({makeLeafPage(4096, store::PageSizeClass::Page4K, {Bytes(80, 0x44)}), store::FileOffset(0), store::PageSizeClass::Page4K, {}}, columns,
                                   false, items));
 }
 

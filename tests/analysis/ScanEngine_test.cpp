@@ -72,7 +72,7 @@ struct ScanRun {
   int sleptAfter = -2;
 };
 
-const FolderSummary* Find(const std::vector<FolderSummary>& folders, std::u16string_view name) {
+const FolderSummary* findSummary(const std::vector<FolderSummary>& folders, std::u16string_view name) {
   for (const auto& f : folders) {
     if (f.name == name) return &f;
   }
@@ -86,7 +86,7 @@ TEST(ScanEngine, FindsMailboxesFoldersAndHeadersOfASmallStore) {
   ASSERT_EQ(result.outcome, ScanOutcome::Completed);
   EXPECT_TRUE(run.sink.shown.empty());
 
-  const auto mailboxes = SummarizeScan(result, run.model, run.tree);
+  const auto mailboxes = summarizeScan(result, run.model, run.tree);
   ASSERT_EQ(mailboxes.size(), 2u);
   EXPECT_EQ(mailboxes[0].name, u"Alice");
   EXPECT_EQ(mailboxes[0].id.bytes, sample.alice);
@@ -108,10 +108,10 @@ TEST(ScanEngine, FindsMailboxesFoldersAndHeadersOfASmallStore) {
   EXPECT_EQ(alice[2].name, u"Sent Items");
   EXPECT_EQ(alice[2].messages, 0u);
 
-  const auto* bobInbox = Find(mailboxes[1].folders, u"Inbox");
+  const auto* bobInbox = findSummary(mailboxes[1].folders, u"Inbox");
   ASSERT_NE(bobInbox, nullptr);
   EXPECT_EQ(bobInbox->messages, 1u);
-  EXPECT_EQ(Find(mailboxes[1].folders, u"Lost"), nullptr);  // its parent is unknown
+  EXPECT_EQ(findSummary(mailboxes[1].folders, u"Lost"), nullptr);  // its parent is unknown
 
   // The orphan and the mailbox roots are purged from the folder list after step 4.
   for (const FolderNode& node : run.model.folders) {
@@ -123,13 +123,13 @@ TEST(ScanEngine, FindsMailboxesFoldersAndHeadersOfASmallStore) {
   ASSERT_EQ(run.model.messageHeaders.size(), 4u);
   std::vector<std::string> seen;
   for (const MessageHeader& h : run.model.messageHeaders) {
-    EXPECT_EQ(h.time.bytes, testing::TimeBytes(testing::kTime2020));
+    EXPECT_EQ(h.time.bytes, testing::timeBytes(testing::kTime2020));
     EXPECT_GT(h.primaryOffset, 0);
     EXPECT_GT(h.thirdOffset, 0);
-    seen.push_back(IdHex(FolderId::fromBytes(h.messageId.bytes)));
+    seen.push_back(idHex(FolderId::fromBytes(h.messageId.bytes)));
   }
   std::vector<std::string> expected;
-  for (const auto& m : sample.messages()) expected.push_back(IdHex(FolderId::fromBytes(m.id)));
+  for (const auto& m : sample.messages()) expected.push_back(idHex(FolderId::fromBytes(m.id)));
   std::sort(seen.begin(), seen.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(seen, expected);
@@ -140,7 +140,7 @@ TEST(ScanEngine, FindsTheMailboxFoldersAndHeadersOfA32KStore) {
   ScanRun run(sample.bytes());
   const ScanResult result = run.run();
   ASSERT_EQ(result.outcome, ScanOutcome::Completed);
-  const auto mailboxes = SummarizeScan(result, run.model, run.tree);
+  const auto mailboxes = summarizeScan(result, run.model, run.tree);
   ASSERT_EQ(mailboxes.size(), 1u);
   EXPECT_EQ(mailboxes[0].name, u"Alice");
   ASSERT_EQ(result.mailboxes.size(), 1u);
@@ -178,23 +178,23 @@ TEST(ScanEngine, ShowsTheStepTextsInOrderAndFullProgressBeforeTheOneSecondPause)
 
 // A catalogue whose root is a branch page with many children, each a branch again: the
 // progress total grows while the walk runs.
-Bytes BranchyCatalogue() {
+Bytes branchyCatalogue() {
   testing::StoreImage file(4096, 200);
   testing::PageBytes root(4096, 2, /*branch=*/true);
-  for (std::uint32_t child = 100; child < 140; ++child) root.add(testing::BranchRecord(child));
-  root.add(testing::BranchRecord(0));  // the last tag is never followed
+  for (std::uint32_t child = 100; child < 140; ++child) root.add(testing::branchRecord(child));
+  root.add(testing::branchRecord(0));  // the last tag is never followed
   file.page(4, root.bytes());
   for (std::uint32_t child = 100; child < 140; ++child) {
     testing::PageBytes inner(4096, 2, /*branch=*/true);
-    for (std::uint32_t leaf = 0; leaf < 30; ++leaf) inner.add(testing::BranchRecord(150 + leaf % 10));
-    inner.add(testing::BranchRecord(0));
+    for (std::uint32_t leaf = 0; leaf < 30; ++leaf) inner.add(testing::branchRecord(150 + leaf % 10));
+    inner.add(testing::branchRecord(0));
     file.page(child, inner.bytes());
   }
   return file.bytes();
 }
 
 TEST(ScanEngine, CatalogueProgressNeverGoesBackwards) {
-  ScanRun run(BranchyCatalogue());
+  ScanRun run(branchyCatalogue());
   run.run();
   int last = 0;
   for (const auto& [status, percent] : run.observer.progress) {
@@ -215,14 +215,14 @@ TEST(ScanEngine, StopDuringFolderStepKeepsTheMailboxesInTheTree) {
   const ScanResult result = run.run();
   EXPECT_EQ(result.outcome, ScanOutcome::Stopped);
   EXPECT_EQ(run.observer.statuses.back(), kStep3Text);
-  const auto mailboxes = SummarizeScan(result, run.model, run.tree);
+  const auto mailboxes = summarizeScan(result, run.model, run.tree);
   ASSERT_EQ(mailboxes.size(), 2u);
   EXPECT_TRUE(run.model.messageHeaders.empty());
 }
 
 TEST(ScanEngine, StopDuringTheCatalogueWalkEndsBeforeStepTwo) {
   ScanRun* self = nullptr;
-  ScanRun run(BranchyCatalogue(), [&self](const std::string&, int) { self->control.requestStop(); });
+  ScanRun run(branchyCatalogue(), [&self](const std::string&, int) { self->control.requestStop(); });
   self = &run;
   EXPECT_EQ(run.run().outcome, ScanOutcome::Stopped);
   EXPECT_EQ(run.observer.statuses.size(), 1u);
@@ -261,7 +261,7 @@ TEST(ScanEngine, PausedScanStandsStillUntilResumed) {
 TEST(ScanEngine, AStoreWithoutMailboxRecordsEndsAfterStepTwoWithItsMessage) {
   testing::StoreImage file(8192, 30);
   testing::PageBytes catalogue(8192, 2);
-  catalogue.add(testing::TableRecord("Mailbox", 20, 10));
+  catalogue.add(testing::tableRecord("Mailbox", 20, 10));
   file.page(4, catalogue.bytes());
   file.page(10, testing::PageBytes(8192, 20).add(testing::Bytes(80, 0x41)).bytes());
   ScanRun run(file.bytes());

@@ -7,13 +7,13 @@
 namespace tarnwick::analysis {
 namespace {
 
-FolderId Fid(std::uint8_t b) {
+FolderId fid(std::uint8_t b) {
   FolderId id;
   id.bytes[7] = b;
   return id;
 }
 
-MessageId Mid(std::uint8_t b) {
+MessageId mid(std::uint8_t b) {
   MessageId id;
   id.bytes[0] = b;
   return id;
@@ -21,13 +21,13 @@ MessageId Mid(std::uint8_t b) {
 
 TEST(FolderList, InsertRulesKeepOrderAndRejectEqualNodes) {
   FolderList folders;
-  EXPECT_FALSE(folders.addFolderNode(Fid(1), Fid(0), u"", analysis::FolderKind::Other, 0, std::nullopt));
-  EXPECT_TRUE(folders.addFolderNode(Fid(1), Fid(0), u"Mailbox", analysis::FolderKind::Other, 0, std::nullopt));
-  EXPECT_TRUE(folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));
-  EXPECT_FALSE(folders.addFolderNode(Fid(2), Fid(1), u"Inbox", FolderKind::Contacts, 7, std::string("key")));
-  EXPECT_TRUE(folders.addFolderNode(Fid(2), Fid(1), u"inbox", analysis::FolderKind::Other, 0, std::nullopt));  // case counts
-  EXPECT_TRUE(folders.addFolderNode(Fid(2), Fid(3), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));  // other parent
-  EXPECT_TRUE(folders.addFolderNode(Fid(4), Fid(1), u"Sent", FolderKind::Calendar, 9, std::string("ab")));
+  EXPECT_FALSE(folders.addFolderNode(fid(1), fid(0), u"", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_TRUE(folders.addFolderNode(fid(1), fid(0), u"Mailbox", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_TRUE(folders.addFolderNode(fid(2), fid(1), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_FALSE(folders.addFolderNode(fid(2), fid(1), u"Inbox", FolderKind::Contacts, 7, std::string("key")));
+  EXPECT_TRUE(folders.addFolderNode(fid(2), fid(1), u"inbox", analysis::FolderKind::Other, 0, std::nullopt));  // case counts
+  EXPECT_TRUE(folders.addFolderNode(fid(2), fid(3), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));  // other parent
+  EXPECT_TRUE(folders.addFolderNode(fid(4), fid(1), u"Sent", FolderKind::Calendar, 9, std::string("ab")));
   ASSERT_EQ(folders.size(), 5u);
   EXPECT_EQ(folders[1].name, u"Inbox");
   EXPECT_EQ(folders[2].name, u"inbox");
@@ -36,32 +36,32 @@ TEST(FolderList, InsertRulesKeepOrderAndRejectEqualNodes) {
   EXPECT_EQ(folders[4].treeItem, 9u);
   EXPECT_EQ(folders[4].ownerKey, "ab");
   // The first node with an id wins; children come in list order.
-  ASSERT_NE(folders.findFirst(Fid(2)), nullptr);
-  EXPECT_EQ(folders.findFirst(Fid(2))->name, u"Inbox");
-  auto children = folders.childrenOf(Fid(1));
+  ASSERT_NE(folders.findFirst(fid(2)), nullptr);
+  EXPECT_EQ(folders.findFirst(fid(2))->name, u"Inbox");
+  auto children = folders.childrenOf(fid(1));
   ASSERT_EQ(children.size(), 3u);
   EXPECT_EQ(folders[children[2]].name, u"Sent");
-  EXPECT_EQ(folders.findFirst(Fid(9)), nullptr);
+  EXPECT_EQ(folders.findFirst(fid(9)), nullptr);
 }
 
 TEST(FolderList, PurgeRemovesNodesWithTheTreeItemAndKeepsIndexesTrue) {
   FolderList folders;
-  folders.addFolderNode(Fid(1), Fid(0), u"Root", analysis::FolderKind::Other, 100, std::nullopt);
-  folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 101, std::nullopt);
-  folders.addFolderNode(Fid(5), Fid(9), u"Orphan", analysis::FolderKind::Other, 0, std::nullopt);     // parent never found
-  folders.addFolderNode(Fid(6), Fid(5), u"Orphan child", analysis::FolderKind::Other, 0, std::nullopt);
-  folders.addFolderNode(Fid(3), Fid(1), u"Sent", analysis::FolderKind::Other, 102, std::nullopt);
+  folders.addFolderNode(fid(1), fid(0), u"Root", analysis::FolderKind::Other, 100, std::nullopt);
+  folders.addFolderNode(fid(2), fid(1), u"Inbox", analysis::FolderKind::Other, 101, std::nullopt);
+  folders.addFolderNode(fid(5), fid(9), u"Orphan", analysis::FolderKind::Other, 0, std::nullopt);     // parent never found
+  folders.addFolderNode(fid(6), fid(5), u"Orphan child", analysis::FolderKind::Other, 0, std::nullopt);
+  folders.addFolderNode(fid(3), fid(1), u"Sent", analysis::FolderKind::Other, 102, std::nullopt);
   folders.purgeFolders(0);
   ASSERT_EQ(folders.size(), 3u);
   EXPECT_EQ(folders[2].name, u"Sent");
-  EXPECT_EQ(folders.findFirst(Fid(5)), nullptr);
-  EXPECT_TRUE(folders.childrenOf(Fid(5)).empty());
-  ASSERT_NE(folders.findFirst(Fid(3)), nullptr);
-  EXPECT_EQ(folders.findFirst(Fid(3))->treeItem, 102u);
-  ASSERT_EQ(folders.childrenOf(Fid(1)).size(), 2u);
+  EXPECT_EQ(folders.findFirst(fid(5)), nullptr);
+  EXPECT_TRUE(folders.childrenOf(fid(5)).empty());
+  ASSERT_NE(folders.findFirst(fid(3)), nullptr);
+  EXPECT_EQ(folders.findFirst(fid(3))->treeItem, 102u);
+  ASSERT_EQ(folders.childrenOf(fid(1)).size(), 2u);
   // A purged node may come back; a kept one is still a duplicate.
-  EXPECT_TRUE(folders.addFolderNode(Fid(5), Fid(9), u"Orphan", analysis::FolderKind::Other, 0, std::nullopt));
-  EXPECT_FALSE(folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_TRUE(folders.addFolderNode(fid(5), fid(9), u"Orphan", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_FALSE(folders.addFolderNode(fid(2), fid(1), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));
 }
 
 TEST(CatalogueLists, TablesAndColumnsAreUniqueAndTheFirstMatchWins) {
@@ -94,18 +94,18 @@ TEST(HeaderTables, PagesAreUniqueAndMoveIntoTheTableAdded) {
   EXPECT_EQ(scratch.entries().back().position.toFileOffset().value, 48 * 512);
 
   HeaderTableList tables;
-  EXPECT_TRUE(tables.addHeaderTable(Fid(2), std::nullopt, 300, FolderKind::Contacts, scratch));
+  EXPECT_TRUE(tables.addHeaderTable(fid(2), std::nullopt, 300, FolderKind::Contacts, scratch));
   EXPECT_TRUE(scratch.empty());
   EXPECT_FALSE(scratch.contains(store::SectorPosition(40)));
   ASSERT_EQ(tables.entries()[0].pages.size(), 2u);
   EXPECT_EQ(tables.entries()[0].kind, FolderKind::Contacts);
 
   scratch.addHeaderPage(store::SectorPosition(56));
-  EXPECT_FALSE(tables.addHeaderTable(Fid(2), std::nullopt, 300, analysis::FolderKind::Other, scratch));
+  EXPECT_FALSE(tables.addHeaderTable(fid(2), std::nullopt, 300, analysis::FolderKind::Other, scratch));
   EXPECT_TRUE(scratch.empty());
-  EXPECT_TRUE(tables.addHeaderTable(Fid(2), std::string("AB"), 300, analysis::FolderKind::Other, scratch));
-  EXPECT_TRUE(tables.addHeaderTable(Fid(2), std::string("AB"), 301, analysis::FolderKind::Other, scratch));
-  EXPECT_TRUE(tables.addHeaderTable(Fid(3), std::nullopt, 300, analysis::FolderKind::Other, scratch));
+  EXPECT_TRUE(tables.addHeaderTable(fid(2), std::string("AB"), 300, analysis::FolderKind::Other, scratch));
+  EXPECT_TRUE(tables.addHeaderTable(fid(2), std::string("AB"), 301, analysis::FolderKind::Other, scratch));
+  EXPECT_TRUE(tables.addHeaderTable(fid(3), std::nullopt, 300, analysis::FolderKind::Other, scratch));
   EXPECT_EQ(tables.size(), 4u);
 }
 
@@ -174,16 +174,16 @@ TEST(Appointment, CreatedOnceTextsAndNonZeroTimesReplaced) {
 TEST(MessageHeaders, AppendedWithoutDuplicateCheckAndIndexedByFolder) {
   MessageHeaderList headers;
   MessageHeader h;
-  h.folderId = Fid(2);
-  h.messageId = Mid(1);
+  h.folderId = fid(2);
+  h.messageId = mid(1);
   headers.addMessageHeader(h);
   headers.addMessageHeader(h);
-  h.folderId = Fid(3);
+  h.folderId = fid(3);
   headers.addMessageHeader(h);
   EXPECT_EQ(headers.size(), 3u);
-  ASSERT_EQ(headers.headersOfFolder(Fid(2)).size(), 2u);
-  EXPECT_EQ(headers.headersOfFolder(Fid(3))[0], 2u);
-  EXPECT_TRUE(headers.headersOfFolder(Fid(4)).empty());
+  ASSERT_EQ(headers.headersOfFolder(fid(2)).size(), 2u);
+  EXPECT_EQ(headers.headersOfFolder(fid(3))[0], 2u);
+  EXPECT_TRUE(headers.headersOfFolder(fid(4)).empty());
 }
 
 TEST(MessageItems, FromHeaderCopiesTheHeaderFields) {
@@ -195,8 +195,8 @@ TEST(MessageItems, FromHeaderCopiesTheHeaderFields) {
   h.secondaryLength = 4;
   h.thirdOffset = 5;
   h.thirdLength = 6;
-  h.messageId = Mid(7);
-  h.folderId = Fid(8);
+  h.messageId = mid(7);
+  h.folderId = fid(8);
   h.time.bytes = {1, 1, 1, 1, 1, 1};
   h.ownerKey = "K";
   h.flag = FolderKind::Calendar;
@@ -207,8 +207,8 @@ TEST(MessageItems, FromHeaderCopiesTheHeaderFields) {
   EXPECT_EQ(item.thirdOffset, 5);
   EXPECT_EQ(item.thirdLength, 6);
   EXPECT_EQ(item.thirdPageOffset.value, 0);
-  EXPECT_EQ(item.messageId, Mid(7));
-  EXPECT_EQ(item.folderId, Fid(8));
+  EXPECT_EQ(item.messageId, mid(7));
+  EXPECT_EQ(item.folderId, fid(8));
   EXPECT_EQ(item.time, h.time);
   EXPECT_EQ(item.kind, FolderKind::Calendar);
   EXPECT_EQ(item.ownerKey, "K");
@@ -245,7 +245,7 @@ TEST(MessageItems, PruneKeepsTheFirstItemAndEveryItemWithAnythingFound) {
   for (const auto& find : finds) {
     items.addMessageItem(MessageItem{});  // empty: goes
     MessageItem kept;
-    kept.messageId = Mid(n++);
+    kept.messageId = mid(n++);
     find(kept);
     items.addMessageItem(std::move(kept));
   }
@@ -253,11 +253,11 @@ TEST(MessageItems, PruneKeepsTheFirstItemAndEveryItemWithAnythingFound) {
   ASSERT_EQ(items.size(), finds.size() + 1);
   EXPECT_TRUE(items[0].holdsNothing());
   for (std::uint8_t i = 1; i < n; ++i) {
-    auto at = items.positionsOf(Mid(i));
+    auto at = items.positionsOf(mid(i));
     ASSERT_EQ(at.size(), 1u) << int(i);
     EXPECT_EQ(at[0], i);
   }
-  EXPECT_EQ(items.positionsOf(Mid(0)).size(), 1u);
+  EXPECT_EQ(items.positionsOf(mid(0)).size(), 1u);
 }
 
 // Positions of an id listed several times stay in list order through copies and pruning.
@@ -265,7 +265,7 @@ TEST(ScanModel, RepeatedMessageIdsKeepTheirPositions) {
   MessageItemList items;
   auto add = [&](std::uint8_t id, bool found) {
     MessageItem item;
-    item.messageId = Mid(id);
+    item.messageId = mid(id);
     item.recordFound = found;
     items.addMessageItem(std::move(item));
   };
@@ -273,25 +273,25 @@ TEST(ScanModel, RepeatedMessageIdsKeepTheirPositions) {
   add(8, true);
   add(7, false);  // found nothing: pruned below
   add(7, true);
-  const std::vector<std::size_t> all(items.positionsOf(Mid(7)).begin(), items.positionsOf(Mid(7)).end());
+  const std::vector<std::size_t> all(items.positionsOf(mid(7)).begin(), items.positionsOf(mid(7)).end());
   EXPECT_EQ(all, (std::vector<std::size_t>{0, 2, 3}));
   MessageItemList copy;
   copy = items;
   items.clear();
-  const std::vector<std::size_t> copied(copy.positionsOf(Mid(7)).begin(), copy.positionsOf(Mid(7)).end());
+  const std::vector<std::size_t> copied(copy.positionsOf(mid(7)).begin(), copy.positionsOf(mid(7)).end());
   EXPECT_EQ(copied, all);
-  ASSERT_EQ(copy.positionsOf(Mid(8)).size(), 1u);
-  EXPECT_EQ(copy.positionsOf(Mid(8))[0], 1u);
+  ASSERT_EQ(copy.positionsOf(mid(8)).size(), 1u);
+  EXPECT_EQ(copy.positionsOf(mid(8))[0], 1u);
   copy.pruneEmptyItems();
-  const std::vector<std::size_t> pruned(copy.positionsOf(Mid(7)).begin(), copy.positionsOf(Mid(7)).end());
+  const std::vector<std::size_t> pruned(copy.positionsOf(mid(7)).begin(), copy.positionsOf(mid(7)).end());
   EXPECT_EQ(pruned, (std::vector<std::size_t>{0, 2}));
-  EXPECT_TRUE(copy.positionsOf(Mid(9)).empty());
+  EXPECT_TRUE(copy.positionsOf(mid(9)).empty());
 }
 
 TEST(ScanModel, ClearModelEmptiesEveryListAndCounter) {
   ScanModel model;
   std::vector<std::uint8_t> page(4096, 0);
-  store::RecordPageVisit(model.pages, page, store::FileOffset(4096));
+  store::recordPageVisit(model.pages, page, store::FileOffset(4096));
   model.folderTables.addTableEntry(1, store::PageNumber(1));
   model.messageTables.addTableEntry(1, store::PageNumber(1));
   model.longValueTables.addTableEntry(1, store::PageNumber(1));
@@ -299,13 +299,13 @@ TEST(ScanModel, ClearModelEmptiesEveryListAndCounter) {
   model.NoteColumnList.addColumnEntry(1, 1, 'S');
   model.AttachmentColumnList.addColumnEntry(1, 1, 'A');
   model.ContainerClassColumnList.addColumnEntry(1, 1, 'C');
-  model.folders.addFolderNode(Fid(1), FolderId{}, u"Root", analysis::FolderKind::Other, 0, std::nullopt);
-  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt);
+  model.folders.addFolderNode(fid(1), FolderId{}, u"Root", analysis::FolderKind::Other, 0, std::nullopt);
+  model.folders.addFolderNode(fid(2), fid(1), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt);
   model.copyMailboxRoots();
   ASSERT_EQ(model.mailboxes.size(), 1u);
   EXPECT_EQ(model.mailboxes[0].name, u"Root");
   model.scratchPages.addHeaderPage(store::SectorPosition(8));
-  EXPECT_TRUE(model.addHeaderTable(Fid(2), std::nullopt, 9, analysis::FolderKind::Other));
+  EXPECT_TRUE(model.addHeaderTable(fid(2), std::nullopt, 9, analysis::FolderKind::Other));
   EXPECT_TRUE(model.scratchPages.empty());
   model.scratchPages.addHeaderPage(store::SectorPosition(8));
   model.messageHeaders.addMessageHeader(MessageHeader{});
@@ -323,8 +323,8 @@ TEST(ScanModel, ClearModelEmptiesEveryListAndCounter) {
   EXPECT_EQ(model.messageHeaderCount(), 0u);
   // Cleared lists forget their uniqueness keys too.
   EXPECT_TRUE(model.folderTables.addTableEntry(1, store::PageNumber(1)));
-  EXPECT_TRUE(model.folders.addFolderNode(Fid(1), FolderId{}, u"Root", analysis::FolderKind::Other, 0, std::nullopt));
-  EXPECT_TRUE(model.addHeaderTable(Fid(2), std::nullopt, 9, analysis::FolderKind::Other));
+  EXPECT_TRUE(model.folders.addFolderNode(fid(1), FolderId{}, u"Root", analysis::FolderKind::Other, 0, std::nullopt));
+  EXPECT_TRUE(model.addHeaderTable(fid(2), std::nullopt, 9, analysis::FolderKind::Other));
 }
 
 // The index by id grows as a folder's list is built without a size given up front, and
@@ -355,7 +355,7 @@ TEST(ScanModel, TheMessageIndexFindsEveryIdOfALargeList) {
     EXPECT_EQ(std::vector<std::size_t>(at.begin(), at.end()), expected[n]) << n;
   }
   EXPECT_TRUE(items.positionsOf(id(5000)).empty());
-  EXPECT_TRUE(items.positionsOf(Mid(1)).empty());
+  EXPECT_TRUE(items.positionsOf(mid(1)).empty());
 }
 
 }  // namespace

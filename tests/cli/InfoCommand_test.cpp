@@ -12,7 +12,7 @@ namespace tarnwick {
 namespace {
 
 // Runs the built `tarnwick` with `args` (already quoted); its stdout and stderr kept apart.
-testing::SeparatedResult Tarnwick(const std::string& args) {
+testing::SeparatedResult runTarnwick(const std::string& args) {
   return testing::runApart(std::string(TARNWICK_BINARY_DIR) + "/tarnwick " + args);
 }
 
@@ -23,7 +23,7 @@ TEST(InfoCommand, ReportsTheGeometryOfRealStoresAsTextAndJson) {
   const auto large = dir.gunzip(ese / "large.edb.gz");
   const auto basic = dir.gunzip(ese / "basic.edb.gz");
 
-  testing::SeparatedResult r = Tarnwick("info --json " + testing::shellQuoted(large));
+  testing::SeparatedResult r = runTarnwick("info --json " + testing::shellQuoted(large));
   ASSERT_EQ(r.status, 0) << r.errors;
   auto j = nlohmann::json::parse(r.output);
   EXPECT_EQ(j["pageSize"], 32768);
@@ -31,7 +31,7 @@ TEST(InfoCommand, ReportsTheGeometryOfRealStoresAsTextAndJson) {
   EXPECT_EQ(j["fileSize"], std::filesystem::file_size(large));
   EXPECT_EQ(j["pageCount"], std::filesystem::file_size(large) / 32768 - 2);
 
-  r = Tarnwick("info " + testing::shellQuoted(basic));
+  r = runTarnwick("info " + testing::shellQuoted(basic));
   ASSERT_EQ(r.status, 0) << r.errors;
   EXPECT_NE(r.output.find("4096 bytes"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("class:  0"), std::string::npos) << r.output;
@@ -39,8 +39,8 @@ TEST(InfoCommand, ReportsTheGeometryOfRealStoresAsTextAndJson) {
 
 TEST(InfoCommand, UnsupportedPageSizeExitsFourWithTheCorruptedFileMessage) {
   testing::ScratchDir dir;
-  const auto store = dir.write("odd.edb", testing::StoreFileBytes(16384, 16384 * 4));
-  testing::SeparatedResult r = Tarnwick("info " + testing::shellQuoted(store));
+  const auto store = dir.write("odd.edb", testing::storeFileBytes(16384, 16384 * 4));
+  testing::SeparatedResult r = runTarnwick("info " + testing::shellQuoted(store));
   EXPECT_EQ(r.status, 4);
   EXPECT_NE(r.errors.find("File is highly corrupted, Contact system administrator."), std::string::npos) << r.errors;
   EXPECT_NE(r.errors.find(store.string()), std::string::npos);
@@ -49,34 +49,34 @@ TEST(InfoCommand, UnsupportedPageSizeExitsFourWithTheCorruptedFileMessage) {
 
 TEST(InfoCommand, MissingOrHeldFilesExitThreeNamingTheFile) {
   testing::ScratchDir dir;
-  testing::SeparatedResult r = Tarnwick("info " + testing::shellQuoted(dir.path() / "nowhere.edb"));
+  testing::SeparatedResult r = runTarnwick("info " + testing::shellQuoted(dir.path() / "nowhere.edb"));
   EXPECT_EQ(r.status, 3);
   EXPECT_NE(r.errors.find("nowhere.edb"), std::string::npos) << r.errors;
 
-  const auto store = dir.write("held.edb", testing::StoreFileBytes(4096, 4096 * 4));
+  const auto store = dir.write("held.edb", testing::storeFileBytes(4096, 4096 * 4));
   StoreFile holder;
   ASSERT_TRUE(holder.Open(store));
-  r = Tarnwick("info " + testing::shellQuoted(store));
+  r = runTarnwick("info " + testing::shellQuoted(store));
   EXPECT_EQ(r.status, 3);
   EXPECT_NE(r.errors.find("held.edb"), std::string::npos);
   EXPECT_NE(r.errors.find("already being used by another process"), std::string::npos) << r.errors;
   holder.Close();
-  EXPECT_EQ(Tarnwick("info " + testing::shellQuoted(store)).status, 0);
+  EXPECT_EQ(runTarnwick("info " + testing::shellQuoted(store)).status, 0);
 
-  r = Tarnwick("info " + testing::shellQuoted(dir.path()));
+  r = runTarnwick("info " + testing::shellQuoted(dir.path()));
   EXPECT_EQ(r.status, 3);
 }
 
 TEST(InfoCommand, UsageHelpAndVersion) {
-  EXPECT_EQ(Tarnwick("").status, 2);
-  EXPECT_EQ(Tarnwick("info").status, 2);
-  EXPECT_EQ(Tarnwick("frobnicate x").status, 2);
-  EXPECT_EQ(Tarnwick("info a b").status, 2);
-  testing::SeparatedResult help = Tarnwick("--help");
+  EXPECT_EQ(runTarnwick("").status, 2);
+  EXPECT_EQ(runTarnwick("info").status, 2);
+  EXPECT_EQ(runTarnwick("frobnicate x").status, 2);
+  EXPECT_EQ(runTarnwick("info a b").status, 2);
+  testing::SeparatedResult help = runTarnwick("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.output.find("info"), std::string::npos);
-  EXPECT_EQ(Tarnwick("info --help").status, 0);
-  testing::SeparatedResult version = Tarnwick("--version");
+  EXPECT_EQ(runTarnwick("info --help").status, 0);
+  testing::SeparatedResult version = runTarnwick("--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.output.rfind("tarnwick ", 0), 0u) << version.output;
 }

@@ -28,16 +28,16 @@ std::vector<std::uint8_t> storeWithRecords() {
   const std::size_t pageSize = testing::SampleStore::kPageSize;
   // The catalogue again, now naming the message table and its columns.
   testing::PageBytes catalogue(pageSize, 2);
-  catalogue.add(testing::TableRecord("Mailbox", testing::SampleStore::kMailboxTable, testing::SampleStore::kMailboxRoot))
-      .add(testing::TableRecord("Folders", testing::SampleStore::kFolderTable, testing::SampleStore::kFolderRoot, 1, 9))
-      .add(testing::ColumnRecord("S3d001f", 40, testing::SampleStore::kPrefixColumn))
-      .add(testing::ColumnRecord("Se1d001f", 40, testing::SampleStore::kSubjectColumn))
-      .add(testing::TableRecord("Msg", kMessageTable, kMessagePage, kMessageTable))
-      .add(testing::ColumnRecord("S1000", kMessageTable, 0x1000))
-      .add(testing::ColumnRecord("N67b3", kMessageTable, 0x0E13))
-      .add(testing::ColumnRecord("N67b4", kMessageTable, 0x011A));
+  catalogue.add(testing::tableRecord("Mailbox", testing::SampleStore::kMailboxTable, testing::SampleStore::kMailboxRoot))
+      .add(testing::tableRecord("Folders", testing::SampleStore::kFolderTable, testing::SampleStore::kFolderRoot, 1, 9))
+      .add(testing::columnRecord("S3d001f", 40, testing::SampleStore::kPrefixColumn))
+      .add(testing::columnRecord("Se1d001f", 40, testing::SampleStore::kSubjectColumn))
+      .add(testing::tableRecord("Msg", kMessageTable, kMessagePage, kMessageTable))
+      .add(testing::columnRecord("S1000", kMessageTable, 0x1000))
+      .add(testing::columnRecord("N67b3", kMessageTable, 0x0E13))
+      .add(testing::columnRecord("N67b4", kMessageTable, 0x011A));
   for (const auto& t : sample.tables()) {
-    catalogue.add(testing::SmallHeaderTableRecord(testing::SampleStore::HeaderName(t.folder), t.objectId, t.page));
+    catalogue.add(testing::smallHeaderTableRecord(testing::SampleStore::HeaderName(t.folder), t.objectId, t.page));
   }
   const std::vector<std::uint8_t> cataloguePage = catalogue.bytes();
   std::copy(cataloguePage.begin(), cataloguePage.end(), bytes.begin() + static_cast<std::ptrdiff_t>(5 * pageSize));
@@ -140,16 +140,16 @@ std::vector<std::uint8_t> largeStoreWithRecords() {
   std::vector<std::uint8_t> bytes = sample.bytes();
   const std::size_t pageSize = testing::SampleStore32K::kPageSize;
   testing::PageBytes catalogue(pageSize, 2);
-  catalogue.add(testing::TableRecord("Mailbox", 20, 10))
-      .add(testing::TableRecord("Folders-4-48A06756", 30, 12, 1, 9))
-      .add(testing::ColumnRecord("S3613001f", 30, 0x3613))
-      .add(testing::ColumnRecord("Se1d001f", 70, 0x4003))
-      .add(testing::ColumnRecord("S3d001f", 70, 0x4002))
-      .add(testing::ColumnRecord("S42001f", 70, 0x4001))
-      .add(testing::LargeHeaderTableRecord("MsgHeader-4-48A06756", 70, 20))
-      .add(testing::TableRecord("Body-4-48A06756", 80, 21))
-      .add(testing::ColumnRecord("S1000", 80, 0x1000))
-      .add(testing::ColumnRecord("N67b4", 80, 0x0144));
+  catalogue.add(testing::tableRecord("Mailbox", 20, 10))
+      .add(testing::tableRecord("Folders-4-48A06756", 30, 12, 1, 9))
+      .add(testing::columnRecord("S3613001f", 30, 0x3613))
+      .add(testing::columnRecord("Se1d001f", 70, 0x4003))
+      .add(testing::columnRecord("S3d001f", 70, 0x4002))
+      .add(testing::columnRecord("S42001f", 70, 0x4001))
+      .add(testing::largeHeaderTableRecord("MsgHeader-4-48A06756", 70, 20))
+      .add(testing::tableRecord("Body-4-48A06756", 80, 21))
+      .add(testing::columnRecord("S1000", 80, 0x1000))
+      .add(testing::columnRecord("N67b4", 80, 0x0144));
   const std::vector<std::uint8_t> cataloguePage = catalogue.bytes();
   std::copy(cataloguePage.begin(), cataloguePage.end(), bytes.begin() + static_cast<std::ptrdiff_t>(5 * pageSize));
   ct::Bytes address{0x1F, 0xE4, 0x04, 0, 0, 0, 0};

@@ -22,7 +22,7 @@ struct ProgramRun {
   std::string err;
 };
 
-std::string ReadAll(int fd) {
+std::string readAll(int fd) {
   std::string text;
   char buf[4096];
   ssize_t n;
@@ -31,7 +31,7 @@ std::string ReadAll(int fd) {
 }
 
 // Runs the built `tarnwick` with `args`; `interrupts` SIGINTs are sent `after` it started.
-ProgramRun Tarnwick(std::vector<std::string> args, int interrupts = 0,
+ProgramRun runTarnwick(std::vector<std::string> args, int interrupts = 0,
                     std::chrono::milliseconds after = std::chrono::milliseconds(0)) {
   testing::ScratchDir dir;
   const auto outFile = dir.path() / "out.txt";
@@ -61,10 +61,10 @@ ProgramRun Tarnwick(std::vector<std::string> args, int interrupts = 0,
   ProgramRun r;
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   const int out = ::open(outFile.c_str(), O_RDONLY);
-  r.out = ReadAll(out);
+  r.out = readAll(out);
   ::close(out);
   const int err = ::open(errFile.c_str(), O_RDONLY);
-  r.err = ReadAll(err);
+  r.err = readAll(err);
   ::close(err);
   return r;
 }
@@ -73,7 +73,7 @@ TEST(ScanCommand, PrintsTheTreeAsJson) {
   testing::ScratchDir dir;
   testing::SampleStore sample;
   const auto store = dir.write("sample.edb", sample.bytes());
-  ProgramRun r = Tarnwick({"scan", "--json", store.string()});
+  ProgramRun r = runTarnwick({"scan", "--json", store.string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto j = nlohmann::json::parse(r.out);
   EXPECT_EQ(j["outcome"], "completed");
@@ -99,7 +99,7 @@ TEST(ScanCommand, PrintsTheTreeAsText) {
   testing::ScratchDir dir;
   testing::SampleStore sample;
   const auto store = dir.write("sample.edb", sample.bytes());
-  ProgramRun r = Tarnwick({"scan", store.string()});
+  ProgramRun r = runTarnwick({"scan", store.string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("  Alice (mailbox 0400000048a06756)\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("    Inbox [folder] 2 messages\n      Projects [folder] 1 message\n"), std::string::npos) << r.out;
@@ -110,7 +110,7 @@ TEST(ScanCommand, NoMailboxExitsFiveAfterTheMessage) {
   const auto ese = std::filesystem::path(TARNWICK_TESTDATA_DIR) / "ese" / "basic.edb.gz";
   if (!std::filesystem::exists(ese)) GTEST_SKIP() << "no test data";
   const auto store = dir.gunzip(ese);
-  ProgramRun r = Tarnwick({"scan", "--json", store.string()});
+  ProgramRun r = runTarnwick({"scan", "--json", store.string()});
   EXPECT_EQ(r.exitCode, 5);
   EXPECT_NE(r.err.find("Highly corrupted, Repairing not possible. User Mail Box not found"), std::string::npos);
   EXPECT_EQ(nlohmann::json::parse(r.out)["mailboxes"].size(), 0u);
@@ -120,13 +120,13 @@ TEST(ScanCommand, UnsupportedStoresAndMissingFiles) {
   testing::ScratchDir dir;
   testing::StoreImage odd(16384, 3);
   const auto store = dir.write("odd.edb", odd.bytes());
-  ProgramRun r = Tarnwick({"scan", store.string()});
+  ProgramRun r = runTarnwick({"scan", store.string()});
   EXPECT_EQ(r.exitCode, 4);
   EXPECT_NE(r.err.find("File is highly corrupted, Contact system administrator."), std::string::npos);
-  r = Tarnwick({"scan", (dir.path() / "missing.edb").string()});
+  r = runTarnwick({"scan", (dir.path() / "missing.edb").string()});
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.err.find("missing.edb"), std::string::npos);
-  r = Tarnwick({"scan"});
+  r = runTarnwick({"scan"});
   EXPECT_EQ(r.exitCode, 2);
 }
 
@@ -135,12 +135,12 @@ TEST(ScanCommand, CtrlCStopsTheScanAndStillPrintsWhatWasFound) {
   testing::SampleStore sample;
   const auto store = dir.write("sample.edb", sample.bytes());
   // The interrupt arrives during the second after step 1.
-  ProgramRun r = Tarnwick({"scan", "--json", store.string()}, 1, std::chrono::milliseconds(400));
+  ProgramRun r = runTarnwick({"scan", "--json", store.string()}, 1, std::chrono::milliseconds(400));
   EXPECT_EQ(r.exitCode, 130) << r.err;
   const auto j = nlohmann::json::parse(r.out);
   EXPECT_EQ(j["outcome"], "stopped");
   // A second Ctrl-C ends the program at once, without output.
-  r = Tarnwick({"scan", "--json", store.string()}, 2, std::chrono::milliseconds(400));
+  r = runTarnwick({"scan", "--json", store.string()}, 2, std::chrono::milliseconds(400));
   EXPECT_EQ(r.exitCode, 130);
   EXPECT_TRUE(r.out.empty());
 }

@@ -38,9 +38,9 @@ Bytes makeStream(const char* type, const Bytes& contents, std::uint32_t rawSize)
   return s;
 }
 
-TEST(DecompressRtf, PublishedExamplesDecodeToTheirWholeText) {
+TEST(decompressRtf, PublishedExamplesDecodeToTheirWholeText) {
   for (const auto& [stream, rtf] : {std::pair{kSimpleStream, kSimpleRtf}, std::pair{kCrossingStream, kCrossingRtf}}) {
-    const auto r = DecompressRtf(stream);
+    const auto r = decompressRtf(stream);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->rtf, rtf);  // nothing lost at the end, nothing added
     EXPECT_EQ(r->kind, RtfStreamKind::Compressed);
@@ -50,16 +50,16 @@ TEST(DecompressRtf, PublishedExamplesDecodeToTheirWholeText) {
   }
 }
 
-TEST(DecompressRtf, HeaderRefusalsAndCrcReport) {
-  EXPECT_FALSE(DecompressRtf(Bytes(15, 0)).has_value());
+TEST(decompressRtf, HeaderRefusalsAndCrcReport) {
+  EXPECT_FALSE(decompressRtf(Bytes(15, 0)).has_value());
   Bytes tooBig = kSimpleStream;
   putU32(tooBig, 0, static_cast<std::uint32_t>(tooBig.size() + 1));
-  EXPECT_FALSE(DecompressRtf(tooBig).has_value());
+  EXPECT_FALSE(decompressRtf(tooBig).has_value());
 
   // A wrong CRC is reported; the text is still decoded.
   Bytes badCrc = kSimpleStream;
   badCrc[12] ^= 0x01;
-  const auto r = DecompressRtf(badCrc);
+  const auto r = decompressRtf(badCrc);
   ASSERT_TRUE(r.has_value());
   EXPECT_FALSE(r->crcMatches);
   EXPECT_EQ(r->rtf, kSimpleRtf);
@@ -67,13 +67,13 @@ TEST(DecompressRtf, HeaderRefusalsAndCrcReport) {
   // A raw size smaller than the contents: the output stops at the raw size.
   Bytes shortRaw = kSimpleStream;
   putU32(shortRaw, 4, 10);
-  EXPECT_EQ(DecompressRtf(shortRaw)->rtf, kSimpleRtf.substr(0, 10));
+  EXPECT_EQ(decompressRtf(shortRaw)->rtf, kSimpleRtf.substr(0, 10));
 }
 
-TEST(DecompressRtf, UncompressedForm) {
+TEST(decompressRtf, UncompressedForm) {
   const std::string text = "{\\rtf1\\ansi plain}";
   const Bytes contents(text.begin(), text.end());
-  const auto r = DecompressRtf(makeStream("MELA", contents, static_cast<std::uint32_t>(text.size())));
+  const auto r = decompressRtf(makeStream("MELA", contents, static_cast<std::uint32_t>(text.size())));
   ASSERT_TRUE(r.has_value());
   EXPECT_EQ(r->kind, RtfStreamKind::Uncompressed);
   EXPECT_EQ(r->rtf, text);
@@ -81,21 +81,21 @@ TEST(DecompressRtf, UncompressedForm) {
 
   // Cut short: what there is, then the group closed.
   const Bytes cut(contents.begin(), contents.begin() + 11);
-  const auto c = DecompressRtf(makeStream("MELA", cut, static_cast<std::uint32_t>(text.size())));
+  const auto c = decompressRtf(makeStream("MELA", cut, static_cast<std::uint32_t>(text.size())));
   EXPECT_EQ(c->rtf, text.substr(0, 11) + "}");
   EXPECT_FALSE(c->complete);
   EXPECT_EQ(c->bracesAdded, 1u);
 }
 
-TEST(DecompressRtf, ReferencesIntoTheDictionary) {
+TEST(decompressRtf, ReferencesIntoTheDictionary) {
   // Offset 0, length 6: the start of the initial dictionary.
-  EXPECT_EQ(DecompressRtf(makeStream("LZFu", {0x01, 0x00, 0x04}, 6))->rtf, "{\\rtf1");
+  EXPECT_EQ(decompressRtf(makeStream("LZFu", {0x01, 0x00, 0x04}, 6))->rtf, "{\\rtf1");
   // A literal at position 207, then offset 207 length 3: the copy reads what it writes.
-  EXPECT_EQ(DecompressRtf(makeStream("LZFu", {0x02, 'x', 0x0C, 0xF1}, 4))->rtf, "xxxx");
+  EXPECT_EQ(decompressRtf(makeStream("LZFu", {0x02, 'x', 0x0C, 0xF1}, 4))->rtf, "xxxx");
   // Offset 4094, length 4: wraps from 4095 to 0 (unwritten positions read as zero bytes).
-  EXPECT_EQ(DecompressRtf(makeStream("LZFu", {0x01, 0xFF, 0xE2}, 4))->rtf, std::string("\0\0{\\", 4));
+  EXPECT_EQ(decompressRtf(makeStream("LZFu", {0x01, 0xFF, 0xE2}, 4))->rtf, std::string("\0\0{\\", 4));
   // An unknown type decodes as LZFu and says so.
-  const auto u = DecompressRtf(makeStream("ABCD", {0x01, 0x00, 0x04}, 6));
+  const auto u = decompressRtf(makeStream("ABCD", {0x01, 0x00, 0x04}, 6));
   EXPECT_EQ(u->kind, RtfStreamKind::Unknown);
   EXPECT_EQ(u->rtf, "{\\rtf1");
 }
@@ -112,35 +112,35 @@ std::string sampleRtf(std::size_t paragraphs) {
   return rtf + "}";
 }
 
-TEST(CompressRtf, ReproducesThePublishedExamples) {
-  EXPECT_EQ(CompressRtf(kSimpleRtf), kSimpleStream);
-  EXPECT_EQ(CompressRtf(kCrossingRtf), kCrossingStream);
+TEST(compressRtf, ReproducesThePublishedExamples) {
+  EXPECT_EQ(compressRtf(kSimpleRtf), kSimpleStream);
+  EXPECT_EQ(compressRtf(kCrossingRtf), kCrossingStream);
 }
 
-TEST(CompressRtf, RoundTrips) {
+TEST(compressRtf, RoundTrips) {
   std::vector<std::string> inputs = {"", "{", kSimpleRtf, sampleRtf(1), sampleRtf(300), std::string(5000, 'x')};
   std::mt19937 rng(99);
   std::string noise(10000, '\0');
   for (char& c : noise) c = static_cast<char>(rng());
   inputs.push_back(noise);
   for (const std::string& in : inputs) {
-    const Bytes stream = CompressRtf(in);
-    const auto r = DecompressRtf(stream);
+    const Bytes stream = compressRtf(in);
+    const auto r = decompressRtf(stream);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->rtf, in) << "size " << in.size();
     EXPECT_TRUE(r->crcMatches && r->complete);
   }
   const std::string big = sampleRtf(300);
-  EXPECT_LT(CompressRtf(big).size(), big.size() / 2);
+  EXPECT_LT(compressRtf(big).size(), big.size() / 2);
 }
 
-TEST(DecompressRtf, StreamsCutShortCloseTheirOpenGroups) {
+TEST(decompressRtf, StreamsCutShortCloseTheirOpenGroups) {
   const std::string rtf = sampleRtf(40);
-  const Bytes full = CompressRtf(rtf);
+  const Bytes full = compressRtf(rtf);
   for (std::size_t cut = 20; cut < full.size(); cut += 7) {
     Bytes damaged(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
     putU32(damaged, 0, static_cast<std::uint32_t>(cut - 4));
-    const auto r = DecompressRtf(damaged);
+    const auto r = decompressRtf(damaged);
     ASSERT_TRUE(r.has_value());
     EXPECT_FALSE(r->complete);
     const std::string decoded = r->rtf.substr(0, r->rtf.size() - r->bracesAdded);

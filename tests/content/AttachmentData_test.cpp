@@ -28,7 +28,7 @@ TEST(AttachmentData, InlineAndChunkedData) {
   append(value, "inline data");
   putBytes(db, 5000, value);
   store::MemoryByteSource src(db);
-  store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
+  store::StoreGeometry g = store::makeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   std::filesystem::path work = std::filesystem::path(::testing::TempDir()) / ("att_" + std::to_string(::getpid()));
   analysis::AttachmentItem inlineItem;
   inlineItem.dataLength = static_cast<std::int16_t>(value.size());

@@ -47,7 +47,7 @@ ModelTime utc(int year, int month, int day, int hour, int minute, int second, in
   std::int64_t unix = timegm(&tm);
   std::uint64_t ft = static_cast<std::uint64_t>(unix) * kFileTimeTicksPerSecond + kFileTimeUnixEpoch +
                      static_cast<std::uint64_t>(ms) * 10000;
-  return ModelTimeFromFileTime(ft);
+  return modelTimeFromFileTime(ft);
 }
 
 std::string shown(const ModelTime& t) {
@@ -131,7 +131,7 @@ TEST_F(LocalZone, AgreeWithTheCLibrary) {
       ASSERT_NE(localtime_r(&t, &local), nullptr);
       const std::uint64_t ft = static_cast<std::uint64_t>(unix * static_cast<std::int64_t>(kFileTimeTicksPerSecond) +
                                                           static_cast<std::int64_t>(kFileTimeUnixEpoch));
-      const std::optional<LocalTimeParts> parts = summaryTimeParts(ModelTimeFromFileTime(ft));
+      const std::optional<LocalTimeParts> parts = summaryTimeParts(modelTimeFromFileTime(ft));
       ASSERT_TRUE(parts) << zone << " " << unix;
       EXPECT_EQ(parts->year, local.tm_year + 1900) << zone << " " << unix;
       EXPECT_EQ(parts->month, local.tm_mon + 1) << zone << " " << unix;

@@ -67,7 +67,7 @@ struct MiniStore {
 TEST(FolderLoader, ListsOnceAndCompletesOneItemForThePreview) {
   MiniStore store;
   store::MemoryByteSource src(store.bytes);
-  FolderLoader loader(src, store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size())), false,
+  FolderLoader loader(src, store::makeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size())), false,
                       {kBodyLongValues, {}});
   LoadedFolder folder{store.folder, analysis::FolderKind::Other, std::nullopt};
   ASSERT_TRUE(loader.loadFolderItems(store.model, folder, LoadMode::List));
@@ -108,7 +108,7 @@ TEST(FolderLoader, ListsOnceAndCompletesOneItemForThePreview) {
 TEST(FolderLoader, SaveModeFindsAttachmentChunksAndStops) {
   MiniStore store;
   store::MemoryByteSource src(store.bytes);
-  FolderLoader loader(src, store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size())), false,
+  FolderLoader loader(src, store::makeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size())), false,
                       {kBodyLongValues, {}});
   LoadedFolder folder{store.folder, analysis::FolderKind::Other, std::nullopt};
   ASSERT_TRUE(loader.loadFolderItems(store.model, folder, LoadMode::Save));
@@ -118,7 +118,7 @@ TEST(FolderLoader, SaveModeFindsAttachmentChunksAndStops) {
   EXPECT_EQ(items[0].attachments[0].chunks.entries()[0].fileOffset.value, 12288 + 40 + 40 + 2 + 6);
 
   std::atomic<bool> stop{true};
-  FolderLoader fresh(src, store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size())), false, {});
+  FolderLoader fresh(src, store::makeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size())), false, {});
   LoadControl control;
   control.stop = &stop;
   EXPECT_FALSE(fresh.loadFolderItems(store.model, folder, LoadMode::List, std::nullopt, control));
@@ -137,11 +137,11 @@ TEST(MessageListFill, RowsOfTheListedFolderFindTheirItems) {
   MiniStore store;
   // Dates: the first header in range, the second out of range.
   store::MemoryByteSource src(store.bytes);
-  store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size()));
+  store::StoreGeometry g = store::makeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size()));
   FolderLoader loader(src, g, false, {kBodyLongValues, {}});
   ASSERT_TRUE(loader.loadFolderItems(store.model, {store.folder, analysis::FolderKind::Other, std::nullopt}, LoadMode::List));
   analysis::MessageItemList& items = store.model.messages;
-  items[0].time = ModelTimeFromFileTime(kFileTimeUnixEpoch + 1300000000ull * kFileTimeTicksPerSecond);
+  items[0].time = modelTimeFromFileTime(kFileTimeUnixEpoch + 1300000000ull * kFileTimeTicksPerSecond);
   analysis::FolderNode node;
   node.id = store.folder;
   node.name = u"Inbox";

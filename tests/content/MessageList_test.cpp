@@ -40,7 +40,7 @@ ModelTime utcTime(int year, int month, int day, int hour) {
   tm.tm_mon = month - 1;
   tm.tm_mday = day;
   tm.tm_hour = hour;
-  return ModelTimeFromFileTime(static_cast<std::uint64_t>(timegm(&tm)) * kFileTimeTicksPerSecond + kFileTimeUnixEpoch);
+  return modelTimeFromFileTime(static_cast<std::uint64_t>(timegm(&tm)) * kFileTimeTicksPerSecond + kFileTimeUnixEpoch);
 }
 
 TEST(MessageRowTexts, FromColumnRules) {
@@ -119,7 +119,7 @@ TEST(HeaderTextsReader, SubjectAndSenderFromTheHeaderPage) {
   item.thirdOffset = 301;
   item.thirdLength = static_cast<std::uint16_t>(third.size() + 10);
   store::MemoryByteSource src(db);
-  store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
+  store::StoreGeometry g = store::makeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   HeaderTexts t = readHeaderTexts(src, g, item);
   EXPECT_EQ(narrow(t.subject), "Re: Lunch");
   EXPECT_EQ(narrow(t.sender), "Carl");
@@ -187,7 +187,7 @@ TEST_F(PreviewFiles, PreviewOfAMessageWithInlineBodyAndRecipients) {
   a.fileName = u"b.txt";
   item.attachments.addAttachmentItem(a);
   store::MemoryByteSource src(db);
-  PreviewSources sources{src, nullptr, store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size())), dir};
+  PreviewSources sources{src, nullptr, store::makeStoreGeometry(4096, static_cast<std::int64_t>(db.size())), dir};
   MhtNaming naming;
   std::u16string longSubject(137, u's');
   PreviewData p = assemblePreview(item, analysis::FolderKind::Other, u"From", longSubject, u"Date", sources, naming);

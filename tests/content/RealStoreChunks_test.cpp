@@ -18,7 +18,7 @@ TEST(RealStoreChunks, LongAsciiValueOfTextEdb) {
   if (db.empty()) GTEST_SKIP() << "text.edb not available";
   store::MemoryByteSource src(db);
   const std::uint32_t pageSize = 4096;
-  store::StoreGeometry g = store::MakeStoreGeometry(pageSize, static_cast<std::int64_t>(db.size()));
+  store::StoreGeometry g = store::makeStoreGeometry(pageSize, static_cast<std::int64_t>(db.size()));
   const std::string want = "Long ASCII text " + std::string(1024, 'a');
   std::optional<ChunkLocation> found;
   for (std::size_t off = 2 * pageSize; off + pageSize <= db.size() && !found; off += pageSize) {

@@ -162,7 +162,7 @@ TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
   append(value, "late@example.com");
   testing::putBytes(db, 5000, value);
   store::MemoryByteSource src(db);
-  store::StoreGeometry small = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
+  store::StoreGeometry small = store::makeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   EXPECT_EQ(narrow(extractRecipients(src, small, {}, 5000, 20)), "");
   EXPECT_EQ(narrow(extractRecipients(src, small, {}, 5004, 32)), "ann@example.com,late@example.com");
 
@@ -179,7 +179,7 @@ TEST(RecipientExtraction, InlineCompressedAndChunkedValues) {
   testing::putBytes(large, 40001, *packed);
   large[40001 + packed->size()] = 0x01;
   store::MemoryByteSource largeSrc(large);
-  store::StoreGeometry big = store::MakeStoreGeometry(32768, static_cast<std::int64_t>(large.size()));
+  store::StoreGeometry big = store::makeStoreGeometry(32768, static_cast<std::int64_t>(large.size()));
   EXPECT_EQ(narrow(extractRecipients(largeSrc, big, {}, 40000, static_cast<std::uint16_t>(packed->size() + 1))),
             "zed@example.org");
 

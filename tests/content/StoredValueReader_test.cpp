@@ -31,7 +31,7 @@ class StoredValues : public ::testing::Test {
   std::optional<StoredBody> read(const Bytes& db, std::uint32_t pageSize, std::vector<ChunkLocation> chunks,
                                  store::BodySource letter, StoredValueLocation where) {
     store::MemoryByteSource src(db);
-    auto body = readStoredValue(src, store::MakeStoreGeometry(pageSize, static_cast<std::int64_t>(db.size())), chunks,
+    auto body = readStoredValue(src, store::makeStoreGeometry(pageSize, static_cast<std::int64_t>(db.size())), chunks,
                                 letter, where, work);
     EXPECT_FALSE(std::filesystem::exists(work));
     return body;
@@ -65,7 +65,7 @@ TEST_F(StoredValues, InlineValueIsTheBytesAfterItsFormatByte) {
 
 TEST_F(StoredValues, CompressedRtfComesBackDecoded) {
   const std::string rtf = "{\\rtf1\\ansi\\deff0 {\\fonttbl{\\f0 Arial;}} Hello RTF body\\par }";
-  Bytes packed = codec::CompressRtf(rtf);
+  Bytes packed = codec::compressRtf(rtf);
   Bytes value{0x1E};
   appendBytes(value, packed);
   Bytes db(3 * 4096, 0);

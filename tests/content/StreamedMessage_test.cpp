@@ -102,7 +102,7 @@ TEST_F(StreamedFile, InlineDescriptorFollowsItsFormatByte) {
   db[4096 + 50] = 0x0B;
   testing::putBytes(db, 4096 + 51, d);
   store::MemoryByteSource dbSrc(db), stmSrc(s);
-  store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
+  store::StoreGeometry g = store::makeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   ASSERT_TRUE(extractStreamedMessage(dbSrc, &stmSrc, g, {}, {4096 + 50, 200}, path));
   Bytes want = slice(s, 100, 600);
   Bytes second = slice(s, 8000, 400);
@@ -140,7 +140,7 @@ TEST_F(StreamedFile, DescriptorInChunksIsGatheredAtChunkStrides) {
   std::vector<ChunkLocation> chunks{{4096 + p1[0] + 4, stride}, {12, 77}, {8192 + p2[1] + 4, 0}};
   Bytes s = streamFile();
   store::MemoryByteSource dbSrc(db), stmSrc(s);
-  store::StoreGeometry g = store::MakeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
+  store::StoreGeometry g = store::makeStoreGeometry(4096, static_cast<std::int64_t>(db.size()));
   Bytes want;
   for (int i = 0; i < 200; ++i) {
     Bytes part = slice(s, static_cast<std::size_t>(19990 - 100 * i), 10);

@@ -16,14 +16,14 @@ namespace {
 
 using tarnwick::testing::ScratchDir;
 
-std::string ReadFile(const std::filesystem::path& p) {
+std::string readFile(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
 }
 
-std::vector<std::uint8_t> Utf16Bytes(const std::u16string& s) {
+std::vector<std::uint8_t> utf16Bytes(const std::u16string& s) {
   std::vector<std::uint8_t> b;
   for (char16_t c : s) {
     b.push_back(static_cast<std::uint8_t>(c));
@@ -55,15 +55,15 @@ class RecordingWriter : public MailWriter, public OutputStore {
   void AddMessage(const std::string& f, const std::string& s, const std::string& r, const std::string& h,
                   std::uint64_t d, const AttachmentList& a, const std::string& b, BodyKind k, const std::string&,
                   const std::string&) override {
-    record("AddMessage", {f, s, r, ReadFile(h), fakes::UtcText(d), b, std::to_string(static_cast<int>(k))}, a);
+    record("AddMessage", {f, s, r, readFile(h), fakes::utcText(d), b, std::to_string(static_cast<int>(k))}, a);
   }
   void ImportMessageFile(const std::string& f, const std::string& eml) override {
-    record("ImportMessageFile", {f, ReadFile(eml)}, {});
+    record("ImportMessageFile", {f, readFile(eml)}, {});
   }
   void AddAppointment(const std::string& f, const std::string& s, const std::string& from, std::uint64_t st,
                       std::uint64_t en, const std::string& c, const std::string& l, const std::string& tz,
                       const std::string& b, BodyKind k, const AttachmentList& a) override {
-    record("AddAppointment", {f, s, from, fakes::UtcText(st), fakes::UtcText(en), c, l, tz, b, std::to_string(static_cast<int>(k))}, a);
+    record("AddAppointment", {f, s, from, fakes::utcText(st), fakes::utcText(en), c, l, tz, b, std::to_string(static_cast<int>(k))}, a);
   }
   void AddJournalEntry(const std::string& f, const AttachmentList& a, const std::string& b, const std::string& from,
                        const std::string& s, BodyKind) override {
@@ -71,7 +71,7 @@ class RecordingWriter : public MailWriter, public OutputStore {
   }
   void AddTask(const std::string& f, std::uint64_t d, const AttachmentList& a, const std::string& b,
                const std::string& from, const std::string& s, BodyKind) override {
-    record("AddTask", {f, fakes::UtcText(d), b, from, s}, a);
+    record("AddTask", {f, fakes::utcText(d), b, from, s}, a);
   }
   void AddNote(const std::string& f, const std::string& b, const std::string& s, BodyKind k,
                const AttachmentList& a) override {
@@ -83,7 +83,7 @@ class RecordingWriter : public MailWriter, public OutputStore {
     if (fail) throw std::runtime_error("cannot add the item to out.pst: disk full");
     Call c{name, std::move(args), {}, {}};
     for (const auto& file : attachments.files()) {
-      c.attachmentBytes.push_back(ReadFile(file.path));
+      c.attachmentBytes.push_back(readFile(file.path));
       c.attachmentNames.push_back(file.displayName());
       lastAttachmentPaths.push_back(file.path.string());
     }
@@ -102,7 +102,7 @@ class RecordingContact : public ContactWriter {
     seq("SetField " + std::to_string(static_cast<int>(field)) + " " + v);
   }
   void AddAttachment(const std::string& p, const std::string& name) override {
-    seq("AddAttachment " + name + " " + ReadFile(p));
+    seq("AddAttachment " + name + " " + readFile(p));
   }
   void SetBody(const std::string& b) override { seq("SetBody " + b); }
   void Save() override { seq("Save"); }
@@ -130,7 +130,7 @@ class FakeContent : public ItemContentReader {
     std::ofstream(path, std::ios::binary) << *streamed;
     return true;
   }
-  std::optional<StoredItemBody> storedBody = StoredItemBody{0, Utf16Bytes(u"Body text")};
+  std::optional<StoredItemBody> storedBody = StoredItemBody{0, utf16Bytes(u"Body text")};
   std::optional<std::string> streamed;
   std::function<void(const analysis::MessageItem&)> onRecipients;
 };
@@ -156,7 +156,7 @@ class ItemWritersTest : public ::testing::Test {
     std::copy(inline_, inline_ + 12, bytes.begin() + 4000);
     const auto path = dir.write("store.edb", bytes);
     ASSERT_TRUE(db.Open(path.string()));
-    geometry = store::MakeStoreGeometry(kPage, static_cast<std::int64_t>(bytes.size()));
+    geometry = store::makeStoreGeometry(kPage, static_cast<std::int64_t>(bytes.size()));
     work = dir.path() / "work";
     std::filesystem::create_directory(work);
     folder.name = u"Inbox";
@@ -167,7 +167,7 @@ class ItemWritersTest : public ::testing::Test {
     KindItemWriter writer(content, dbBytes, geometry, work);
     const std::string folderPath = "\\\\TK_M_1-1-2020 0-0\\Mailbox - M\\Inbox";
     ItemContext ctx{out, folderPath, folder, mailbox, control, observer};
-    return writer.write(item, UtcFileTime(2010, 2, 3, 13, 4, 5), ctx);
+    return writer.write(item, utcFileTime(2010, 2, 3, 13, 4, 5), ctx);
   }
 
   static analysis::AttachmentItem Attachment(const std::u16string& name) {
@@ -231,8 +231,8 @@ TEST_F(ItemWritersTest, MessageGetsHeaderFileRecipientsBodyAndAttachmentFilesTha
 }
 
 TEST_F(ItemWritersTest, SentItemsTakeTheMailboxNameAsSender) {
-  EXPECT_EQ(HeaderFileLine(u"Anyone", u"", u"Sent Items", u"Mailbox - Sales"), "From: Sales<Sales>\r\n");
-  EXPECT_EQ(HeaderFileLine(u"Anyone", u"", u"sent items", u"Mailbox - Sales"), "From: Anyone<Anyone>\r\n");
+  EXPECT_EQ(headerFileLine(u"Anyone", u"", u"Sent Items", u"Mailbox - Sales"), "From: Sales<Sales>\r\n");
+  EXPECT_EQ(headerFileLine(u"Anyone", u"", u"sent items", u"Mailbox - Sales"), "From: Anyone<Anyone>\r\n");
   folder.name = u"Sent Items";
   analysis::MessageItem item;
   ASSERT_EQ(write(item).result, ItemOutcome::Result::Written);
@@ -240,12 +240,12 @@ TEST_F(ItemWritersTest, SentItemsTakeTheMailboxNameAsSender) {
 }
 
 TEST_F(ItemWritersTest, TheStoredSenderAddressGoesIntoTheFromLine) {
-  EXPECT_EQ(HeaderFileLine(u"Bob", u"bob@example.com", u"Inbox", u"M"), "From: Bob<bob@example.com>\r\n");
-  EXPECT_EQ(HeaderFileLine(u"Anyone", u"sales@example.com", u"Sent Items", u"Mailbox - Sales"),
+  EXPECT_EQ(headerFileLine(u"Bob", u"bob@example.com", u"Inbox", u"M"), "From: Bob<bob@example.com>\r\n");
+  EXPECT_EQ(headerFileLine(u"Anyone", u"sales@example.com", u"Sent Items", u"Mailbox - Sales"),
             "From: Sales<sales@example.com>\r\n");
   // No address, or one that would break the line: the name stands in for it.
-  EXPECT_EQ(HeaderFileLine(u"Bob", u"/O=ORG/CN=BOB", u"Inbox", u"M"), "From: Bob<Bob>\r\n");
-  EXPECT_EQ(HeaderFileLine(u"Bob", u"a@b>\r\nX: y", u"Inbox", u"M"), "From: Bob<Bob>\r\n");
+  EXPECT_EQ(headerFileLine(u"Bob", u"/O=ORG/CN=BOB", u"Inbox", u"M"), "From: Bob<Bob>\r\n");
+  EXPECT_EQ(headerFileLine(u"Bob", u"a@b>\r\nX: y", u"Inbox", u"M"), "From: Bob<Bob>\r\n");
   analysis::MessageItem item;
   item.senderAddress = u"sender.name@example.net";
   ASSERT_EQ(write(item).result, ItemOutcome::Result::Written);
@@ -261,8 +261,8 @@ TEST_F(ItemWritersTest, KindsMakeTheirOwnCall) {
   EXPECT_EQ(out.calls.back().args[4], "2010-02-03 13:04:05");
   EXPECT_EQ(out.calls.back().args[5], "");
   analysis::setAppointment(appointment.appointment, u"Bob", u"Room 1", u"UTC",
-                           ModelTimeFromFileTime(fakes::FileTimeAt(2011, 4, 5, 9, 30, 0)),
-                           ModelTimeFromFileTime(fakes::FileTimeAt(2011, 4, 5, 0, 30, 0)));
+                           modelTimeFromFileTime(fakes::fileTimeAt(2011, 4, 5, 9, 30, 0)),
+                           modelTimeFromFileTime(fakes::fileTimeAt(2011, 4, 5, 0, 30, 0)));
   write(appointment);
   EXPECT_EQ(out.calls.back().args[3], "2011-04-05 09:30:00");
   EXPECT_EQ(out.calls.back().args[4], "2011-04-05 00:30:00");
@@ -339,7 +339,7 @@ TEST_F(ItemWritersTest, ContactsGoThroughTheContactWriterInItsOrder) {
                                       "AddAttachment photo.jpg inli", "SetBody noteé", "Save"}));
   // Only an 8-bit body is put.
   out.calls.clear();
-  content.storedBody = StoredItemBody{0, Utf16Bytes(u"wide")};
+  content.storedBody = StoredItemBody{0, utf16Bytes(u"wide")};
   write(contact);
   EXPECT_EQ(std::count(out.calls[0].args.begin(), out.calls[0].args.end(), std::string("SetBody wide")), 0);
 }
@@ -377,18 +377,18 @@ TEST_F(ItemWritersTest, SkipDuringTheAttachmentsDropsTheItemAndAWriterFailureIsA
 }
 
 TEST(BodyText, FormsAndSourcesDecideHowBytesAreRead) {
-  const auto wide = Utf16Bytes(u"Grüße\0rest");
-  auto b = ToWriterBody({0, wide}, store::BodySource::PlainUnicode, false);
+  const auto wide = utf16Bytes(u"Grüße\0rest");
+  auto b = toWriterBody({0, wide}, store::BodySource::PlainUnicode, false);
   EXPECT_EQ(b.text, "Grüße");
   EXPECT_EQ(b.kind, BodyKind::Utf16Text);
-  b = ToWriterBody({1, {'<', 'p', '>', 0xE9, 0, 'x'}}, store::BodySource::Other, false);
+  b = toWriterBody({1, {'<', 'p', '>', 0xE9, 0, 'x'}}, store::BodySource::Other, false);
   EXPECT_EQ(b.text, "<p>é");
   EXPECT_EQ(b.kind, BodyKind::Text8Bit);
-  EXPECT_EQ(ToWriterBody({3, {'{', '\\', 'r', 't', 'f', '}'}}, store::BodySource::Other, false).kind, BodyKind::Rtf);
+  EXPECT_EQ(toWriterBody({3, {'{', '\\', 'r', 't', 'f', '}'}}, store::BodySource::Other, false).kind, BodyKind::Rtf);
   // For the kind other, a 'p' buffer of 8-bit text with a space stays 8-bit.
   const std::vector<std::uint8_t> narrow{'h', 'i', ' ', 'y', 'o'};
-  EXPECT_EQ(ToWriterBody({0, narrow}, store::BodySource::PlainUnicode, true).text, "hi yo");
-  EXPECT_NE(ToWriterBody({0, narrow}, store::BodySource::PlainUnicode, false).text, "hi yo");
+  EXPECT_EQ(toWriterBody({0, narrow}, store::BodySource::PlainUnicode, true).text, "hi yo");
+  EXPECT_NE(toWriterBody({0, narrow}, store::BodySource::PlainUnicode, false).text, "hi yo");
   // Cyrillic UTF-16 has a non-zero second byte and 0x20 bytes too, but it is UTF-16.
   const std::u16string cyrillic = u"Отчёт 4 Рост";
   std::vector<std::uint8_t> utf16;
@@ -396,7 +396,7 @@ TEST(BodyText, FormsAndSourcesDecideHowBytesAreRead) {
     utf16.push_back(static_cast<std::uint8_t>(c & 0xFF));
     utf16.push_back(static_cast<std::uint8_t>(c >> 8));
   }
-  EXPECT_EQ(ToWriterBody({0, utf16}, store::BodySource::PlainUnicode, true).text, "Отчёт 4 Рост");
+  EXPECT_EQ(toWriterBody({0, utf16}, store::BodySource::PlainUnicode, true).text, "Отчёт 4 Рост");
 }
 
 }  // namespace

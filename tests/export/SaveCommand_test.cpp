@@ -35,7 +35,7 @@ struct CommandProbe {
     };
     h.showResult = [this](const SaveResult& r) {
       ++shown;
-      shownText = SaveResultText(r);
+      shownText = saveResultText(r);
     };
     return h;
   }
@@ -54,31 +54,31 @@ TEST(SaveCommand, RefusalsComeInOrderAndLeaveTheChecks) {
     return p.destination;
   };
 
-  EXPECT_EQ(RunSaveCommand(hooks, sink, probe), SaveCommandEnd::NothingSelected);
+  EXPECT_EQ(runSaveCommand(hooks, sink, probe), SaveCommandEnd::NothingSelected);
   EXPECT_FALSE(asked);  // no folder browser without a selection
   EXPECT_EQ(sink.asked, std::vector<std::string>{kNoFoldersSelected});
 
   p.selection = {{u"A\\Inbox\\", 5, 0}};
-  EXPECT_EQ(RunSaveCommand(hooks, sink, probe), SaveCommandEnd::NoDestination);
+  EXPECT_EQ(runSaveCommand(hooks, sink, probe), SaveCommandEnd::NoDestination);
   p.destination = dir.path() / "missing";
-  EXPECT_EQ(RunSaveCommand(hooks, sink, probe), SaveCommandEnd::DestinationRefused);
+  EXPECT_EQ(runSaveCommand(hooks, sink, probe), SaveCommandEnd::DestinationRefused);
   EXPECT_EQ(sink.asked.back(), "Saving path doesn't exist, select another path for saving");
   p.destination = dir.path();
   freeBytes = kFreeSpaceThreshold;
-  EXPECT_EQ(RunSaveCommand(hooks, sink, probe), SaveCommandEnd::DestinationRefused);
+  EXPECT_EQ(runSaveCommand(hooks, sink, probe), SaveCommandEnd::DestinationRefused);
   EXPECT_EQ(sink.asked.back(), "Free space is less than 300 MB. Please change destination path.");
   EXPECT_EQ(p.saves, 0);
   EXPECT_EQ(p.cleared, 0);
 
   freeBytes = 1ull << 40;
   p.dialogCancels = true;
-  EXPECT_EQ(RunSaveCommand(hooks, sink, probe), SaveCommandEnd::Cancelled);
+  EXPECT_EQ(runSaveCommand(hooks, sink, probe), SaveCommandEnd::Cancelled);
   EXPECT_EQ(p.cleared, 0);
   EXPECT_EQ(p.shown, 0);
 
   // A save that ended with OK, even a stopped one, clears the saved checks.
   p.dialogCancels = false;
-  EXPECT_EQ(RunSaveCommand(hooks, sink, probe), SaveCommandEnd::Saved);
+  EXPECT_EQ(runSaveCommand(hooks, sink, probe), SaveCommandEnd::Saved);
   EXPECT_EQ(p.cleared, 1);
   EXPECT_EQ(p.shownText, "Saving Aborted by User");
 }
@@ -86,13 +86,13 @@ TEST(SaveCommand, RefusalsComeInOrderAndLeaveTheChecks) {
 TEST(SaveWorker, RunsTheSaveOnItsOwnThreadAndHoldsAtTheAbortQuestion) {
   tarnwick::testing::ScratchDir dir;
   analysis::ScanModel model;
-  model.folders.addFolderNode(Fid(1), {}, u"A", analysis::FolderKind::Other, 101, std::nullopt);
-  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 102, std::nullopt);
+  model.folders.addFolderNode(fid(1), {}, u"A", analysis::FolderKind::Other, 101, std::nullopt);
+  model.folders.addFolderNode(fid(2), fid(1), u"Inbox", analysis::FolderKind::Other, 102, std::nullopt);
   for (int i = 0; i < 50; ++i) {
     analysis::MessageHeader h;
-    h.messageId = Mid(static_cast<std::uint16_t>(i + 1));
-    h.folderId = Fid(2);
-    h.time = ModelTimeFromFileTime(FileTimeAt(2001, 1, 1));
+    h.messageId = mid(static_cast<std::uint16_t>(i + 1));
+    h.folderId = fid(2);
+    h.time = modelTimeFromFileTime(fileTimeAt(2001, 1, 1));
     model.messageHeaders.addMessageHeader(h);
   }
   CallLog log;
@@ -134,14 +134,14 @@ TEST(SaveWorker, RunsTheSaveOnItsOwnThreadAndHoldsAtTheAbortQuestion) {
   EXPECT_TRUE(worker.finished());
   EXPECT_TRUE(told.load());
   EXPECT_EQ(result.end, SaveEnd::Stopped);
-  EXPECT_EQ(DialogEndOf(result), SaveDialogEnd::Ok);
+  EXPECT_EQ(dialogEndOf(result), SaveDialogEnd::Ok);
   EXPECT_LE(writtenWhileOpen.load(), 1);  // at most the item under way when the question opened
   EXPECT_LT(result.report.totals().written, 50u);
   EXPECT_EQ(result.report.totals().written + result.report.totals().notReached, 50u);
 
   SaveResult setupFailed;
   setupFailed.end = SaveEnd::SetupFailed;
-  EXPECT_EQ(DialogEndOf(setupFailed), SaveDialogEnd::Cancel);
+  EXPECT_EQ(dialogEndOf(setupFailed), SaveDialogEnd::Cancel);
 }
 
 }  // namespace

@@ -17,14 +17,14 @@ namespace {
 using namespace fakes;
 using tarnwick::testing::ScratchDir;
 
-std::string ReadFile(const std::filesystem::path& p) {
+std::string readFile(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
 }
 
-int CountPrefix(const std::vector<std::string>& calls, const std::string& prefix) {
+int countPrefix(const std::vector<std::string>& calls, const std::string& prefix) {
   return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
 }
 
@@ -34,16 +34,16 @@ class SaveEngineTest : public ::testing::Test {
   std::uint32_t addFolder(std::uint8_t id, std::uint8_t parent, const std::u16string& name,
                           std::optional<std::string> owner = std::nullopt) {
     const std::uint32_t item = 100u + id;
-    model.folders.addFolderNode(Fid(id), parent ? Fid(parent) : analysis::FolderId{}, name, analysis::FolderKind::Other, item, owner);
+    model.folders.addFolderNode(fid(id), parent ? fid(parent) : analysis::FolderId{}, name, analysis::FolderKind::Other, item, owner);
     return item;
   }
   void addItems(std::uint8_t folder, int count, std::uint64_t fileTime, const std::string& subjectPrefix,
                 std::optional<std::string> owner = std::nullopt) {
     for (int i = 0; i < count; ++i) {
       analysis::MessageHeader h;
-      h.messageId = Mid(nextId++);
-      h.folderId = Fid(folder);
-      h.time = ModelTimeFromFileTime(fileTime);
+      h.messageId = mid(nextId++);
+      h.folderId = fid(folder);
+      h.time = modelTimeFromFileTime(fileTime);
       h.ownerKey = owner;
       source.subjects[h.messageId] = subjectPrefix + std::to_string(i);
       model.messageHeaders.addMessageHeader(h);
@@ -101,11 +101,11 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   const auto emptyA = addFolder(3, 1, u"Old");
   addFolder(4, 0, u"B");
   const auto inboxB = addFolder(5, 4, u"Inbox");
-  addItems(2, 3, FileTimeAt(2010, 2, 3, 12, 0, 0), "a-in-");
-  addItems(2, 1, FileTimeAt(1975, 5, 1), "too-old-");
-  addItems(2, 1, FileTimeAt(2150, 5, 1), "too-new-");
-  addItems(3, 2, FileTimeAt(1979, 12, 31, 23, 59, 59), "old-");
-  addItems(5, 2, FileTimeAt(1980, 1, 1, 0, 0, 0), "b-in-");
+  addItems(2, 3, fileTimeAt(2010, 2, 3, 12, 0, 0), "a-in-");
+  addItems(2, 1, fileTimeAt(1975, 5, 1), "too-old-");
+  addItems(2, 1, fileTimeAt(2150, 5, 1), "too-new-");
+  addItems(3, 2, fileTimeAt(1979, 12, 31, 23, 59, 59), "old-");
+  addItems(5, 2, fileTimeAt(1980, 1, 1, 0, 0, 0), "b-in-");
 
   analysis::SelectionList selection{{u"Mailbox - A\\", rootA, 0}, {u"Mailbox - A\\Inbox\\", inboxA, 0},
                           {u"Mailbox - A\\Old\\", emptyA, 0}, {u"B\\Inbox\\", inboxB, 0}};
@@ -114,7 +114,7 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   EXPECT_EQ(result.end, SaveEnd::Completed);
   EXPECT_TRUE(result.succeeded);
   EXPECT_TRUE(result.everythingWritten());
-  EXPECT_STREQ(SaveResultText(result), "Saving Completed Successfully");
+  EXPECT_STREQ(saveResultText(result), "Saving Completed Successfully");
   EXPECT_EQ(selection[0].messageCount, 0u);
   EXPECT_EQ(selection[1].messageCount, 3u);
   EXPECT_EQ(selection[2].messageCount, 0u);
@@ -132,10 +132,10 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   ASSERT_GE(log.calls.size(), expectedStart.size());
   EXPECT_EQ(std::vector<std::string>(log.calls.begin(), log.calls.begin() + expectedStart.size()), expectedStart);
   // The folder whose items all lie before 1980 gets its chain but is never opened.
-  EXPECT_EQ(CountPrefix(log.calls, "CreateFolder " + storeA + "Mailbox - A\\Old"), 1);
-  EXPECT_EQ(CountPrefix(log.calls, "OpenFolder " + storeA + "Mailbox - A\\Old"), 0);
-  EXPECT_EQ(CountPrefix(log.calls, "CreateStore"), 2);
-  EXPECT_EQ(CountPrefix(log.calls, "CloseStore"), 2);
+  EXPECT_EQ(countPrefix(log.calls, "CreateFolder " + storeA + "Mailbox - A\\Old"), 1);
+  EXPECT_EQ(countPrefix(log.calls, "OpenFolder " + storeA + "Mailbox - A\\Old"), 0);
+  EXPECT_EQ(countPrefix(log.calls, "CreateStore"), 2);
+  EXPECT_EQ(countPrefix(log.calls, "CloseStore"), 2);
   EXPECT_EQ(log.subjectsByFolder["\\\\TK_B_3-2-2010 9-5\\B\\Inbox"], (std::vector<std::string>{"b-in-0", "b-in-1"}));
 
   // The report accounts for every item, with the reason for those left out.
@@ -157,13 +157,13 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   ASSERT_TRUE(result.reportError.empty()) << result.reportError;
   EXPECT_EQ(result.reportJson, dir.path() / "TK_Report_3-2-2010 9-5.json");
   EXPECT_EQ(result.reportText, dir.path() / "TK_Report_3-2-2010 9-5.txt");
-  const auto json = nlohmann::json::parse(ReadFile(result.reportJson));
+  const auto json = nlohmann::json::parse(readFile(result.reportJson));
   EXPECT_EQ(json["outcome"], "completed");
   EXPECT_EQ(json["started"], "2010-02-03T09:05:00Z");
   EXPECT_EQ(json["totals"]["written"], 5);
   EXPECT_EQ(json["mailboxes"][0]["output"], (dir.path() / "TK_Mailbox - A_3-2-2010 9-5.pst").string());
   EXPECT_EQ(json["mailboxes"][0]["folders"][1]["leftOut"][0]["subject"], "too-old-0");
-  const auto text = ReadFile(result.reportText);
+  const auto text = readFile(result.reportText);
   EXPECT_NE(text.find("Folder Mailbox - A\\Inbox\\: found 5, written 3, left out 2"), std::string::npos) << text;
   EXPECT_NE(text.find("\"too-new-0\"  (date after 2099)"), std::string::npos);
 
@@ -174,7 +174,7 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
 TEST_F(SaveEngineTest, ReportNamesTheSourceFileWithItsSizeAndSha256) {
   const auto inbox = addFolder(2, 1, u"Inbox");
   addFolder(1, 0, u"A");
-  addItems(2, 1, FileTimeAt(2001, 1, 1), "x");
+  addItems(2, 1, fileTimeAt(2001, 1, 1), "x");
   ScratchDir srcDir;
   const auto store = srcDir.write("priv1.edb", {'a', 'b', 'c'});
   auto s = settings();
@@ -185,7 +185,7 @@ TEST_F(SaveEngineTest, ReportNamesTheSourceFileWithItsSizeAndSha256) {
   EXPECT_EQ(result.report.sources[0].size, 3u);
   EXPECT_EQ(result.report.sources[0].sha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_FALSE(result.report.sources[1].error.empty());
-  const auto json = nlohmann::json::parse(ReadFile(result.reportJson));
+  const auto json = nlohmann::json::parse(readFile(result.reportJson));
   EXPECT_EQ(json["sources"][0]["size"], 3);
   EXPECT_EQ(json["version"], kToolVersion);
   // One entry: the overall bar follows the current one.
@@ -195,9 +195,9 @@ TEST_F(SaveEngineTest, ReportNamesTheSourceFileWithItsSizeAndSha256) {
 TEST_F(SaveEngineTest, AWriterFailureCountsAsFailedNotWritten) {
   addFolder(1, 0, u"A");
   const auto inbox = addFolder(2, 1, u"Inbox");
-  addItems(2, 3, FileTimeAt(2005, 6, 7), "m");
+  addItems(2, 3, fileTimeAt(2005, 6, 7), "m");
   writer.before = [](const analysis::MessageItem& item, const ItemContext&) {
-    if (item.messageId == Mid(2)) throw std::runtime_error("the PST writer refused the item");
+    if (item.messageId == mid(2)) throw std::runtime_error("the PST writer refused the item");
   };
   analysis::SelectionList selection{{u"A\\Inbox\\", inbox, 0}};
   auto result = run(selection);
@@ -219,7 +219,7 @@ TEST_F(SaveEngineTest, AWriterFailureCountsAsFailedNotWritten) {
 TEST_F(SaveEngineTest, AFailedFolderCallOfTheWriterIsCountedInTheReport) {
   addFolder(1, 0, u"A");
   const auto inbox = addFolder(2, 1, u"Inbox");
-  addItems(2, 2, FileTimeAt(2005, 6, 7), "m");
+  addItems(2, 2, fileTimeAt(2005, 6, 7), "m");
   log.failing = {"OpenFolder"};
   analysis::SelectionList selection{{u"A\\Inbox\\", inbox, 0}};
   auto result = run(selection);
@@ -248,8 +248,8 @@ TEST_F(SaveEngineTest, AFailedFolderCallOfTheWriterIsCountedInTheReport) {
 TEST_F(SaveEngineTest, AnItemWrittenWithoutItsRecordIsNamedInTheReport) {
   addFolder(1, 0, u"A");
   const auto inbox = addFolder(2, 1, u"Inbox");
-  addItems(2, 3, FileTimeAt(2005, 6, 7), "m");
-  source.missingRecords.insert(Mid(3));
+  addItems(2, 3, fileTimeAt(2005, 6, 7), "m");
+  source.missingRecords.insert(mid(3));
   analysis::SelectionList selection{{u"A\\Inbox\\", inbox, 0}};
   auto result = run(selection);
   EXPECT_TRUE(result.everythingWritten());
@@ -257,48 +257,48 @@ TEST_F(SaveEngineTest, AnItemWrittenWithoutItsRecordIsNamedInTheReport) {
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->written, 3u);
   ASSERT_EQ(f->withoutRecord.size(), 1u);
-  EXPECT_EQ(f->withoutRecord[0].messageId, HexId(Mid(3)));
+  EXPECT_EQ(f->withoutRecord[0].messageId, hexId(mid(3)));
   EXPECT_EQ(f->withoutRecord[0].subject, "m2");
   EXPECT_EQ(result.report.totals().withoutRecord, 1u);
-  const auto json = nlohmann::json::parse(ReportJson(result.report));
+  const auto json = nlohmann::json::parse(reportAsJson(result.report));
   EXPECT_EQ(json["totals"]["withoutRecord"], 1);
-  EXPECT_EQ(json["mailboxes"][0]["folders"][0]["withoutRecord"][0]["id"], HexId(Mid(3)));
+  EXPECT_EQ(json["mailboxes"][0]["folders"][0]["withoutRecord"][0]["id"], hexId(mid(3)));
 }
 
 TEST_F(SaveEngineTest, FreeSpaceIsCheckedAfterTheFirstItemAndEvery400MoreAcrossFolders) {
   addFolder(1, 0, u"A");
   const auto f1 = addFolder(2, 1, u"One");
   const auto f2 = addFolder(3, 1, u"Two");
-  addItems(2, 300, FileTimeAt(2005, 1, 1), "a");
-  addItems(3, 501, FileTimeAt(2005, 1, 1), "b");
+  addItems(2, 300, fileTimeAt(2005, 1, 1), "a");
+  addItems(3, 501, fileTimeAt(2005, 1, 1), "b");
   analysis::SelectionList selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
   auto result = run(selection);
   EXPECT_EQ(freeSpaceAsked, 3);  // after items 1, 401 and 801
   EXPECT_TRUE(sink.asked.empty());
   EXPECT_EQ(result.report.totals().written, 801u);
   // Each check closes and reopens the folder.
-  EXPECT_EQ(CountPrefix(log.calls, "CloseFolder"), 2 + 3);
+  EXPECT_EQ(countPrefix(log.calls, "CloseFolder"), 2 + 3);
 }
 
 TEST_F(SaveEngineTest, AFullVolumeAsksAndNoEndsTheSaveAsNotSuccessful) {
   addFolder(1, 0, u"A");
   const auto f1 = addFolder(2, 1, u"One");
   const auto f2 = addFolder(3, 1, u"Two");
-  addItems(2, 4, FileTimeAt(2005, 1, 1), "a");
-  addItems(3, 2, FileTimeAt(2005, 1, 1), "b");
+  addItems(2, 4, fileTimeAt(2005, 1, 1), "a");
+  addItems(3, 2, fileTimeAt(2005, 1, 1), "b");
   freeBytes = 100 << 20;
   sink.answers = {MessageAnswer::No};
   analysis::SelectionList selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
   auto result = run(selection);
   EXPECT_EQ(result.end, SaveEnd::LowSpaceStopped);
   EXPECT_FALSE(result.succeeded);
-  EXPECT_STREQ(SaveResultText(result), "Saving Aborted by User");
+  EXPECT_STREQ(saveResultText(result), "Saving Aborted by User");
   ASSERT_EQ(sink.asked.size(), 1u);
   EXPECT_EQ(sink.asked[0], "Free space is less than 300 MB. Are you sure you want to continue?");
   const auto t = result.report.totals();
   EXPECT_EQ(t.written, 1u);
   EXPECT_EQ(t.notReached, 5u);  // three of the first folder, both of the second
-  EXPECT_EQ(CountPrefix(log.calls, "CloseStore"), 1);  // what was written stays, finished
+  EXPECT_EQ(countPrefix(log.calls, "CloseStore"), 1);  // what was written stays, finished
   EXPECT_TRUE(std::filesystem::exists(result.reportJson));
 
   // Yes goes on to the end.
@@ -311,15 +311,15 @@ TEST_F(SaveEngineTest, AFullVolumeAsksAndNoEndsTheSaveAsNotSuccessful) {
   // A second save in the same minute neither overwrites the store nor the report.
   EXPECT_EQ(again.outputs[0], dir.path() / "TK_A_3-2-2010 9-5 (2).pst");
   EXPECT_EQ(again.reportJson, dir.path() / "TK_Report_3-2-2010 9-5 (2).json");
-  EXPECT_NE(ReadFile(result.reportJson), ReadFile(again.reportJson));
+  EXPECT_NE(readFile(result.reportJson), readFile(again.reportJson));
 }
 
 TEST_F(SaveEngineTest, StopDuringTheCountingPassSavesNothingAndAccountsForEveryItem) {
   addFolder(1, 0, u"A");
   const auto f1 = addFolder(2, 1, u"One");
   const auto f2 = addFolder(3, 1, u"Two");
-  addItems(2, 3, FileTimeAt(2005, 1, 1), "a");
-  addItems(3, 2, FileTimeAt(1970, 1, 1), "b");
+  addItems(2, 3, fileTimeAt(2005, 1, 1), "a");
+  addItems(3, 2, fileTimeAt(1970, 1, 1), "b");
   struct StopOnCount : RecordingObserver {
     SaveControl* control;
     MessageSink* sink;
@@ -337,25 +337,25 @@ TEST_F(SaveEngineTest, StopDuringTheCountingPassSavesNothingAndAccountsForEveryI
   EXPECT_EQ(sink.asked, std::vector<std::string>{"Saving is in Progress. Do you want to abort ?"});
   EXPECT_EQ(result.end, SaveEnd::Stopped);
   EXPECT_FALSE(result.succeeded);
-  EXPECT_EQ(CountPrefix(log.calls, "CreateStore"), 0);
+  EXPECT_EQ(countPrefix(log.calls, "CreateStore"), 0);
   EXPECT_EQ(source.loads, 0);
   const auto t = result.report.totals();
   EXPECT_EQ(t.found, 5u);
   EXPECT_EQ(t.notReached, 3u);
   EXPECT_EQ(t.leftOut, 2u);
-  EXPECT_EQ(nlohmann::json::parse(ReadFile(result.reportJson))["outcome"], "stopped by the user");
+  EXPECT_EQ(nlohmann::json::parse(readFile(result.reportJson))["outcome"], "stopped by the user");
 }
 
 TEST_F(SaveEngineTest, StopDuringTheSaveEndsAfterTheCurrentItemAndAbortNoChangesNothing) {
   addFolder(1, 0, u"A");
   const auto f1 = addFolder(2, 1, u"One");
   const auto f2 = addFolder(3, 1, u"Two");
-  addItems(2, 4, FileTimeAt(2005, 1, 1), "a");
-  addItems(3, 2, FileTimeAt(2005, 1, 1), "b");
+  addItems(2, 4, fileTimeAt(2005, 1, 1), "a");
+  addItems(3, 2, fileTimeAt(2005, 1, 1), "b");
   sink.answers = {MessageAnswer::No, MessageAnswer::Yes};
   writer.before = [&](const analysis::MessageItem& item, const ItemContext& ctx) {
-    if (item.messageId == Mid(1)) ctx.control.requestAbort(sink);  // "No": goes on
-    if (item.messageId == Mid(2)) ctx.control.requestAbort(sink);  // "Yes": stops after this item
+    if (item.messageId == mid(1)) ctx.control.requestAbort(sink);  // "No": goes on
+    if (item.messageId == mid(2)) ctx.control.requestAbort(sink);  // "Yes": stops after this item
   };
   analysis::SelectionList selection{{u"A\\One\\", f1, 0}, {u"A\\Two\\", f2, 0}};
   auto result = run(selection);
@@ -369,15 +369,15 @@ TEST_F(SaveEngineTest, StopDuringTheSaveEndsAfterTheCurrentItemAndAbortNoChanges
   const auto* two = folderReport(result, "A\\Two\\");
   ASSERT_NE(two, nullptr);
   EXPECT_EQ(two->notReached.size(), 2u);
-  EXPECT_EQ(CountPrefix(log.calls, "CloseStore"), 1);
+  EXPECT_EQ(countPrefix(log.calls, "CloseStore"), 1);
 }
 
 TEST_F(SaveEngineTest, SkipDropsTheCurrentItemOnlyAndTheNextIsWritten) {
   addFolder(1, 0, u"A");
   const auto f1 = addFolder(2, 1, u"One");
-  addItems(2, 3, FileTimeAt(2005, 1, 1), "a");
+  addItems(2, 3, fileTimeAt(2005, 1, 1), "a");
   writer.before = [&](const analysis::MessageItem& item, const ItemContext& ctx) {
-    if (item.messageId == Mid(2)) ctx.control.requestSkip();
+    if (item.messageId == mid(2)) ctx.control.requestSkip();
   };
   analysis::SelectionList selection{{u"A\\One\\", f1, 0}};
   auto result = run(selection);
@@ -399,15 +399,15 @@ TEST_F(SaveEngineTest, AMailboxMetAgainGoesOnInItsOpenStore) {
   const auto a2 = addFolder(3, 1, u"Two");
   addFolder(4, 0, u"B");
   const auto b1 = addFolder(5, 4, u"One");
-  addItems(2, 1, FileTimeAt(2005, 1, 1), "a1-");
-  addItems(3, 1, FileTimeAt(2005, 1, 1), "a2-");
-  addItems(5, 1, FileTimeAt(2005, 1, 1), "b1-");
+  addItems(2, 1, fileTimeAt(2005, 1, 1), "a1-");
+  addItems(3, 1, fileTimeAt(2005, 1, 1), "a2-");
+  addItems(5, 1, fileTimeAt(2005, 1, 1), "b1-");
   std::ofstream(dir.path() / "TK_B_3-2-2010 9-5.pst") << "someone else's file";
   analysis::SelectionList selection{{u"A\\One\\", a1, 0}, {u"B\\One\\", b1, 0}, {u"A\\Two\\", a2, 0}};
   auto result = run(selection);
-  EXPECT_EQ(CountPrefix(log.calls, "CreateStore"), 2);
+  EXPECT_EQ(countPrefix(log.calls, "CreateStore"), 2);
   EXPECT_EQ(log.subjectsByFolder["\\\\TK_A_3-2-2010 9-5\\A\\Two"], std::vector<std::string>{"a2-0"});
-  EXPECT_EQ(ReadFile(dir.path() / "TK_B_3-2-2010 9-5.pst"), "someone else's file");
+  EXPECT_EQ(readFile(dir.path() / "TK_B_3-2-2010 9-5.pst"), "someone else's file");
   EXPECT_EQ(result.outputs[1], dir.path() / "TK_B_3-2-2010 9-5 (2).pst");
   ASSERT_EQ(result.report.mailboxes.size(), 2u);
   EXPECT_EQ(result.report.mailboxes[0].folders.size(), 2u);
@@ -420,9 +420,9 @@ TEST_F(SaveEngineTest, AMailboxMetAgainGoesOnInItsOpenStore) {
 TEST_F(SaveEngineTest, LargePageStoresMatchItemsByOwnerKeyToo) {
   addFolder(1, 0, u"A", std::string("k1"));
   const auto f = addFolder(2, 1, u"Inbox", std::string("k1"));
-  addItems(2, 2, FileTimeAt(2005, 1, 1), "mine", std::string("k1"));
-  addItems(2, 1, FileTimeAt(2005, 1, 1), "other", std::string("k2"));
-  addItems(2, 1, FileTimeAt(2005, 1, 1), "none");
+  addItems(2, 2, fileTimeAt(2005, 1, 1), "mine", std::string("k1"));
+  addItems(2, 1, fileTimeAt(2005, 1, 1), "other", std::string("k2"));
+  addItems(2, 1, fileTimeAt(2005, 1, 1), "none");
   auto s = settings();
   s.largePages = true;
   analysis::SelectionList selection{{u"A\\Inbox\\", f, 0}};
@@ -435,14 +435,14 @@ TEST_F(SaveEngineTest, LargePageStoresMatchItemsByOwnerKeyToo) {
 TEST_F(SaveEngineTest, AWriterThatCannotBeSetUpSavesNothing) {
   addFolder(1, 0, u"A");
   const auto f = addFolder(2, 1, u"Inbox");
-  addItems(2, 1, FileTimeAt(2005, 1, 1), "x");
+  addItems(2, 1, fileTimeAt(2005, 1, 1), "x");
   factory.failSetup = true;
   analysis::SelectionList selection{{u"A\\Inbox\\", f, 0}};
   auto result = run(selection);
   EXPECT_EQ(result.end, SaveEnd::SetupFailed);
   EXPECT_FALSE(result.succeeded);
   EXPECT_TRUE(log.calls.empty());
-  EXPECT_NE(ReadFile(result.reportJson).find("writer library missing"), std::string::npos);
+  EXPECT_NE(readFile(result.reportJson).find("writer library missing"), std::string::npos);
 }
 
 }  // namespace

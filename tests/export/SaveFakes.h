@@ -21,7 +21,7 @@
 namespace tarnwick::exporter::fakes {
 
 // FILETIME of a UTC calendar time.
-inline std::uint64_t FileTimeAt(int y, int m, int d, int hh = 12, int mm = 0, int ss = 0) {
+inline std::uint64_t fileTimeAt(int y, int m, int d, int hh = 12, int mm = 0, int ss = 0) {
   y -= m <= 2;
   const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
   const std::int64_t yoe = y - era * 400;
@@ -32,8 +32,8 @@ inline std::uint64_t FileTimeAt(int y, int m, int d, int hh = 12, int mm = 0, in
 }
 
 // "YYYY-MM-DD hh:mm:ss" of a FILETIME, in UTC.
-inline std::string UtcText(std::uint64_t fileTime) {
-  const auto t = FileTimeToSystemTime(fileTime);
+inline std::string utcText(std::uint64_t fileTime) {
+  const auto t = fileTimeToSystemTime(fileTime);
   if (!t) return "unreadable";
   char text[40];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t->year, t->month, t->day, t->hour, t->minute,
@@ -41,12 +41,12 @@ inline std::string UtcText(std::uint64_t fileTime) {
   return text;
 }
 
-inline analysis::FolderId Fid(std::uint8_t b) {
+inline analysis::FolderId fid(std::uint8_t b) {
   analysis::FolderId id;
   id.bytes[7] = b;
   return id;
 }
-inline analysis::MessageId Mid(std::uint16_t n) {
+inline analysis::MessageId mid(std::uint16_t n) {
   analysis::MessageId id;
   id.bytes[0] = static_cast<std::uint8_t>(n);
   id.bytes[1] = static_cast<std::uint8_t>(n >> 8);
@@ -73,7 +73,7 @@ class FakeMailWriter : public MailWriter {
   void AddMessage(const std::string& folderPath, const std::string& subject, const std::string&, const std::string&,
                   std::uint64_t time, const AttachmentList&, const std::string&, BodyKind, const std::string&,
                   const std::string&) override {
-    log_.calls.push_back("AddMessage " + subject + " " + UtcText(time));
+    log_.calls.push_back("AddMessage " + subject + " " + utcText(time));
     log_.subjectsByFolder[folderPath].push_back(subject);
   }
   void ImportMessageFile(const std::string&, const std::string&) override {}

@@ -25,7 +25,7 @@ class TableContent : public ItemContentReader {
  public:
   explicit TableContent(FakeItemSource& source) : source_(source) {}
   HeaderTexts headerTexts(const analysis::MessageItem& item) override {
-    return {Utf8ToUtf16(source_.subjectOf(item)), u"Alice <alice@example.com>"};
+    return {utf8ToUtf16(source_.subjectOf(item)), u"Alice <alice@example.com>"};
   }
   std::optional<StoredItemBody> body(const analysis::MessageItem& item) override {
     const std::string text = "Body of " + source_.subjectOf(item) + "\nFrom here\n";
@@ -43,41 +43,41 @@ class SaveToFilesTest : public ::testing::TestWithParam<OutputFormat> {};
 TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
   ScratchDir dir;
   analysis::ScanModel model;
-  model.folders.addFolderNode(Fid(1), {}, u"Mailbox - Sales", analysis::FolderKind::Other, 101, std::nullopt);
-  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 102, std::nullopt);
-  model.folders.addFolderNode(Fid(3), Fid(2), u"Sub/Folder", analysis::FolderKind::Other, 103, std::nullopt);
+  model.folders.addFolderNode(fid(1), {}, u"Mailbox - Sales", analysis::FolderKind::Other, 101, std::nullopt);
+  model.folders.addFolderNode(fid(2), fid(1), u"Inbox", analysis::FolderKind::Other, 102, std::nullopt);
+  model.folders.addFolderNode(fid(3), fid(2), u"Sub/Folder", analysis::FolderKind::Other, 103, std::nullopt);
   FakeItemSource source(model);
   std::uint16_t id = 1;
   auto add = [&](std::uint8_t folder, std::uint64_t ft, const std::string& subject) {
     analysis::MessageHeader h;
-    h.messageId = Mid(id++);
-    h.folderId = Fid(folder);
-    h.time = ModelTimeFromFileTime(ft);
+    h.messageId = mid(id++);
+    h.folderId = fid(folder);
+    h.time = modelTimeFromFileTime(ft);
     source.subjects[h.messageId] = subject;
     model.messageHeaders.addMessageHeader(h);
   };
-  add(2, FileTimeAt(2010, 2, 3, 13, 4, 5), "first");
-  add(2, FileTimeAt(1979, 1, 1), "ancient");
-  add(3, FileTimeAt(2099, 12, 31, 23, 0, 0), "last");
-  add(3, FileTimeAt(2100, 1, 1), "future");
+  add(2, fileTimeAt(2010, 2, 3, 13, 4, 5), "first");
+  add(2, fileTimeAt(1979, 1, 1), "ancient");
+  add(3, fileTimeAt(2099, 12, 31, 23, 0, 0), "last");
+  add(3, fileTimeAt(2100, 1, 1), "future");
 
   ScratchDir storeDir;
   const auto dbPath = storeDir.write("store.edb", std::vector<std::uint8_t>(8192, 0));
   StoreFile db;
   ASSERT_TRUE(db.Open(dbPath.string()));
-  const auto geometry = store::MakeStoreGeometry(4096, 8192);
+  const auto geometry = store::makeStoreGeometry(4096, 8192);
   TableContent content(source);
   const auto work = storeDir.path() / "work";
   std::filesystem::create_directory(work);
   const store::FileByteSource dbBytes(db);
   KindItemWriter writer(content, dbBytes, geometry, work);
-  auto factory = MakeOutputFactory(GetParam());
+  auto factory = makeOutputFactory(GetParam());
   RecordingObserver observer;
   ScriptedSink sink;
   SaveControl control;
   SaveSettings settings;
   settings.destination = dir.path();
-  settings.formatName = OutputFormatName(GetParam());
+  settings.formatName = outputFormatName(GetParam());
   settings.freeSpace = [](const std::filesystem::path&) { return std::optional<std::uint64_t>(1ull << 40); };
   settings.sourceFiles = {dbPath};
   SaveEngine engine(model, source, writer, *factory, observer, sink, control, settings);
@@ -112,20 +112,20 @@ TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
     EXPECT_EQ(boxes["Mailbox - Sales.mbox"].size(), 0u);
   }
   const auto report = nlohmann::json::parse(std::ifstream(result.reportJson));
-  EXPECT_EQ(report["format"], OutputFormatName(GetParam()));
+  EXPECT_EQ(report["format"], outputFormatName(GetParam()));
   EXPECT_EQ(report["sources"][0]["size"], 8192);
   EXPECT_EQ(report["mailboxes"][0]["folders"][1]["leftOut"][0]["subject"], "future");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SaveToFilesTest, ::testing::Values(OutputFormat::Eml, OutputFormat::Mbox),
-                         [](const auto& info) { return std::string(OutputFormatName(info.param)); });
+                         [](const auto& info) { return std::string(outputFormatName(info.param)); });
 
 TEST(OutputFormats, Names) {
-  EXPECT_EQ(ParseOutputFormat("eml"), OutputFormat::Eml);
-  EXPECT_EQ(ParseOutputFormat("mbox"), OutputFormat::Mbox);
-  EXPECT_EQ(ParseOutputFormat("pst"), OutputFormat::Pst);
-  EXPECT_FALSE(ParseOutputFormat("PST").has_value());
-  auto pst = MakeOutputFactory(OutputFormat::Pst);
+  EXPECT_EQ(parseOutputFormat("eml"), OutputFormat::Eml);
+  EXPECT_EQ(parseOutputFormat("mbox"), OutputFormat::Mbox);
+  EXPECT_EQ(parseOutputFormat("pst"), OutputFormat::Pst);
+  EXPECT_FALSE(parseOutputFormat("PST").has_value());
+  auto pst = makeOutputFactory(OutputFormat::Pst);
   EXPECT_EQ(pst->extension(), ".pst");
   EXPECT_NE(pst->newStore(), nullptr);
 }

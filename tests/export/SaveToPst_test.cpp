@@ -24,7 +24,7 @@ class KindContent : public ItemContentReader {
  public:
   explicit KindContent(FakeItemSource& source) : source_(source) {}
   HeaderTexts headerTexts(const analysis::MessageItem& item) override {
-    return {Utf8ToUtf16(source_.subjectOf(item)), u"alice@example.com"};
+    return {utf8ToUtf16(source_.subjectOf(item)), u"alice@example.com"};
   }
   std::optional<StoredItemBody> body(const analysis::MessageItem& item) override {
     const std::string text = "Body of " + source_.subjectOf(item);
@@ -41,28 +41,28 @@ class KindContent : public ItemContentReader {
 TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   ScratchDir dir;
   analysis::ScanModel model;
-  model.folders.addFolderNode(Fid(1), {}, u"Mailbox - Sales", analysis::FolderKind::Other, 101, std::nullopt);
-  model.folders.addFolderNode(Fid(2), Fid(1), u"Inbox", analysis::FolderKind::Other, 102, std::nullopt);
-  model.folders.addFolderNode(Fid(3), Fid(1), u"Calendar", analysis::FolderKind::Calendar, 103, std::nullopt);
-  model.folders.addFolderNode(Fid(4), Fid(1), u"Contacts", analysis::FolderKind::Contacts, 104, std::nullopt);
-  model.folders.addFolderNode(Fid(5), Fid(1), u"Tasks", analysis::FolderKind::Tasks, 105, std::nullopt);
-  model.folders.addFolderNode(Fid(6), Fid(1), u"Notes", analysis::FolderKind::Notes, 106, std::nullopt);
+  model.folders.addFolderNode(fid(1), {}, u"Mailbox - Sales", analysis::FolderKind::Other, 101, std::nullopt);
+  model.folders.addFolderNode(fid(2), fid(1), u"Inbox", analysis::FolderKind::Other, 102, std::nullopt);
+  model.folders.addFolderNode(fid(3), fid(1), u"Calendar", analysis::FolderKind::Calendar, 103, std::nullopt);
+  model.folders.addFolderNode(fid(4), fid(1), u"Contacts", analysis::FolderKind::Contacts, 104, std::nullopt);
+  model.folders.addFolderNode(fid(5), fid(1), u"Tasks", analysis::FolderKind::Tasks, 105, std::nullopt);
+  model.folders.addFolderNode(fid(6), fid(1), u"Notes", analysis::FolderKind::Notes, 106, std::nullopt);
   FakeItemSource source(model);
   std::uint16_t id = 1;
   auto add = [&](std::uint8_t folder, analysis::FolderKind kind, std::uint64_t ft, const std::string& subject) {
     analysis::MessageHeader h;
-    h.messageId = Mid(id++);
-    h.folderId = Fid(folder);
-    h.time = ModelTimeFromFileTime(ft);
+    h.messageId = mid(id++);
+    h.folderId = fid(folder);
+    h.time = modelTimeFromFileTime(ft);
     h.flag = kind;
     source.subjects[h.messageId] = subject;
     model.messageHeaders.addMessageHeader(h);
   };
-  add(2, analysis::FolderKind::Other, FileTimeAt(2010, 2, 3, 13, 4, 5), "mail one");
-  add(2, analysis::FolderKind::Other, FileTimeAt(1970, 1, 1), "too old");
-  add(3, analysis::FolderKind::Calendar, FileTimeAt(2011, 4, 5, 9, 30, 0), "meeting");
-  add(5, analysis::FolderKind::Tasks, FileTimeAt(2012, 1, 2), "a task");
-  add(6, analysis::FolderKind::Notes, FileTimeAt(2013, 1, 2), "a note");
+  add(2, analysis::FolderKind::Other, fileTimeAt(2010, 2, 3, 13, 4, 5), "mail one");
+  add(2, analysis::FolderKind::Other, fileTimeAt(1970, 1, 1), "too old");
+  add(3, analysis::FolderKind::Calendar, fileTimeAt(2011, 4, 5, 9, 30, 0), "meeting");
+  add(5, analysis::FolderKind::Tasks, fileTimeAt(2012, 1, 2), "a task");
+  add(6, analysis::FolderKind::Notes, fileTimeAt(2013, 1, 2), "a note");
 
   // Contacts need their fields: a source that adds them to the loaded items.
   struct ContactSource : FakeItemSource {
@@ -83,9 +83,9 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   } items(model);
   items.subjects = source.subjects;
   analysis::MessageHeader contactHeader;
-  contactHeader.messageId = Mid(id++);
-  contactHeader.folderId = Fid(4);
-  contactHeader.time = ModelTimeFromFileTime(FileTimeAt(2014, 1, 1));
+  contactHeader.messageId = mid(id++);
+  contactHeader.folderId = fid(4);
+  contactHeader.time = modelTimeFromFileTime(fileTimeAt(2014, 1, 1));
   items.subjects[contactHeader.messageId] = "Dana Scully";
   model.messageHeaders.addMessageHeader(contactHeader);
 
@@ -93,7 +93,7 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   const auto dbPath = storeDir.write("store.edb", std::vector<std::uint8_t>(8192, 0));
   StoreFile db;
   ASSERT_TRUE(db.Open(dbPath.string()));
-  const auto geometry = store::MakeStoreGeometry(4096, 8192);
+  const auto geometry = store::makeStoreGeometry(4096, 8192);
   KindContent content(items);
   const auto work = storeDir.path() / "work";
   std::filesystem::create_directory(work);
@@ -113,7 +113,7 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   control.reset();
   const auto result = engine.run(selection);
   ASSERT_EQ(result.end, SaveEnd::Completed);
-  EXPECT_TRUE(result.everythingWritten()) << ReportText(result.report);
+  EXPECT_TRUE(result.everythingWritten()) << reportAsText(result.report);
   EXPECT_EQ(result.report.totals().written, 5u);
   EXPECT_EQ(result.report.totals().leftOut, 1u);
   ASSERT_EQ(result.outputs.size(), 1u);

@@ -14,7 +14,7 @@ namespace {
 
 using tarnwick::testing::ScratchDir;
 
-std::string ReadFile(const std::filesystem::path& p) {
+std::string readFile(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
@@ -22,13 +22,13 @@ std::string ReadFile(const std::filesystem::path& p) {
 }
 
 // Runs a Python script over `target` and gives what it printed as JSON.
-nlohmann::json RunPython(const ScratchDir& dir, const std::string& script, const std::filesystem::path& target) {
+nlohmann::json runPython(const ScratchDir& dir, const std::string& script, const std::filesystem::path& target) {
   const auto scriptPath = dir.path() / "read.py";
   std::ofstream(scriptPath) << script;
   const auto outPath = dir.path() / "out.json";
   const std::string cmd = "python3 '" + scriptPath.string() + "' '" + target.string() + "' > '" + outPath.string() + "'";
   EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
-  return nlohmann::json::parse(ReadFile(outPath));
+  return nlohmann::json::parse(readFile(outPath));
 }
 
 const char* kEmlReader = R"PY(
@@ -83,7 +83,7 @@ print(json.dumps(out))
 )PY";
 
 // The same items written into a store of either format.
-void WriteSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::filesystem::path& output) {
+void writeSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::filesystem::path& output) {
   const auto header = dir.path() / "header.txt";
   std::ofstream(header) << "From: Alice Example<alice@example.com>\r\n";
   const auto attachment = dir.path() / "data.bin";
@@ -103,14 +103,14 @@ void WriteSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::fi
   mail.CreateFolder(root + "A/B\\Empty");
   mail.OpenFolder(root + "A/B\\Inbox");
   mail.AddMessage(root + "A/B\\Inbox", "Grüße and \"quotes\"", "bob@example.com,Carol <carol@example.com>",
-                  header.string(), UtcFileTime(2010, 2, 3, 13, 2, 3), attachment.string() + ";", "Hello\nFrom the start\n>From quoted\n",
+                  header.string(), utcFileTime(2010, 2, 3, 13, 2, 3), attachment.string() + ";", "Hello\nFrom the start\n>From quoted\n",
                   BodyKind::Utf16Text, "", "");
-  mail.AddMessage(root + "A/B\\Inbox", "html", "", header.string(), UtcFileTime(2099, 12, 31, 23, 59, 59), "",
+  mail.AddMessage(root + "A/B\\Inbox", "html", "", header.string(), utcFileTime(2099, 12, 31, 23, 59, 59), "",
                   "<html><body><p>Hi</p></body></html>", BodyKind::Text8Bit, "", "");
   mail.ImportMessageFile(root + "A/B\\Inbox", stored.string());
   mail.AddNote(root + "A/B\\..", "note body", "a note", BodyKind::Utf16Text, {});
-  mail.AddAppointment(root + "A/B\\..", "Meeting", "alice@example.com", UtcFileTime(2010, 2, 3, 9, 0, 0),
-                      UtcFileTime(2010, 2, 3, 10, 30, 0), "Bob", "Room 1; east", "W. Europe", "agenda", BodyKind::Utf16Text, {});
+  mail.AddAppointment(root + "A/B\\..", "Meeting", "alice@example.com", utcFileTime(2010, 2, 3, 9, 0, 0),
+                      utcFileTime(2010, 2, 3, 10, 30, 0), "Bob", "Room 1; east", "W. Europe", "agenda", BodyKind::Utf16Text, {});
   auto contact = store.newContactWriter();
   contact->Logon();
   contact->OpenFolder(root + "A/B\\..");
@@ -128,12 +128,12 @@ TEST(EmlOutput, ItemsParseBackWithPythonsEmailPackage) {
   ScratchDir dir;
   const auto output = dir.path() / "TK_A_B_3-2-2010 9-5";
   EmlTreeStore store;
-  WriteSampleItems(store, dir, output);
+  writeSampleItems(store, dir, output);
   // The store folder named ".." stays inside the output.
   EXPECT_TRUE(std::filesystem::is_directory(output / "A_B" / "__"));
   EXPECT_TRUE(std::filesystem::is_directory(output / "A_B" / "Empty"));
 
-  const auto items = RunPython(dir, kEmlReader, output);
+  const auto items = runPython(dir, kEmlReader, output);
   ASSERT_EQ(items.size(), 6u) << items.dump(1);
   std::map<std::string, nlohmann::json> byFile;
   for (const auto& i : items) byFile[i["file"]] = i;
@@ -156,7 +156,7 @@ TEST(EmlOutput, ItemsParseBackWithPythonsEmailPackage) {
   EXPECT_EQ(html["date"], "2099-12-31T23:59:59+00:00");
 
   // The stored message is copied byte for byte.
-  EXPECT_EQ(ReadFile(output / "A_B/Inbox/000003 As stored.eml"), ReadFile(dir.path() / "stored.eml"));
+  EXPECT_EQ(readFile(output / "A_B/Inbox/000003 As stored.eml"), readFile(dir.path() / "stored.eml"));
 
   const auto& note = byFile.at("A_B/__/000001 a note.eml");
   EXPECT_EQ(note["kind"], "note");
@@ -181,8 +181,8 @@ TEST(MboxOutput, FoldersOpenWithPythonsMailboxAndFromLinesAreQuoted) {
   ScratchDir dir;
   const auto output = dir.path() / "TK_A_B_3-2-2010 9-5";
   MboxTreeStore store;
-  WriteSampleItems(store, dir, output);
-  const auto boxes = RunPython(dir, kMboxReader, output);
+  writeSampleItems(store, dir, output);
+  const auto boxes = runPython(dir, kMboxReader, output);
   ASSERT_TRUE(boxes.contains("A_B/Inbox.mbox")) << boxes.dump(1);
   const auto& inbox = boxes["A_B/Inbox.mbox"];
   ASSERT_EQ(inbox.size(), 3u);
@@ -197,8 +197,8 @@ TEST(MboxOutput, FoldersOpenWithPythonsMailboxAndFromLinesAreQuoted) {
   EXPECT_EQ(boxes["A_B.mbox"].size(), 0u);
 
   // mboxrd: every "From " line of a body, quoted or not, gets one more ">".
-  const std::string raw = ReadFile(output / "A_B/Inbox.mbox");
-  EXPECT_EQ(MboxrdEntry("Subject: x\r\n\r\nFrom a\r\n>From b\r\n>>From c\r\nFromage\r\n", 0),
+  const std::string raw = readFile(output / "A_B/Inbox.mbox");
+  EXPECT_EQ(mboxrdEntry("Subject: x\r\n\r\nFrom a\r\n>From b\r\n>>From c\r\nFromage\r\n", 0),
             "From MAILER-DAEMON Thu Jan  1 00:00:00 1970\nSubject: x\n\n>From a\n>>From b\n>>>From c\nFromage\n\n");
 }
 
@@ -214,15 +214,15 @@ TEST(MimeComposer, SenderOfTheHeaderFileBecomesNameAndAddress) {
   MimeItem item;
   item.subject = "s";
   item.from = "Bob Carter<Bob Carter>";
-  const std::string named = ComposeMime(item, LineEnding::Lf);
+  const std::string named = composeMime(item, LineEnding::Lf);
   EXPECT_NE(named.find("From: Bob Carter"), std::string::npos) << named;
   EXPECT_EQ(named.find("Carter<"), std::string::npos) << named;
   EXPECT_EQ(named.find("Carter <Bob"), std::string::npos) << named;
   item.from = "Bob Carter <bob@example.org><Bob Carter <bob@example.org>>";
-  const std::string addressed = ComposeMime(item, LineEnding::Lf);
+  const std::string addressed = composeMime(item, LineEnding::Lf);
   EXPECT_NE(addressed.find("From: Bob Carter <bob@example.org>"), std::string::npos) << addressed;
   item.from = "Fran\xC3\xA7oise Dubois<francoise@example.fr>";
-  const std::string stored = ComposeMime(item, LineEnding::Lf);
+  const std::string stored = composeMime(item, LineEnding::Lf);
   EXPECT_NE(stored.find("<francoise@example.fr>"), std::string::npos) << stored;
   EXPECT_NE(stored.find("From: =?"), std::string::npos) << stored;  // the name encoded, apart
 }

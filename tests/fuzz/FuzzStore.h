@@ -19,7 +19,7 @@ struct FuzzStore {
   std::vector<std::uint8_t> bytes;
 };
 
-inline FuzzStore MakeFuzzStore(const std::uint8_t* data, std::size_t size) {
+inline FuzzStore makeFuzzStore(const std::uint8_t* data, std::size_t size) {
   FuzzStore store;
   if (size == 0) return store;
   store.pageSize = kPageSizes[data[0] % 3];

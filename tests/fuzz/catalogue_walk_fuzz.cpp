@@ -28,11 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (m && (m->namePosition < 0 || m->namePosition >= bytes.size())) std::abort();
     }
   }
-  const fuzzing::FuzzStore store = fuzzing::MakeFuzzStore(data, size);
+  const fuzzing::FuzzStore store = fuzzing::makeFuzzStore(data, size);
   if (store.bytes.empty()) return 0;
   const store::MemoryByteSource source(store.bytes);
   const store::StoreGeometry geometry =
-      store::MakeStoreGeometry(store.pageSize, static_cast<std::int64_t>(store.bytes.size()));
+      store::makeStoreGeometry(store.pageSize, static_cast<std::int64_t>(store.bytes.size()));
   ScanModel model;
   FolderTreeModel tree;
   ScanControl control;

@@ -15,17 +15,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const std::uint8_t> page(data + 1, size - 1);
 
   tarnwick::store::RecordSlotArray slots{};
-  const std::size_t count = tarnwick::store::LocateRecords(page, pageSizeClass, slots);
+  const std::size_t count = tarnwick::store::locateRecords(page, pageSizeClass, slots);
   if (count > slots.size()) std::abort();
   for (std::size_t i = 0; i < count; ++i) {
-    const auto bytes = tarnwick::store::RecordBytes(page, slots[i]);
+    const auto bytes = tarnwick::store::recordBytes(page, slots[i]);
     if (bytes.size() != static_cast<std::size_t>(slots[i].size)) std::abort();
     if (static_cast<std::size_t>(slots[i].offset) + bytes.size() > page.size()) std::abort();
   }
-  if (count > 0 && tarnwick::store::IsBranchPage(page)) std::abort();
+  if (count > 0 && tarnwick::store::isBranchPage(page)) std::abort();
 
   tarnwick::store::PageList pages;
-  tarnwick::store::RecordPageVisit(pages, page, tarnwick::store::FileOffset(0));
-  (void)tarnwick::store::ReadHeaderPageSize(page);
+  tarnwick::store::recordPageVisit(pages, page, tarnwick::store::FileOffset(0));
+  (void)tarnwick::store::readHeaderPageSize(page);
   return 0;
 }

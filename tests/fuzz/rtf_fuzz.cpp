@@ -14,15 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace tarnwick;
   const std::span<const std::uint8_t> input(data, size);
 
-  if (const auto r = codec::DecompressRtf(input)) {
+  if (const auto r = codec::decompressRtf(input)) {
     if (!r->complete && codec::openRtfGroups(r->rtf) != 0 && !codec::scanRtfGroups(r->rtf).danglingBackslash) {
       // Braces were added for every group left open, unless binary data swallowed them.
       if (r->rtf.find("\\bin") == std::string::npos) std::abort();
     }
   }
 
-  const auto packed = codec::CompressRtf(input);
-  const auto back = codec::DecompressRtf(packed);
+  const auto packed = codec::compressRtf(input);
+  const auto back = codec::decompressRtf(packed);
   if (!back || !back->complete || !back->crcMatches ||
       back->rtf != std::string(reinterpret_cast<const char*>(data), size)) {
     std::abort();

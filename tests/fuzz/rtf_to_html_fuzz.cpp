@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view rtf(reinterpret_cast<const char*>(data), size);
-  (void)tarnwick::shell::RtfToHtml(rtf);
-  (void)tarnwick::shell::RtfCarriesHtml(rtf);
+  (void)tarnwick::shell::rtfToHtml(rtf);
+  (void)tarnwick::shell::rtfCarriesHtml(rtf);
   return 0;
 }

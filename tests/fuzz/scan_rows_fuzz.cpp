@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t half = std::min(size, pageSize / 2);
     std::copy(data, data + half, page.begin());
     std::copy(data + size - half, data + size, page.end() - static_cast<std::ptrdiff_t>(half));
-    const store::PageSizeClass cls = store::PageSizeClassFor(static_cast<std::uint32_t>(pageSize));
+    const store::PageSizeClass cls = store::pageSizeClassFor(static_cast<std::uint32_t>(pageSize));
     HeaderTableInfo table{mailboxes.empty() ? FolderId{} : mailboxes[0], size > 20 ? static_cast<FolderKind>(data[20] % 6) : FolderKind::Calendar,
                           std::nullopt};
     HeaderColumns columns;

@@ -22,11 +22,11 @@ struct Quiet : tarnwick::analysis::ScanObserver {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tarnwick;
   using namespace tarnwick::analysis;
-  const fuzzing::FuzzStore store = fuzzing::MakeFuzzStore(data, size);
+  const fuzzing::FuzzStore store = fuzzing::makeFuzzStore(data, size);
   if (store.bytes.empty()) return 0;
   const store::MemoryByteSource source(store.bytes);
   const store::StoreGeometry geometry =
-      store::MakeStoreGeometry(store.pageSize, static_cast<std::int64_t>(store.bytes.size()));
+      store::makeStoreGeometry(store.pageSize, static_cast<std::int64_t>(store.bytes.size()));
   ScanModel model;
   FolderTreeModel tree;
   ScanControl control;
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (ctx.findings.ContainerClassColumn.columnId == 0) ctx.findings.ContainerClassColumn.columnId = 0x0147;
   enumerateMailboxes(ctx);
   if (model.folders.empty()) return 0;
-  InsertMailboxRoots(ctx);
+  insertMailboxRoots(ctx);
   enumerateFolderTables(ctx);
   buildFolderTrees(ctx);
   HeaderTableDiscovery discovery(ctx);
@@ -49,6 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   headers.run();
   ScanResult result;
   result.mailboxes = ctx.mailboxesFound;
-  SummarizeScan(result, model, tree);
+  summarizeScan(result, model, tree);
   return 0;
 }

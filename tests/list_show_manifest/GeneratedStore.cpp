@@ -43,11 +43,11 @@ std::string GeneratedStore::storeArguments() const {
   return args;
 }
 
-SeparatedResult RunTarnwick(const std::string& arguments) {
+SeparatedResult runTarnwick(const std::string& arguments) {
   return runApart("TZ=UTC " + shellQuoted(std::string(TARNWICK_BINARY_DIR) + "/tarnwick") + " " + arguments);
 }
 
-std::string DisplayTimeUtc(std::uint64_t fileTime) {
+std::string displayTimeUtc(std::uint64_t fileTime) {
   static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   const std::tm t = utcParts(fileTime);
   const int hour12 = t.tm_hour > 12 ? t.tm_hour - 12 : t.tm_hour;
@@ -57,9 +57,9 @@ std::string DisplayTimeUtc(std::uint64_t fileTime) {
   return text;
 }
 
-int DisplayYearUtc(std::uint64_t fileTime) { return utcParts(fileTime).tm_year + 1900; }
+int displayYearUtc(std::uint64_t fileTime) { return utcParts(fileTime).tm_year + 1900; }
 
-std::string FileSha256(const fs::path& path) { return exporter::DescribeSourceFile(path).sha256; }
+std::string fileSha256(const fs::path& path) { return exporter::describeSourceFile(path).sha256; }
 
 DatabaseBytes::DatabaseBytes(const fs::path& database, std::int64_t pageSize)
     : bytes_(readText(database)), pageSize_(pageSize) {}
@@ -103,7 +103,7 @@ std::set<std::int64_t> DatabaseBytes::innerPages() const {
   return pages;
 }
 
-std::vector<std::uint8_t> IdBytes(const std::string& hex) {
+std::vector<std::uint8_t> idBytes(const std::string& hex) {
   std::vector<std::uint8_t> out;
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
   return out;

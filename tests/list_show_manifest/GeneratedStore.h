@@ -38,16 +38,16 @@ class GeneratedStore {
 };
 
 // Runs `tarnwick ARGUMENTS` in UTC, so that display times are the stored UTC instants.
-SeparatedResult RunTarnwick(const std::string& arguments);
+SeparatedResult runTarnwick(const std::string& arguments);
 
 // The display text a list row or summary line gives a FILETIME when the clock is UTC
 // ("Sun 05/12/2010 02:07:09 PM", milliseconds of 991 and more carried into the next second).
-std::string DisplayTimeUtc(std::uint64_t fileTime);
+std::string displayTimeUtc(std::uint64_t fileTime);
 // The year of that display text.
-int DisplayYearUtc(std::uint64_t fileTime);
+int displayYearUtc(std::uint64_t fileTime);
 
 // Lower-case hexadecimal SHA-256 of a file.
-std::string FileSha256(const std::filesystem::path& path);
+std::string fileSha256(const std::filesystem::path& path);
 
 // The bytes of a database file, by page.
 class DatabaseBytes {
@@ -65,6 +65,6 @@ class DatabaseBytes {
   std::int64_t pageSize_;
 };
 // The 8 bytes of an id written as 16 hex digits.
-std::vector<std::uint8_t> IdBytes(const std::string& hex);
+std::vector<std::uint8_t> idBytes(const std::string& hex);
 
 }  // namespace tarnwick::testing

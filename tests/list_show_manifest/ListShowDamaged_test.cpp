@@ -13,16 +13,16 @@
 namespace tarnwick::testing {
 namespace {
 
-std::string Scenario(int rng) {
+std::string scenarioText(int rng) {
   return R"({"mailboxes": 1, "foldersPerMailbox": 13, "messagesPerFolder": 3, "rng": )" + std::to_string(rng) + "}";
 }
 
-bool Sound(const SeparatedResult& run) {
+bool sound(const SeparatedResult& run) {
   return run.status >= 0 && run.errors.find("Sanitizer") == std::string::npos &&
          run.errors.find("runtime error") == std::string::npos;
 }
 
-std::set<std::int64_t> DamagedPages(const nlohmann::json& manifest, std::int64_t pageCount, std::int64_t pageSize) {
+std::set<std::int64_t> damagedPages(const nlohmann::json& manifest, std::int64_t pageCount, std::int64_t pageSize) {
   std::set<std::int64_t> damaged;
   const nlohmann::json& damage = manifest["damage"];
   for (const char* list : {"zeroedPages", "randomPages", "scrambledTagPages"}) {
@@ -39,7 +39,7 @@ std::set<std::int64_t> DamagedPages(const nlohmann::json& manifest, std::int64_t
 }
 
 // Pages of a store every item needs whole: the catalogue, the mailbox and folder tables.
-std::set<std::int64_t> SharedPages(const nlohmann::json& manifest, const DatabaseBytes& clean) {
+std::set<std::int64_t> sharedPages(const nlohmann::json& manifest, const DatabaseBytes& clean) {
   std::set<std::int64_t> pages;
   for (const nlohmann::json& t : manifest["tables"]) {
     const std::string name = t["name"];
@@ -55,7 +55,7 @@ std::set<std::int64_t> SharedPages(const nlohmann::json& manifest, const Databas
 }
 
 // Pages of every long-value tree.
-std::set<std::int64_t> LongValuePages(const nlohmann::json& manifest, const DatabaseBytes& clean) {
+std::set<std::int64_t> longValuePagesOf(const nlohmann::json& manifest, const DatabaseBytes& clean) {
   std::set<std::int64_t> pages;
   for (const nlohmann::json& t : manifest["tables"]) {
     if (!t.contains("longValues")) continue;
@@ -66,7 +66,7 @@ std::set<std::int64_t> LongValuePages(const nlohmann::json& manifest, const Data
 
 // Whether any value of the message may lie in a long-value tree: where the manifest says so,
 // and for values above the size the generator keeps in a record (it moves longer ones out).
-bool UsesLongValues(const nlohmann::json& message) {
+bool usesLongValues(const nlohmann::json& message) {
   constexpr std::uint64_t kLongestRecordValue = 1024;
   for (const char* key : {"bodyPlacement", "runDescriptorPlacement", "recipientPlacement"}) {
     if (message.value(key, "") == "longValue") return true;
@@ -82,7 +82,7 @@ bool UsesLongValues(const nlohmann::json& message) {
 
 // Whether none of the pages that hold the message's header, record, attachment rows and
 // long values is damaged.
-bool CertainlyIntact(const nlohmann::json& message, const std::set<std::int64_t>& damaged, const DatabaseBytes& clean,
+bool certainlyIntact(const nlohmann::json& message, const std::set<std::int64_t>& damaged, const DatabaseBytes& clean,
                      const std::set<std::int64_t>& longValuePages) {
   auto untouched = [&](const std::set<std::int64_t>& pages) {
     for (std::int64_t p : pages) {
@@ -90,13 +90,13 @@ bool CertainlyIntact(const nlohmann::json& message, const std::set<std::int64_t>
     }
     return true;
   };
-  if (!untouched(clean.pagesHolding(IdBytes(message["id"])))) return false;
+  if (!untouched(clean.pagesHolding(idBytes(message["id"])))) return false;
   if (message.contains("attachments")) {
     for (const nlohmann::json& a : message["attachments"]) {
-      if (a.contains("id") && !untouched(clean.pagesHolding(IdBytes(a["id"])))) return false;
+      if (a.contains("id") && !untouched(clean.pagesHolding(idBytes(a["id"])))) return false;
     }
   }
-  return !UsesLongValues(message) || untouched(longValuePages);
+  return !usesLongValues(message) || untouched(longValuePages);
 }
 
 class ListShowDamaged : public ::testing::TestWithParam<std::string> {};
@@ -110,21 +110,21 @@ TEST_P(ListShowDamaged, NeverCrashesAndKeepsEveryItemOnUndamagedPages) {
   const std::vector<std::pair<std::string, int>> damages = {{"--zero-pages 5", 9}, {"--random-pages 5", 10}, {"--scramble-tags 5", 11},
                                                             {"--zero-pages 2 --random-pages 2 --scramble-tags 2", 12}, {"", 13}};
   for (const auto& [requested, rng] : damages) {
-    const GeneratedStore clean(format, Scenario(rng));
+    const GeneratedStore clean(format, scenarioText(rng));
     ASSERT_TRUE(clean.ok());
     const std::int64_t pageSize = clean.pageSize();
     const DatabaseBytes cleanBytes(clean.dir() / "store.edb", pageSize);
-    const std::set<std::int64_t> shared = SharedPages(clean.manifest(), cleanBytes);
-    const std::set<std::int64_t> longValuePages = LongValuePages(clean.manifest(), cleanBytes);
+    const std::set<std::int64_t> shared = sharedPages(clean.manifest(), cleanBytes);
+    const std::set<std::int64_t> longValuePages = longValuePagesOf(clean.manifest(), cleanBytes);
     const std::int64_t pageCount = clean.manifest()["pageCount"];
     const ManifestIndex index(clean.manifest());
     const std::string damage =
         requested.empty() ? "--truncate " + std::to_string((*shared.rbegin() + 2) * pageSize + pageSize / 2) : requested;
 
     SCOPED_TRACE(damage);
-    const GeneratedStore store(format, Scenario(rng), damage);
+    const GeneratedStore store(format, scenarioText(rng), damage);
     ASSERT_TRUE(store.ok()) << damage;
-    const std::set<std::int64_t> damaged = DamagedPages(store.manifest(), pageCount, pageSize);
+    const std::set<std::int64_t> damaged = damagedPages(store.manifest(), pageCount, pageSize);
     const bool reachable = std::none_of(damaged.begin(), damaged.end(), [&](std::int64_t p) { return shared.count(p) > 0; });
     // Items come back whole only while every tree can be walked down to its leaves.
     const std::set<std::int64_t> inner = cleanBytes.innerPages();
@@ -134,26 +134,26 @@ TEST_P(ListShowDamaged, NeverCrashesAndKeepsEveryItemOnUndamagedPages) {
     ShowTally tally;
     for (const nlohmann::json& folder : clean.manifest()["folders"]) {
       const std::string folderId = folder["id"];
-      const SeparatedResult list = RunTarnwick("list " + store.storeArguments() + " --folder " + folderId + " --json");
-      ASSERT_TRUE(Sound(list)) << damage << " " << folder["path"] << "\n" << list.errors;
+      const SeparatedResult list = runTarnwick("list " + store.storeArguments() + " --folder " + folderId + " --json");
+      ASSERT_TRUE(sound(list)) << damage << " " << folder["path"] << "\n" << list.errors;
       if (list.status != 0) {
         EXPECT_FALSE(reachable) << damage << ": " << folder["path"] << " is gone\n" << list.errors;
         continue;
       }
-      const ListedRows rows = ParseRows(list.output);
+      const ListedRows rows = parseRows(list.output);
       for (const auto& [id, row] : rows) {
         const SeparatedResult show =
-            RunTarnwick("show " + store.storeArguments() + " --folder " + folderId + " --message " + id + " --json");
-        EXPECT_TRUE(Sound(show)) << damage << " " << id << "\n" << show.errors;
+            runTarnwick("show " + store.storeArguments() + " --folder " + folderId + " --message " + id + " --json");
+        EXPECT_TRUE(sound(show)) << damage << " " << id << "\n" << show.errors;
         ++shownDamaged;
       }
       if (!reachable || !walkable) continue;
       for (const nlohmann::json* message : index.messagesOf(folderId)) {
-        if (!IsListedYear(*message) || !CertainlyIntact(*message, damaged, cleanBytes, longValuePages)) continue;
+        if (!isListedYear(*message) || !certainlyIntact(*message, damaged, cleanBytes, longValuePages)) continue;
         auto row = rows.find((*message)["id"]);
         ASSERT_NE(row, rows.end()) << damage << ": intact item " << (*message)["id"] << " is not listed";
-        ExpectRowMatches(row->second, *message, folder, index);
-        ExpectShowMatches(store, folder, *message, index, tally);
+        expectRowMatches(row->second, *message, folder, index);
+        expectShowMatches(store, folder, *message, index, tally);
         ++intactChecked;
       }
     }

@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kScenario = R"({"mailboxes": 2, "foldersPerMailbox": 14, "messagesPerFolder": 4, "rng": 3})";
 
-const GeneratedStore& StoreFor(const std::string& format) {
+const GeneratedStore& storeFor(const std::string& format) {
   static std::map<std::string, std::unique_ptr<GeneratedStore>> stores;
   auto& store = stores[format];
   if (!store) store = std::make_unique<GeneratedStore>(format, kScenario);
@@ -27,24 +27,24 @@ class ListShowManifest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     if (!std::filesystem::exists(generatorPath())) GTEST_SKIP() << "the store generator is not built";
-    ASSERT_TRUE(StoreFor(GetParam()).ok()) << "the generator failed";
+    ASSERT_TRUE(storeFor(GetParam()).ok()) << "the generator failed";
   }
 };
 
 TEST_P(ListShowManifest, EveryItemListsInItsFolderWithItsTexts) {
-  const GeneratedStore& store = StoreFor(GetParam());
+  const GeneratedStore& store = storeFor(GetParam());
   const ManifestIndex index(store.manifest());
   std::size_t listed = 0, hidden = 0;
   for (const nlohmann::json& folder : store.manifest()["folders"]) {
     const std::string folderId = folder["id"];
-    const SeparatedResult run = RunTarnwick("list " + store.storeArguments() + " --folder " + folderId + " --json");
+    const SeparatedResult run = runTarnwick("list " + store.storeArguments() + " --folder " + folderId + " --json");
     ASSERT_EQ(run.status, 0) << folder["path"] << "\n" << run.errors;
-    const ListedRows rows = ParseRows(run.output);
+    const ListedRows rows = parseRows(run.output);
     std::size_t expectedRows = 0;
     for (const nlohmann::json* message : index.messagesOf(folderId)) {
       const std::string id = (*message)["id"];
       auto row = rows.find(id);
-      if (!IsListedYear(*message)) {
+      if (!isListedYear(*message)) {
         EXPECT_EQ(row, rows.end()) << id << " dated " << (*message)["time"] << " is listed";
         ++hidden;
         continue;
@@ -52,7 +52,7 @@ TEST_P(ListShowManifest, EveryItemListsInItsFolderWithItsTexts) {
       ++expectedRows;
       ++listed;
       ASSERT_NE(row, rows.end()) << id << " (" << (*message)["subject"] << ") is not listed in " << folder["path"];
-      ExpectRowMatches(row->second, *message, folder, index);
+      expectRowMatches(row->second, *message, folder, index);
     }
     EXPECT_EQ(rows.size(), expectedRows) << "rows the manifest does not have in " << folder["path"];
   }
@@ -62,13 +62,13 @@ TEST_P(ListShowManifest, EveryItemListsInItsFolderWithItsTexts) {
 }
 
 TEST_P(ListShowManifest, EveryListedItemShowsItsContent) {
-  const GeneratedStore& store = StoreFor(GetParam());
+  const GeneratedStore& store = storeFor(GetParam());
   const ManifestIndex index(store.manifest());
   ShowTally tally;
   for (const nlohmann::json& folder : store.manifest()["folders"]) {
     for (const nlohmann::json* message : index.messagesOf(folder["id"])) {
-      if (!IsListedYear(*message)) continue;
-      ExpectShowMatches(store, folder, *message, index, tally);
+      if (!isListedYear(*message)) continue;
+      expectShowMatches(store, folder, *message, index, tally);
     }
   }
   EXPECT_GT(tally.shown, 0u);

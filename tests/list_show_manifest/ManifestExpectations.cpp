@@ -87,7 +87,7 @@ bool ManifestIndex::appointmentTextsNamed(const std::string& mailboxId) const {
   return false;
 }
 
-ListedRows ParseRows(const std::string& listOutput) {
+ListedRows parseRows(const std::string& listOutput) {
   ListedRows rows;
   const nlohmann::json list = nlohmann::json::parse(listOutput, nullptr, false);
   if (list.is_discarded() || !list.contains("messages")) {
@@ -100,16 +100,16 @@ ListedRows ParseRows(const std::string& listOutput) {
   return rows;
 }
 
-bool IsListedYear(const nlohmann::json& message) {
-  const int year = DisplayYearUtc(message["fileTime"].get<std::uint64_t>());
+bool isListedYear(const nlohmann::json& message) {
+  const int year = displayYearUtc(message["fileTime"].get<std::uint64_t>());
   return year >= 1980 && year <= 2099;
 }
 
-void ExpectRowMatches(const nlohmann::json& row, const nlohmann::json& message, const nlohmann::json& folder,
+void expectRowMatches(const nlohmann::json& row, const nlohmann::json& message, const nlohmann::json& folder,
                       const ManifestIndex& index) {
   const std::string id = message["id"];
   EXPECT_EQ(row["subject"], message["subject"]) << id;
-  EXPECT_EQ(row["date"], DisplayTimeUtc(message["fileTime"].get<std::uint64_t>())) << id;
+  EXPECT_EQ(row["date"], displayTimeUtc(message["fileTime"].get<std::uint64_t>())) << id;
   // Sent items, and notes, contacts and appointments without a sender, show the mailbox.
   const std::string sender = message["sender"];
   const std::string kind = row["kind"];
@@ -136,20 +136,20 @@ std::string ShowTally::describe() const {
   return out.str();
 }
 
-void ExpectShowMatches(const GeneratedStore& store, const nlohmann::json& folder, const nlohmann::json& message,
+void expectShowMatches(const GeneratedStore& store, const nlohmann::json& folder, const nlohmann::json& message,
                        const ManifestIndex& index, ShowTally& tally) {
   const std::string id = message["id"];
   const fs::path body = store.dir() / ("body-" + id);
   const fs::path attachments = store.dir() / ("attachments-" + id);
   fs::create_directories(attachments);
-  const SeparatedResult run = RunTarnwick("show " + store.storeArguments() + " --folder " + folder["id"].get<std::string>() +
+  const SeparatedResult run = runTarnwick("show " + store.storeArguments() + " --folder " + folder["id"].get<std::string>() +
                                      " --message " + id + " --json --body-out " + shellQuoted(body.string()) +
                                      " --attachments-out " + shellQuoted(attachments.string()));
   ASSERT_EQ(run.status, 0) << id << "\n" << run.errors;
   const nlohmann::json shown = nlohmann::json::parse(run.output, nullptr, false);
   ASSERT_FALSE(shown.is_discarded()) << id << ": " << run.output.substr(0, 200);
   ++tally.shown;
-  EXPECT_EQ(shown["date"], DisplayTimeUtc(message["fileTime"].get<std::uint64_t>())) << id;
+  EXPECT_EQ(shown["date"], displayTimeUtc(message["fileTime"].get<std::uint64_t>())) << id;
 
   // Recipients: the To text holds exactly the manifest's addresses (cut after 160 characters).
   if (message.contains("recipients")) {
@@ -179,7 +179,7 @@ void ExpectShowMatches(const GeneratedStore& store, const nlohmann::json& folder
     if (message.contains("bodySize")) {
       EXPECT_EQ(fs::file_size(body), message["bodySize"].get<std::uint64_t>()) << id << " " << form;
     }
-    EXPECT_EQ(FileSha256(body), message["bodySha256"]) << id << " " << form;
+    EXPECT_EQ(fileSha256(body), message["bodySha256"]) << id << " " << form;
     ++tally.bodies[form];
   } else if (message.contains("kind")) {
     EXPECT_EQ(shown["bodyForm"], "none") << id;
@@ -197,7 +197,7 @@ void ExpectShowMatches(const GeneratedStore& store, const nlohmann::json& folder
     EXPECT_EQ(got, expected) << id;
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(attachments)) {
       EXPECT_TRUE(e.is_regular_file() && e.path().parent_path() == attachments) << id << ": " << e.path();
-      savedDigests.insert(FileSha256(e.path()));
+      savedDigests.insert(fileSha256(e.path()));
     }
     EXPECT_EQ(savedDigests, expectedDigests) << id;
     tally.attachments += expected.size();
@@ -214,8 +214,8 @@ void ExpectShowMatches(const GeneratedStore& store, const nlohmann::json& folder
       for (const nlohmann::json& line : message["lines"]) expected.push_back(line);
     }
     if (preview == 'a' && message.contains("startFileTime")) {
-      expected.push_back("Start Date :   " + DisplayTimeUtc(message["startFileTime"].get<std::uint64_t>()));
-      expected.push_back("End Date :   " + DisplayTimeUtc(message["endFileTime"].get<std::uint64_t>()));
+      expected.push_back("Start Date :   " + displayTimeUtc(message["startFileTime"].get<std::uint64_t>()));
+      expected.push_back("End Date :   " + displayTimeUtc(message["endFileTime"].get<std::uint64_t>()));
     }
     std::vector<std::string> got;
     for (const nlohmann::json& line : shown["summary"]) got.push_back(line);

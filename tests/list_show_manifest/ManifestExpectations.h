@@ -34,12 +34,12 @@ class ManifestIndex {
 
 // Rows of `list --json` by message id.
 using ListedRows = std::map<std::string, nlohmann::json>;
-ListedRows ParseRows(const std::string& listOutput);
+ListedRows parseRows(const std::string& listOutput);
 
 // Whether the list shows an item of this date (years 1980 to 2099).
-bool IsListedYear(const nlohmann::json& message);
+bool isListedYear(const nlohmann::json& message);
 
-void ExpectRowMatches(const nlohmann::json& row, const nlohmann::json& message, const nlohmann::json& folder,
+void expectRowMatches(const nlohmann::json& row, const nlohmann::json& message, const nlohmann::json& folder,
                       const ManifestIndex& index);
 
 // What the show checks covered.
@@ -52,7 +52,7 @@ struct ShowTally {
 };
 
 // Runs show with the body and attachments written out and checks them against the manifest.
-void ExpectShowMatches(const GeneratedStore& store, const nlohmann::json& folder, const nlohmann::json& message,
+void expectShowMatches(const GeneratedStore& store, const nlohmann::json& folder, const nlohmann::json& message,
                        const ManifestIndex& index, ShowTally& tally);
 
 }  // namespace tarnwick::testing

@@ -22,39 +22,39 @@ namespace {
 TEST(FileTime, SplitsFileTimesLikeWindows) {
   // 2004-02-29 13:45:30.123 UTC, a Sunday.
   const std::uint64_t ft = kFileTimeUnixEpoch + (1078062330ULL * kFileTimeTicksPerSecond) + 1230000;
-  auto t = FileTimeToSystemTime(ft);
+  auto t = fileTimeToSystemTime(ft);
   ASSERT_TRUE(t);
   EXPECT_EQ(*t, (SystemTime{2004, 2, 0, 29, 13, 45, 30, 123}));
-  auto epoch = FileTimeToSystemTime(0);
+  auto epoch = fileTimeToSystemTime(0);
   ASSERT_TRUE(epoch);
   EXPECT_EQ(*epoch, (SystemTime{1601, 1, 1, 1, 0, 0, 0, 0}));  // a Monday
-  auto last = FileTimeToSystemTime(0x7FFFFFFFFFFFFFFFULL);
+  auto last = fileTimeToSystemTime(0x7FFFFFFFFFFFFFFFULL);
   ASSERT_TRUE(last);
   EXPECT_EQ(last->year, 30828);
-  EXPECT_FALSE(FileTimeToSystemTime(0x8000000000000000ULL));
+  EXPECT_FALSE(fileTimeToSystemTime(0x8000000000000000ULL));
 }
 
 TEST(FileTime, CalendarTimesGoBackToFileTimesAndCutToTheSecondAndTheDay) {
-  EXPECT_EQ(UtcFileTime(1601, 1, 1), 0u);
-  EXPECT_EQ(UtcFileTime(1970, 1, 1), kFileTimeUnixEpoch);
+  EXPECT_EQ(utcFileTime(1601, 1, 1), 0u);
+  EXPECT_EQ(utcFileTime(1970, 1, 1), kFileTimeUnixEpoch);
   const std::uint64_t ft = kFileTimeUnixEpoch + (1078062330ULL * kFileTimeTicksPerSecond) + 1230000;
-  EXPECT_EQ(UtcFileTime(2004, 2, 29, 13, 45, 30), WholeSecondOf(ft));
-  EXPECT_EQ(UtcFileTime(2004, 2, 29), UtcDayStartOf(ft));
-  EXPECT_EQ(UtcFileTime(2004, 3, 1), UtcDayStartOf(UtcFileTime(2004, 2, 29, 23, 59, 59) + kFileTimeTicksPerSecond));
-  for (std::uint64_t t : {UtcFileTime(1980, 1, 1), UtcFileTime(2099, 12, 31, 23, 59, 59), UtcFileTime(2000, 2, 29, 12)}) {
-    const auto parts = FileTimeToSystemTime(t);
+  EXPECT_EQ(utcFileTime(2004, 2, 29, 13, 45, 30), wholeSecondOf(ft));
+  EXPECT_EQ(utcFileTime(2004, 2, 29), utcDayStartOf(ft));
+  EXPECT_EQ(utcFileTime(2004, 3, 1), utcDayStartOf(utcFileTime(2004, 2, 29, 23, 59, 59) + kFileTimeTicksPerSecond));
+  for (std::uint64_t t : {utcFileTime(1980, 1, 1), utcFileTime(2099, 12, 31, 23, 59, 59), utcFileTime(2000, 2, 29, 12)}) {
+    const auto parts = fileTimeToSystemTime(t);
     ASSERT_TRUE(parts);
-    EXPECT_EQ(UtcFileTime(parts->year, parts->month, parts->day, parts->hour, parts->minute, parts->second), t);
+    EXPECT_EQ(utcFileTime(parts->year, parts->month, parts->day, parts->hour, parts->minute, parts->second), t);
   }
 }
 
 TEST(FileTime, ModelTimeKeepsTheUpperFortyEightBitsLowByteFirst) {
   ModelTime m;
   m.bytes = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
-  EXPECT_EQ(ModelTimeToFileTime(m), 0x6655443322110000ULL);
+  EXPECT_EQ(modelTimeToFileTime(m), 0x6655443322110000ULL);
   const std::uint64_t ft = 0x01C3F1A2B3C4D5E6ULL;
-  EXPECT_EQ(ModelTimeToFileTime(ModelTimeFromFileTime(ft)), ft & ~0xFFFFULL);
-  EXPECT_EQ(ModelTimeFromFileTime(ft).bytes[0], 0xC4);
+  EXPECT_EQ(modelTimeToFileTime(modelTimeFromFileTime(ft)), ft & ~0xFFFFULL);
+  EXPECT_EQ(modelTimeFromFileTime(ft).bytes[0], 0xC4);
 }
 
 TEST(FileTime, LocalTimeFollowsTheMachineZone) {
@@ -63,10 +63,10 @@ TEST(FileTime, LocalTimeFollowsTheMachineZone) {
   const std::uint64_t ft = kFileTimeUnixEpoch + 1078062330ULL * kFileTimeTicksPerSecond;  // 13:45:30 UTC
   ::setenv("TZ", "Asia/Kolkata", 1);
   ::tzset();
-  auto kolkata = FileTimeToLocalSystemTime(ft);
+  auto kolkata = fileTimeToLocalSystemTime(ft);
   ::setenv("TZ", "UTC0", 1);
   ::tzset();
-  auto utc = FileTimeToLocalSystemTime(ft);
+  auto utc = fileTimeToLocalSystemTime(ft);
   if (old) ::setenv("TZ", saved.c_str(), 1); else ::unsetenv("TZ");
   ::tzset();
   ASSERT_TRUE(kolkata && utc);
@@ -77,22 +77,22 @@ TEST(FileTime, LocalTimeFollowsTheMachineZone) {
 
 TEST(CodePage, Windows1252RoundTripsAndMapsUndefinedBytes) {
   const std::string text = "Caf\xE9 \x80 \x93quoted\x94 \x81";
-  const std::u16string wide = Windows1252ToUtf16(text);
+  const std::u16string wide = windows1252ToUtf16(text);
   EXPECT_EQ(wide, u"Caf\u00E9 \u20AC \u201Cquoted\u201D \u0081");
-  EXPECT_EQ(Utf16ToWindows1252(u"Caf\u00E9 \u20AC \u201Cquoted\u201D"), "Caf\xE9 \x80 \x93quoted\x94");
-  EXPECT_EQ(Utf16ToWindows1252(u"a\u4E2Db\U0001F98Ac"), "a?b?c");  // one '?' per character
-  EXPECT_EQ(Windows1252ToUtf16(std::string(3000, '\xE9')).size(), 3000u);
-  EXPECT_TRUE(Windows1252ToUtf16("").empty());
+  EXPECT_EQ(utf16ToWindows1252(u"Caf\u00E9 \u20AC \u201Cquoted\u201D"), "Caf\xE9 \x80 \x93quoted\x94");
+  EXPECT_EQ(utf16ToWindows1252(u"a\u4E2Db\U0001F98Ac"), "a?b?c");  // one '?' per character
+  EXPECT_EQ(windows1252ToUtf16(std::string(3000, '\xE9')).size(), 3000u);
+  EXPECT_TRUE(windows1252ToUtf16("").empty());
 }
 
 TEST(CodePage, Utf8AndUtf16ConvertAndReplaceMalformedInput) {
-  EXPECT_EQ(Utf8ToUtf16("fox \xF0\x9F\xA6\x8A \xC3\xA9"), u"fox \U0001F98A \u00E9");
-  EXPECT_EQ(Utf16ToUtf8(u"fox \U0001F98A \u00E9 \u20AC"), "fox \xF0\x9F\xA6\x8A \xC3\xA9 \xE2\x82\xAC");
-  EXPECT_EQ(Utf8ToUtf16("a\xFF" "b\xC3"), u"a\uFFFDb\uFFFD");
-  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD");  // overlong
-  EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");  // encoded surrogate
+  EXPECT_EQ(utf8ToUtf16("fox \xF0\x9F\xA6\x8A \xC3\xA9"), u"fox \U0001F98A \u00E9");
+  EXPECT_EQ(utf16ToUtf8(u"fox \U0001F98A \u00E9 \u20AC"), "fox \xF0\x9F\xA6\x8A \xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(utf8ToUtf16("a\xFF" "b\xC3"), u"a\uFFFDb\uFFFD");
+  EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD");  // overlong
+  EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");  // encoded surrogate
   const char16_t lone[] = {u'x', 0xD800, u'y', 0xDC00, 0};
-  EXPECT_EQ(Utf16ToUtf8(lone), "x\xEF\xBF\xBDy\xEF\xBF\xBD");
+  EXPECT_EQ(utf16ToUtf8(lone), "x\xEF\xBF\xBDy\xEF\xBF\xBD");
 }
 
 TEST(TempDirectory, PrivateFolderIsMadeUnderTmpdirWithOwnerOnlyAccessAndRemovedAtExit) {
@@ -104,11 +104,11 @@ TEST(TempDirectory, PrivateFolderIsMadeUnderTmpdirWithOwnerOnlyAccessAndRemovedA
   if (child == 0) {
     ::close(fds[0]);
     ::setenv("TMPDIR", parent.path().c_str(), 1);
-    const auto& dir = PrivateTempDirectory();
+    const auto& dir = privateTempDirectory();
     if (dir.parent_path() != parent.path()) ::_exit(2);  // made before the fork: cannot tell
     struct stat st {};
     if (::stat(dir.c_str(), &st) != 0 || (st.st_mode & 0777) != 0700) ::_exit(3);
-    std::ofstream(TempFilePath("tempB.img")) << "working data";
+    std::ofstream(tempFilePath("tempB.img")) << "working data";
     const std::string text = dir.string();
     if (::write(fds[1], text.data(), text.size()) != static_cast<ssize_t>(text.size())) ::_exit(4);
     ::close(fds[1]);
@@ -129,31 +129,31 @@ TEST(TempDirectory, PrivateFolderIsMadeUnderTmpdirWithOwnerOnlyAccessAndRemovedA
   EXPECT_FALSE(std::filesystem::exists(made));
 
   // In this process: made once, the same folder every time.
-  const auto& dir = PrivateTempDirectory();
-  EXPECT_EQ(&dir, &PrivateTempDirectory());
+  const auto& dir = privateTempDirectory();
+  EXPECT_EQ(&dir, &privateTempDirectory());
   EXPECT_TRUE(std::filesystem::is_directory(dir));
-  EXPECT_EQ(TempFilePath("TarnBody.eml"), dir / "TarnBody.eml");
+  EXPECT_EQ(tempFilePath("TarnBody.eml"), dir / "TarnBody.eml");
 }
 
 TEST(DiskSpace, FreeBytesOfAnExistingVolumeAndNothingForAMissingPath) {
-  auto free = FreeBytesOfVolume("/");
+  auto free = freeBytesOfVolume("/");
   ASSERT_TRUE(free);
   EXPECT_GT(*free, 0u);
-  EXPECT_FALSE(FreeBytesOfVolume("/no/such/folder/anywhere"));
+  EXPECT_FALSE(freeBytesOfVolume("/no/such/folder/anywhere"));
 }
 
 TEST(Settings, InstallationFolderIsReadAndWrittenInIniForm) {
   testing::ScratchDir dir;
   const auto file = dir.path() / "tarnwick" / "tarnwick.ini";
-  EXPECT_EQ(ReadInstallationFolder(file), "");
+  EXPECT_EQ(readInstallationFolder(file), "");
   std::filesystem::create_directories(file.parent_path());
   {
     std::ofstream out(file);
     out << "[General]\nFilePath=/wrong\n\n[TKEDB_PST]\nOther=1\nFilePath = \"/opt/tarnwick \\\"x\\\"\"\n[Later]\nk=v\n";
   }
-  EXPECT_EQ(ReadInstallationFolder(file), "/opt/tarnwick \"x\"");
-  ASSERT_TRUE(WriteInstallationFolder(file, "/usr/share/tarnwick"));
-  EXPECT_EQ(ReadInstallationFolder(file), "/usr/share/tarnwick");
+  EXPECT_EQ(readInstallationFolder(file), "/opt/tarnwick \"x\"");
+  ASSERT_TRUE(writeInstallationFolder(file, "/usr/share/tarnwick"));
+  EXPECT_EQ(readInstallationFolder(file), "/usr/share/tarnwick");
   std::ifstream in(file);
   std::string all((std::istreambuf_iterator<char>(in)), {});
   EXPECT_NE(all.find("FilePath=/wrong"), std::string::npos);
@@ -161,12 +161,12 @@ TEST(Settings, InstallationFolderIsReadAndWrittenInIniForm) {
   EXPECT_NE(all.find("k=v"), std::string::npos);
 
   const auto fresh = dir.path() / "new" / "tarnwick.ini";
-  ASSERT_TRUE(WriteInstallationFolder(fresh, "C:\\odd\\path"));
-  EXPECT_EQ(ReadInstallationFolder(fresh), "C:\\odd\\path");
+  ASSERT_TRUE(writeInstallationFolder(fresh, "C:\\odd\\path"));
+  EXPECT_EQ(readInstallationFolder(fresh), "C:\\odd\\path");
 
   ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-  EXPECT_EQ(SettingsFilePath(), file);
-  EXPECT_EQ(ReadInstallationFolder(), "/usr/share/tarnwick");
+  EXPECT_EQ(settingsFilePath(), file);
+  EXPECT_EQ(readInstallationFolder(), "/usr/share/tarnwick");
   ::unsetenv("XDG_CONFIG_HOME");
 }
 
@@ -200,7 +200,7 @@ TEST(OutOfMemory, ShowsTheMessageThenEndsWithANonZeroCode) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     static StreamMessageSink sink(std::fopen(out.c_str(), "w"));
-    InstallOutOfMemoryHandler(sink);
+    installOutOfMemoryHandler(sink);
     volatile std::size_t huge = static_cast<std::size_t>(1) << 62;
     g_sink_of_allocation = ::operator new(huge);
     ::_exit(0);  // not reached

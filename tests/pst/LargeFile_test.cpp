@@ -30,9 +30,9 @@ TEST(LargeFile, StorePastTwoGigabytesStaysReadable) {
         PstMailWriter w;
         w.CreateStore((dir / "large.pst").string(), "L");
         for (int i = 0; i < 12; ++i)
-            w.AddMessage("\\\\L\\Inbox", "Part " + std::to_string(i), "a@b.example", "", UtcFileTime(2020, 1, 1, 10, 0, 0),
+            w.AddMessage("\\\\L\\Inbox", "Part " + std::to_string(i), "a@b.example", "", utcFileTime(2020, 1, 1, 10, 0, 0),
                          chunk.string() + ";", "body", BodyKind::Utf16Text, "", "");
-        w.AddMessage("\\\\L\\Inbox", "Last", "a@b.example", "", UtcFileTime(2020, 1, 1, 10, 0, 0), "", "after 2 GB",
+        w.AddMessage("\\\\L\\Inbox", "Last", "a@b.example", "", utcFileTime(2020, 1, 1, 10, 0, 0), "", "after 2 GB",
                      BodyKind::Utf16Text, "", "");
         w.CloseStore();
     }

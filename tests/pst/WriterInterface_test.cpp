@@ -62,7 +62,7 @@ TEST(MailWriter, HeaderFileGivesSenderAndStaysAsHeaders) {
         std::ofstream(dir / "temp.eml", std::ios::binary) << "From: Sales<Sales>\r\n";
         PstMailWriter w;
         w.CreateStore((dir / "h.pst").string(), "S");
-        w.AddMessage("\\\\S\\Sent Items", "s", "x@y.example", (dir / "temp.eml").string(), UtcFileTime(2003, 1, 2, 16, 5, 6), "",
+        w.AddMessage("\\\\S\\Sent Items", "s", "x@y.example", (dir / "temp.eml").string(), utcFileTime(2003, 1, 2, 16, 5, 6), "",
                      "b", BodyKind::Utf16Text, "", "");
         w.CloseStore();
     }
@@ -127,8 +127,8 @@ TEST(MailWriter, UnreadableAttachmentFailsTheItemAndLeavesNoBlocks) {
     {
         PstMailWriter w;
         w.CreateStore((dir / "m.pst").string(), "S");
-        w.AddMessage("\\\\S\\Inbox", "kept", "a@b.example", "", UtcFileTime(2003, 1, 2, 16, 5, 6), "", "b", BodyKind::Utf16Text, "", "");
-        EXPECT_THROW(w.AddMessage("\\\\S\\Inbox", "lost", "a@b.example", "", UtcFileTime(2003, 1, 2, 16, 5, 6),
+        w.AddMessage("\\\\S\\Inbox", "kept", "a@b.example", "", utcFileTime(2003, 1, 2, 16, 5, 6), "", "b", BodyKind::Utf16Text, "", "");
+        EXPECT_THROW(w.AddMessage("\\\\S\\Inbox", "lost", "a@b.example", "", utcFileTime(2003, 1, 2, 16, 5, 6),
                                   (dir / "missing.bin").string() + ";", "b", BodyKind::Utf16Text, "", ""),
                      PstError);
         w.CloseStore();

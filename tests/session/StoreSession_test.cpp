@@ -13,7 +13,7 @@
 namespace tarnwick::session {
 namespace {
 
-analysis::FolderId Id(std::uint8_t last) {
+analysis::FolderId folderIdEndingIn(std::uint8_t last) {
   const std::array<std::uint8_t, 8> bytes{0, 0, 0, 0, 0, 0, 0, last};
   return analysis::FolderId::fromBytes(bytes);
 }
@@ -23,11 +23,11 @@ struct Folders {
   Folders() {
     tree.reset(u"store.edb");
     const auto mailbox = tree.insertFolder(0, u"Mailbox - M", analysis::FolderKind::Other);
-    model.folders.addFolderNode(Id(1), {}, u"Mailbox - M", analysis::FolderKind::Other, mailbox, std::nullopt);
-    add(Id(2), Id(1), u"Inbox", mailbox);
-    add(Id(3), Id(1), u"a/b", mailbox);
-    const auto a = add(Id(4), Id(1), u"a", mailbox);
-    add(Id(5), Id(4), u"b", a);
+    model.folders.addFolderNode(folderIdEndingIn(1), {}, u"Mailbox - M", analysis::FolderKind::Other, mailbox, std::nullopt);
+    add(folderIdEndingIn(2), folderIdEndingIn(1), u"Inbox", mailbox);
+    add(folderIdEndingIn(3), folderIdEndingIn(1), u"a/b", mailbox);
+    const auto a = add(folderIdEndingIn(4), folderIdEndingIn(1), u"a", mailbox);
+    add(folderIdEndingIn(5), folderIdEndingIn(4), u"b", a);
   }
   analysis::TreeItemHandle add(analysis::FolderId id, analysis::FolderId parent, std::u16string name,
                                analysis::TreeItemHandle under) {
@@ -36,7 +36,7 @@ struct Folders {
     return item;
   }
   analysis::FolderId found(const std::string& idOrPath) const {
-    const analysis::FolderNode* node = FindFolder(model, tree, idOrPath);
+    const analysis::FolderNode* node = lookUpFolder(model, tree, idOrPath);
     return node ? node->id : analysis::FolderId{};
   }
   analysis::ScanModel model;
@@ -45,17 +45,17 @@ struct Folders {
 
 TEST(FolderLookup, PathsAndIdsNameFoldersButNeverTheMailboxRoot) {
   const Folders f;
-  EXPECT_EQ(f.found("Mailbox - M/Inbox"), Id(2));
-  EXPECT_EQ(f.found("Mailbox - M/Inbox/"), Id(2));
-  EXPECT_EQ(f.found("0000000000000002"), Id(2));
+  EXPECT_EQ(f.found("Mailbox - M/Inbox"), folderIdEndingIn(2));
+  EXPECT_EQ(f.found("Mailbox - M/Inbox/"), folderIdEndingIn(2));
+  EXPECT_EQ(f.found("0000000000000002"), folderIdEndingIn(2));
   // An escaped slash stays inside the name; a bare one goes a level down.
-  EXPECT_EQ(f.found("Mailbox - M/a\\/b"), Id(3));
-  EXPECT_EQ(f.found("Mailbox - M/a/b"), Id(5));
+  EXPECT_EQ(f.found("Mailbox - M/a\\/b"), folderIdEndingIn(3));
+  EXPECT_EQ(f.found("Mailbox - M/a/b"), folderIdEndingIn(5));
   EXPECT_TRUE(f.found("Mailbox - M").isZero());
   EXPECT_TRUE(f.found("0000000000000001").isZero());
   EXPECT_TRUE(f.found("Inbox").isZero());
-  EXPECT_EQ(FolderOfTreeItem(f.model, f.tree.children(f.tree.root()).front())->id, Id(1));
-  EXPECT_EQ(FolderOfTreeItem(f.model, 999), nullptr);
+  EXPECT_EQ(folderNodeOfTreeItem(f.model, f.tree.children(f.tree.root()).front())->id, folderIdEndingIn(1));
+  EXPECT_EQ(folderNodeOfTreeItem(f.model, 999), nullptr);
 }
 
 TEST(StoreSessionFiles, AFailedOpenLeavesBothFilesClosedAndThePathsAsTheyWere) {

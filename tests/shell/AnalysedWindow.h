@@ -28,7 +28,7 @@ struct OpenWindow {
   bool open(const GeneratedStore& store) {
     frame.resize(1280, 800);
     frame.show();
-    if (!store::OpenStoreFiles(session.files(), store.edb(), store.stm()).opened) return false;
+    if (!store::openStoreFiles(session.files(), store.edb(), store.stm()).opened) return false;
     session.setPaths(store.edb(), store.stm());
     if (!session.analyse(&frame)) return false;
     QCoreApplication::processEvents();

@@ -168,7 +168,7 @@ class AnalysisTest : public QObject {
       const std::string stm = std::filesystem::exists(out.filePath("store.stm").toStdString())
                                   ? out.filePath("store.stm").toStdString()
                                   : std::string();
-      QVERIFY(store::OpenStoreFiles(session.files(), edb, stm).opened);
+      QVERIFY(store::openStoreFiles(session.files(), edb, stm).opened);
       session.setPaths(edb, stm);
       QVERIFY(session.analyse(&frame));
       QCoreApplication::processEvents();
@@ -204,7 +204,7 @@ class AnalysisTest : public QObject {
   void pauseResumeAndStop() {
     RecordingSink sink;
     ShellSession session(sink);
-    QVERIFY(store::OpenStoreFiles(session.files(), store_.toStdString(), "").opened);
+    QVERIFY(store::openStoreFiles(session.files(), store_.toStdString(), "").opened);
     session.setPaths(store_.toStdString(), "");
     Analysis dialog(session);
     // The scan waits after step 1 until the test lets it go on.

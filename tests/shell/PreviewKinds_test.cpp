@@ -80,7 +80,7 @@ class PreviewKindsTest : public QObject {
       // The body file holds the stored body, byte for byte.
       QVERIFY2(!preview->bodyFile().empty(), where.c_str());
       if (form != "streamed") {
-        const exporter::SourceFileInfo body = exporter::DescribeSourceFile(preview->bodyFile());
+        const exporter::SourceFileInfo body = exporter::describeSourceFile(preview->bodyFile());
         QVERIFY2(body.sha256 == item.raw.value("bodySha256", ""), (where + " " + preview->bodyFile().string()).c_str());
       }
       // What the reader sees: text as text, HTML and RTF rendered, never their markup.

@@ -24,7 +24,7 @@ using namespace tarnwick::shell;
 
 namespace {
 
-QString html(std::string_view rtf) { return QString::fromStdU16String(RtfToHtml(rtf)); }
+QString html(std::string_view rtf) { return QString::fromStdU16String(rtfToHtml(rtf)); }
 
 // A 2 x 2 red PNG, base64 for a MIME part.
 QByteArray redPngBase64() {
@@ -73,10 +73,10 @@ class PreviewPiecesTest : public QObject {
         "\\htmlrtf {\\f0 \\htmlrtf0 Dear {\\*\\htmltag84 <b>}Bob{\\*\\htmltag92 </b>}\\htmlrtf }\\htmlrtf0 \\par "
         "{\\*\\htmltag <a href=\"http://x.test/\">}link{\\*\\htmltag </a>}"
         "{\\*\\htmltag </body></html>}}";
-    QVERIFY(RtfCarriesHtml(rtf));
+    QVERIFY(rtfCarriesHtml(rtf));
     const QString out = html(rtf);
     QCOMPARE(out, QString("<html><body>Dear <b>Bob</b>\r\n<a href=\"http://x.test/\">link</a></body></html>"));
-    QVERIFY(!RtfCarriesHtml("{\\rtf1\\ansi\\fromhtml0 x}"));
+    QVERIFY(!rtfCarriesHtml("{\\rtf1\\ansi\\fromhtml0 x}"));
   }
 
   void damagedRtfGivesWhatCouldBeRead() {
@@ -103,7 +103,7 @@ class PreviewPiecesTest : public QObject {
         "--A--\r\n"
         "--B\r\nContent-Type: image/png\r\nContent-ID: <pic1>\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
         redPngBase64() + "\r\n--B--\r\n";
-    const auto body = ParseMimeBody(std::string_view(message.constData(), message.size()));
+    const auto body = parseMimeBody(std::string_view(message.constData(), message.size()));
     QVERIFY(body.has_value());
     QCOMPARE(QString::fromStdString(body->text).trimmed(), QString::fromUtf8("Grüße"));
     QVERIFY(QString::fromStdString(body->html).contains(QString::fromUtf8("Grüße")));
@@ -122,7 +122,7 @@ class PreviewPiecesTest : public QObject {
     QVERIFY(browser.refused().contains("http://tracker.test/p.gif"));
     QVERIFY(!browser.loadResource(QTextDocument::ImageResource, QUrl("file:///etc/passwd")).isValid());
     QVERIFY(!browser.loadResource(QTextDocument::StyleSheetResource, QUrl("https://evil.test/x.css")).isValid());
-    QVERIFY(!ParseMimeBody("").has_value() || ParseMimeBody("")->html.empty());
+    QVERIFY(!parseMimeBody("").has_value() || parseMimeBody("")->html.empty());
   }
 
   void bodyFilesOfEveryForm() {
@@ -134,21 +134,21 @@ class PreviewPiecesTest : public QObject {
     };
     // UTF-16LE text.
     const std::string utf16("H\0i\0 \0\xAC\x20", 8);
-    BodyDocument text = LoadBodyDocument(write("TarnBody.txt", utf16), false);
+    BodyDocument text = loadBodyDocument(write("TarnBody.txt", utf16), false);
     QVERIFY(text.valid && !text.html);
     QCOMPARE(text.text, QString::fromUtf8("Hi €"));
     // 8-bit: Windows-1252 plain text, UTF-8 HTML.
-    BodyDocument plain = LoadBodyDocument(write("TarnBody.html", "caf\xe9 <3 you"), false);
+    BodyDocument plain = loadBodyDocument(write("TarnBody.html", "caf\xe9 <3 you"), false);
     QVERIFY(!plain.html);
     QCOMPARE(plain.text, QString::fromUtf8("café <3 you"));
-    BodyDocument page = LoadBodyDocument(write("TarnBody.html", "<HTML><body>Gr\xc3\xbc\xc3\x9f</body></HTML>"), false);
+    BodyDocument page = loadBodyDocument(write("TarnBody.html", "<HTML><body>Gr\xc3\xbc\xc3\x9f</body></HTML>"), false);
     QVERIFY(page.html);
     QVERIFY(page.text.contains(QString::fromUtf8("Grüß")));
     // RTF shown as HTML.
-    BodyDocument rtf = LoadBodyDocument(write("TarnBody.rtf", "{\\rtf1 \\b Bold\\b0}"), true);
+    BodyDocument rtf = loadBodyDocument(write("TarnBody.rtf", "{\\rtf1 \\b Bold\\b0}"), true);
     QVERIFY(rtf.html);
     QVERIFY(rtf.text.contains("font-weight:bold;\">Bold"));
-    QVERIFY(!LoadBodyDocument(dir.filePath("missing.txt").toStdString(), false).valid);
+    QVERIFY(!loadBodyDocument(dir.filePath("missing.txt").toStdString(), false).valid);
 
     // The pane: attachments hidden when there are none, the summary only for contacts
     // and appointments, the body where there is one.

@@ -70,9 +70,9 @@ struct HeldProbe {
   }
 };
 
-std::optional<std::uint64_t> PlentyOfSpace(const std::filesystem::path&) { return std::uint64_t{1} << 40; }
+std::optional<std::uint64_t> plentyOfSpace(const std::filesystem::path&) { return std::uint64_t{1} << 40; }
 
-std::vector<std::filesystem::path> FilesIn(const QString& dir, const std::string& extension) {
+std::vector<std::filesystem::path> filesIn(const QString& dir, const std::string& extension) {
   std::vector<std::filesystem::path> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir.toStdString()))
     if (entry.path().extension() == extension) files.push_back(entry.path());
@@ -113,7 +113,7 @@ class SaveTest : public QObject {
     QVERIFY(window.open(store));
     QTemporaryDir out;
     window.hooks().chooseFolder = [&](QWidget*, const QString&) { return out.path(); };
-    window.hooks().freeSpace = PlentyOfSpace;
+    window.hooks().freeSpace = plentyOfSpace;
 
     // A whole mailbox and one folder of another one.
     const std::string whole = store.items().back().mailbox;
@@ -155,15 +155,15 @@ class SaveTest : public QObject {
     QVERIFY(!window.frame.saveAction()->isEnabled());
 
     // One PST per mailbox, clean, and the readers find every saved item in its folder.
-    const auto psts = FilesIn(out.path(), ".pst");
+    const auto psts = filesIn(out.path(), ".pst");
     QCOMPARE(psts.size(), std::size_t{2});
-    QCOMPARE(FilesIn(out.path(), ".json").size(), std::size_t{1});  // the report
+    QCOMPARE(filesIn(out.path(), ".json").size(), std::size_t{1});  // the report
     std::map<std::string, std::vector<std::string>> found;
     for (const auto& pst : psts) {
-      const tarnwick::testing::CommandResult check = tarnwick::testing::run(std::string(PSTCHECK_EXE) + " " + Quoted(pst));
+      const tarnwick::testing::CommandResult check = tarnwick::testing::run(std::string(PSTCHECK_EXE) + " " + quotedPath(pst));
       QVERIFY2(check.status == 0, check.output.c_str());
       QTemporaryDir work;
-      for (auto& [folder, subjects] : PffexportSubjects(pst, work.path().toStdString())) {
+      for (auto& [folder, subjects] : pffexportSubjects(pst, work.path().toStdString())) {
         if (!subjects.empty()) found[folder] = subjects;
       }
       const std::string mailbox = pst.filename().string().find("TK_" + whole + "_") == 0 ? whole : other;
@@ -175,7 +175,7 @@ class SaveTest : public QObject {
         for (const auto& item : store.items())
           if (item.mailbox == mailbox && item.folder == path) mailFolder = item.folderKind.empty();
         if (!mailFolder || path == "Journal" || path == "Tasks" || path == "Notes") continue;
-        QCOMPARE(ReadpstMailCount(pst, work.path().toStdString(), storeName, folder), int(subjects.size()));
+        QCOMPARE(readpstMailCount(pst, work.path().toStdString(), storeName, folder), int(subjects.size()));
       }
     }
     auto dump = [](const std::map<std::string, std::vector<std::string>>& folders) {
@@ -251,10 +251,10 @@ class SaveTest : public QObject {
              qPrintable(result.texts.value(1)));
     // A stopped save clears its checks too.
     QCOMPARE(window.checkedItems(), 0);
-    const auto psts = FilesIn(out.path(), ".pst");
+    const auto psts = filesIn(out.path(), ".pst");
     QCOMPARE(psts.size(), std::size_t{1});
     QTemporaryDir work;
-    const auto found = PffexportSubjects(psts[0], work.path().toStdString());
+    const auto found = pffexportSubjects(psts[0], work.path().toStdString());
     std::size_t items = 0;
     for (const auto& [folder, subjects] : found) items += subjects.size();
     QCOMPARE(items, std::size_t{1});
@@ -329,7 +329,7 @@ class SaveTest : public QObject {
 
     QCOMPARE(inbox->checkState(0), Qt::Checked);
     QVERIFY(window.frame.saveAction()->isEnabled());
-    QVERIFY(FilesIn(out.path(), ".pst").empty());
+    QVERIFY(filesIn(out.path(), ".pst").empty());
   }
 };
 

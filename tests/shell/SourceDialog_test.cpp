@@ -137,12 +137,12 @@ class SourceDialogTest : public QObject {
       return path.toStdString();
     };
     const std::string edb = make("priv1.edb");
-    QCOMPARE(FindStreamingFile(edb), std::string());  // none yet
+    QCOMPARE(findStreamingFile(edb), std::string());  // none yet
     const std::string other = make("ZZZ.STM");
-    QCOMPARE(FindStreamingFile(edb), other);  // any file ending in .stm, any case
+    QCOMPARE(findStreamingFile(edb), other);  // any file ending in .stm, any case
     const std::string own = make("priv1.stm");
-    QCOMPARE(FindStreamingFile(edb), own);  // the database's own name wins
-    QCOMPARE(FindStreamingFile("priv1.edb"), std::string());  // no folder part
+    QCOMPARE(findStreamingFile(edb), own);  // the database's own name wins
+    QCOMPARE(findStreamingFile("priv1.edb"), std::string());  // no folder part
 
     // The dialog fills the streaming box when a database is chosen, and keeps what the
     // box held when the folder has none.
@@ -157,12 +157,12 @@ class SourceDialogTest : public QObject {
   }
 
   void extensionTestLooksAtTheLastThreeLettersOnly() {
-    QVERIFY(EndsWithNoCase("/data/privedb", "edb"));
-    QVERIFY(EndsWithNoCase("/data/PRIV1.EDB", "edb"));
-    QVERIFY(!EndsWithNoCase("/data/priv1.ed", "edb"));
-    QVERIFY(!EndsWithNoCase("db", "edb"));
+    QVERIFY(endsWithNoCase("/data/privedb", "edb"));
+    QVERIFY(endsWithNoCase("/data/PRIV1.EDB", "edb"));
+    QVERIFY(!endsWithNoCase("/data/priv1.ed", "edb"));
+    QVERIFY(!endsWithNoCase("db", "edb"));
     const QString noDot = touch("mailboxedb");
-    QCOMPARE(CheckSourcePaths(noDot.toStdString(), ""), SourceCheck::Accepted);
+    QCOMPARE(checkSourcePaths(noDot.toStdString(), ""), SourceCheck::Accepted);
   }
 };
 

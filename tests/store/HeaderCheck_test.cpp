@@ -12,19 +12,19 @@ namespace {
 
 using testing::PageBytes;
 using testing::ScratchDir;
-using testing::StoreFileBytes;
+using testing::storeFileBytes;
 
-HeaderCheckResult Check(const std::vector<std::uint8_t>& file, StoreFile* streaming = nullptr) {
+HeaderCheckResult check(const std::vector<std::uint8_t>& file, StoreFile* streaming = nullptr) {
   ScratchDir dir;
   StoreFile db;
   EXPECT_TRUE(db.Open(dir.write("store.edb", file)));
-  return CheckStoreHeader(db, streaming);
+  return checkStoreHeader(db, streaming);
 }
 
 TEST(HeaderCheck, SupportedPageSizesGiveTheirClass) {
   for (auto [size, cls] : {std::pair{4096u, PageSizeClass::Page4K}, {8192u, PageSizeClass::Page8K},
                             {32768u, PageSizeClass::Page32K}}) {
-    auto r = Check(StoreFileBytes(size, size * 6));
+    auto r = check(storeFileBytes(size, size * 6));
     EXPECT_EQ(r.outcome, HeaderCheckOutcome::Supported);
     EXPECT_EQ(r.geometry.PageSize, static_cast<std::int32_t>(size));
     EXPECT_EQ(r.geometry.PageSizeClass, cls);
@@ -36,7 +36,7 @@ TEST(HeaderCheck, SupportedPageSizesGiveTheirClass) {
 
 TEST(HeaderCheck, AnyOtherPageSizeIsUnsupported) {
   for (std::uint32_t size : {16384u, 0u, 2048u, 4097u, 65536u, 0xFFFFFFFFu}) {
-    auto r = Check(StoreFileBytes(size, 8192));
+    auto r = check(storeFileBytes(size, 8192));
     EXPECT_EQ(r.outcome, HeaderCheckOutcome::UnsupportedPageSize) << size;
     EXPECT_EQ(r.headerPageSize, size);
     EXPECT_EQ(r.geometry.PageSizeClass, PageSizeClass::Unsupported);
@@ -44,7 +44,7 @@ TEST(HeaderCheck, AnyOtherPageSizeIsUnsupported) {
 }
 
 TEST(HeaderCheck, FileShorterThanAPageReadsOnlyItsLength) {
-  auto r = Check(StoreFileBytes(4096, 1000));
+  auto r = check(storeFileBytes(4096, 1000));
   EXPECT_EQ(r.outcome, HeaderCheckOutcome::Supported);
   EXPECT_EQ(r.geometry.PageReadLength, 1000u);
   EXPECT_EQ(r.geometry.pageCount(), 0);
@@ -52,10 +52,10 @@ TEST(HeaderCheck, FileShorterThanAPageReadsOnlyItsLength) {
 
 TEST(HeaderCheck, FileEndingBeforeThePageSizeFieldIsUnsupported) {
   // 238 bytes hold only half of the field: the missing bytes read as zero, not as memory.
-  auto bytes = StoreFileBytes(4096, 238);
-  auto r = Check(bytes);
+  auto bytes = storeFileBytes(4096, 238);
+  auto r = check(bytes);
   EXPECT_EQ(r.outcome, HeaderCheckOutcome::UnsupportedPageSize);
-  EXPECT_EQ(Check({}).outcome, HeaderCheckOutcome::UnsupportedPageSize);
+  EXPECT_EQ(check({}).outcome, HeaderCheckOutcome::UnsupportedPageSize);
 }
 
 TEST(HeaderCheck, StreamingFileStaysOpenOnlyFor4KStores) {
@@ -64,26 +64,26 @@ TEST(HeaderCheck, StreamingFileStaysOpenOnlyFor4KStores) {
   for (auto [size, keep] : {std::pair{4096u, true}, {8192u, false}, {32768u, false}}) {
     StoreFile streaming;
     ASSERT_TRUE(streaming.Open(stm));
-    auto r = Check(StoreFileBytes(size, size * 3), &streaming);
+    auto r = check(storeFileBytes(size, size * 3), &streaming);
     EXPECT_EQ(streaming.IsOpen(), keep) << size;
     EXPECT_EQ(r.streamingFileClosed, !keep);
   }
   StoreFile streaming;
   ASSERT_TRUE(streaming.Open(stm));
-  Check(StoreFileBytes(16384, 16384 * 3), &streaming);
+  check(storeFileBytes(16384, 16384 * 3), &streaming);
   EXPECT_TRUE(streaming.IsOpen());  // the analysis ends before the streaming file is looked at
 }
 
 TEST(PageArithmetic, PageOffsetIsOnePageFurtherIn64Bits) {
-  auto g = MakeStoreGeometry(32768, 1);
-  EXPECT_EQ(PageOffset(g, PageNumber(0)).value, 32768);
-  EXPECT_EQ(PageOffset(g, PageNumber(4)).value, 5 * 32768);
-  EXPECT_EQ(PageOffset(g, PageNumber(0x7FFFFFFF)).value, 0x80000000LL * 32768);
+  auto g = makeStoreGeometry(32768, 1);
+  EXPECT_EQ(pageOffset(g, PageNumber(0)).value, 32768);
+  EXPECT_EQ(pageOffset(g, PageNumber(4)).value, 5 * 32768);
+  EXPECT_EQ(pageOffset(g, PageNumber(0x7FFFFFFF)).value, 0x80000000LL * 32768);
 }
 
 TEST(FileLocator, OffsetsOutsideTheFileGiveNoSlotsAndShortPagesReadZeros) {
   ScratchDir dir;
-  auto file = StoreFileBytes(4096, 4096 * 3);
+  auto file = storeFileBytes(4096, 4096 * 3);
   PageBytes page(4096);
   page.tag(8, 0);
   auto p = page.bytes();
@@ -91,19 +91,19 @@ TEST(FileLocator, OffsetsOutsideTheFileGiveNoSlotsAndShortPagesReadZeros) {
   file.resize(8192 + 4000);  // last page cut short: its tag array is gone
   StoreFile db;
   ASSERT_TRUE(db.Open(dir.write("cut.edb", file)));
-  auto g = MakeStoreGeometry(4096, static_cast<std::int64_t>(file.size()));
+  auto g = makeStoreGeometry(4096, static_cast<std::int64_t>(file.size()));
   RecordSlotArray slots{};
   std::vector<std::uint8_t> scratch(4096, 0xFF);
-  EXPECT_EQ(LocateRecords(db, g, FileOffset(g.FileSize), slots, scratch), 0u);
-  EXPECT_EQ(LocateRecords(db, g, FileOffset(-4096), slots, scratch), 0u);
-  EXPECT_EQ(LocateRecords(db, g, FileOffset(8192), slots, scratch), 0u);
+  EXPECT_EQ(locateRecords(db, g, FileOffset(g.FileSize), slots, scratch), 0u);
+  EXPECT_EQ(locateRecords(db, g, FileOffset(-4096), slots, scratch), 0u);
+  EXPECT_EQ(locateRecords(db, g, FileOffset(8192), slots, scratch), 0u);
 
   file.resize(4096 * 3);
   std::copy(p.begin(), p.end(), file.begin() + 8192);
   StoreFile whole;
   ASSERT_TRUE(whole.Open(dir.write("whole.edb", file)));
-  g = MakeStoreGeometry(4096, static_cast<std::int64_t>(file.size()));
-  ASSERT_EQ(LocateRecords(whole, g, PageOffset(g, PageNumber(1)), slots, scratch), 1u);
+  g = makeStoreGeometry(4096, static_cast<std::int64_t>(file.size()));
+  ASSERT_EQ(locateRecords(whole, g, pageOffset(g, PageNumber(1)), slots, scratch), 1u);
   EXPECT_EQ(slots[0].offset, 40);
   EXPECT_EQ(slots[0].size, 8);
 }
@@ -113,11 +113,11 @@ TEST(PageList, KeepsReadOrderDuplicatesAndAnIndexByOwner) {
   PageBytes a(4096), b(4096);
   a.owner(2);
   b.owner(61);
-  RecordPageVisit(pages, a.bytes(), FileOffset(5 * 4096));
-  RecordPageVisit(pages, b.bytes(), FileOffset(9 * 4096));
-  RecordPageVisit(pages, a.bytes(), FileOffset(5 * 4096));  // read twice: listed twice
+  recordPageVisit(pages, a.bytes(), FileOffset(5 * 4096));
+  recordPageVisit(pages, b.bytes(), FileOffset(9 * 4096));
+  recordPageVisit(pages, a.bytes(), FileOffset(5 * 4096));  // read twice: listed twice
   auto header = a.bytes();
-  RecordPageVisit(pages, std::span<const std::uint8_t>(header).first(20), FileOffset(7 * 4096));
+  recordPageVisit(pages, std::span<const std::uint8_t>(header).first(20), FileOffset(7 * 4096));
   ASSERT_EQ(pages.size(), 4u);
   EXPECT_EQ(pages.VisitedPageCount(), 4u);
   EXPECT_EQ(pages[2].objectId, 2u);

@@ -17,7 +17,7 @@ const Id8 kId{0x04, 0, 0, 0, 0x48, 0xA0, 0x67, 0x56};
 
 TEST(MailboxRecord, ReadsIdentifierAndNameOfA4KRecord) {
   MailboxRecordParser parser(store::PageSizeClass::Page4K);
-  auto m = parser.parse(testing::MailboxRecordSmall(kId, u"Alice Smith"));
+  auto m = parser.parse(testing::mailboxRecordSmall(kId, u"Alice Smith"));
   ASSERT_TRUE(m);
   EXPECT_EQ(m->id, kId);
   EXPECT_EQ(m->name, u"Alice Smith");
@@ -47,8 +47,8 @@ TEST(MailboxRecord, TheFirstPatternWinsOverTheFallbackPattern) {
 
 TEST(MailboxRecord, EqualNameOffsetsGiveNoMailboxEvenAfterANamedOne) {
   MailboxRecordParser parser(store::PageSizeClass::Page4K);
-  ASSERT_TRUE(parser.parse(testing::MailboxRecordSmall(kId, u"First")));
-  Bytes r = testing::MailboxRecordSmall(kId, u"Second");
+  ASSERT_TRUE(parser.parse(testing::mailboxRecordSmall(kId, u"First")));
+  Bytes r = testing::mailboxRecordSmall(kId, u"Second");
   testing::putU16(r, 86 + 6, 8);  // end offset equals the start offset
   EXPECT_FALSE(parser.parse(r));
 }
@@ -56,7 +56,7 @@ TEST(MailboxRecord, EqualNameOffsetsGiveNoMailboxEvenAfterANamedOne) {
 TEST(MailboxRecord, NamesAreCutTo260Characters) {
   MailboxRecordParser parser(store::PageSizeClass::Page4K);
   // 300 characters do not fit the 12-bit offsets of a 4 KB record; 1,000 bytes do.
-  Bytes r = testing::MailboxRecordSmall(kId, std::u16string(300, u'x'));
+  Bytes r = testing::mailboxRecordSmall(kId, std::u16string(300, u'x'));
   auto m = parser.parse(r);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->name.size(), kMaxMailboxNameChars);
@@ -66,15 +66,15 @@ TEST(MailboxRecord, ShortOrPatternlessRecordsAreNoMailboxes) {
   MailboxRecordParser parser(store::PageSizeClass::Page4K);
   EXPECT_FALSE(parser.parse(Bytes(54, 0x08)));
   EXPECT_FALSE(parser.parse(Bytes(200, 0x20)));
-  Bytes r = testing::MailboxRecordSmall(kId, u"Alice");
+  Bytes r = testing::mailboxRecordSmall(kId, u"Alice");
   r.resize(90);  // the directory is cut off
   EXPECT_FALSE(parser.parse(r));
 }
 
 TEST(MailboxRecord, ADirectoryDistanceOfZeroUsesThePreviousDirectory) {
   MailboxRecordParser parser(store::PageSizeClass::Page4K);
-  ASSERT_TRUE(parser.parse(testing::MailboxRecordSmall(kId, u"One")));
-  Bytes r = testing::MailboxRecordSmall(kId, u"Two");
+  ASSERT_TRUE(parser.parse(testing::mailboxRecordSmall(kId, u"One")));
+  Bytes r = testing::mailboxRecordSmall(kId, u"Two");
   r[54 + 14] = 0;  // G = 0: the remembered directory position (86) stands in
   auto m = parser.parse(r);
   ASSERT_TRUE(m);

@@ -15,27 +15,27 @@ TEST(PageReader, ReusedBufferNeverShowsThePreviousPage) {
   std::iota(bytes.begin(), bytes.end(), 1);
   StoreFile f;
   ASSERT_TRUE(f.Open(dir.write("s.edb", bytes)));
-  const auto g = MakeStoreGeometry(4096, static_cast<std::int64_t>(bytes.size()));
+  const auto g = makeStoreGeometry(4096, static_cast<std::int64_t>(bytes.size()));
   std::vector<std::uint8_t> buffer;
 
-  auto page = ReadPage(f, g, PageOffset(g, PageNumber(1)), 4096, buffer);
+  auto page = readPage(f, g, pageOffset(g, PageNumber(1)), 4096, buffer);
   ASSERT_EQ(page.size(), 4096u);
   EXPECT_EQ(page[0], bytes[8192]);
   EXPECT_EQ(page[4095], bytes[8192 + 4095]);
 
   // The last page has 100 bytes in the file: the rest reads as zero, not as page 1.
-  page = ReadPage(f, g, FileOffset(4096 * 3), 4096, buffer);
+  page = readPage(f, g, FileOffset(4096 * 3), 4096, buffer);
   ASSERT_EQ(page.size(), 4096u);
   EXPECT_EQ(page[99], bytes[4096 * 3 + 99]);
   EXPECT_TRUE(std::all_of(page.begin() + 100, page.end(), [](std::uint8_t b) { return b == 0; }));
 
   // A shorter read length (the first bytes of a child page) zeroes the rest too.
-  page = ReadPage(f, g, FileOffset(4096), 100, buffer);
+  page = readPage(f, g, FileOffset(4096), 100, buffer);
   EXPECT_EQ(page[99], bytes[4096 + 99]);
   EXPECT_EQ(page[100], 0);
 
-  EXPECT_TRUE(ReadPage(f, g, FileOffset(static_cast<std::int64_t>(bytes.size())), 4096, buffer).empty());
-  EXPECT_TRUE(ReadPage(f, g, FileOffset(-1), 4096, buffer).empty());
+  EXPECT_TRUE(readPage(f, g, FileOffset(static_cast<std::int64_t>(bytes.size())), 4096, buffer).empty());
+  EXPECT_TRUE(readPage(f, g, FileOffset(-1), 4096, buffer).empty());
 }
 
 }  // namespace

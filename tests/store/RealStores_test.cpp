@@ -29,7 +29,7 @@ TEST_P(RealStore, HeaderCheckAndRecordSlotsStayInsideEveryPage) {
   testing::ScratchDir dir;
   StoreFile db;
   ASSERT_TRUE(db.Open(dir.gunzip(gz)));
-  auto r = CheckStoreHeader(db, nullptr);
+  auto r = checkStoreHeader(db, nullptr);
   ASSERT_EQ(r.outcome, HeaderCheckOutcome::Supported);
   ASSERT_EQ(r.geometry.PageSize, pageSize);
   EXPECT_EQ(r.geometry.PageSizeClass, pageSize == 32768 ? PageSizeClass::Page32K : PageSizeClass::Page4K);
@@ -38,10 +38,10 @@ TEST_P(RealStore, HeaderCheckAndRecordSlotsStayInsideEveryPage) {
   std::vector<std::uint8_t> page;
   std::size_t totalSlots = 0, leafPages = 0;
   for (std::int64_t n = 1; n <= r.geometry.pageCount(); ++n) {
-    auto offset = PageOffset(r.geometry, PageNumber(n));
-    std::size_t count = LocateRecords(db, r.geometry, offset, slots, page);
+    auto offset = pageOffset(r.geometry, PageNumber(n));
+    std::size_t count = locateRecords(db, r.geometry, offset, slots, page);
     ASSERT_LE(count, 800u);
-    if (!IsBranchPage(page)) ++leafPages;
+    if (!isBranchPage(page)) ++leafPages;
     for (std::size_t i = 0; i < count; ++i) {
       ASSERT_GE(slots[i].offset, static_cast<std::int32_t>(r.geometry.headerLength()));
       ASSERT_GT(slots[i].size, 0);

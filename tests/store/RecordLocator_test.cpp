@@ -9,9 +9,9 @@ namespace {
 
 using testing::PageBytes;
 
-std::vector<RecordSlot> Locate(const std::vector<std::uint8_t>& page, PageSizeClass cls) {
+std::vector<RecordSlot> locate(const std::vector<std::uint8_t>& page, PageSizeClass cls) {
   RecordSlotArray slots{};
-  std::size_t n = LocateRecords(page, cls, slots);
+  std::size_t n = locateRecords(page, cls, slots);
   return {slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(n)};
 }
 
@@ -19,7 +19,7 @@ TEST(RecordLocator, CapsAtEightHundredSlotsInTagArrayAddressOrder) {
   PageBytes b(4096);
   b.flags(0x0803);  // root and leaf
   for (int i = 0; i < 1000; ++i) b.tag(1, static_cast<std::uint16_t>(i));  // tag i at end - 4(i+1)
-  auto slots = Locate(b.bytes(), store::PageSizeClass::Page4K);
+  auto slots = locate(b.bytes(), store::PageSizeClass::Page4K);
   ASSERT_EQ(slots.size(), 800u);
   // The lowest address holds the last tag written (offset word 999), then downwards.
   for (std::size_t k = 0; k < slots.size(); ++k) {
@@ -31,7 +31,7 @@ TEST(RecordLocator, CapsAtEightHundredSlotsInTagArrayAddressOrder) {
 TEST(RecordLocator, SkipsTagsWhoseSizeIsMaskedAway) {
   PageBytes b(4096);
   b.tag(0xF000, 0x10).tag(0x0005, 0x20).tag(0x0000, 0x30);
-  auto slots = Locate(b.bytes(), store::PageSizeClass::Page4K);
+  auto slots = locate(b.bytes(), store::PageSizeClass::Page4K);
   ASSERT_EQ(slots.size(), 1u);
   EXPECT_EQ(slots[0].offset, 40 + 0x20);
   EXPECT_EQ(slots[0].size, 5);
@@ -46,7 +46,7 @@ TEST(RecordLocator, HeaderLengthAndMaskFollowThePageSizeClass) {
     PageBytes b(c.pageSize);
     b.tag(0x8008, 0x10);                // size 8 in every class
     b.tag(0x0004, 0xE000 | 0x0100);     // offset bits above every mask but one
-    auto slots = Locate(b.bytes(), c.cls);
+    auto slots = locate(b.bytes(), c.cls);
     ASSERT_EQ(slots.size(), 2u) << c.pageSize;
     EXPECT_EQ(slots[1].offset, c.offset10);
     EXPECT_EQ(slots[1].size, 8);
@@ -59,10 +59,10 @@ TEST(RecordLocator, RecordRunningPastThePageIsSkipped) {
   b.tag(100, 4096 - 40 - 100);   // ends exactly at the page end: kept
   b.tag(100, 4096 - 40 - 99);    // one byte past: skipped
   b.tag(0x0FFF, 0x0FFF);         // far past: skipped
-  auto slots = Locate(b.bytes(), store::PageSizeClass::Page4K);
+  auto slots = locate(b.bytes(), store::PageSizeClass::Page4K);
   ASSERT_EQ(slots.size(), 1u);
   EXPECT_EQ(slots[0].offset, 4096 - 100);
-  EXPECT_EQ(RecordBytes(b.bytes(), slots[0]).size(), 100u);
+  EXPECT_EQ(recordBytes(b.bytes(), slots[0]).size(), 100u);
 }
 
 TEST(RecordLocator, TagCountLargerThanThePageReadsOnlyTagsInsideIt) {
@@ -70,7 +70,7 @@ TEST(RecordLocator, TagCountLargerThanThePageReadsOnlyTagsInsideIt) {
   b.tag(3, 0);
   b.tagCount(0xFFFF);  // claims 262,140 bytes of tags
   auto page = b.bytes();
-  auto slots = Locate(page, store::PageSizeClass::Page4K);
+  auto slots = locate(page, store::PageSizeClass::Page4K);
   // Every slot found lies inside the page; the genuine tag is among them.
   ASSERT_FALSE(slots.empty());
   EXPECT_EQ(slots.back().offset, 40);
@@ -80,13 +80,13 @@ TEST(RecordLocator, TagCountLargerThanThePageReadsOnlyTagsInsideIt) {
 TEST(RecordLocator, BranchPagesShortBuffersAndUnsupportedClassesGiveNothing) {
   PageBytes b(4096);
   b.flags(0x0801).tag(4, 0);
-  EXPECT_TRUE(Locate(b.bytes(), store::PageSizeClass::Page4K).empty());
+  EXPECT_TRUE(locate(b.bytes(), store::PageSizeClass::Page4K).empty());
   std::vector<std::uint8_t> tiny(39, 0);
-  EXPECT_TRUE(Locate(tiny, store::PageSizeClass::Page4K).empty());
+  EXPECT_TRUE(locate(tiny, store::PageSizeClass::Page4K).empty());
   PageBytes leaf(4096);
   leaf.tag(4, 0);
-  EXPECT_TRUE(Locate(leaf.bytes(), store::PageSizeClass::Unsupported).empty());
-  EXPECT_EQ(Locate(leaf.bytes(), store::PageSizeClass::Page4K).size(), 1u);
+  EXPECT_TRUE(locate(leaf.bytes(), store::PageSizeClass::Unsupported).empty());
+  EXPECT_EQ(locate(leaf.bytes(), store::PageSizeClass::Page4K).size(), 1u);
 }
 
 TEST(PageHeader, BranchTestExaminesOnlyTheLowNibbles) {
@@ -99,21 +99,21 @@ TEST(PageHeader, BranchTestExaminesOnlyTheLowNibbles) {
   for (auto c : cases) {
     PageBytes b(4096);
     b.flags(static_cast<std::uint32_t>(c.low | c.high << 8));
-    EXPECT_EQ(IsBranchPage(b.bytes()), c.branch) << int(c.low) << "/" << int(c.high);
+    EXPECT_EQ(isBranchPage(b.bytes()), c.branch) << int(c.low) << "/" << int(c.high);
   }
   std::vector<std::uint8_t> shortPage(37, 0);
   shortPage[36] = 0x01;
-  EXPECT_FALSE(IsBranchPage(shortPage));
+  EXPECT_FALSE(isBranchPage(shortPage));
 }
 
 TEST(PageHeader, FieldsReadLittleEndianAndShortBuffersGiveZero) {
   PageBytes b(4096);
   b.owner(0x01020304).tag(1, 0).tag(1, 1);
   auto page = b.bytes();
-  EXPECT_EQ(PageOwnerObjectId(page), 0x01020304u);
-  EXPECT_EQ(PageTagCount(page), 2u);
-  EXPECT_EQ(PageOwnerObjectId(std::span<const std::uint8_t>(page).first(27)), 0u);
-  EXPECT_EQ(PageTagCount(std::span<const std::uint8_t>(page).first(35)), 0u);
+  EXPECT_EQ(pageOwnerObjectId(page), 0x01020304u);
+  EXPECT_EQ(pageTagCount(page), 2u);
+  EXPECT_EQ(pageOwnerObjectId(std::span<const std::uint8_t>(page).first(27)), 0u);
+  EXPECT_EQ(pageTagCount(std::span<const std::uint8_t>(page).first(35)), 0u);
 }
 
 }  // namespace

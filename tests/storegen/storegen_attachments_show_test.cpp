@@ -82,7 +82,7 @@ TEST_P(ShowAttachments, EveryPlannedAttachmentIsSavedWholeInsideTheFolder) {
       bool listed = false;
       for (const auto& j : show["attachments"]) listed |= j["name"] == a.fileName && j["size"] == a.data.size();
       EXPECT_TRUE(listed) << a.fileName << " (" << a.data.size() << " bytes) of message " << hexId(m.id);
-      const fs::path file = out / Utf16ToUtf8(content::safeFileName(Utf8ToUtf16(a.fileName)));
+      const fs::path file = out / utf16ToUtf8(content::safeFileName(utf8ToUtf16(a.fileName)));
       ASSERT_TRUE(fs::is_regular_file(file)) << file;
       EXPECT_TRUE(testing::readFile(file) == a.data) << a.fileName;
       ++saved;

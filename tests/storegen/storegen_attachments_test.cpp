@@ -133,7 +133,7 @@ Found readAttachments(const fs::path& edb, const StorePlan& plan) {
       for (const AttachmentItem& a : item.attachments) {
         ReadAttachment r;
         r.storedName = a.fileName;
-        r.name = Utf16ToUtf8(a.fileName);
+        r.name = utf16ToUtf8(a.fileName);
         r.longValue = a.dataOffset.value == 0;
         r.data = content::readAttachmentData(source, scan.geometry, a, work.path() / "tempB.img");
         list.push_back(std::move(r));
@@ -237,12 +237,12 @@ TEST_P(GeneratedAttachments, AwkwardNamesBecomeFilesInsideTheOutputFolder) {
   std::size_t changed = 0;
   for (const MessagePlan& m : plan.messages) {
     for (const AttachmentPlan& a : m.content.attachments) {
-      const std::u16string safe = content::safeFileName(Utf8ToUtf16(a.fileName));
+      const std::u16string safe = content::safeFileName(utf8ToUtf16(a.fileName));
       EXPECT_EQ(safe.find_first_of(u"/\\:"), std::u16string::npos) << a.fileName;
-      const fs::path file = (out / fs::path(Utf16ToUtf8(safe))).lexically_normal();
+      const fs::path file = (out / fs::path(utf16ToUtf8(safe))).lexically_normal();
       EXPECT_EQ(file.parent_path(), out) << a.fileName;
       EXPECT_NE(file.filename(), "..");
-      changed += safe != Utf8ToUtf16(a.fileName);
+      changed += safe != utf8ToUtf16(a.fileName);
     }
   }
   EXPECT_GT(changed, 0u);

@@ -90,11 +90,11 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
       ASSERT_TRUE(session.loadItem(*folder, index, control));
       const analysis::MessageItem& item = items[index];
       EXPECT_TRUE(item.recordFound) << what;
-      EXPECT_EQ(ModelTimeToFileTime(item.time), m["fileTime"].get<std::uint64_t>()) << what;
+      EXPECT_EQ(modelTimeToFileTime(item.time), m["fileTime"].get<std::uint64_t>()) << what;
 
       const content::HeaderTexts texts = content::readHeaderTexts(*session.database(), session.geometry(), item);
-      EXPECT_EQ(Utf16ToUtf8(texts.subject), m["subject"]) << what;
-      EXPECT_EQ(Utf16ToUtf8(texts.sender), m["sender"]) << what;
+      EXPECT_EQ(utf16ToUtf8(texts.subject), m["subject"]) << what;
+      EXPECT_EQ(utf16ToUtf8(texts.sender), m["sender"]) << what;
 
       content::PreviewData preview =
           content::assemblePreview(item, folder->kind, texts.sender, texts.subject, u"", sources, naming);
@@ -104,7 +104,7 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
         to.append(r["address"].get<std::string>());
       }
       if (to.size() > content::PreviewLimits::kTo) to.resize(content::PreviewLimits::kTo), to.append("...");
-      EXPECT_EQ(Utf16ToUtf8(preview.to), to) << what;
+      EXPECT_EQ(utf16ToUtf8(preview.to), to) << what;
 
       const std::string form = m.value("bodyForm", "");
       EXPECT_EQ(formOf(preview.bodyPath), form) << what;
@@ -115,7 +115,7 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
       }
 
       std::vector<std::string> names;
-      for (const analysis::AttachmentItem& a : item.attachments) names.push_back(Utf16ToUtf8(a.fileName));
+      for (const analysis::AttachmentItem& a : item.attachments) names.push_back(utf16ToUtf8(a.fileName));
       ASSERT_EQ(names.size(), m["attachments"].size()) << what;
       for (std::size_t i = 0; i < names.size(); ++i) {
         const json& expected = m["attachments"][i];
@@ -129,7 +129,7 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
 
       const std::string kind = m["kind"];
       std::vector<std::string> lines;
-      for (const std::u16string& l : preview.summaryLines) lines.push_back(Utf16ToUtf8(l));
+      for (const std::u16string& l : preview.summaryLines) lines.push_back(utf16ToUtf8(l));
       if (kind == "c") {
         EXPECT_EQ(lines, m["lines"].get<std::vector<std::string>>()) << what;
       } else if (kind == "a") {
@@ -137,8 +137,8 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
         // columns for the message table (object 19), which 32 KB stores do not.
         ASSERT_TRUE(item.appointment.has_value()) << what;
         ASSERT_TRUE(item.appointment->start && item.appointment->end) << what;
-        EXPECT_EQ(ModelTimeToFileTime(*item.appointment->start), m["startFileTime"].get<std::uint64_t>()) << what;
-        EXPECT_EQ(ModelTimeToFileTime(*item.appointment->end), m["endFileTime"].get<std::uint64_t>()) << what;
+        EXPECT_EQ(modelTimeToFileTime(*item.appointment->start), m["startFileTime"].get<std::uint64_t>()) << what;
+        EXPECT_EQ(modelTimeToFileTime(*item.appointment->end), m["endFileTime"].get<std::uint64_t>()) << what;
         const auto expected = m["lines"].get<std::vector<std::string>>();
         if (!large) {
           ASSERT_GE(lines.size(), expected.size()) << what;

@@ -12,7 +12,7 @@
 namespace tarnwick::testing {
 
 // A branch record pointing at `child`.
-inline Bytes BranchRecord(std::uint32_t child, std::size_t keyLength = 6) {
+inline Bytes branchRecord(std::uint32_t child, std::size_t keyLength = 6) {
   Bytes r(keyLength, 0x11);
   putU32(r, keyLength, child);
   return r;
@@ -20,7 +20,7 @@ inline Bytes BranchRecord(std::uint32_t child, std::size_t keyLength = 6) {
 
 // A catalogue record of a table: owning table at N-30, object id at N-24, root page at N-20,
 // the folders marker at N-8, the name length at N-2 and the name at N.
-inline Bytes TableRecord(std::string_view name, std::uint32_t objectId, std::uint32_t rootPage,
+inline Bytes tableRecord(std::string_view name, std::uint32_t objectId, std::uint32_t rootPage,
                          std::uint32_t owningTable = 1, std::uint32_t marker = 0) {
   Bytes r(32, 0);
   const std::size_t n = 30;
@@ -36,7 +36,7 @@ inline Bytes TableRecord(std::string_view name, std::uint32_t objectId, std::uin
 
 // A catalogue record of a column (or long value): table at N-29, column id at N-23, column
 // type at N-19, 0 at N-1, the name at N.
-inline Bytes ColumnRecord(std::string_view name, std::uint32_t table, std::uint32_t columnId,
+inline Bytes columnRecord(std::string_view name, std::uint32_t table, std::uint32_t columnId,
                           std::uint32_t columnType = 12) {
   Bytes r(32, 0);
   const std::size_t n = 30;
@@ -51,7 +51,7 @@ inline Bytes ColumnRecord(std::string_view name, std::uint32_t table, std::uint3
 
 // A catalogue record naming a 4 KB/8 KB message-header table ("1-1C"): object id at
 // N-34, root page at N-24, the length at N-4 and the marker 0x80 at N-3.
-inline Bytes SmallHeaderTableRecord(std::string_view name, std::uint32_t objectId, std::uint32_t rootPage) {
+inline Bytes smallHeaderTableRecord(std::string_view name, std::uint32_t objectId, std::uint32_t rootPage) {
   Bytes r(40, 0);
   const std::size_t n = 38;
   putU32(r, n - 34, objectId);
@@ -65,7 +65,7 @@ inline Bytes SmallHeaderTableRecord(std::string_view name, std::uint32_t objectI
 
 // A catalogue record naming a 32 KB message-header table ("MsgHeader-4-48A06756"): object
 // id at N-30, root page at N-20, the length at N-2.
-inline Bytes LargeHeaderTableRecord(std::string_view name, std::uint32_t objectId, std::uint32_t rootPage) {
+inline Bytes largeHeaderTableRecord(std::string_view name, std::uint32_t objectId, std::uint32_t rootPage) {
   Bytes r(32, 0);
   const std::size_t n = 30;
   putU32(r, n - 30, objectId);

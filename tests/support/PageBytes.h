@@ -20,7 +20,7 @@ namespace tarnwick::testing {
 namespace ese = storegen::ese;
 
 // The length of the page header: 80 bytes for 32 KB pages, 40 for the others.
-inline std::size_t HeaderLength(std::size_t pageSize) {
+inline std::size_t pageHeaderLength(std::size_t pageSize) {
   return pageSize == 32768 ? ese::page::kLargeHeaderSize : ese::page::kSmallHeaderSize;
 }
 
@@ -35,9 +35,9 @@ class PageBytes {
       : pageSize_(pageSize),
         owner_(owner),
         flags_(ese::page::kFlagRoot | (branch ? 0u : ese::page::kFlagLeaf) | ese::page::kFlagNewRecordFormat),
-        headerLength_(HeaderLength(pageSize)) {}
+        headerLength_(pageHeaderLength(pageSize)) {}
   // A page whose header fields are all zero until set.
-  explicit PageBytes(std::size_t pageSize) : pageSize_(pageSize), headerLength_(HeaderLength(pageSize)) {}
+  explicit PageBytes(std::size_t pageSize) : pageSize_(pageSize), headerLength_(pageHeaderLength(pageSize)) {}
 
   PageBytes& owner(std::uint32_t objectId) {
     owner_ = objectId;
@@ -150,7 +150,7 @@ class StoreImage {
 
 // A database file of `fileSize` bytes, zero but for the page size in its header (as much of
 // that field as the file holds).
-inline Bytes StoreFileBytes(std::uint32_t pageSize, std::size_t fileSize) {
+inline Bytes storeFileBytes(std::uint32_t pageSize, std::size_t fileSize) {
   Bytes file(fileSize, 0);
   for (std::size_t i = 0; i < 4 && ese::header::kPageSize + i < fileSize; ++i) {
     file[ese::header::kPageSize + i] = static_cast<std::uint8_t>(pageSize >> (8 * i));

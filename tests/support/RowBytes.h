@@ -18,7 +18,7 @@ namespace tarnwick::testing {
 
 // A mailbox record of a 4 KB/8 KB store: anchor 08 00 18 00 at 54, identifier at 70, the
 // directory 8 bytes after it holding the name entry (01 01) and the next entry.
-inline Bytes MailboxRecordSmall(const Id8& id, std::u16string_view name) {
+inline Bytes mailboxRecordSmall(const Id8& id, std::u16string_view name) {
   Bytes r(54, 0x20);
   const std::size_t a = 54;
   const std::uint8_t anchor[] = {0x08, 0x00, 0x18, 0x00};
@@ -44,7 +44,7 @@ inline Bytes MailboxRecordSmall(const Id8& id, std::u16string_view name) {
 // A folder row of a 4 KB/8 KB store: marker A7 00 at 6, folder id at 162, parent id at
 // 170, the mailbox id at 178, the directory at 200 with the columns 0x0101, 0x0104, 0x0105
 // (name) and the container class.
-inline Bytes FolderRowSmall(const Id8& folderId, const Id8& parentId, const Id8& mailboxId, std::u16string_view name,
+inline Bytes folderRowSmall(const Id8& folderId, const Id8& parentId, const Id8& mailboxId, std::u16string_view name,
                             std::u16string_view containerClass, std::uint16_t classColumn = 0x0147) {
   Bytes r(200, 0);
   r[6] = 0xA7;
@@ -77,7 +77,7 @@ inline Bytes FolderRowSmall(const Id8& folderId, const Id8& parentId, const Id8&
 }
 
 // A model time (6 bytes) of a FILETIME.
-inline std::array<std::uint8_t, 6> TimeBytes(std::uint64_t fileTime) {
+inline std::array<std::uint8_t, 6> timeBytes(std::uint64_t fileTime) {
   std::array<std::uint8_t, 6> t{};
   for (int i = 0; i < 6; ++i) t[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(fileTime >> (16 + 8 * i));
   return t;
@@ -95,14 +95,14 @@ struct HeaderRowText {
 // A header row of a 4 KB/8 KB store: 0x6D at 0, the time at 10, the fallback time at 91,
 // the folder id at 109 (the anchor p), the message id at 125 and the directory at 141 with
 // 0x0108 (sender), the prefix column and the subject column.
-inline Bytes HeaderRowSmall(const Id8& folderId, const Id8& messageId, std::uint64_t fileTime,
+inline Bytes headerRowSmall(const Id8& folderId, const Id8& messageId, std::uint64_t fileTime,
                             const HeaderRowText& text, std::uint16_t prefixColumn, std::uint16_t subjectColumn,
                             std::uint64_t fallbackTime = 0) {
   Bytes r(109, 0);
   r[0] = 0x6D;
-  auto t = TimeBytes(fileTime);
+  auto t = timeBytes(fileTime);
   putBytes(r, 10, t.data(), 6);
-  auto ft = TimeBytes(fallbackTime);
+  auto ft = timeBytes(fallbackTime);
   putBytes(r, 91, ft.data(), 6);
   const std::size_t p = 109;
   putId(r, p, folderId);
@@ -131,7 +131,7 @@ inline Bytes HeaderRowSmall(const Id8& folderId, const Id8& messageId, std::uint
 // A 32 KB folder row: the marker CA 00 at 0 (so B = 10 and the 16-bit value V at B - 10 is
 // the marker itself, 202), folder id at 2, parent id at 10; the first directory try reads
 // the byte at Q = B + V - 12 = 200, which holds 4, so the directory starts at 206.
-inline Bytes FolderRowLarge(const Id8& folder, const Id8& parent, const Bytes& nameValue, const Bytes& classValue,
+inline Bytes folderRowLarge(const Id8& folder, const Id8& parent, const Bytes& nameValue, const Bytes& classValue,
                std::uint16_t classColumn = 0x3613) {
   Bytes r(201, 0);
   r[0] = 0xCA;
@@ -162,14 +162,14 @@ inline Bytes FolderRowLarge(const Id8& folder, const Id8& parent, const Bytes& n
 
 // A value as a 32 KB row stores it: the format byte, then the text, 7-bit packed for
 // format 3 and plain UTF-16 otherwise.
-inline Bytes PackedValue(std::string_view ascii) {
+inline Bytes packedValue(std::string_view ascii) {
   auto packed = codec::encode7Bit(std::span(reinterpret_cast<const std::uint8_t*>(ascii.data()), ascii.size()),
                                     codec::SevenBitKind::Ascii);
   Bytes v(1 + packed->size(), 3);
   std::copy(packed->begin(), packed->end(), v.begin() + 1);
   return v;
 }
-inline Bytes PlainValue(std::u16string_view text) {
+inline Bytes plainValue(std::u16string_view text) {
   Bytes v(1 + 2 * text.size(), 1);
   putUtf16(v, 1, text);
   return v;
@@ -178,7 +178,7 @@ inline Bytes PlainValue(std::u16string_view text) {
 // A 32 KB header row longer than 88 bytes: byte 2 is 0x20, so the anchor p lies 0x20 + 12
 // = 44 bytes into the row; K (the byte at p - 6) is 0x70 = 112, so both times are at p + 90
 // and the directory at D = p + K - 8.
-inline Bytes HeaderRowLarge(const Id8& folder, const Id8& message, std::uint64_t time, const HeaderRowText& text,
+inline Bytes headerRowLarge(const Id8& folder, const Id8& message, std::uint64_t time, const HeaderRowText& text,
                bool starred = false) {
   Bytes row(44, 0);
   row[2] = 0x20;
@@ -187,7 +187,7 @@ inline Bytes HeaderRowLarge(const Id8& folder, const Id8& message, std::uint64_t
   putId(row, p, folder);
   putId(row, p + 16, message);
   row.resize(p + 112, 0);
-  const auto t = TimeBytes(time);
+  const auto t = timeBytes(time);
   putBytes(row, p + (starred ? 82 : 90), t.data(), 6);
   if (starred) row[p + 90] = row[p + 91] = '*';
   const std::size_t d = p + 112 - 8;
@@ -212,7 +212,7 @@ inline Bytes HeaderRowLarge(const Id8& folder, const Id8& message, std::uint64_t
 
 // A mailbox record of a 32 KB store: the identifier at 23, anchor 08 00 18 at 54 (step 12),
 // the directory 12 bytes after the step with the name entry; the name 7-bit packed.
-inline Bytes MailboxRecordLarge(const Id8& id, std::string_view name) {
+inline Bytes mailboxRecordLarge(const Id8& id, std::string_view name) {
   Bytes r(54, 0x20);
   putId(r, 23, id);
   const std::size_t a = 54;
@@ -222,7 +222,7 @@ inline Bytes MailboxRecordLarge(const Id8& id, std::string_view name) {
   r[a + 10] = 12;  // G
   const std::size_t t = a + 12 + 12;
   r.resize(t, 0);
-  const Bytes value = PackedValue(name);
+  const Bytes value = packedValue(name);
   putU16(r, t, 0x0101);
   putU16(r, t + 2, 8);
   putU16(r, t + 4, 0x0102);

@@ -70,32 +70,32 @@ struct SampleStore {
   Bytes bytes() const {
     StoreImage file(kPageSize, 40);
     PageBytes catalogue(kPageSize, 2);
-    catalogue.add(TableRecord("Mailbox", kMailboxTable, kMailboxRoot))
-        .add(TableRecord("Folders", kFolderTable, kFolderRoot, 1, 9))
-        .add(ColumnRecord("S3d001f", 40, kPrefixColumn))
-        .add(ColumnRecord("Se1d001f", 40, kSubjectColumn));
-    for (const Table& t : tables()) catalogue.add(SmallHeaderTableRecord(HeaderName(t.folder), t.objectId, t.page));
+    catalogue.add(tableRecord("Mailbox", kMailboxTable, kMailboxRoot))
+        .add(tableRecord("Folders", kFolderTable, kFolderRoot, 1, 9))
+        .add(columnRecord("S3d001f", 40, kPrefixColumn))
+        .add(columnRecord("Se1d001f", 40, kSubjectColumn));
+    for (const Table& t : tables()) catalogue.add(smallHeaderTableRecord(HeaderName(t.folder), t.objectId, t.page));
     file.page(4, catalogue.bytes());
 
     PageBytes mailboxes(kPageSize, kMailboxTable);
-    mailboxes.add(MailboxRecordSmall(alice, u"Alice")).add(MailboxRecordSmall(bob, u"Bob"));
+    mailboxes.add(mailboxRecordSmall(alice, u"Alice")).add(mailboxRecordSmall(bob, u"Bob"));
     file.page(kMailboxRoot, mailboxes.bytes());
 
     PageBytes folders(kPageSize, kFolderTable);
     // A child row before its parent's row: the tree is built after all rows are read.
-    folders.add(FolderRowSmall(aliceProjects, aliceInbox, alice, u"Projects", u"IPF.Note"))
-        .add(FolderRowSmall(aliceInbox, alice, alice, u"Inbox", u"IPF.Note"))
-        .add(FolderRowSmall(aliceSent, alice, alice, u"Sent Items", u"IPF.Note"))
-        .add(FolderRowSmall(aliceCalendar, alice, alice, u"Calendar", u"IPF.Appointment"))
-        .add(FolderRowSmall(bobInbox, bob, bob, u"Inbox", u"IPF.Note"))
-        .add(FolderRowSmall(orphan, nowhere, bob, u"Lost", u"IPF.Note"));
+    folders.add(folderRowSmall(aliceProjects, aliceInbox, alice, u"Projects", u"IPF.Note"))
+        .add(folderRowSmall(aliceInbox, alice, alice, u"Inbox", u"IPF.Note"))
+        .add(folderRowSmall(aliceSent, alice, alice, u"Sent Items", u"IPF.Note"))
+        .add(folderRowSmall(aliceCalendar, alice, alice, u"Calendar", u"IPF.Appointment"))
+        .add(folderRowSmall(bobInbox, bob, bob, u"Inbox", u"IPF.Note"))
+        .add(folderRowSmall(orphan, nowhere, bob, u"Lost", u"IPF.Note"));
     file.page(kFolderRoot, folders.bytes());
 
     for (const Table& t : tables()) {
       PageBytes page(kPageSize, t.objectId);
       for (const SampleMessage& m : messages()) {
         if (m.folder == t.folder) {
-          page.add(HeaderRowSmall(m.folder, m.id, kTime2020, m.text, kPrefixColumn, kSubjectColumn));
+          page.add(headerRowSmall(m.folder, m.id, kTime2020, m.text, kPrefixColumn, kSubjectColumn));
         }
       }
       file.page(t.page, page.bytes());

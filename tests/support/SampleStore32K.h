@@ -20,24 +20,24 @@ struct SampleStore32K {
   Bytes bytes() const {
     StoreImage file(kPageSize, 24);
     PageBytes catalogue(kPageSize, 2);
-    catalogue.add(TableRecord("Mailbox", 20, 10))
-        .add(TableRecord("Folders-4-48A06756", 30, 12, 1, 9))
-        .add(ColumnRecord("S3613001f", 30, 0x3613))
-        .add(ColumnRecord("Se1d001f", 70, 0x4003))
-        .add(ColumnRecord("S3d001f", 70, 0x4002))
-        .add(ColumnRecord("S42001f", 70, 0x4001))
-        .add(LargeHeaderTableRecord("MsgHeader-4-48A06756", 70, 20));
+    catalogue.add(tableRecord("Mailbox", 20, 10))
+        .add(tableRecord("Folders-4-48A06756", 30, 12, 1, 9))
+        .add(columnRecord("S3613001f", 30, 0x3613))
+        .add(columnRecord("Se1d001f", 70, 0x4003))
+        .add(columnRecord("S3d001f", 70, 0x4002))
+        .add(columnRecord("S42001f", 70, 0x4001))
+        .add(largeHeaderTableRecord("MsgHeader-4-48A06756", 70, 20));
     file.page(4, catalogue.bytes());
-    file.page(10, PageBytes(kPageSize, 20).add(MailboxRecordLarge(mailbox, "Alice")).bytes());
+    file.page(10, PageBytes(kPageSize, 20).add(mailboxRecordLarge(mailbox, "Alice")).bytes());
     file.page(12, PageBytes(kPageSize, 30)
-                      .add(FolderRowLarge(inbox, mailbox, PackedValue("Inbox"), PackedValue("IPF.Note")))
-                      .add(FolderRowLarge(contacts, mailbox, PackedValue("Contacts"), PackedValue("IPF.Contact")))
-                      .add(FolderRowLarge(archive, inbox, PlainValue(u"Archiv \u00e4lter"), PackedValue("IPF.Note")))
+                      .add(folderRowLarge(inbox, mailbox, packedValue("Inbox"), packedValue("IPF.Note")))
+                      .add(folderRowLarge(contacts, mailbox, packedValue("Contacts"), packedValue("IPF.Contact")))
+                      .add(folderRowLarge(archive, inbox, plainValue(u"Archiv \u00e4lter"), packedValue("IPF.Note")))
                       .bytes());
     file.page(20, PageBytes(kPageSize, 70)
-                      .add(HeaderRowLarge(inbox, {0x51, 1, 0, 0, 0, 0, 0, 1}, kTime2020, {u"RE: ", u"Budget", u"Carol"}))
-                      .add(HeaderRowLarge(inbox, {0x51, 2, 0, 0, 0, 0, 0, 2}, kTime2020, {u"", u"Lunch", u"Dave"}))
-                      .add(HeaderRowLarge(archive, {0x51, 3, 0, 0, 0, 0, 0, 3}, kTime2020, {u"", u"Old", u"Erin"}))
+                      .add(headerRowLarge(inbox, {0x51, 1, 0, 0, 0, 0, 0, 1}, kTime2020, {u"RE: ", u"Budget", u"Carol"}))
+                      .add(headerRowLarge(inbox, {0x51, 2, 0, 0, 0, 0, 0, 2}, kTime2020, {u"", u"Lunch", u"Dave"}))
+                      .add(headerRowLarge(archive, {0x51, 3, 0, 0, 0, 0, 0, 3}, kTime2020, {u"", u"Old", u"Erin"}))
                       .bytes());
     return file.bytes();
   }

@@ -62,7 +62,7 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
     mail.OpenFolder(path(store, inbox));
     writeHeader("alice@example.com");
     mail.AddMessage(path(store, inbox), "Plain text message", "bob@example.com,carol@example.org", header.string(),
-                    UtcFileTime(2010, 2, 3, 9, 5, 7), "", "Hello Bob,\r\nthis is the body.\r\n", BodyKind::Utf16Text, "", "");
+                    utcFileTime(2010, 2, 3, 9, 5, 7), "", "Hello Bob,\r\nthis is the body.\r\n", BodyKind::Utf16Text, "", "");
     note(inbox, {{"kind", "mail"}, {"subject", "Plain text message"}, {"sender", "alice@example.com"},
                  {"recipients", {"bob@example.com", "carol@example.org"}}, {"date", "2010-02-03T09:05:07Z"},
                  {"body", "Hello Bob,\r\nthis is the body.\r\n"}});
@@ -70,14 +70,14 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
     auto small = makeFile(o.workDir, "report.txt", 1500, 7);
     auto medium = makeFile(o.workDir, "photo.bin", 100000, 11);
     mail.AddMessage(path(store, inbox), "HTML message with attachments", "Erin <erin@example.com>", header.string(),
-                    UtcFileTime(2011, 12, 31, 23, 59, 59), small.string() + ";" + medium.string() + ";",
+                    utcFileTime(2011, 12, 31, 23, 59, 59), small.string() + ";" + medium.string() + ";",
                     "<html><body><p>Hi <b>Erin</b></p></body></html>", BodyKind::Text8Bit, "", "");
     note(inbox, {{"kind", "mail"}, {"subject", "HTML message with attachments"}, {"sender", "dave@example.net"},
                  {"recipients", {"erin@example.com"}}, {"date", "2011-12-31T23:59:59Z"},
                  {"html", "<html><body><p>Hi <b>Erin</b></p></body></html>"},
                  {"attachments", {{{"name", "report.txt"}, {"size", 1500}}, {{"name", "photo.bin"}, {"size", 100000}}}}});
     writeHeader("frank@example.com");
-    mail.AddMessage(path(store, inbox), "RTF message", "grace@example.com", header.string(), UtcFileTime(2012, 7, 4, 12, 0, 0), "",
+    mail.AddMessage(path(store, inbox), "RTF message", "grace@example.com", header.string(), utcFileTime(2012, 7, 4, 12, 0, 0), "",
                     "{\\rtf1\\ansi\\deff0 {\\fonttbl {\\f0 Arial;}}\\f0 Rich \\b text\\b0 body.\\par}", BodyKind::Rtf, "", "");
     note(inbox, {{"kind", "mail"}, {"subject", "RTF message"}, {"sender", "frank@example.com"},
                  {"recipients", {"grace@example.com"}}, {"date", "2012-07-04T12:00:00Z"}});
@@ -86,21 +86,21 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
     const std::string projects = "Mailbox\\Inbox\\Projects";
     writeHeader("heidi@example.com");
     mail.AddMessage(path(store, projects), "Unicode subject \xC3\xA4\xC3\xB6\xC3\xBC \xE2\x82\xAC", "ivan@example.com",
-                    header.string(), UtcFileTime(2009, 1, 15, 15, 4, 5), "", "Gr\xC3\xBC\xC3\x9F" "e", BodyKind::Utf16Text, "", "");
+                    header.string(), utcFileTime(2009, 1, 15, 15, 4, 5), "", "Gr\xC3\xBC\xC3\x9F" "e", BodyKind::Utf16Text, "", "");
     note(projects, {{"kind", "mail"}, {"subject", "Unicode subject \xC3\xA4\xC3\xB6\xC3\xBC \xE2\x82\xAC"},
                     {"sender", "heidi@example.com"}, {"recipients", {"ivan@example.com"}},
                     {"date", "2009-01-15T15:04:05Z"}, {"body", "Gr\xC3\xBC\xC3\x9F" "e"}});
 
     const std::string sent = "Mailbox\\Sent Items";
     writeHeader("Mailbox");
-    mail.AddMessage(path(store, sent), "Sent message", "judy@example.com", header.string(), UtcFileTime(2010, 3, 2, 9, 5, 0), "",
+    mail.AddMessage(path(store, sent), "Sent message", "judy@example.com", header.string(), utcFileTime(2010, 3, 2, 9, 5, 0), "",
                     "Sent body", BodyKind::Utf16Text, "", "");
     note(sent, {{"kind", "mail"}, {"subject", "Sent message"}, {"sender", "Mailbox"}, {"recipients", {"judy@example.com"}},
                 {"date", "2010-03-02T09:05:00Z"}, {"body", "Sent body"}});
 
     const std::string calendar = "Mailbox\\Calendar";
-    mail.AddAppointment(path(store, calendar), "Team meeting", "alice@example.com", UtcFileTime(2013, 5, 6, 10, 0, 0),
-                        UtcFileTime(2013, 5, 6, 11, 30, 0), "Bob", "Room 4", "(UTC) Coordinated Universal Time", "Agenda",
+    mail.AddAppointment(path(store, calendar), "Team meeting", "alice@example.com", utcFileTime(2013, 5, 6, 10, 0, 0),
+                        utcFileTime(2013, 5, 6, 11, 30, 0), "Bob", "Room 4", "(UTC) Coordinated Universal Time", "Agenda",
                         BodyKind::Utf16Text, {});
     note(calendar, {{"kind", "appointment"}, {"subject", "Team meeting"}, {"sender", "alice@example.com"},
                     {"start", "2013-05-06T10:00:00Z"}, {"end", "2013-05-06T11:30:00Z"}, {"location", "Room 4"},
@@ -126,7 +126,7 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
                     {"company", "Keller GmbH"}, {"body", "Met at the fair."}});
 
     const std::string tasks = "Mailbox\\Tasks";
-    mail.AddTask(path(store, tasks), UtcFileTime(2010, 2, 3), "", "Task body", "alice@example.com", "File the report",
+    mail.AddTask(path(store, tasks), utcFileTime(2010, 2, 3), "", "Task body", "alice@example.com", "File the report",
                  BodyKind::Utf16Text);
     note(tasks, {{"kind", "task"}, {"subject", "File the report"}, {"date", "2010-02-03T00:00:00Z"}, {"body", "Task body"}});
 
@@ -145,7 +145,7 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
         auto big = makeFile(o.workDir, "large.bin", o.largeAttachmentBytes, 99);
         writeHeader("big@example.com");
         mail.AddMessage(path(store, inbox), "Large attachment", "bob@example.com", header.string(),
-                        UtcFileTime(2014, 6, 7, 8, 0, 0), big.string() + ";", "See attachment", BodyKind::Utf16Text, "", "");
+                        utcFileTime(2014, 6, 7, 8, 0, 0), big.string() + ";", "See attachment", BodyKind::Utf16Text, "", "");
         note(inbox, {{"kind", "mail"}, {"subject", "Large attachment"}, {"sender", "big@example.com"},
                      {"body", "See attachment"}, {"attachments", {{{"name", "large.bin"}, {"size", o.largeAttachmentBytes}}}}});
     }
@@ -159,7 +159,7 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
         }
         writeHeader("many@example.com");
         mail.AddMessage(path(store, projects), "Many attachments", "bob@example.com", header.string(),
-                        UtcFileTime(2014, 6, 8, 8, 0, 0), list, "Many", BodyKind::Utf16Text, "", "");
+                        utcFileTime(2014, 6, 8, 8, 0, 0), list, "Many", BodyKind::Utf16Text, "", "");
         note(projects, {{"kind", "mail"}, {"subject", "Many attachments"}, {"sender", "many@example.com"},
                         {"body", "Many"}, {"attachments", files}});
     }
@@ -169,7 +169,7 @@ nlohmann::json writeSampleStore(const SampleOptions& o) {
         writeHeader("bulk@example.com");
         for (int i = 0; i < o.bulkMessages; ++i)
             mail.AddMessage(path(store, bulk), "Bulk message " + std::to_string(i), "bob@example.com", header.string(),
-                            UtcFileTime(2015, 1, 1, 10, 0, 0), "", "Bulk body " + std::to_string(i), BodyKind::Utf16Text, "", "");
+                            utcFileTime(2015, 1, 1, 10, 0, 0), "", "Bulk body " + std::to_string(i), BodyKind::Utf16Text, "", "");
         manifest["bulk"] = {{"folder", bulk}, {"count", o.bulkMessages}};
     }
     mail.CloseStore();

@@ -135,7 +135,7 @@ void planBody(MessageContentPlan& c, BodyChoice choice, std::size_t n, bool larg
         break;
       case BodyForm::Rtf: {
         c.expectedBody = bytesOf(rtfOf(size + pad, n));
-        c.storedBody = codec::CompressRtf(std::span<const std::uint8_t>(c.expectedBody));
+        c.storedBody = codec::compressRtf(std::span<const std::uint8_t>(c.expectedBody));
         break;
       }
       default: return;

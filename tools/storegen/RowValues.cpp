@@ -7,7 +7,7 @@ namespace tarnwick::storegen {
 
 Bytes utf16(const std::string& text) {
   Bytes b;
-  for (char16_t c : Utf8ToUtf16(text)) append16(b, static_cast<std::uint16_t>(c));
+  for (char16_t c : utf8ToUtf16(text)) append16(b, static_cast<std::uint16_t>(c));
   return b;
 }
 
