@@ -18,8 +18,8 @@ struct AttachmentItem {
   // Length of the data value including its format byte; 5 when the data is a long value;
   // 0 when the row had no data.
   std::int16_t dataLength = 0;
-  store::FileOffset dataOffset;  // inline data (after the format byte); 0 for a long value or none
-  std::u16string fileName;       // never empty
+  store::FileOffset dataOffset;                // inline data (after the format byte); 0 for a long value or none
+  std::u16string fileName;                     // never empty
   std::array<std::uint8_t, 2> longValueKey{};  // zero when the data is inline or absent
   // 32 KB stores: the attachment page's object id (two bytes).
   std::optional<std::array<std::uint8_t, 2>> ownerObjectId;

@@ -52,7 +52,8 @@ AttachmentColumns AttachmentColumns::smallPageStore() {
   return c;
 }
 
-std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::uint8_t> page, store::PageSizeClass pageSizeClass) {
+std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::uint8_t> page,
+                                                          store::PageSizeClass pageSizeClass) {
   const BoundedBytes bytes(page);
   std::vector<AttachmentCandidate> out;
   store::RecordSlotArray slots;

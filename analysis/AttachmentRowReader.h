@@ -31,7 +31,7 @@ struct AttachmentRowLayout {
   static constexpr std::uint16_t kSmallDisplayNameAlt = 0x0106;
   static constexpr std::uint16_t kSmallData = 0x0107;
   static constexpr std::size_t kMaxCandidates = 800;
-  static constexpr std::size_t kPlacementByte = 2;  // 32 KB rows: places the identifier
+  static constexpr std::size_t kPlacementByte = 2;           // 32 KB rows: places the identifier
   static constexpr std::uint16_t kSmallOffsetMask = 0x0FFF;  // value offsets of 4 KB / 8 KB rows
   static constexpr std::size_t kIdLength = 8;
   static constexpr std::size_t kSecondIdNear = 41;
@@ -62,16 +62,18 @@ struct AttachmentRow {
 
 // How trying one candidate for one identifier ended.
 enum class AttachmentRowMiss {
-  NotThisRow,      // the candidate does not hold the identifier, or has no name: try the next candidate
-  GiveUpIdentifier // a name or data value is malformed: go on with the next identifier
+  NotThisRow,       // the candidate does not hold the identifier, or has no name: try the next candidate
+  GiveUpIdentifier  // a name or data value is malformed: go on with the next identifier
 };
 
 using AttachmentRowResult = std::variant<AttachmentRow, AttachmentRowMiss>;
 using AttachmentIdBytes = std::array<std::uint8_t, 8>;
-using NameUnpacker = std::function<std::optional<std::vector<std::uint8_t>>(std::span<const std::uint8_t>, std::size_t)>;
+using NameUnpacker =
+    std::function<std::optional<std::vector<std::uint8_t>>(std::span<const std::uint8_t>, std::size_t)>;
 
 // The candidate rows of an attachment page (at most 800).
-std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::uint8_t> page, store::PageSizeClass pageSizeClass);
+std::vector<AttachmentCandidate> findAttachmentCandidates(std::span<const std::uint8_t> page,
+                                                          store::PageSizeClass pageSizeClass);
 
 // The identifier at a candidate (nothing when the page ends before it).
 std::optional<AttachmentIdBytes> candidateIdentifier(std::span<const std::uint8_t> page, const AttachmentCandidate& c);

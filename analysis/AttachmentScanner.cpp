@@ -17,8 +17,8 @@ std::string consumedKey(std::size_t item, const AttachmentId& id) {
 
 }  // namespace
 
-AttachmentScanner::AttachmentScanner(MessageItemList& items, store::PageSizeClass pageSizeClass, const ColumnList& attachmentColumns,
-                                     std::optional<std::size_t> singleItem)
+AttachmentScanner::AttachmentScanner(MessageItemList& items, store::PageSizeClass pageSizeClass,
+                                     const ColumnList& attachmentColumns, std::optional<std::size_t> singleItem)
     : items_(items), pageSizeClass_(pageSizeClass), attachmentColumns_(attachmentColumns), single_(singleItem) {
   for (std::size_t i = 0; i < items_.size(); ++i) {
     if (single_ && *single_ != i) continue;
@@ -36,7 +36,7 @@ AttachmentColumns AttachmentScanner::columnsFor(std::uint32_t pageObjectId) {
   AttachmentColumns c;
   for (const ColumnEntry& e : attachmentColumns_) {
     if (e.tableObjectId != pageObjectId) continue;
-    std::uint16_t* field = e.letter == 'C' ? &c.longFileName
+    std::uint16_t* field = e.letter == 'C'   ? &c.longFileName
                            : e.letter == 'A' ? &c.displayName
                            : e.letter == 'B' ? &c.fileName
                            : e.letter == 'I' ? &c.data

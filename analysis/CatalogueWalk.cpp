@@ -1,7 +1,7 @@
 #include "analysis/CatalogueWalk.h"
 
-#include "store/CatalogueLayout.h"
 #include "store/BoundedBytes.h"
+#include "store/CatalogueLayout.h"
 #include "store/PageHeader.h"
 #include "store/PageLayout.h"
 #include "store/PageList.h"
@@ -79,9 +79,8 @@ bool CatalogueWalk::run() {
   readAndWalk(offset);
 
   // 6. The message table's long values.
-  offset = found.MessageLongValuePage > 0
-               ? store::pageOffset(g, store::PageNumber(found.MessageLongValuePage)).value
-               : kLongValueRootFallback;
+  offset = found.MessageLongValuePage > 0 ? store::pageOffset(g, store::PageNumber(found.MessageLongValuePage)).value
+                                          : kLongValueRootFallback;
   readAndWalk(offset, false, /*takeOwnerAsLongValue=*/true);
 
   // 7. Every other long-value table.
@@ -129,7 +128,8 @@ void CatalogueWalk::walkBranch(std::span<const std::uint8_t> page, std::int64_t 
   if (tagArrayStart < 0 || tagArrayStart > g.FileSize) return;
   progressTotal_ += store::pageTagCount(page);
 
-  for (const store::PageTag& tag : store::readTagArray(page, g.PageSizeClass, store::TagSelection::AllButLastUnlessSingle)) {
+  for (const store::PageTag& tag :
+       store::readTagArray(page, g.PageSizeClass, store::TagSelection::AllButLastUnlessSingle)) {
     if (ctx_.control.stopRequested()) return;
     if (tag.size >= 1 && tag.size <= kMaxBranchRecordSize) {
       const auto child = store::BoundedBytes(page).u32(tag.offset + tag.size - 4);
@@ -204,23 +204,15 @@ void CatalogueWalk::apply(const store::CatalogueMatch& m) {
       found.SecondLongValuePage = m.rootPage;
       model.longValueTables.addTableEntry(m.objectId, pageNumberOf(m.rootPage));
       break;
-    case K::ContainerClass:
-      found.ContainerClassColumn = {m.columnId, m.columnType};
-      break;
+    case K::ContainerClass: found.ContainerClassColumn = {m.columnId, m.columnType}; break;
     case K::ContainerClassOther:
       if (containerClassKeys_.emplace(m.letter, low16).second) {
         model.ContainerClassColumnList.addColumnEntry(m.columnId, m.tableObjectId, m.letter);
       }
       break;
-    case K::Column8225:
-      found.MessageColumn8225 = {m.columnId, m.columnType};
-      break;
-    case K::Column810c:
-      found.MessageColumn810c = {m.columnId, m.columnType};
-      break;
-    case K::Column8201:
-      found.MessageColumn8201 = {m.columnId, m.columnType};
-      break;
+    case K::Column8225: found.MessageColumn8225 = {m.columnId, m.columnType}; break;
+    case K::Column810c: found.MessageColumn810c = {m.columnId, m.columnType}; break;
+    case K::Column8201: found.MessageColumn8201 = {m.columnId, m.columnType}; break;
     case K::MessageColumn:
       if (messageColumnKeys_.emplace(m.letter, low16).second) {
         model.MessageColumnList.addColumnEntry(m.columnId, m.tableObjectId, m.letter);
@@ -231,9 +223,7 @@ void CatalogueWalk::apply(const store::CatalogueMatch& m) {
         model.NoteColumnList.addColumnEntry(m.columnId, m.tableObjectId, m.letter);
       }
       break;
-    case K::AttachmentColumn:
-      model.AttachmentColumnList.addColumnEntry(m.columnId, m.tableObjectId, m.letter);
-      break;
+    case K::AttachmentColumn: model.AttachmentColumnList.addColumnEntry(m.columnId, m.tableObjectId, m.letter); break;
   }
 }
 

@@ -4,8 +4,8 @@
 
 namespace tarnwick::analysis {
 
-bool FolderList::addFolderNode(const FolderId& id, const FolderId& parentId, std::u16string_view name,
-                               FolderKind kind, std::uint32_t treeItem, std::optional<std::string> ownerKey) {
+bool FolderList::addFolderNode(const FolderId& id, const FolderId& parentId, std::u16string_view name, FolderKind kind,
+                               std::uint32_t treeItem, std::optional<std::string> ownerKey) {
   if (name.empty()) return false;
   if (!keys_.emplace(id, parentId, std::u16string(name)).second) return false;
   nodes_.push_back(FolderNode{id, parentId, std::u16string(name), treeItem, false, kind, std::move(ownerKey)});
@@ -14,8 +14,8 @@ bool FolderList::addFolderNode(const FolderId& id, const FolderId& parentId, std
 }
 
 void FolderList::purgeFolders(std::uint32_t treeItem) {
-  const auto gone = std::remove_if(nodes_.begin(), nodes_.end(),
-                                   [&](const FolderNode& n) { return n.treeItem == treeItem; });
+  const auto gone =
+      std::remove_if(nodes_.begin(), nodes_.end(), [&](const FolderNode& n) { return n.treeItem == treeItem; });
   if (gone == nodes_.end()) return;
   nodes_.erase(gone, nodes_.end());
   rebuildIndexes();

@@ -18,10 +18,10 @@ namespace tarnwick::analysis {
 
 // One mailbox root or one folder.
 struct FolderNode {
-  FolderId id;                // the folder's id; for a mailbox root the mailbox id
-  FolderId parentId;          // the parent's id; all zero for a mailbox root
-  std::u16string name;        // display name, never empty
-  std::uint32_t treeItem = 0;  // the node's item in the folder tree; 0 until the tree is built
+  FolderId id;                    // the folder's id; for a mailbox root the mailbox id
+  FolderId parentId;              // the parent's id; all zero for a mailbox root
+  std::u16string name;            // display name, never empty
+  std::uint32_t treeItem = 0;     // the node's item in the folder tree; 0 until the tree is built
   bool headerTableFound = false;  // its message-header table has been found
   FolderKind kind = FolderKind::Other;
   std::optional<std::string> ownerKey;  // 32 KB stores: the mailbox key of the node's mailbox

@@ -22,8 +22,8 @@ struct ClassKind {
 // Tested in this order; the first match wins.
 constexpr ClassKind kClassKinds[] = {
     {u"IPF.CONTACT", FolderKind::Contacts}, {u"IPF.APPOINTMENT", FolderKind::Calendar},
-    {u"IPF.NOTE", FolderKind::Notes},        {u"IPF.StickyNote", FolderKind::Notes},
-    {u"IPF.Task", FolderKind::Tasks},        {u"IPF.Journal", FolderKind::Journal},
+    {u"IPF.NOTE", FolderKind::Notes},       {u"IPF.StickyNote", FolderKind::Notes},
+    {u"IPF.Task", FolderKind::Tasks},       {u"IPF.Journal", FolderKind::Journal},
 };
 
 char16_t foldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
@@ -159,8 +159,7 @@ struct SmallRowAttempt {
 };
 
 // The container class and display name of a 4 KB / 8 KB row whose directory is at `directory`.
-void readSmallTexts(const BoundedBytes& r, std::int64_t directory, std::uint16_t containerClassColumn,
-                    FolderRow& row) {
+void readSmallTexts(const BoundedBytes& r, std::int64_t directory, std::uint16_t containerClassColumn, FolderRow& row) {
   std::int64_t directorySize = maskedOffset(r, directory);
   if (directorySize < fr::kMinDirectorySize || directorySize > r.size()) directorySize = fr::kMinDirectorySize;
 
@@ -184,9 +183,8 @@ SmallRowAttempt readSmallRowAt(const BoundedBytes& r, const Hit& hit, const Fold
   const std::int64_t distanceField = parent + fr::kDirectoryDistanceField;
   FolderRow row;
   const std::int64_t directoryDistance = r.u16(distanceField);
-  if (!r.has(distanceField, folder + fr::kIdLength - distanceField) || r.s16(folder) <= 0 ||
-      directoryDistance < 1 || directoryDistance > fr::kMaxDirectoryDistance || !r.copy8(folder, row.id.bytes) ||
-      row.id.isZero()) {
+  if (!r.has(distanceField, folder + fr::kIdLength - distanceField) || r.s16(folder) <= 0 || directoryDistance < 1 ||
+      directoryDistance > fr::kMaxDirectoryDistance || !r.copy8(folder, row.id.bytes) || row.id.isZero()) {
     return {std::nullopt, parent + fr::kResumeAfterBadIds};
   }
   const std::int64_t directory = folder + directoryDistance;
@@ -196,8 +194,8 @@ SmallRowAttempt readSmallRowAt(const BoundedBytes& r, const Hit& hit, const Fold
   }
   if (r.u16(directory + fr::kSecondEntry) != fr::kSecondColumn ||
       r.u16(directory + fr::kNameEntry) != fr::kNameColumn) {
-    return {std::nullopt, (parent + fr::kResumeAfterBadDirectory <= found) ? found + 1
-                                                                             : parent + fr::kResumeAfterBadDirectory};
+    return {std::nullopt,
+            (parent + fr::kResumeAfterBadDirectory <= found) ? found + 1 : parent + fr::kResumeAfterBadDirectory};
   }
   r.copy8(parent, row.parentId.bytes);
   readSmallTexts(r, directory, containerClassColumn, row);
@@ -227,7 +225,7 @@ std::int64_t largeDirectory(const BoundedBytes& r, std::int64_t anchor, std::int
 // The container class of a 32 KB row: the value of its class entry, up to the next entry's
 // value or, for the last entry, the end of the row; nothing without a class entry.
 std::optional<std::u16string> largeClass(const BoundedBytes& r, std::int64_t directory, std::int64_t windowEnd,
-                          std::uint16_t containerClassColumn) {
+                                         std::uint16_t containerClassColumn) {
   const std::int64_t classEntry = findEntry(r, directory, windowEnd, containerClassColumn);
   if (classEntry < 0) return std::nullopt;
   const std::int64_t offset = r.u16(classEntry + fr::kEntryOffsetWord);

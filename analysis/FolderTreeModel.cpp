@@ -22,12 +22,18 @@ struct WellKnownFolder {
 
 // Compared in this order; the first equal name wins.
 constexpr WellKnownFolder kWellKnownFolders[] = {
-    {u"CALENDAR", TreeImage::kCalendar},     {u"CONTACTS", TreeImage::kContacts},
-    {u"DELETED ITEMS", TreeImage::kDeletedItems}, {u"DRAFTS", TreeImage::kDrafts},
-    {u"INBOX", TreeImage::kInbox},           {u"JOURNAL", TreeImage::kJournal},
-    {u"JUNK E-MAILS", TreeImage::kJunkEmails}, {u"NOTES", TreeImage::kNotes},
-    {u"OUTBOX", TreeImage::kOutbox},         {u"SENT ITEMS", TreeImage::kSentItems},
-    {u"TASKS", TreeImage::kTasks},           {u"SYNC ISSUES", TreeImage::kSyncIssues},
+    {u"CALENDAR", TreeImage::kCalendar},
+    {u"CONTACTS", TreeImage::kContacts},
+    {u"DELETED ITEMS", TreeImage::kDeletedItems},
+    {u"DRAFTS", TreeImage::kDrafts},
+    {u"INBOX", TreeImage::kInbox},
+    {u"JOURNAL", TreeImage::kJournal},
+    {u"JUNK E-MAILS", TreeImage::kJunkEmails},
+    {u"NOTES", TreeImage::kNotes},
+    {u"OUTBOX", TreeImage::kOutbox},
+    {u"SENT ITEMS", TreeImage::kSentItems},
+    {u"TASKS", TreeImage::kTasks},
+    {u"SYNC ISSUES", TreeImage::kSyncIssues},
 };
 
 const std::vector<TreeItemHandle> kNoChildren;
@@ -70,8 +76,7 @@ void FolderTreeModel::reset(const std::u16string& databasePath) {
   if (listener_) listener_->expansionChanged(root_, true);
 }
 
-TreeItemHandle FolderTreeModel::insertFolder(TreeItemHandle parentItem, const std::u16string& name,
-                                             FolderKind kind) {
+TreeItemHandle FolderTreeModel::insertFolder(TreeItemHandle parentItem, const std::u16string& name, FolderKind kind) {
   if (root_ == 0) return 0;
   int image = wellKnownFolderImage(name, kind);
   if (parentItem == 0) {

@@ -183,8 +183,8 @@ namespace {
 // Reads the rows of one header page against the columns of its table.
 class HeaderRowReading {
  public:
-  HeaderRowReading(std::span<const std::uint8_t> bytes, store::PageSizeClass pageSizeClass, const HeaderTableInfo& table,
-                   const HeaderColumns& columns, store::FileOffset pageOffset)
+  HeaderRowReading(std::span<const std::uint8_t> bytes, store::PageSizeClass pageSizeClass,
+                   const HeaderTableInfo& table, const HeaderColumns& columns, store::FileOffset pageOffset)
       : page_(bytes),
         large_(store::isLargePage(pageSizeClass)),
         reader_(page_, large_),
@@ -216,8 +216,7 @@ class HeaderRowReading {
     const std::int64_t anchor = candidate.anchor;
     const std::int64_t tagEnd = candidate.tag.offset + candidate.tag.size;
     if (!large_ && !page_.equals(anchor, table_.key.bytes)) return std::nullopt;
-    std::optional<RowPlaces> places =
-        large_ ? largePlaces(page_, anchor) : smallPlaces(page_, reader_, anchor, tagEnd);
+    std::optional<RowPlaces> places = large_ ? largePlaces(page_, anchor) : smallPlaces(page_, reader_, anchor, tagEnd);
     if (!places) return std::nullopt;
     auto directory = directoryAt(places->directory, tagEnd);
     if (!directory) return std::nullopt;

@@ -24,7 +24,7 @@ struct HeaderColumns {
 
 // What the header-page parser needs of the header table that owns the page.
 struct HeaderTableInfo {
-  FolderId key;     // 4 KB/8 KB stores: the folder's id; zero in 32 KB stores
+  FolderId key;  // 4 KB/8 KB stores: the folder's id; zero in 32 KB stores
   FolderKind kind = FolderKind::Other;
   std::optional<std::string> ownerKey;
 };

@@ -22,7 +22,7 @@ inline constexpr std::uint8_t kLargePlacementLowMask = 0x0F;
 inline constexpr std::int64_t kLargePlacementBase = 12;  // anchor: row + low nibble above 12, else row + byte + 12
 
 // Ids from the anchor.
-inline constexpr std::int64_t kFolderIdDistance = 0;  // 32 KB rows: 8 bytes, the folder id
+inline constexpr std::int64_t kFolderIdDistance = 0;    // 32 KB rows: 8 bytes, the folder id
 inline constexpr std::int64_t kMessageIdDistance = 16;  // 8 bytes, the message id
 
 // 4 KB / 8 KB rows: the time and its fallback before the anchor, the directory after it.
@@ -43,9 +43,9 @@ inline constexpr std::int64_t kLargeFixedTimeK = 112;
 inline constexpr std::int64_t kLargeFixedTime = 90;
 inline constexpr std::int64_t kLargeFixedTimeAlternative = 82;
 inline constexpr std::uint8_t kTimeMarkerFE = 0xFE;
-inline constexpr std::int64_t kTimeMarkerDistance = -1;     // the byte before the directory
-inline constexpr std::int64_t kTimeMarkerSecond = -2;       // ' ' before an 'R' marker
-inline constexpr std::int64_t kTimeAfterFE = -9;            // from the directory
+inline constexpr std::int64_t kTimeMarkerDistance = -1;  // the byte before the directory
+inline constexpr std::int64_t kTimeMarkerSecond = -2;    // ' ' before an 'R' marker
+inline constexpr std::int64_t kTimeAfterFE = -9;         // from the directory
 inline constexpr std::int64_t kTimeAfterR = -8;
 inline constexpr std::int64_t kTimeUnmarked = -14;
 inline constexpr std::int64_t kFallbackTimeUnmarked = -22;

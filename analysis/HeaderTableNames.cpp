@@ -12,10 +12,10 @@ namespace {
 
 // Distances back from the first byte of a header-table name in its catalogue record.
 constexpr std::uint8_t kSmallNameMarker = 0x80;
-constexpr std::int64_t kSmallMarkerToDash = 4;   // "-" stands four bytes after the marker
-constexpr std::int64_t kSmallMarkerToName = 3;   // the name starts three bytes after it
-constexpr std::int64_t kSmallLengthBack = 4;     // 4 KB/8 KB: name length four bytes before
-constexpr std::int64_t kLargeLengthBack = 2;     // 32 KB: name length two bytes before
+constexpr std::int64_t kSmallMarkerToDash = 4;  // "-" stands four bytes after the marker
+constexpr std::int64_t kSmallMarkerToName = 3;  // the name starts three bytes after it
+constexpr std::int64_t kSmallLengthBack = 4;    // 4 KB/8 KB: name length four bytes before
+constexpr std::int64_t kLargeLengthBack = 2;    // 32 KB: name length two bytes before
 constexpr std::int64_t kSmallObjectIdBack = 34;
 constexpr std::int64_t kLargeObjectIdBack = 30;
 constexpr std::int64_t kSmallRootPageBack = 24;

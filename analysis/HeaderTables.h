@@ -51,8 +51,8 @@ class HeaderTableList {
  public:
   // Adds a table whose pages are the gathered `scratch` pages; `scratch` is left empty
   // whether or not a table was added.
-  bool addHeaderTable(const FolderId& key, std::optional<std::string> ownerKey, std::uint32_t objectId,
-                      FolderKind kind, HeaderPageList& scratch);
+  bool addHeaderTable(const FolderId& key, std::optional<std::string> ownerKey, std::uint32_t objectId, FolderKind kind,
+                      HeaderPageList& scratch);
 
   const std::vector<HeaderTable>& entries() const { return entries_; }
   std::size_t size() const { return entries_.size(); }

@@ -155,7 +155,8 @@ void readLarge(const BoundedBytes& page, const std::vector<PageRecord>& records,
 
 }  // namespace
 
-std::vector<LongValueChunk> readLongValueChunks(std::span<const std::uint8_t> page, store::PageSizeClass pageSizeClass) {
+std::vector<LongValueChunk> readLongValueChunks(std::span<const std::uint8_t> page,
+                                                store::PageSizeClass pageSizeClass) {
   std::vector<LongValueChunk> out;
   if (page.size() <= L::kSmallChunkOverhead) return out;
   std::vector<PageRecord> records = pageRecords(page, pageSizeClass);

@@ -15,14 +15,14 @@ struct LongValuePageLayout {
   static constexpr std::uint32_t kLargeChunkSize = 8150;
   static constexpr std::size_t kMaxChunks = 200;
   static constexpr std::size_t kMaxRoots = 200;
-  static constexpr std::uint32_t kSeparatedMarker = 8;      // u32 at a record start
-  static constexpr std::uint32_t kFirstRecordPosition = 40; // 4 KB / 8 KB pages
+  static constexpr std::uint32_t kSeparatedMarker = 8;       // u32 at a record start
+  static constexpr std::uint32_t kFirstRecordPosition = 40;  // 4 KB / 8 KB pages
   static constexpr std::uint32_t kRootRecordBelow = 20;
   static constexpr std::uint32_t kRootMarkerSize = 8;
   static constexpr std::uint32_t kLateChunkAbove = 50;
   static constexpr std::uint32_t kChunkDataAfterRecordStart = 4;
-  static constexpr std::size_t kKeyRepairByte = 2;            // of the page's first record
-  static constexpr std::size_t kOffsetRepairByte = 5;         // of the page's first record
+  static constexpr std::size_t kKeyRepairByte = 2;     // of the page's first record
+  static constexpr std::size_t kOffsetRepairByte = 5;  // of the page's first record
   // 32 KB pages.
   static constexpr std::uint32_t kLargeMinRecord = 13;
   static constexpr std::uint8_t kLargeContinuation = 8;

@@ -39,7 +39,9 @@ class LongValueScanner {
     Target target;
     std::size_t attachment;
   };
-  static std::uint16_t keyOf(std::array<std::uint8_t, 2> key) { return static_cast<std::uint16_t>(key[0] << 8 | key[1]); }
+  static std::uint16_t keyOf(std::array<std::uint8_t, 2> key) {
+    return static_cast<std::uint16_t>(key[0] << 8 | key[1]);
+  }
 
   MessageItemList& items_;
   store::PageSizeClass pageSizeClass_;

@@ -31,7 +31,8 @@ bool enumerateMailboxes(ScanContext& ctx) {
           id.bytes = record->id;
           std::optional<std::string> ownerKey;
           if (ctx.largeStore()) ownerKey = mailboxKeyText(record->id);
-          model.folders.addFolderNode(id, FolderId{}, record->name, analysis::FolderKind::Other, 0, std::move(ownerKey));
+          model.folders.addFolderNode(id, FolderId{}, record->name, analysis::FolderKind::Other, 0,
+                                      std::move(ownerKey));
         }
       }
     }

@@ -46,8 +46,8 @@ struct MessageHeader {
   MessageId messageId;
   FolderId folderId;  // id of the folder the message belongs to
   ModelTime time;
-  std::optional<std::string> ownerKey;  // 32 KB stores: the header table's owner key
-  FolderKind flag = FolderKind::Other;  // kind of the header table it came from
+  std::optional<std::string> ownerKey;          // 32 KB stores: the header table's owner key
+  FolderKind flag = FolderKind::Other;          // kind of the header table it came from
   std::optional<AppointmentTimes> appointment;  // calendar items with both times found
 };
 

@@ -54,7 +54,7 @@ void MessageItemList::reserve(std::size_t count) {
 
 std::size_t MessageItemList::slotOf(const MessageId& messageId) const {
   const std::size_t mask = slots_.size() - 1;
-  std::size_t at = std::hash<MessageId>{}(messageId) & mask;
+  std::size_t at = std::hash<MessageId>{}(messageId)&mask;
   while (slots_[at].first != kEmpty && slots_[at].id != messageId) at = (at + 1) & mask;
   return at;
 }

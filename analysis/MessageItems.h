@@ -37,11 +37,11 @@ struct MessageItem {
   MessageId messageId;
   FolderId folderId;
   ModelTime time;
-  bool recordFound = false;  // the message record has been matched
+  bool recordFound = false;           // the message record has been matched
   std::uint16_t recipientLength = 0;  // kLongValueLength: a long value named by bodyKeyB
   store::FileOffset recipientPosition;
   store::FileOffset bodyPosition;
-  std::uint16_t bodyLength = 0;  // kLongValueLength: a long value named by bodyKeyA
+  std::uint16_t bodyLength = 0;          // kLongValueLength: a long value named by bodyKeyA
   std::optional<LongValueKey> bodyKeyA;  // the body's long-value key
   std::optional<LongValueKey> bodyKeyB;  // the recipient value's long-value key
   FolderKind kind = FolderKind::Other;

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
-#include <utility>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::analysis {
@@ -34,7 +34,8 @@ void apply(const store::MessageRecordFields& f, store::FileOffset pageOffset, Me
   item.bodyLength = f.bodyLength;
   item.bodyPosition = store::FileOffset(static_cast<std::int64_t>(f.bodyPosition));
   if (f.bodyKey) item.bodyKeyA = *f.bodyKey;
-  for (const store::MessageIdBytes& id : f.attachmentIds) item.attachmentIds.addAttachmentId(AttachmentId::fromBytes(id));
+  for (const store::MessageIdBytes& id : f.attachmentIds)
+    item.attachmentIds.addAttachmentId(AttachmentId::fromBytes(id));
   if (!f.senderAddress.empty()) item.senderAddress = f.senderAddress;
   if (f.contactSlots) {
     std::array<std::u16string_view, ItemProperties::kSlotCount> texts;
@@ -75,7 +76,7 @@ store::MessageColumns messageColumnsFor(const ColumnList& messageColumns, std::u
   }
   if (c.address == 0) {
     c.address = store::isLargePage(pageSizeClass) ? store::message_record::kDefaultAddressColumnLarge
-                                   : store::message_record::kDefaultAddressColumnSmall;
+                                                  : store::message_record::kDefaultAddressColumnSmall;
   }
   c.appointmentContact = named.contact8225;
   c.appointmentTimeZone = named.timeZone810c;
@@ -85,7 +86,8 @@ store::MessageColumns messageColumnsFor(const ColumnList& messageColumns, std::u
 
 bool readMessageRecords(const MessageRecordPage& page, const store::MessageColumns& columns, bool streamingFileOpen,
                         MessageItemList& items) {
-  const std::vector<store::RecordCandidate> candidates = store::findMessageRecordCandidates(page.bytes, page.pageSizeClass);
+  const std::vector<store::RecordCandidate> candidates =
+      store::findMessageRecordCandidates(page.bytes, page.pageSizeClass);
   if (candidates.empty()) return false;
   // Candidates by the message id they hold, in page order within each id: a sorted list
   // rather than a map, as every page of a folder's tables is read this way. Ids are tried
@@ -123,8 +125,8 @@ bool readMessageRecords(const MessageRecordPage& page, const store::MessageColum
         options.readsKindTexts = hasContactOrAppointmentTexts(item.kind);
         options.needsThirdText = item.thirdOffset == 0;
         if (large) options.unpack7Bit = codec::unpack7Bit;
-        apply(store::readMessageRecord(page.bytes, static_cast<std::uint64_t>(page.fileOffset.value), page.pageSizeClass,
-                                       candidates[ci], *directory, columns, options),
+        apply(store::readMessageRecord(page.bytes, static_cast<std::uint64_t>(page.fileOffset.value),
+                                       page.pageSizeClass, candidates[ci], *directory, columns, options),
               page.fileOffset, item);
         break;
       }

@@ -37,7 +37,8 @@ struct ByteId8 {
   }
 
   bool isZero() const {
-    for (auto b : bytes) if (b != 0) return false;
+    for (auto b : bytes)
+      if (b != 0) return false;
     return true;
   }
   // The first 8 bytes of `from`; missing bytes stay zero.
@@ -51,7 +52,7 @@ struct ByteId8 {
 struct FolderIdTag {};
 struct MessageIdTag {};
 struct AttachmentIdTag {};
-using FolderId = ByteId8<FolderIdTag>;    // a folder's id; a mailbox root carries the mailbox id
+using FolderId = ByteId8<FolderIdTag>;  // a folder's id; a mailbox root carries the mailbox id
 using MessageId = ByteId8<MessageIdTag>;
 using AttachmentId = ByteId8<AttachmentIdTag>;
 

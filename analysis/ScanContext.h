@@ -2,10 +2,10 @@
 
 #include "analysis/CatalogueFindings.h"
 #include "analysis/FolderTreeModel.h"
-#include "store/ByteSource.h"
 #include "analysis/ScanControl.h"
 #include "analysis/ScanModel.h"
 #include "analysis/ScanObserver.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <cstdint>
@@ -44,8 +44,8 @@ struct ScanContext {
 
   CatalogueFindings findings;
   std::u16string databasePath;
-  std::uint32_t cataloguePageCount = 0;  // pages visited by the walk from page 4
-  std::uint32_t headerTableCount = 0;    // header tables found in step 4
+  std::uint32_t cataloguePageCount = 0;    // pages visited by the walk from page 4
+  std::uint32_t headerTableCount = 0;      // header tables found in step 4
   std::vector<FolderNode> mailboxesFound;  // the mailbox list as step 2 left it, for the front ends
 
   bool largeStore() const { return store::isLargePage(geometry.PageSizeClass); }

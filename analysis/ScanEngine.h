@@ -5,8 +5,8 @@
 #include "analysis/ScanControl.h"
 #include "analysis/ScanModel.h"
 #include "analysis/ScanObserver.h"
-#include "platform/StoreFile.h"
 #include "platform/MessageSink.h"
+#include "platform/StoreFile.h"
 #include "store/StoreGeometry.h"
 
 #include <chrono>

@@ -17,8 +17,8 @@ struct FolderSummary {
   FolderId id;
   std::u16string name;
   FolderKind kind = FolderKind::Other;
-  std::u16string path;         // as the selection list gives it: "Mailbox\Inbox\"
-  std::size_t messages = 0;    // message headers listed for the folder
+  std::u16string path;       // as the selection list gives it: "Mailbox\Inbox\"
+  std::size_t messages = 0;  // message headers listed for the folder
   std::vector<FolderSummary> folders;
 };
 

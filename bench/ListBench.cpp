@@ -5,17 +5,17 @@
 //   tarnwick-listbench STORE [--stm FILE] [--folder ID]
 // Prints one line of name=value pairs.
 #include "analysis/ScanSummary.h"
+#include "content/MessageListFill.h"
 #include "platform/MessageSink.h"
 #include "session/StoreSession.h"
-#include "content/MessageListFill.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,7 +35,8 @@ double cpuSeconds() {
 
 // The file offsets of the pages a list of `folder` needs: its message tables' pages (of its
 // mailbox in 32 KB stores) and the pages holding its message headers.
-std::vector<std::int64_t> listPages(tarnwick::session::StoreSession& session, const tarnwick::analysis::FolderNode& folder) {
+std::vector<std::int64_t> listPages(tarnwick::session::StoreSession& session,
+                                    const tarnwick::analysis::FolderNode& folder) {
   tarnwick::analysis::ScanModel& model = session.model();
   const bool large = tarnwick::store::isLargePage(session.geometry().PageSizeClass);
   std::set<std::int64_t> offsets;
@@ -150,13 +151,13 @@ int main(int argc, char** argv) {
   readOnce(store, pages, pageSize);
   const Showing firstWarm = show(false);
   const Showing secondWarm = show(false);
-  std::printf("folder=%s headers=%zu rows=%zu pages=%zu read_s=%.4f read_cold_s=%.4f first_s=%.4f second_s=%.4f "
-              "first_cold_s=%.4f second_cold_s=%.4f first_pages=%zu second_pages=%zu first_load_s=%.4f "
-              "second_load_s=%.4f first_cold_load_s=%.4f first_cpu_s=%.4f second_cpu_s=%.4f\n",
-              tarnwick::analysis::idHex(folder->id).c_str(),
-              session.model().messageHeaders.headersOfFolder(folder->id).size(), rows, pages.size(), readWarm,
-              readCold, firstWarm.seconds, secondWarm.seconds, firstCold.seconds, secondCold.seconds,
-              firstWarm.pagesRead, secondWarm.pagesRead, firstWarm.loadSeconds, secondWarm.loadSeconds,
-              firstCold.loadSeconds, firstWarm.cpu, secondWarm.cpu);
+  std::printf(
+      "folder=%s headers=%zu rows=%zu pages=%zu read_s=%.4f read_cold_s=%.4f first_s=%.4f second_s=%.4f "
+      "first_cold_s=%.4f second_cold_s=%.4f first_pages=%zu second_pages=%zu first_load_s=%.4f "
+      "second_load_s=%.4f first_cold_load_s=%.4f first_cpu_s=%.4f second_cpu_s=%.4f\n",
+      tarnwick::analysis::idHex(folder->id).c_str(), session.model().messageHeaders.headersOfFolder(folder->id).size(),
+      rows, pages.size(), readWarm, readCold, firstWarm.seconds, secondWarm.seconds, firstCold.seconds,
+      secondCold.seconds, firstWarm.pagesRead, secondWarm.pagesRead, firstWarm.loadSeconds, secondWarm.loadSeconds,
+      firstCold.loadSeconds, firstWarm.cpu, secondWarm.cpu);
   return 0;
 }

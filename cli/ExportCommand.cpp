@@ -8,6 +8,15 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
 #include "analysis/FolderTreeModel.h"
 #include "analysis/ScanControl.h"
 #include "analysis/ScanEngine.h"
@@ -17,7 +26,6 @@
 #include "cli/SaveProgress.h"
 #include "cli/StoreSession.h"
 #include "cli/TerminalMessageSink.h"
-#include "store/ByteSource.h"
 #include "content/FolderLoader.h"
 #include "export/ContentItemSource.h"
 #include "export/DestinationCheck.h"
@@ -28,15 +36,7 @@
 #include "export/SaveWorker.h"
 #include "platform/CodePage.h"
 #include "platform/TempDirectory.h"
-#include <nlohmann/json.hpp>
-#include <atomic>
-#include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <string>
-#include <thread>
-#include <unistd.h>
-#include <vector>
+#include "store/ByteSource.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -114,8 +114,13 @@ nlohmann::json resultJson(const exporter::SaveResult& result) {
           {"report", result.reportJson.string()},
           {"reportText", result.reportText.string()},
           {"totals",
-           {{"found", t.found}, {"written", t.written}, {"leftOut", t.leftOut}, {"failed", t.failed},
-            {"skipped", t.skipped}, {"notReached", t.notReached}, {"withoutRecord", t.withoutRecord},
+           {{"found", t.found},
+            {"written", t.written},
+            {"leftOut", t.leftOut},
+            {"failed", t.failed},
+            {"skipped", t.skipped},
+            {"notReached", t.notReached},
+            {"withoutRecord", t.withoutRecord},
             {"errors", t.errors}}}};
 }
 
@@ -182,8 +187,10 @@ int runExport(const ExportOptions& options) {
     if (seen > handled) {
       handled = seen;
       progress.breakLine();
-      if (options.yes || seen > 1) control.requestStop();
-      else control.requestAbort(sink);
+      if (options.yes || seen > 1)
+        control.requestStop();
+      else
+        control.requestAbort(sink);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
@@ -212,7 +219,6 @@ int runExport(const ExportOptions& options) {
   return result.everythingWritten() ? kExitOk : kExitSomeFailed;
 }
 
-
 }  // namespace
 
 CliCommand addExportCommand(CLI::App& program) {
@@ -221,7 +227,9 @@ CliCommand addExportCommand(CLI::App& program) {
   cmd->add_option("store", options->store, "the Exchange database file (.edb)")->required();
   cmd->add_option("--stm", options->stm, "the streaming file (.stm) of a 4 KB-page store");
   cmd->add_option("--out", options->out, "the destination folder")->required();
-  cmd->add_option("--folder", options->folders, "a folder or mailbox to save: its path (Mailbox/Inbox, a / inside a name written \\/) or its id; repeatable");
+  cmd->add_option(
+      "--folder", options->folders,
+      "a folder or mailbox to save: its path (Mailbox/Inbox, a / inside a name written \\/) or its id; repeatable");
   cmd->add_flag("--all", options->all, "save every mailbox");
   cmd->add_option("--format", options->format, "pst (default), eml or mbox");
   cmd->add_flag("--yes", options->yes, "answer every question yes; Ctrl-C stops at once");

@@ -2,8 +2,8 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/StoreFiles.h"
-#include "platform/StoreFile.h"
 #include "platform/FileError.h"
+#include "platform/StoreFile.h"
 #include "store/HeaderCheck.h"
 #include "store/StoreMessages.h"
 
@@ -49,9 +49,8 @@ int runInfo(const InfoOptions& options) {
   const store::StoreGeometry& g = check.geometry;
   if (options.json) {
     nlohmann::json out = {
-        {"store", options.store},       {"pageSize", g.PageSize}, {"pageSizeClass", store::classNumber(g.PageSizeClass)},
-        {"fileSize", g.FileSize},       {"pageCount", g.pageCount()},
-        {"pageReadLength", g.PageReadLength},
+        {"store", options.store}, {"pageSize", g.PageSize},     {"pageSizeClass", store::classNumber(g.PageSizeClass)},
+        {"fileSize", g.FileSize}, {"pageCount", g.pageCount()}, {"pageReadLength", g.PageReadLength},
     };
     std::printf("%s\n", out.dump(2).c_str());
   } else {

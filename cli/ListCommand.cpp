@@ -82,9 +82,10 @@ int runList(const ListOptions& options) {
     std::printf("%s\n", out.dump(2).c_str());
   } else {
     for (const content::MessageRow& row : rows) {
-      std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", analysis::idHex(analysis::FolderId::fromBytes(row.sort.messageId.bytes)).c_str(),
-                  kindName(row.icon), row.attachmentMark ? "@" : "-", utf16ToUtf8(row.from).c_str(),
-                  utf16ToUtf8(row.subject).c_str(), utf16ToUtf8(row.date).c_str());
+      std::printf("%s\t%s\t%s\t%s\t%s\t%s\n",
+                  analysis::idHex(analysis::FolderId::fromBytes(row.sort.messageId.bytes)).c_str(), kindName(row.icon),
+                  row.attachmentMark ? "@" : "-", utf16ToUtf8(row.from).c_str(), utf16ToUtf8(row.subject).c_str(),
+                  utf16ToUtf8(row.date).c_str());
     }
   }
   return kExitOk;

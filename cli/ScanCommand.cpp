@@ -11,12 +11,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace tarnwick::cli {
 namespace {
@@ -63,9 +63,12 @@ class InterruptGuard {
 nlohmann::json folderJson(const FolderSummary& folder) {
   nlohmann::json children = nlohmann::json::array();
   for (const auto& child : folder.folders) children.push_back(folderJson(child));
-  return {{"id", analysis::idHex(folder.id)},          {"name", utf16ToUtf8(folder.name)},
-          {"kind", analysis::folderKindName(folder.kind)}, {"path", utf16ToUtf8(folder.path)},
-          {"messages", folder.messages},                {"folders", std::move(children)}};
+  return {{"id", analysis::idHex(folder.id)},
+          {"name", utf16ToUtf8(folder.name)},
+          {"kind", analysis::folderKindName(folder.kind)},
+          {"path", utf16ToUtf8(folder.path)},
+          {"messages", folder.messages},
+          {"folders", std::move(children)}};
 }
 
 const char* outcomeText(analysis::ScanOutcome outcome) {
@@ -86,9 +89,8 @@ void printJson(const ScanOptions& options, const analysis::ScanResult& result,
   for (const auto& mailbox : mailboxes) {
     nlohmann::json folders = nlohmann::json::array();
     for (const auto& folder : mailbox.folders) folders.push_back(folderJson(folder));
-    list.push_back({{"id", analysis::idHex(mailbox.id)},
-                    {"name", utf16ToUtf8(mailbox.name)},
-                    {"folders", std::move(folders)}});
+    list.push_back(
+        {{"id", analysis::idHex(mailbox.id)}, {"name", utf16ToUtf8(mailbox.name)}, {"folders", std::move(folders)}});
   }
   nlohmann::json out = {{"store", options.store},
                         {"outcome", outcomeText(result.outcome)},

@@ -64,7 +64,8 @@ std::string bodyText(const std::filesystem::path& path) {
   if (path.extension() != ".txt") return bytes;
   std::u16string text;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    text.push_back(
+        static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
   }
   return utf16ToUtf8(text);
 }
@@ -87,7 +88,8 @@ int runShow(const ShowOptions& options) {
   std::optional<std::size_t> at = session.findListedItem(*folder, *id);
   std::optional<content::MessageRow> row;
   if (at) {
-    row = content::makeMessageRow(items[*at], content::readHeaderTexts(*session.database(), session.geometry(), items[*at]),
+    row = content::makeMessageRow(items[*at],
+                                  content::readHeaderTexts(*session.database(), session.geometry(), items[*at]),
                                   {folder->name, folder->kind}, session.tree().mailboxNameFor(folder->treeItem));
   }
   if (!row) {
@@ -101,13 +103,16 @@ int runShow(const ShowOptions& options) {
   const analysis::MessageItem& item = items[*at];
   content::MhtNaming naming;
   content::PreviewSources sources{*session.database(), session.streaming(), session.geometry(), privateTempDirectory()};
-  content::PreviewData preview = content::assemblePreview(item, folder->kind, row->from, row->subject, row->date, sources, naming);
+  content::PreviewData preview =
+      content::assemblePreview(item, folder->kind, row->from, row->subject, row->date, sources, naming);
 
   if (!options.bodyOut.empty() && !preview.bodyPath.empty()) {
     std::error_code error;
-    std::filesystem::copy_file(preview.bodyPath, options.bodyOut, std::filesystem::copy_options::overwrite_existing, error);
+    std::filesystem::copy_file(preview.bodyPath, options.bodyOut, std::filesystem::copy_options::overwrite_existing,
+                               error);
     if (error) {
-      std::fprintf(stderr, "tarnwick: cannot write the body to '%s': %s\n", options.bodyOut.c_str(), error.message().c_str());
+      std::fprintf(stderr, "tarnwick: cannot write the body to '%s': %s\n", options.bodyOut.c_str(),
+                   error.message().c_str());
       return kExitFailure;
     }
   }
@@ -135,14 +140,10 @@ int runShow(const ShowOptions& options) {
   if (options.json) {
     nlohmann::json summary = nlohmann::json::array();
     for (const std::u16string& line : preview.summaryLines) summary.push_back(utf16ToUtf8(line));
-    nlohmann::json out = {{"subject", utf16ToUtf8(preview.subject)},
-                          {"from", utf16ToUtf8(preview.from)},
-                          {"date", utf16ToUtf8(preview.date)},
-                          {"to", utf16ToUtf8(preview.to)},
-                          {"attachments", std::move(attachments)},
-                          {"summary", std::move(summary)},
-                          {"bodyForm", bodyFormName(preview.bodyPath)},
-                          {"body", body}};
+    nlohmann::json out = {{"subject", utf16ToUtf8(preview.subject)},    {"from", utf16ToUtf8(preview.from)},
+                          {"date", utf16ToUtf8(preview.date)},          {"to", utf16ToUtf8(preview.to)},
+                          {"attachments", std::move(attachments)},      {"summary", std::move(summary)},
+                          {"bodyForm", bodyFormName(preview.bodyPath)}, {"body", body}};
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else {
     std::printf("Subject : %s\nFrom : %s\nDate : %s\nTo : %s\n", utf16ToUtf8(preview.subject).c_str(),

@@ -87,7 +87,8 @@ class StreamWriter {
     }
   }
   void storeFlags(std::uint32_t word) {
-    for (std::size_t i = 0; i < lz77::kFlagWordBytes; ++i) out_[flagPos_ + i] = static_cast<std::uint8_t>(word >> (8 * i));
+    for (std::size_t i = 0; i < lz77::kFlagWordBytes; ++i)
+      out_[flagPos_ + i] = static_cast<std::uint8_t>(word >> (8 * i));
   }
   void put16(std::uint16_t v) {
     out_.push_back(static_cast<std::uint8_t>(v));

@@ -28,9 +28,9 @@ inline constexpr std::uint16_t kLengthCodeMask = 0x7;
 inline constexpr std::size_t kMinMatch = 3;
 inline constexpr std::size_t kMaxOffset = 0x2000;  // 13 offset bits, plus one
 
-inline constexpr unsigned kLengthInHalfByte = 7;     // length code meaning "half byte follows"
-inline constexpr unsigned kHalfByteMax = 15;         // half byte meaning "byte follows"
-inline constexpr unsigned kByteMax = 255;            // byte meaning "u16 follows"
+inline constexpr unsigned kLengthInHalfByte = 7;                         // length code meaning "half byte follows"
+inline constexpr unsigned kHalfByteMax = 15;                             // half byte meaning "byte follows"
+inline constexpr unsigned kByteMax = 255;                                // byte meaning "u16 follows"
 inline constexpr unsigned kByteBase = kLengthInHalfByte + kHalfByteMax;  // 22
 
 }  // namespace tarnwick::codec::lz77

@@ -61,8 +61,8 @@ std::optional<DecompressedRtf> decompressRtf(std::span<const std::uint8_t> strea
   const std::uint32_t crc = readU32(stream, rtfcp::kCrcOffset);
 
   // The contents end where the compressed size says, or earlier when the stream was cut.
-  const std::size_t end = static_cast<std::size_t>(std::clamp<std::uint64_t>(
-      compressedSize + rtfcp::kCompressedSizeBase, rtfcp::kHeaderSize, stream.size()));
+  const std::size_t end = static_cast<std::size_t>(
+      std::clamp<std::uint64_t>(compressedSize + rtfcp::kCompressedSizeBase, rtfcp::kHeaderSize, stream.size()));
   const std::span<const std::uint8_t> contents = stream.subspan(rtfcp::kHeaderSize, end - rtfcp::kHeaderSize);
 
   DecompressedRtf result;

@@ -19,9 +19,9 @@ enum class RtfStreamKind {
 struct DecompressedRtf {
   std::string rtf;  // the RTF bytes (std::string keeps a NUL after them)
   RtfStreamKind kind = RtfStreamKind::Compressed;
-  bool crcMatches = false;     // the header's CRC agrees with the contents ("MELA": it is 0)
-  bool complete = false;       // all raw-size bytes were decoded
-  std::size_t bracesAdded = 0; // closing braces added because the stream ended early
+  bool crcMatches = false;      // the header's CRC agrees with the contents ("MELA": it is 0)
+  bool complete = false;        // all raw-size bytes were decoded
+  std::size_t bracesAdded = 0;  // closing braces added because the stream ended early
 };
 
 // Decodes a whole compressed RTF stream (header included) to the raw size its header

@@ -32,7 +32,8 @@ RtfGroupState scanRtfGroups(std::string_view rtf) {
       // \binN: N bytes of binary data follow the control word and its delimiting space.
       std::size_t j = i + 1 + kBinaryWord.size();
       std::size_t count = 0;
-      while (j < rtf.size() && isDigit(rtf[j]) && count < rtf.size()) count = count * 10 + static_cast<std::size_t>(rtf[j++] - '0');
+      while (j < rtf.size() && isDigit(rtf[j]) && count < rtf.size())
+        count = count * 10 + static_cast<std::size_t>(rtf[j++] - '0');
       if (j < rtf.size() && rtf[j] == ' ') ++j;
       i = count >= rtf.size() - j ? rtf.size() : j + count;
     } else if (i + 1 == rtf.size()) {

@@ -6,12 +6,9 @@ namespace tarnwick::content {
 
 const char* bodyFileName(BodyForm form) {
   switch (form) {
-    case BodyForm::UnicodeText:
-      return "TarnBody.txt";
-    case BodyForm::EightBitText:
-      return "TarnBody.html";
-    case BodyForm::Rtf:
-      return "TarnBody.rtf";
+    case BodyForm::UnicodeText: return "TarnBody.txt";
+    case BodyForm::EightBitText: return "TarnBody.html";
+    case BodyForm::Rtf: return "TarnBody.rtf";
   }
   return "TarnBody.txt";
 }

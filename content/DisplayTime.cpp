@@ -80,8 +80,8 @@ std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
 // The parts come from FileTimeToSystemTime and are always a real date, so the instant is
 // counted directly rather than through timegm.
 std::optional<LocalTimeParts> toLocal(const SystemTime& utc, int extraSeconds) {
-  const std::int64_t seconds = daysFromCivil(utc.year, utc.month, utc.day) * 86400 + utc.hour * 3600 +
-                               utc.minute * 60 + utc.second + extraSeconds;
+  const std::int64_t seconds = daysFromCivil(utc.year, utc.month, utc.day) * 86400 + utc.hour * 3600 + utc.minute * 60 +
+                               utc.second + extraSeconds;
   const std::time_t instant = static_cast<std::time_t>(seconds);
   std::tm local{};
   if (localtime_r(&instant, &local) == nullptr) return std::nullopt;
@@ -164,8 +164,8 @@ std::u16string sortTimeText(const LocalTimeParts& parts) {
 }
 
 bool isListedDate(const LocalTimeParts& parts) {
-  return parts.day >= 1 && parts.day <= 31 && parts.month >= 1 && parts.month <= 12 &&
-         parts.year >= kFirstListedYear && parts.year <= kLastListedYear;
+  return parts.day >= 1 && parts.day <= 31 && parts.month >= 1 && parts.month <= 12 && parts.year >= kFirstListedYear &&
+         parts.year <= kLastListedYear;
 }
 
 }  // namespace tarnwick::content

@@ -50,7 +50,9 @@ std::uint64_t attachmentKey(const analysis::AttachmentId& id) {
   return key;
 }
 
-std::uint64_t longValueKey(std::uint8_t first, std::uint8_t second) { return static_cast<std::uint64_t>(first << 8 | second); }
+std::uint64_t longValueKey(std::uint8_t first, std::uint8_t second) {
+  return static_cast<std::uint64_t>(first << 8 | second);
+}
 
 }  // namespace
 
@@ -108,14 +110,15 @@ bool FolderLoader::visitIndexed(const store::PageList& pages, const std::vector<
                           });
   }
   bool whole = true;
-  bool finished = visitPositions(pages, tablePages(pages, objectIds), control,
-                                 [&](std::span<const std::uint8_t> page, const store::PageEntry& entry, std::size_t at) {
-                                   std::vector<std::uint64_t> found = keysOf(page);
-                                   index.add(objectIds, at, found);
-                                   bool more = visit(page, entry);
-                                   if (!more) whole = false;
-                                   return more;
-                                 });
+  bool finished =
+      visitPositions(pages, tablePages(pages, objectIds), control,
+                     [&](std::span<const std::uint8_t> page, const store::PageEntry& entry, std::size_t at) {
+                       std::vector<std::uint64_t> found = keysOf(page);
+                       index.add(objectIds, at, found);
+                       bool more = visit(page, entry);
+                       if (!more) whole = false;
+                       return more;
+                     });
   if (finished && whole) index.markComplete(objectIds);
   return finished;
 }
@@ -144,21 +147,21 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
       if (items.empty()) return true;
       std::unordered_map<std::uint32_t, store::MessageColumns> columns;
       const std::optional<std::string> owner = items[0].ownerKey;
-      bool finished = visitPages(model.pages, messageTableIds(model.messageTables, large, owner), control,
-                                 [&](std::span<const std::uint8_t> page, const store::PageEntry& entry) {
-                                   auto c = columns.find(entry.objectId);
-                                   if (c == columns.end()) {
-                                     c = columns
-                                             .emplace(entry.objectId,
-                                                      analysis::messageColumnsFor(model.MessageColumnList, entry.objectId,
-                                                                                  geometry_.PageSizeClass,
-                                                                                  catalogue_.appointmentColumns))
-                                             .first;
-                                   }
-                                   analysis::readMessageRecords({page, entry.fileOffset, geometry_.PageSizeClass, owner},
-                                                                c->second, streamingFileOpen_, items);
-                                   return true;
-                                 });
+      bool finished = visitPages(
+          model.pages, messageTableIds(model.messageTables, large, owner), control,
+          [&](std::span<const std::uint8_t> page, const store::PageEntry& entry) {
+            auto c = columns.find(entry.objectId);
+            if (c == columns.end()) {
+              c = columns
+                      .emplace(entry.objectId,
+                               analysis::messageColumnsFor(model.MessageColumnList, entry.objectId,
+                                                           geometry_.PageSizeClass, catalogue_.appointmentColumns))
+                      .first;
+            }
+            analysis::readMessageRecords({page, entry.fileOffset, geometry_.PageSizeClass, owner}, c->second,
+                                         streamingFileOpen_, items);
+            return true;
+          });
       if (!finished) return false;
       items.pruneEmptyItems();
       kept_[keepKey(folder)] = items;
@@ -192,7 +195,8 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
   const KeyReader rowKeys = [pageClass](std::span<const std::uint8_t> page) {
     std::vector<std::uint64_t> keys;
     for (const analysis::AttachmentCandidate& c : analysis::findAttachmentCandidates(page, pageClass)) {
-      if (auto id = analysis::candidateIdentifier(page, c)) keys.push_back(attachmentKey(analysis::AttachmentId::fromBytes(*id)));
+      if (auto id = analysis::candidateIdentifier(page, c))
+        keys.push_back(attachmentKey(analysis::AttachmentId::fromBytes(*id)));
     }
     return keys;
   };
@@ -240,7 +244,8 @@ bool FolderLoader::loadFolderItems(analysis::ScanModel& model, const LoadedFolde
   std::vector<std::uint32_t> longValueTables;
   std::unordered_set<std::uint16_t> owners;
   if (large) {
-    for (std::uint32_t id : messageTableIds(model.messageTables, true, owner)) owners.insert(static_cast<std::uint16_t>(id));
+    for (std::uint32_t id : messageTableIds(model.messageTables, true, owner))
+      owners.insert(static_cast<std::uint16_t>(id));
   }
   for (const analysis::TableEntry& t : model.longValueTables) {
     if (large && (!t.ownerObjectId || !owners.contains(*t.ownerObjectId))) continue;

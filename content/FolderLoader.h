@@ -4,8 +4,8 @@
 #include "analysis/MessageRecordMatcher.h"
 #include "analysis/ModelIds.h"
 #include "analysis/ScanModel.h"
-#include "store/ByteSource.h"
 #include "content/ValuePageIndex.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <atomic>
@@ -40,8 +40,8 @@ enum class LoadMode {
 
 // Stop requests and progress of one load.
 struct LoadControl {
-  const std::atomic<bool>* stop = nullptr;   // the loader's stop flag (cleared at the end)
-  const std::atomic<bool>* abort = nullptr;  // the save's abort flag (save mode only)
+  const std::atomic<bool>* stop = nullptr;                            // the loader's stop flag (cleared at the end)
+  const std::atomic<bool>* abort = nullptr;                           // the save's abort flag (save mode only)
   std::function<void(std::size_t done, std::size_t total)> progress;  // pages of the phase
   bool attachmentData = false;  // single mode: also find the chunks of long-value attachments
 };
@@ -82,8 +82,9 @@ class FolderLoader {
   using KeyReader = std::function<std::vector<std::uint64_t>(std::span<const std::uint8_t> page)>;
   bool visitPages(const store::PageList& pages, const std::vector<std::uint32_t>& objectIds, const LoadControl& control,
                   const PageVisitor& visit);
-  bool visitPositions(const store::PageList& pages, const std::vector<std::size_t>& positions,
-                      const LoadControl& control, const std::function<bool(std::span<const std::uint8_t>, const store::PageEntry&, std::size_t)>& visit);
+  bool visitPositions(
+      const store::PageList& pages, const std::vector<std::size_t>& positions, const LoadControl& control,
+      const std::function<bool(std::span<const std::uint8_t>, const store::PageEntry&, std::size_t)>& visit);
   // Visits the pages of `objectIds`: with `keys` (one item) and a complete index only the
   // pages holding them; otherwise all of them, learning the index on the way.
   bool visitIndexed(const store::PageList& pages, const std::vector<std::uint32_t>& objectIds,

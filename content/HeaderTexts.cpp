@@ -1,7 +1,7 @@
 #include "content/HeaderTexts.h"
 
-#include "store/PackedText.h"
 #include "platform/CodePage.h"
+#include "store/PackedText.h"
 
 #include <algorithm>
 #include <utility>
@@ -12,7 +12,8 @@ namespace tarnwick::content {
 namespace {
 using Limits = HeaderTextLimits;
 
-std::vector<std::uint8_t> readPage(const store::ByteSource& db, const store::StoreGeometry& geometry, std::int64_t offset) {
+std::vector<std::uint8_t> readPage(const store::ByteSource& db, const store::StoreGeometry& geometry,
+                                   std::int64_t offset) {
   if (offset < 0 || geometry.PageSize <= 0) return {};
   std::vector<std::uint8_t> page(static_cast<std::size_t>(geometry.PageSize));
   page.resize(db.readAt(static_cast<std::uint64_t>(offset), page));

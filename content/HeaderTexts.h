@@ -43,8 +43,8 @@ class HeaderPageCache {
   enum class Role { Header, Record };
   // The page at `offset` (page size, or less at the end of the file), read when the page
   // kept for `role` is another one.
-  std::span<const std::uint8_t> page(const store::ByteSource& db, const store::StoreGeometry& geometry, std::int64_t offset,
-                                     Role role);
+  std::span<const std::uint8_t> page(const store::ByteSource& db, const store::StoreGeometry& geometry,
+                                     std::int64_t offset, Role role);
 
  private:
   struct Kept {

@@ -25,7 +25,8 @@ std::vector<MessageRow> buildMessageRows(const analysis::MessageItemList& items,
   std::vector<std::int64_t> headerPages;
   for (const analysis::MessageItem& item : items) {
     if (!ofFolder(item)) continue;
-    if (headerPages.empty() || headerPages.back() != item.pageOffset.value) headerPages.push_back(item.pageOffset.value);
+    if (headerPages.empty() || headerPages.back() != item.pageOffset.value)
+      headerPages.push_back(item.pageOffset.value);
   }
   ReadAhead ahead(database, geometry.PageSize > 0 ? static_cast<std::size_t>(geometry.PageSize) : 0,
                   std::move(headerPages));

@@ -2,8 +2,8 @@
 
 #include "analysis/FolderList.h"
 #include "analysis/MessageItems.h"
-#include "store/ByteSource.h"
 #include "content/MessageRow.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <atomic>

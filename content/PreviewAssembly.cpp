@@ -44,9 +44,9 @@ std::u16string attachmentText(const analysis::MessageItem& item) {
   return text;
 }
 
-PreviewData assemblePreview(const analysis::MessageItem& item, analysis::FolderKind folderKind, std::u16string_view from,
-                            std::u16string_view subject, std::u16string_view date, const PreviewSources& sources,
-                            MhtNaming& mhtNaming) {
+PreviewData assemblePreview(const analysis::MessageItem& item, analysis::FolderKind folderKind,
+                            std::u16string_view from, std::u16string_view subject, std::u16string_view date,
+                            const PreviewSources& sources, MhtNaming& mhtNaming) {
   PreviewData p;
   p.kind = previewKindOf(folderKind);
   if (previewKindOf(item.kind) != PreviewKind::Other) p.kind = previewKindOf(item.kind);
@@ -54,8 +54,8 @@ PreviewData assemblePreview(const analysis::MessageItem& item, analysis::FolderK
   p.date = std::u16string(date);
   p.subject = cutText(subject, PreviewLimits::kSubject);
   std::vector<ChunkLocation> recipientChunks = chunkLocations(item.bodyChunksB);
-  p.to = cutText(extractRecipients(sources.database, sources.geometry, recipientChunks, position(item.recipientPosition),
-                                   item.recipientLength),
+  p.to = cutText(extractRecipients(sources.database, sources.geometry, recipientChunks,
+                                   position(item.recipientPosition), item.recipientLength),
                  PreviewLimits::kTo);
   p.attachments = cutText(attachmentText(item), PreviewLimits::kAttachments);
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analysis/MessageItems.h"
-#include "store/ByteSource.h"
 #include "content/MhtNaming.h"
 #include "content/PreviewKind.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <filesystem>
@@ -30,9 +30,9 @@ std::u16string attachmentText(const analysis::MessageItem& item);
 struct PreviewData {
   std::u16string from;
   std::u16string date;
-  std::u16string to;           // cut to its limit
-  std::u16string subject;      // cut to its limit
-  std::u16string attachments;  // cut to its limit; empty hides the attachment line
+  std::u16string to;               // cut to its limit
+  std::u16string subject;          // cut to its limit
+  std::u16string attachments;      // cut to its limit; empty hides the attachment line
   std::filesystem::path bodyPath;  // empty: no body to show
   bool rtf = false;                // the body file is RTF (rich text view), else a browser page
   PreviewKind kind = PreviewKind::Other;
@@ -52,8 +52,8 @@ struct PreviewSources {
 // body written to its body file (a streamed message extracted and renamed to a fresh
 // ".mht"), the attachment names and the contact or appointment lines. `folderKind` is the
 // listed folder's kind.
-PreviewData assemblePreview(const analysis::MessageItem& item, analysis::FolderKind folderKind, std::u16string_view from,
-                            std::u16string_view subject, std::u16string_view date, const PreviewSources& sources,
-                            MhtNaming& mhtNaming);
+PreviewData assemblePreview(const analysis::MessageItem& item, analysis::FolderKind folderKind,
+                            std::u16string_view from, std::u16string_view subject, std::u16string_view date,
+                            const PreviewSources& sources, MhtNaming& mhtNaming);
 
 }  // namespace tarnwick::content

@@ -13,8 +13,7 @@ constexpr std::uint8_t kLz77Format = 0x18;
 }
 
 std::u16string extractRecipients(const store::ByteSource& db, const store::StoreGeometry& geometry,
-                                 std::span<const ChunkLocation> chunks, std::uint64_t position,
-                                 std::uint16_t length) {
+                                 std::span<const ChunkLocation> chunks, std::uint64_t position, std::uint16_t length) {
   RecipientList list;
   if (geometry.PageSize <= 0) return {};
   const std::size_t pageSize = static_cast<std::size_t>(geometry.PageSize);

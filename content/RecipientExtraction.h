@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/ByteSource.h"
 #include "content/LongValueChunks.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <cstdint>
@@ -16,7 +16,6 @@ namespace tarnwick::content {
 // by "," and each listed once. Unreadable or unpackable values give an empty text. Read
 // failures of the database surface as FileError.
 std::u16string extractRecipients(const store::ByteSource& db, const store::StoreGeometry& geometry,
-                                 std::span<const ChunkLocation> chunks, std::uint64_t position,
-                                 std::uint16_t length);
+                                 std::span<const ChunkLocation> chunks, std::uint64_t position, std::uint16_t length);
 
 }  // namespace tarnwick::content

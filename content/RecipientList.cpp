@@ -28,8 +28,7 @@ void RecipientList::clear() {
 
 bool RecipientList::addRecipient(std::u16string_view candidate) {
   if (!isValidEmailAddress(candidate)) return false;
-  if (candidate.find(u'<') != std::u16string_view::npos &&
-      candidate.find(u'>') != std::u16string_view::npos) {
+  if (candidate.find(u'<') != std::u16string_view::npos && candidate.find(u'>') != std::u16string_view::npos) {
     std::u16string inner = upperCopy(bracketedAddress(candidate));
     if (upper_.find(inner) != std::u16string::npos) return true;
   }

@@ -28,8 +28,7 @@ unsigned charAt(Bytes d, std::size_t i, bool wide) {
 // Walks back from the "@" at `at` over address characters, not below `floor`. Returns the
 // position just after the first other character (or `floor` when the walk reaches it) and
 // that character's position when there was one.
-std::size_t walkBack(Bytes d, std::size_t at, std::size_t floor, bool wide,
-                     std::optional<std::size_t>* other) {
+std::size_t walkBack(Bytes d, std::size_t at, std::size_t floor, bool wide, std::optional<std::size_t>* other) {
   std::size_t step = wide ? 2 : 1;
   std::size_t s = at;
   while (s >= floor + step) {
@@ -119,9 +118,8 @@ std::optional<std::size_t> findByte(Bytes d, std::size_t from, std::uint8_t b) {
 }
 
 bool isMarkerAt(Bytes d, std::size_t p) {
-  return p + RecipientScanner::kAddressMarkerDistance < d.size() &&
-         d[p] == RecipientScanner::kAddressMarker0 && d[p + 1] == RecipientScanner::kAddressMarker1 &&
-         d[p + RecipientScanner::kAddressMarkerDistance] != 0;
+  return p + RecipientScanner::kAddressMarkerDistance < d.size() && d[p] == RecipientScanner::kAddressMarker0 &&
+         d[p + 1] == RecipientScanner::kAddressMarker1 && d[p + RecipientScanner::kAddressMarkerDistance] != 0;
 }
 
 bool x500Before(Bytes d, std::size_t pos) {
@@ -163,8 +161,8 @@ std::size_t RecipientScanner::compressedScanStart(std::span<const std::uint8_t> 
   return 0;
 }
 
-void RecipientScanner::scanInline(std::span<const std::uint8_t> data, std::size_t start,
-                                  bool smallPageStore, RecipientList& out) {
+void RecipientScanner::scanInline(std::span<const std::uint8_t> data, std::size_t start, bool smallPageStore,
+                                  RecipientList& out) {
   std::size_t pos = start;
   if (pos < data.size() && data[pos] == '@') ++pos;
   while (pos < data.size()) {

@@ -33,8 +33,8 @@ long long sortDateValue(std::u16string_view date) {
   std::string narrow;
   for (char16_t c : date) narrow.push_back(c < 128 ? static_cast<char>(c) : '?');
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  if (narrow.size() < 4 || std::sscanf(narrow.c_str(), "%4d-%d-%d %d:%d:%d", &year, &month, &day, &hour, &minute,
-                                       &second) != 6) {
+  if (narrow.size() < 4 ||
+      std::sscanf(narrow.c_str(), "%4d-%d-%d %d:%d:%d", &year, &month, &day, &hour, &minute, &second) != 6) {
     return 0;
   }
   if (year < 1 || year > kLastSortedYear || month < 1 || month > 12 || day < 1 || day > 31 || hour > 24 ||

@@ -11,8 +11,8 @@ namespace tarnwick::content {
 // streaming file: the content's total length and the runs of the streaming file that hold
 // it, in order. All fields little-endian, at these distances from the descriptor start.
 struct RunDescriptorLayout {
-  static constexpr std::size_t kTotalLength = 0;   // u32
-  static constexpr std::size_t kRunCount = 8;      // i16
+  static constexpr std::size_t kTotalLength = 0;        // u32
+  static constexpr std::size_t kRunCount = 8;           // i16
   static constexpr std::size_t kFirstRunEnd = 0x18;     // i32: end of run i within the content
   static constexpr std::size_t kFirstRunOffset = 0x20;  // i64: offset of run i in the stream file
   static constexpr std::size_t kRunStride = 24;
@@ -20,8 +20,8 @@ struct RunDescriptorLayout {
 };
 
 struct StreamRun {
-  std::int32_t end = 0;            // bytes of runs 0..i together, as stored
-  std::int64_t streamOffset = 0;   // where run i starts in the streaming file
+  std::int32_t end = 0;           // bytes of runs 0..i together, as stored
+  std::int64_t streamOffset = 0;  // where run i starts in the streaming file
 };
 
 // Reads a descriptor out of `bytes`. Only fields that lie wholly inside `bytes` are read:

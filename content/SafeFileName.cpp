@@ -13,7 +13,8 @@ std::u16string safeFileName(std::u16string_view name, std::u16string_view fallba
     bool bad = c < 0x20 || c == 0x7F || kReserved.find(c) != std::u16string_view::npos;
     out.push_back(bad ? u'_' : c);
   }
-  for (std::size_t at = out.find(u".."); at != std::u16string::npos; at = out.find(u"..", at)) out.replace(at, 2, u"__");
+  for (std::size_t at = out.find(u".."); at != std::u16string::npos; at = out.find(u"..", at))
+    out.replace(at, 2, u"__");
   while (!out.empty() && (out.back() == u'.' || out.back() == u' ')) out.pop_back();
   for (char16_t& c : out) {
     if (c != u'.') break;

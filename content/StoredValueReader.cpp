@@ -4,11 +4,11 @@
 #include "codec/RtfDecompressor.h"
 #include "codec/SevenBitText.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace tarnwick::content {
 
@@ -94,7 +94,8 @@ std::optional<StoredBody> readStoredValue(const store::ByteSource& db, const sto
 
   if (location.inChunks()) {
     for (const ChunkLocation& chunk : chunks) {
-      std::vector<std::uint8_t> bytes = readChunkBytes(db, geometry, chunk.fileOffset, static_cast<std::uint32_t>(pageSize));
+      std::vector<std::uint8_t> bytes =
+          readChunkBytes(db, geometry, chunk.fileOffset, static_cast<std::uint32_t>(pageSize));
       if (large && !bytes.empty() && bytes[0] == L::kLz77Format) {
         std::vector<std::uint8_t> unpacked(bytes.size() + pageSize, 0);
         codec::UnpackResult r = codec::decodeLz77(bytes, unpacked);

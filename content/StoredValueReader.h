@@ -1,9 +1,9 @@
 #pragma once
 
-#include "store/BodySource.h"
-#include "store/ByteSource.h"
 #include "content/LongValueChunks.h"
 #include "content/StoredValueLocation.h"
+#include "store/BodySource.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <cstdint>

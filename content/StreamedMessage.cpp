@@ -13,8 +13,7 @@ constexpr std::size_t kInlineDescriptorRead = 4096;
 }  // namespace
 
 RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const store::ByteSource& stream,
-                             const std::function<void(std::span<const std::uint8_t>)>& sink,
-                             std::uint64_t gathered) {
+                             const std::function<void(std::span<const std::uint8_t>)>& sink, std::uint64_t gathered) {
   RunCopyResult result;
   const std::uint64_t total = descriptor.totalLength();
   const std::uint64_t streamLength = stream.length();
@@ -58,9 +57,9 @@ RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const store::ByteS
   return result;
 }
 
-bool extractStreamedMessage(const store::ByteSource& db, const store::ByteSource* stream, const store::StoreGeometry& geometry,
-                            std::span<const ChunkLocation> chunks, StoredValueLocation location,
-                            const std::string& outputPath) {
+bool extractStreamedMessage(const store::ByteSource& db, const store::ByteSource* stream,
+                            const store::StoreGeometry& geometry, std::span<const ChunkLocation> chunks,
+                            StoredValueLocation location, const std::string& outputPath) {
   const std::uint64_t dbLength = db.length();
   if (stream == nullptr) return false;
   std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
@@ -79,8 +78,8 @@ bool extractStreamedMessage(const store::ByteSource& db, const store::ByteSource
     ok = copied.end != RunCopyEnd::RunBeyondStream;
   } else {
     StridedValue gathered = assembleByStride(db, geometry, chunks, static_cast<std::uint32_t>(geometry.PageSize));
-    std::span<const std::uint8_t> descriptor(gathered.bytes.data(),
-                                             static_cast<std::size_t>(std::min<std::uint64_t>(gathered.bytes.size(), gathered.gathered)));
+    std::span<const std::uint8_t> descriptor(gathered.bytes.data(), static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                                        gathered.bytes.size(), gathered.gathered)));
     copyStreamRuns(RunDescriptor(descriptor), *stream, sink, gathered.gathered);
   }
   out.close();

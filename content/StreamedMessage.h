@@ -1,9 +1,9 @@
 #pragma once
 
-#include "store/ByteSource.h"
 #include "content/LongValueChunks.h"
 #include "content/RunDescriptor.h"
 #include "content/StoredValueLocation.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <cstdint>
@@ -35,8 +35,8 @@ RunCopyResult copyStreamRuns(const RunDescriptor& descriptor, const store::ByteS
 // the streaming file; with a descriptor in chunks a run beyond it ends the copy early.
 // Returns false when no streaming file is open (`stream` null), the file cannot be created
 // or the inline position is beyond the database. Read failures surface as FileError.
-bool extractStreamedMessage(const store::ByteSource& db, const store::ByteSource* stream, const store::StoreGeometry& geometry,
-                            std::span<const ChunkLocation> chunks, StoredValueLocation location,
-                            const std::string& outputPath);
+bool extractStreamedMessage(const store::ByteSource& db, const store::ByteSource* stream,
+                            const store::StoreGeometry& geometry, std::span<const ChunkLocation> chunks,
+                            StoredValueLocation location, const std::string& outputPath);
 
 }  // namespace tarnwick::content

@@ -20,7 +20,8 @@ class ValuePageIndex {
   void markComplete(const std::vector<std::uint32_t>& objectIds) { tables_[sorted(objectIds)].complete = true; }
   bool isComplete(const std::vector<std::uint32_t>& objectIds) const;
   // Positions (ascending, each once) of the pages of these tables holding any of `keys`.
-  std::vector<std::size_t> pagesFor(const std::vector<std::uint32_t>& objectIds, std::span<const std::uint64_t> keys) const;
+  std::vector<std::size_t> pagesFor(const std::vector<std::uint32_t>& objectIds,
+                                    std::span<const std::uint64_t> keys) const;
   void clear() { tables_.clear(); }
 
  private:

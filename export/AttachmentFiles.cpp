@@ -6,13 +6,13 @@
 #include "export/SaveObserver.h"
 #include "platform/CodePage.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tarnwick::exporter {
 namespace {
@@ -89,7 +89,8 @@ AttachmentFiles writeAttachmentFiles(const analysis::MessageItem& item, const st
     std::filesystem::create_directory(folder);
     const auto path = folder / sanitizeNameComponent(attachment.fileName);
     Fd out{::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)};
-    if (out.fd < 0) throw std::runtime_error("cannot create the attachment file " + path.string() + ": " + std::strerror(errno));
+    if (out.fd < 0)
+      throw std::runtime_error("cannot create the attachment file " + path.string() + ": " + std::strerror(errno));
     std::uint64_t length = 0;
     if (attachment.dataOffset.value != 0) {
       // Inline data: the value's length counts its format byte.

@@ -35,8 +35,9 @@ class AttachmentFiles {
   void remove();
 
  private:
-  friend AttachmentFiles writeAttachmentFiles(const analysis::MessageItem&, const store::ByteSource&, const store::StoreGeometry&,
-                                              const std::filesystem::path&, SaveControl&, SaveObserver&);
+  friend AttachmentFiles writeAttachmentFiles(const analysis::MessageItem&, const store::ByteSource&,
+                                              const store::StoreGeometry&, const std::filesystem::path&, SaveControl&,
+                                              SaveObserver&);
   std::filesystem::path folder_;
   std::vector<AttachmentFile> files_;
   bool skipped_ = false;
@@ -48,11 +49,10 @@ inline constexpr std::uint64_t kMaxAttachmentLength = 1ull << 30;
 
 // Writes the attachments of `item` as files below `workFolder`, each in a numbered folder
 // of its own under its name made safe as a file name (so two attachments of one name do
-// not overwrite each other; the original name goes with the file to the writers): inline data (length less the format byte, at most a page),
-// or the long value's chunks, each cut at the end of the record that holds it, placed at
-// its offset within the value. Attachments that yield no bytes leave no file. Skip ends
-// the writing at once. "Enumerating Attachments Body, Please wait..." is shown meanwhile.
-// Read failures of the store surface as FileError.
+// not overwrite each other; the original name goes with the file to the writers): inline data (length less the format
+// byte, at most a page), or the long value's chunks, each cut at the end of the record that holds it, placed at its
+// offset within the value. Attachments that yield no bytes leave no file. Skip ends the writing at once. "Enumerating
+// Attachments Body, Please wait..." is shown meanwhile. Read failures of the store surface as FileError.
 AttachmentFiles writeAttachmentFiles(const analysis::MessageItem& item, const store::ByteSource& db,
                                      const store::StoreGeometry& geometry, const std::filesystem::path& workFolder,
                                      SaveControl& control, SaveObserver& observer);

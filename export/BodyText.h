@@ -1,8 +1,8 @@
 #pragma once
 
 #include "export/ItemContent.h"
-#include "store/BodySource.h"
 #include "export/WriterInterfaces.h"
+#include "store/BodySource.h"
 
 #include <cstdint>
 #include <string>

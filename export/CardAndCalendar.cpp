@@ -114,9 +114,9 @@ std::string composeVCard(const std::map<ContactField, std::string>& fields, cons
                          ContactField::BusinessAddressPostalCode, ContactField::BusinessAddressCountry})
     hasAddress = hasAddress || !fieldText(fields, a).empty();
   if (hasAddress)
-    textLine(out, "ADR;TYPE=WORK", ";;" + f(ContactField::BusinessAddressStreet) + ";" + f(ContactField::BusinessAddressCity) +
-                                    ";;" + f(ContactField::BusinessAddressPostalCode) + ";" +
-                                    f(ContactField::BusinessAddressCountry));
+    textLine(out, "ADR;TYPE=WORK",
+             ";;" + f(ContactField::BusinessAddressStreet) + ";" + f(ContactField::BusinessAddressCity) + ";;" +
+                 f(ContactField::BusinessAddressPostalCode) + ";" + f(ContactField::BusinessAddressCountry));
   if (!note.empty()) textLine(out, "NOTE", escape(note));
   textLine(out, "END", "VCARD");
   return out;

@@ -1,6 +1,5 @@
 #include "export/ContentItemSource.h"
 
-
 #include "content/HeaderTexts.h"
 #include "content/RecipientExtraction.h"
 #include "content/StoredValueReader.h"
@@ -33,8 +32,13 @@ ContentItemSource::ContentItemSource(analysis::ScanModel& model, content::Folder
                                      const store::ByteSource& database, const store::ByteSource* streamingFile,
                                      const store::StoreGeometry& geometry, std::filesystem::path workFolder,
                                      const std::atomic<bool>* stop)
-    : model_(model), loader_(loader), database_(database), streamingFile_(streamingFile), geometry_(geometry),
-      workFolder_(std::move(workFolder)), stop_(stop) {}
+    : model_(model),
+      loader_(loader),
+      database_(database),
+      streamingFile_(streamingFile),
+      geometry_(geometry),
+      workFolder_(std::move(workFolder)),
+      stop_(stop) {}
 
 void ContentItemSource::loadFolderItems(const analysis::FolderNode& folder, analysis::MessageItemList& items) {
   if (&items != &model_.messages) throw std::logic_error("the folder loader fills the model's message list");

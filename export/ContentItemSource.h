@@ -1,10 +1,10 @@
 #pragma once
 
 #include "analysis/ScanModel.h"
-#include "store/ByteSource.h"
 #include "content/FolderLoader.h"
 #include "export/ItemContent.h"
 #include "export/ItemWriter.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 
 #include <atomic>

@@ -12,9 +12,7 @@ FreeSpaceProbe systemFreeSpaceProbe() {
   return [](const std::filesystem::path& path) { return freeBytesOfVolume(path); };
 }
 
-bool freeSpacePasses(std::optional<std::uint64_t> freeBytes) {
-  return freeBytes.value_or(0) > kFreeSpaceThreshold;
-}
+bool freeSpacePasses(std::optional<std::uint64_t> freeBytes) { return freeBytes.value_or(0) > kFreeSpaceThreshold; }
 
 DestinationVerdict checkDestination(const std::filesystem::path& destination, const FreeSpaceProbe& freeSpace) {
   std::error_code ec;
@@ -39,7 +37,8 @@ std::optional<Message> destinationRefusal(DestinationVerdict verdict, const std:
       m.icon = MessageIcon::Error;
       break;
     case DestinationVerdict::NotWritable:
-      m.text = "Cannot create files in " + destination.string() + ": permission denied. Please change destination path.";
+      m.text =
+          "Cannot create files in " + destination.string() + ": permission denied. Please change destination path.";
       m.icon = MessageIcon::Error;
       break;
   }

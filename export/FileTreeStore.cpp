@@ -4,12 +4,12 @@
 #include "export/PathSanitizer.h"
 #include "platform/FileTime.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace tarnwick::exporter {
 namespace {
@@ -29,8 +29,7 @@ class TreeContactWriter : public ContactWriter {
   void AddAttachment(const std::string& filePath, const std::string& name) override { attachment_ = {filePath, name}; }
   void SetBody(const std::string& body) override { body_ = body; }
   void Save() override {
-    store_.addContact(folder_, fields_, body_,
-                      attachment_ ? AttachmentList({*attachment_}) : AttachmentList());
+    store_.addContact(folder_, fields_, body_, attachment_ ? AttachmentList({*attachment_}) : AttachmentList());
   }
 
  private:
@@ -114,9 +113,8 @@ std::filesystem::path FileTreeStore::directoryOf(const std::string& folderPath) 
 void FileTreeStore::CreateFolder(const std::string& folderPath) { folderCreated(folderPath); }
 void FileTreeStore::OpenFolder(const std::string& folderPath) { folderCreated(folderPath); }
 
-void FileTreeStore::AddMessage(const std::string& folderPath, const std::string& subject,
-                               const std::string& recipients, const std::string& headerFilePath,
-                               std::uint64_t time, const AttachmentList& attachments,
+void FileTreeStore::AddMessage(const std::string& folderPath, const std::string& subject, const std::string& recipients,
+                               const std::string& headerFilePath, std::uint64_t time, const AttachmentList& attachments,
                                const std::string& body, BodyKind bodyKind, const std::string&, const std::string&) {
   TreeItem item;
   item.mime = basicItem("message", fromLineOfHeaderFile(headerFilePath), subject, body, bodyKind, attachments);
@@ -137,9 +135,8 @@ void FileTreeStore::ImportMessageFile(const std::string& folderPath, const std::
   writeItem(folderPath, item);
 }
 
-void FileTreeStore::AddAppointment(const std::string& folderPath, const std::string& subject,
-                                   const std::string& sender, std::uint64_t start, std::uint64_t end,
-                                   const std::string& contactText,
+void FileTreeStore::AddAppointment(const std::string& folderPath, const std::string& subject, const std::string& sender,
+                                   std::uint64_t start, std::uint64_t end, const std::string& contactText,
                                    const std::string& locationText, const std::string& timeZoneText,
                                    const std::string& body, BodyKind bodyKind, const AttachmentList& attachments) {
   CalendarEvent event;
@@ -172,9 +169,9 @@ void FileTreeStore::AddJournalEntry(const std::string& folderPath, const Attachm
   writeItem(folderPath, item);
 }
 
-void FileTreeStore::AddTask(const std::string& folderPath, std::uint64_t date,
-                            const AttachmentList& attachments, const std::string& body, const std::string& sender,
-                            const std::string& subject, BodyKind bodyKind) {
+void FileTreeStore::AddTask(const std::string& folderPath, std::uint64_t date, const AttachmentList& attachments,
+                            const std::string& body, const std::string& sender, const std::string& subject,
+                            BodyKind bodyKind) {
   TreeItem item;
   item.mime = basicItem("task", sender, subject, body, bodyKind, attachments);
   item.mime.unixTime = fileTimeToUnixSeconds(date);

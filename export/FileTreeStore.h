@@ -13,10 +13,10 @@ namespace tarnwick::exporter {
 struct TreeItem {
   enum class Kind { Message, StoredMessage, Calendar, Card };
   Kind kind = Kind::Message;
-  MimeItem mime;                         // Message; for Calendar and Card the wrapping message
-  std::filesystem::path storedFile;      // StoredMessage: the message as stored
-  std::string text;                      // Calendar: iCalendar text; Card: vCard text
-  std::string name;                      // what the item's file is named after
+  MimeItem mime;                     // Message; for Calendar and Card the wrapping message
+  std::filesystem::path storedFile;  // StoredMessage: the message as stored
+  std::string text;                  // Calendar: iCalendar text; Card: vCard text
+  std::string name;                  // what the item's file is named after
 };
 
 // The writer of the outputs that are a folder tree of plain files (EML, mbox): the store
@@ -46,8 +46,8 @@ class FileTreeStore : public OutputStore, public MailWriter {
   void AddTask(const std::string& folderPath, std::uint64_t date, const AttachmentList& attachments,
                const std::string& body, const std::string& sender, const std::string& subject,
                BodyKind bodyKind) override;
-  void AddNote(const std::string& folderPath, const std::string& body, const std::string& subject,
-               BodyKind bodyKind, const AttachmentList& attachments) override;
+  void AddNote(const std::string& folderPath, const std::string& body, const std::string& subject, BodyKind bodyKind,
+               const AttachmentList& attachments) override;
   void CloseStore() override {}
 
   // The contact writer hands its finished contact here.

@@ -28,10 +28,10 @@ struct ItemOutcome {
 // Everything an item writer works with besides the item.
 struct ItemContext {
   OutputStore& store;
-  const std::string& folderPath;            // "\\" + display name + "\" + the folder's levels
-  const analysis::FolderNode& folder;       // the folder being saved
-  const std::u16string& mailboxName;        // the selection path up to its first backslash
-  SaveControl& control;                     // skip is polled through this
+  const std::string& folderPath;       // "\\" + display name + "\" + the folder's levels
+  const analysis::FolderNode& folder;  // the folder being saved
+  const std::u16string& mailboxName;   // the selection path up to its first backslash
+  SaveControl& control;                // skip is polled through this
   SaveObserver& observer;
 };
 

@@ -92,18 +92,17 @@ std::string headerFileLine(const std::u16string& sender, const std::u16string& s
   }
   std::erase_if(name, [](char c) { return c == '\r' || c == '\n'; });
   std::string address = truncateUtf8(utf8(senderAddress), kMaxSenderBytes);
-  const bool usable = address.find('@') != std::string::npos &&
-                      address.find_first_of("<>,;\r\n\"") == std::string::npos;
+  const bool usable =
+      address.find('@') != std::string::npos && address.find_first_of("<>,;\r\n\"") == std::string::npos;
   if (!usable) address = name;
   return "From: " + name + "<" + address + ">\r\n";
 }
 
-KindItemWriter::KindItemWriter(ItemContentReader& content, const store::ByteSource& db, const store::StoreGeometry& geometry,
-                               std::filesystem::path workFolder)
+KindItemWriter::KindItemWriter(ItemContentReader& content, const store::ByteSource& db,
+                               const store::StoreGeometry& geometry, std::filesystem::path workFolder)
     : content_(content), db_(db), geometry_(geometry), workFolder_(std::move(workFolder)) {}
 
-ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, std::uint64_t time,
-                                  const ItemContext& context) {
+ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, std::uint64_t time, const ItemContext& context) {
   try {
     switch (item.kind) {
       case analysis::FolderKind::Contacts: return writeContact(item, context);
@@ -116,7 +115,8 @@ ItemOutcome KindItemWriter::write(const analysis::MessageItem& item, std::uint64
         if (files.skipped()) return ItemOutcome::skipped();
         auto& mail = context.store.mail();
         if (item.kind == analysis::FolderKind::Journal)
-          mail.AddJournalEntry(context.folderPath, files.list(), body.text, utf8(texts.sender), utf8(texts.subject), body.kind);
+          mail.AddJournalEntry(context.folderPath, files.list(), body.text, utf8(texts.sender), utf8(texts.subject),
+                               body.kind);
         else
           mail.AddTask(context.folderPath, utcDayStartOf(time), files.list(), body.text, utf8(texts.sender),
                        utf8(texts.subject), body.kind);

@@ -4,8 +4,8 @@
 
 #include <gmime/gmime.h>
 
-#include <cctype>
 #include <fcntl.h>
+#include <cctype>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -50,7 +50,8 @@ GMimeObject* textPart(const char* subtype, const std::string& text) {
   g_mime_text_part_set_text(part, asUtf8(text).c_str());
   g_mime_text_part_set_charset(part, "utf-8");
   auto* asPart = GMIME_PART(part);
-  g_mime_part_set_content_encoding(asPart, g_mime_part_get_best_content_encoding(asPart, GMIME_ENCODING_CONSTRAINT_7BIT));
+  g_mime_part_set_content_encoding(asPart,
+                                   g_mime_part_get_best_content_encoding(asPart, GMIME_ENCODING_CONSTRAINT_7BIT));
   return GMIME_OBJECT(part);
 }
 
@@ -138,11 +139,12 @@ std::string composeMime(const MimeItem& item, LineEnding ending) {
       g_date_time_unref(date);
     }
   }
-  for (const auto& [name, value] : item.extraHeaders) g_mime_object_set_header(object, name.c_str(), asUtf8(value).c_str(), "utf-8");
+  for (const auto& [name, value] : item.extraHeaders)
+    g_mime_object_set_header(object, name.c_str(), asUtf8(value).c_str(), "utf-8");
 
-  const char* subtype = item.bodyKind == BodyKind::Rtf ? "rtf"
+  const char* subtype = item.bodyKind == BodyKind::Rtf                                    ? "rtf"
                         : item.bodyKind == BodyKind::Text8Bit && looksLikeHtml(item.body) ? "html"
-                                                                                           : "plain";
+                                                                                          : "plain";
   GMimeObject* body = textPart(subtype, item.body);
   if (item.attachments.empty() && !item.extraPart) {
     g_mime_message_set_mime_part(message.p, body);

@@ -36,7 +36,8 @@ std::filesystem::path OutputNamer::reserve(std::string_view stem, std::string_vi
     name += extension;
     auto candidate = destination_ / name;
     std::error_code ec;
-    const bool taken = handedOut_.count(name) != 0 || std::filesystem::exists(std::filesystem::symlink_status(candidate, ec));
+    const bool taken =
+        handedOut_.count(name) != 0 || std::filesystem::exists(std::filesystem::symlink_status(candidate, ec));
     if (!taken) {
       handedOut_.insert(name);
       return candidate;

@@ -33,8 +33,7 @@ class OutputNamer {
 
   // The path of a mailbox's output store: "TK_" + the mailbox name made safe as a file
   // name (a "/" in it gives "_") + "_" + stamp + `extension`, inside the destination.
-  std::filesystem::path storePath(std::u16string_view mailboxName, std::string_view stamp,
-                                  std::string_view extension);
+  std::filesystem::path storePath(std::u16string_view mailboxName, std::string_view stamp, std::string_view extension);
   // A free path for `stem` + `extension` inside the destination; `stem` must already be
   // a safe file name.
   std::filesystem::path reserve(std::string_view stem, std::string_view extension);

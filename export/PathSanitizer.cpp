@@ -8,7 +8,15 @@ namespace {
 bool isReserved(unsigned char c) {
   if (c < 0x20 || c == 0x7F) return true;
   switch (c) {
-    case '/': case '\\': case '<': case '>': case ':': case '"': case '|': case '?': case '*': return true;
+    case '/':
+    case '\\':
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
+    case '?':
+    case '*': return true;
     default: return false;
   }
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "analysis/SelectionEntry.h"
 #include "export/DestinationCheck.h"
 #include "export/SaveEngine.h"
-#include "analysis/SelectionEntry.h"
 #include "platform/MessageSink.h"
 
 #include <filesystem>

@@ -40,9 +40,7 @@ std::int64_t clockUnixNow() { return static_cast<std::int64_t>(std::time(nullptr
 
 // On 32 KB-page stores an item belongs to a folder only when both carry the same owner
 // key; a missing key on either side never matches.
-bool sameOwner(const std::optional<std::string>& a, const std::optional<std::string>& b) {
-  return a && b && *a == *b;
-}
+bool sameOwner(const std::optional<std::string>& a, const std::optional<std::string>& b) { return a && b && *a == *b; }
 
 std::string messageOf(const std::exception& e) { return e.what(); }
 
@@ -87,15 +85,19 @@ bool SaveResult::everythingWritten() const {
   return end == SaveEnd::Completed && t.failed == 0 && t.skipped == 0 && t.notReached == 0 && t.errors == 0;
 }
 
-const char* saveResultText(const SaveResult& result) {
-  return result.succeeded ? kSavingCompleted : kSavingAborted;
-}
+const char* saveResultText(const SaveResult& result) { return result.succeeded ? kSavingCompleted : kSavingAborted; }
 
 SaveEngine::SaveEngine(analysis::ScanModel& model, FolderItemSource& items, ItemWriter& writer,
                        OutputFormatFactory& output, SaveObserver& observer, MessageSink& sink, SaveControl& control,
                        SaveSettings settings)
-    : model_(model), items_(items), writer_(writer), output_(output), observer_(observer), sink_(sink),
-      control_(control), settings_(std::move(settings)) {
+    : model_(model),
+      items_(items),
+      writer_(writer),
+      output_(output),
+      observer_(observer),
+      sink_(sink),
+      control_(control),
+      settings_(std::move(settings)) {
   if (!settings_.freeSpace) settings_.freeSpace = systemFreeSpaceProbe();
   if (!settings_.localNow) settings_.localNow = clockLocalNow;
   if (!settings_.unixNow) settings_.unixNow = clockUnixNow;
@@ -112,7 +114,7 @@ struct SaveEngine::Run {
     std::unique_ptr<OutputStore> store;
     std::string displayName;
   };
-  std::map<std::u16string, Store> open;              // mailboxes whose store is open
+  std::map<std::u16string, Store> open;               // mailboxes whose store is open
   std::map<std::u16string, std::size_t> lastEntryOf;  // the last selection entry of each mailbox
   std::map<std::u16string, std::size_t> reportOf;     // index into result.report.mailboxes
   std::unordered_map<std::uint32_t, const analysis::FolderNode*> folderByTreeItem;
@@ -127,7 +129,8 @@ struct SaveEngine::Run {
     bool stopped = false;
   };
 
-  Run(SaveEngine& engine, analysis::SelectionList& list) : e(engine), selection(list), namer(engine.settings_.destination) {}
+  Run(SaveEngine& engine, analysis::SelectionList& list)
+      : e(engine), selection(list), namer(engine.settings_.destination) {}
 
   MailboxReport& mailboxReport(const std::u16string& name) {
     auto [it, added] = reportOf.try_emplace(name, result.report.mailboxes.size());
@@ -239,8 +242,9 @@ struct SaveEngine::Run {
     return true;
   }
 
-  PassEnd savePass(const analysis::SelectionEntry& entry, const analysis::FolderNode& folder, const std::u16string& mailbox,
-                   const std::string& folderPath, const Count& count, FolderReport& report) {
+  PassEnd savePass(const analysis::SelectionEntry& entry, const analysis::FolderNode& folder,
+                   const std::u16string& mailbox, const std::string& folderPath, const Count& count,
+                   FolderReport& report) {
     e.observer_.currentProgress(0);
     auto& items = e.model_.messages;
     items.clear();
@@ -282,8 +286,8 @@ struct SaveEngine::Run {
         ++written;
         ++report.written;
         if (!item.recordFound)
-          report.withoutRecord.push_back({hexId(item.messageId), safeSubject(item),
-                                          "no message record was found: written from its header alone"});
+          report.withoutRecord.push_back(
+              {hexId(item.messageId), safeSubject(item), "no message record was found: written from its header alone"});
         if (checkSpace && !freeSpaceCheck(folderPath, report)) {
           end = PassEnd::LowSpace;
           break;
@@ -302,8 +306,8 @@ struct SaveEngine::Run {
       }
     }
     (void)entry;
-    accountUnhandled(count, handled, end == PassEnd::Done ? "no message record was found for it"
-                                                          : "the save ended before this item",
+    accountUnhandled(count, handled,
+                     end == PassEnd::Done ? "no message record was found for it" : "the save ended before this item",
                      report);
     return end;
   }
@@ -457,7 +461,8 @@ SaveResult SaveEngine::run(analysis::SelectionList& selection) {
       ++i;
       break;
     }
-    if (entries >= 2) observer_.overallProgress(percentOf(static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(entries)));
+    if (entries >= 2)
+      observer_.overallProgress(percentOf(static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(entries)));
   }
   while (!run.open.empty()) run.closeStore(run.open.begin()->first);
   run.accountRemaining(i);

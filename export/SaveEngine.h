@@ -1,12 +1,12 @@
 #pragma once
 
 #include "analysis/ScanModel.h"
+#include "analysis/SelectionEntry.h"
 #include "export/DestinationCheck.h"
 #include "export/ItemWriter.h"
 #include "export/SaveControl.h"
 #include "export/SaveObserver.h"
 #include "export/SaveReport.h"
-#include "analysis/SelectionEntry.h"
 #include "export/WriterInterfaces.h"
 #include "platform/FileTime.h"
 #include "platform/MessageSink.h"
@@ -22,7 +22,7 @@ namespace tarnwick::exporter {
 struct SaveSettings {
   std::filesystem::path destination;
   std::string formatName = "pst";
-  bool largePages = false;  // a 32 KB-page store: items also match their folder by owner key
+  bool largePages = false;                         // a 32 KB-page store: items also match their folder by owner key
   std::vector<std::filesystem::path> sourceFiles;  // described in the report
   FreeSpaceProbe freeSpace;                        // empty: the real volume
   std::function<SystemTime()> localNow;            // empty: the clock, in local time

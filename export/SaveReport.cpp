@@ -102,9 +102,10 @@ std::string reportAsJson(const SaveReport& report) {
   }
   j["sources"] = sources;
   const auto t = report.totals();
-  j["totals"] = {{"found", t.found},   {"counted", t.counted}, {"written", t.written},
-                 {"leftOut", t.leftOut}, {"failed", t.failed},  {"skipped", t.skipped},
-                 {"notReached", t.notReached}, {"withoutRecord", t.withoutRecord}, {"errors", t.errors}};
+  j["totals"] = {
+      {"found", t.found},   {"counted", t.counted}, {"written", t.written},       {"leftOut", t.leftOut},
+      {"failed", t.failed}, {"skipped", t.skipped}, {"notReached", t.notReached}, {"withoutRecord", t.withoutRecord},
+      {"errors", t.errors}};
   auto mailboxes = nlohmann::json::array();
   for (const auto& m : report.mailboxes) {
     auto folders = nlohmann::json::array();
@@ -154,8 +155,8 @@ std::string reportAsText(const SaveReport& report) {
     for (const auto& e : m.errors) out << "  Error: " << e << "\n";
     for (const auto& f : m.folders) {
       out << "    Folder " << f.path << ": found " << f.found << ", written " << f.written << ", left out "
-          << f.leftOut.size() << ", failed " << f.failed.size() << ", skipped " << f.skipped.size()
-          << ", not reached " << f.notReached.size() << "\n";
+          << f.leftOut.size() << ", failed " << f.failed.size() << ", skipped " << f.skipped.size() << ", not reached "
+          << f.notReached.size() << "\n";
       for (const auto& e : f.errors) out << "      Error: " << e << "\n";
       notesText(out, "Left out", f.leftOut);
       notesText(out, "Failed", f.failed);

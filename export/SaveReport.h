@@ -17,9 +17,9 @@ struct ItemNote {
 
 // What happened to one selected folder.
 struct FolderReport {
-  std::string path;             // the selection path (UTF-8)
-  std::uint32_t found = 0;      // items the store lists for the folder
-  std::uint32_t counted = 0;    // of these, inside the date range (the counting pass result)
+  std::string path;           // the selection path (UTF-8)
+  std::uint32_t found = 0;    // items the store lists for the folder
+  std::uint32_t counted = 0;  // of these, inside the date range (the counting pass result)
   std::uint32_t written = 0;
   std::vector<ItemNote> leftOut;     // by the date filter
   std::vector<ItemNote> failed;      // a writer or read failure
@@ -28,7 +28,7 @@ struct FolderReport {
   // Written, but from its header alone: its message record (body, recipients, attachments)
   // was not found in the store, so only subject, sender and date could be saved.
   std::vector<ItemNote> withoutRecord;
-  std::vector<std::string> errors;   // folder-level failures (folder creation, reading)
+  std::vector<std::string> errors;  // folder-level failures (folder creation, reading)
 };
 
 // One output store: a mailbox and the folders saved into it.
@@ -53,7 +53,7 @@ struct SaveReport {
   std::string format;  // pst, eml, mbox
   std::string destination;
   std::vector<SourceFileInfo> sources;  // the database and, when given, the streaming file
-  std::string started;  // ISO 8601, UTC
+  std::string started;                  // ISO 8601, UTC
   std::string ended;
   std::string outcome;  // "completed", "stopped by the user", "stopped: low disk space"
   std::vector<MailboxReport> mailboxes;

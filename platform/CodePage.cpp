@@ -1,7 +1,7 @@
 #include "platform/CodePage.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 #include <stdexcept>
 #include <vector>
 
@@ -84,8 +84,8 @@ std::string utf16ToWindows1252(std::u16string_view text) {
                                                   (inLeft > 1 ? static_cast<unsigned char>(in[1]) << 8 : 0));
       std::size_t skip = 2;
       if (unit >= 0xD800 && unit <= 0xDBFF && inLeft >= 4) {
-        const char16_t next = static_cast<char16_t>(static_cast<unsigned char>(in[2]) |
-                                                    (static_cast<unsigned char>(in[3]) << 8));
+        const char16_t next =
+            static_cast<char16_t>(static_cast<unsigned char>(in[2]) | (static_cast<unsigned char>(in[3]) << 8));
         if (next >= 0xDC00 && next <= 0xDFFF) skip = 4;
       }
       if (skip > inLeft) skip = inLeft;
@@ -107,13 +107,29 @@ std::u16string utf8ToUtf16(std::string_view text) {
     std::size_t length = 0;
     char32_t cp = 0;
     char32_t minimum = 0;
-    if (b < 0x80) { cp = b; length = 1; }
-    else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; length = 2; minimum = 0x80; }
-    else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; length = 3; minimum = 0x800; }
-    else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; length = 4; minimum = 0x10000; }
-    else { out.push_back(kReplacement); ++i; continue; }
+    if (b < 0x80) {
+      cp = b;
+      length = 1;
+    } else if ((b & 0xE0) == 0xC0) {
+      cp = b & 0x1F;
+      length = 2;
+      minimum = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+      cp = b & 0x0F;
+      length = 3;
+      minimum = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+      cp = b & 0x07;
+      length = 4;
+      minimum = 0x10000;
+    } else {
+      out.push_back(kReplacement);
+      ++i;
+      continue;
+    }
     std::size_t k = 1;
-    for (; k < length && i + k < text.size() && (byte(i + k) & 0xC0) == 0x80; ++k) cp = (cp << 6) | (byte(i + k) & 0x3F);
+    for (; k < length && i + k < text.size() && (byte(i + k) & 0xC0) == 0x80; ++k)
+      cp = (cp << 6) | (byte(i + k) & 0x3F);
     if (k < length || cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
       out.push_back(kReplacement);
       i += k;

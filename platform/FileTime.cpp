@@ -34,7 +34,8 @@ std::int64_t daysFromCivil(int year, int month, int day) {
 }  // namespace
 
 std::uint64_t utcFileTime(int year, int month, int day, int hour, int minute, int second) {
-  const std::int64_t seconds = daysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600LL + minute * 60LL + second;
+  const std::int64_t seconds =
+      daysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600LL + minute * 60LL + second;
   return static_cast<std::uint64_t>(seconds * static_cast<std::int64_t>(kFileTimeTicksPerSecond) +
                                     static_cast<std::int64_t>(kFileTimeUnixEpoch));
 }

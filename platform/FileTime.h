@@ -9,10 +9,10 @@ namespace tarnwick {
 
 // A calendar time split into its parts, as FileTimeToSystemTime gives it.
 struct SystemTime {
-  int year = 0;          // 1601..30827
-  int month = 0;         // 1..12
-  int dayOfWeek = 0;     // 0 Sunday .. 6 Saturday
-  int day = 0;           // 1..31
+  int year = 0;       // 1601..30827
+  int month = 0;      // 1..12
+  int dayOfWeek = 0;  // 0 Sunday .. 6 Saturday
+  int day = 0;        // 1..31
   int hour = 0;
   int minute = 0;
   int second = 0;

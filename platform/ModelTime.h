@@ -13,7 +13,8 @@ struct ModelTime {
 
   auto operator<=>(const ModelTime&) const = default;
   bool isZero() const {
-    for (auto b : bytes) if (b != 0) return false;
+    for (auto b : bytes)
+      if (b != 0) return false;
     return true;
   }
 };

@@ -2,11 +2,11 @@
 
 #include "platform/FileError.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace tarnwick {
 

@@ -43,7 +43,7 @@ std::vector<std::u16string> treeLevels(std::u16string_view path) {
 }  // namespace
 
 const analysis::FolderNode* lookUpFolder(const analysis::ScanModel& model, const analysis::FolderTreeModel& tree,
-                                       const std::string& idOrPath) {
+                                         const std::string& idOrPath) {
   const std::u16string wanted = utf8ToUtf16(idOrPath);
   const std::vector<std::u16string> levels = pathLevels(wanted);
   for (const analysis::FolderNode& node : model.folders) {

@@ -11,7 +11,7 @@ namespace tarnwick::session {
 // ("Mailbox/Inbox", a "/" inside a name written "\/"). Mailbox roots and folders that have
 // no tree item are not taken. Null when there is none.
 const analysis::FolderNode* lookUpFolder(const analysis::ScanModel& model, const analysis::FolderTreeModel& tree,
-                                       const std::string& idOrPath);
+                                         const std::string& idOrPath);
 
 // The folder shown by tree item `item`. Null when there is none.
 const analysis::FolderNode* folderNodeOfTreeItem(const analysis::ScanModel& model, analysis::TreeItemHandle item);

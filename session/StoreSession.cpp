@@ -23,7 +23,8 @@ content::LoaderCatalogue catalogueOf(const analysis::CatalogueFindings& findings
   content::LoaderCatalogue catalogue;
   catalogue.messageLongValueObjectId = findings.MessageLongValueObjectId;
   const bool cleared = rule == UntypedContactColumn::Cleared && findings.MessageColumn8225.columnType == 0;
-  catalogue.appointmentColumns.contact8225 = cleared ? 0 : static_cast<std::uint16_t>(findings.MessageColumn8225.columnId);
+  catalogue.appointmentColumns.contact8225 =
+      cleared ? 0 : static_cast<std::uint16_t>(findings.MessageColumn8225.columnId);
   catalogue.appointmentColumns.timeZone810c = static_cast<std::uint16_t>(findings.MessageColumn810c.columnId);
   catalogue.appointmentColumns.location8201 = static_cast<std::uint16_t>(findings.MessageColumn8201.columnId);
   return catalogue;
@@ -52,7 +53,8 @@ analysis::ScanResult StoreSession::scan(const std::u16string& databaseName, anal
                                         analysis::ScanObserver& observer, MessageSink& sink,
                                         const analysis::ScanOptions& options) {
   StoreFile* streaming = files_.streaming.IsOpen() ? &files_.streaming : nullptr;
-  analysis::ScanEngine engine(files_.database, streaming, databaseName, model_, tree_, control, observer, sink, options);
+  analysis::ScanEngine engine(files_.database, streaming, databaseName, model_, tree_, control, observer, sink,
+                              options);
   return engine.run();
 }
 
@@ -99,7 +101,8 @@ std::optional<std::size_t> StoreSession::findListedItem(const analysis::FolderNo
   return content::findListedItem(model_.messages, folder, messageId, store::isLargePage(geometry_.PageSizeClass));
 }
 
-bool StoreSession::loadItem(const analysis::FolderNode& folder, std::size_t index, const content::LoadControl& control) {
+bool StoreSession::loadItem(const analysis::FolderNode& folder, std::size_t index,
+                            const content::LoadControl& control) {
   return loader_->loadFolderItems(model_, loadedFolder(folder), content::LoadMode::Single, index, control);
 }
 

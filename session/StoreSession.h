@@ -60,7 +60,8 @@ class StoreSession {
   // Loads the message list of `folder`; false when it was stopped.
   bool loadFolder(const analysis::FolderNode& folder, const content::LoadControl& control = {});
   // The item a listed row with `messageId` stands for in the list of `folder`.
-  std::optional<std::size_t> findListedItem(const analysis::FolderNode& folder, const analysis::MessageId& messageId) const;
+  std::optional<std::size_t> findListedItem(const analysis::FolderNode& folder,
+                                            const analysis::MessageId& messageId) const;
   // Completes item `index` of the list of `folder` for preview or show; false when stopped.
   bool loadItem(const analysis::FolderNode& folder, std::size_t index, const content::LoadControl& control = {});
   static content::LoadedFolder loadedFolder(const analysis::FolderNode& folder);

@@ -105,9 +105,8 @@ void Analysis::start() {
   control_.clearStop();
   session_.work().setRunning(WorkState::Worker::Analysis, true);
   const std::u16string path = QString::fromStdString(session_.databasePath()).toStdU16String();
-  worker_ = QThread::create([this, path] {
-    result_ = session_.core().scan(path, control_, *observer_, session_.sink(), options_);
-  });
+  worker_ = QThread::create(
+      [this, path] { result_ = session_.core().scan(path, control_, *observer_, session_.sink(), options_); });
   worker_->setObjectName("analysis");
   connect(worker_, &QThread::finished, this, &Analysis::finished);
   worker_->start();

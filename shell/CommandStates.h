@@ -21,8 +21,8 @@ struct CommandStates {
   bool stop = false;
   bool help = true;
   bool about = true;
-  bool exit = false;   // Exit and the window's own close
-  std::string work;    // the work-in-progress pane
+  bool exit = false;  // Exit and the window's own close
+  std::string work;   // the work-in-progress pane
 };
 
 // Open, Save and Exit wait for the list fill and the preview, and for the analysis and the

@@ -2,19 +2,19 @@
 
 #include "platform/AppText.h"
 #include "platform/Settings.h"
-#include "shell/Analysis.h"
 #include "shell/AboutDialog.h"
-#include "shell/ToolBar.h"
-#include "shell/SourceDialog.h"
-#include "shell/FolderTreeView.h"
+#include "shell/Analysis.h"
 #include "shell/CommandStates.h"
+#include "shell/FolderTreeView.h"
 #include "shell/HelpLauncher.h"
 #include "shell/MessageBrowser.h"
-#include "shell/PreviewPane.h"
 #include "shell/MessageListView.h"
+#include "shell/PreviewPane.h"
 #include "shell/SaveCommandRunner.h"
 #include "shell/ShellSession.h"
 #include "shell/ShellTexts.h"
+#include "shell/SourceDialog.h"
+#include "shell/ToolBar.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,9 +27,9 @@
 #include <QProgressBar>
 #include <QSettings>
 #include <QSplitter>
-#include "shell/SafeTextBrowser.h"
-#include <QTreeWidget>
 #include <QStatusBar>
+#include <QTreeWidget>
+#include "shell/SafeTextBrowser.h"
 
 namespace tarnwick::shell {
 

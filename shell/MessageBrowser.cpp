@@ -155,8 +155,8 @@ bool MessageBrowser::startPreview(QTreeWidgetItem* row) {
   const analysis::FolderNode* node = session_.core().folderOfTreeItem(listed_);
   if (!node) return false;
   const QByteArray id = MessageListView::messageIdOf(row);
-  const analysis::MessageId messageId = analysis::MessageId::fromBytes(
-      std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(id.constData()), static_cast<std::size_t>(id.size())));
+  const analysis::MessageId messageId = analysis::MessageId::fromBytes(std::span<const std::uint8_t>(
+      reinterpret_cast<const std::uint8_t*>(id.constData()), static_cast<std::size_t>(id.size())));
   const auto index = session_.core().findListedItem(*node, messageId);
   if (!index) return false;
 
@@ -173,7 +173,8 @@ bool MessageBrowser::startPreview(QTreeWidgetItem* row) {
       content::LoadControl control;
       control.stop = &stop_;
       session_.core().loadItem(folder, item, control);
-      QMetaObject::invokeMethod(this, [this] { session_.work().setListBusy(false); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this, [this] { session_.work().setListBusy(false); }, Qt::QueuedConnection);
       const content::PreviewSources sources{*session_.core().database(), session_.core().streaming(),
                                             session_.core().geometry(), privateTempDirectory()};
       const content::PreviewData data = content::assemblePreview(session_.model().messages[item], folder.kind, from,
@@ -221,9 +222,8 @@ bool MessageBrowser::saveAttachment(int index, const QString& path) {
   const analysis::MessageItem& item = session_.model().messages[*shownItem_];
   if (index < 0 || static_cast<std::size_t>(index) >= item.attachments.size()) return false;
   try {
-    const auto data =
-        content::readAttachmentData(*session_.core().database(), session_.core().geometry(), item.attachments[index],
-                                    tempFilePath("tempB.img"));
+    const auto data = content::readAttachmentData(*session_.core().database(), session_.core().geometry(),
+                                                  item.attachments[index], tempFilePath("tempB.img"));
     if (!data) return false;
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;

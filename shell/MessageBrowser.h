@@ -83,7 +83,7 @@ class MessageBrowser : public QObject {
   std::atomic<bool> stop_{false};
   QThread* fillThread_ = nullptr;
   QThread* previewThread_ = nullptr;
-  analysis::TreeItemHandle listed_ = 0;    // the folder whose rows are shown or filling
+  analysis::TreeItemHandle listed_ = 0;  // the folder whose rows are shown or filling
   QString mailboxText_;
   std::optional<std::size_t> shownItem_;  // the item of the message shown
 };

@@ -5,12 +5,12 @@
 
 #include <QFile>
 #include <QFrame>
-#include <QMenu>
-#include <QToolButton>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace tarnwick::shell {

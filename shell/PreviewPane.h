@@ -21,8 +21,8 @@ struct PreviewContent {
   QString date;
   QString to;
   QString subject;
-  QString attachments;           // empty hides the attachment line
-  QStringList attachmentNames;   // each attachment, for "Save Attachment..."
+  QString attachments;             // empty hides the attachment line
+  QStringList attachmentNames;     // each attachment, for "Save Attachment..."
   std::filesystem::path bodyPath;  // empty: no body
   bool rtf = false;
   content::PreviewKind kind = content::PreviewKind::Other;  // contacts and appointments show the summary at the left

@@ -121,11 +121,33 @@ void appendEscaped(std::u16string& out, char16_t c) {
 }
 
 bool isSkippedDestination(const std::string& word) {
-  static const char* const kSkipped[] = {"stylesheet", "info",     "pict",      "object",    "header",  "footer",
-                                         "headerl",    "headerr",  "footerl",   "footerr",   "footnote", "fldinst",
-                                         "themedata",  "colorschememapping", "latentstyles", "datastore", "xmlnstbl",
-                                         "listtable",  "listoverridetable", "rsidtbl", "generator", "mmathPr",
-                                         "filetbl",    "revtbl",   "bkmkstart", "bkmkend",   "nonshppict"};
+  static const char* const kSkipped[] = {"stylesheet",
+                                         "info",
+                                         "pict",
+                                         "object",
+                                         "header",
+                                         "footer",
+                                         "headerl",
+                                         "headerr",
+                                         "footerl",
+                                         "footerr",
+                                         "footnote",
+                                         "fldinst",
+                                         "themedata",
+                                         "colorschememapping",
+                                         "latentstyles",
+                                         "datastore",
+                                         "xmlnstbl",
+                                         "listtable",
+                                         "listoverridetable",
+                                         "rsidtbl",
+                                         "generator",
+                                         "mmathPr",
+                                         "filetbl",
+                                         "revtbl",
+                                         "bkmkstart",
+                                         "bkmkend",
+                                         "nonshppict"};
   for (const char* skipped : kSkipped)
     if (word == skipped) return true;
   return false;
@@ -174,7 +196,8 @@ class Converter {
 
   bool bodyVisible() {
     const GroupState& s = state();
-    if (html_) return (s.destination == Destination::Body && !s.htmlSuppressed) || s.destination == Destination::HtmlTag;
+    if (html_)
+      return (s.destination == Destination::Body && !s.htmlSuppressed) || s.destination == Destination::HtmlTag;
     return s.destination == Destination::Body;
   }
 
@@ -418,8 +441,6 @@ bool rtfCarriesHtml(std::string_view rtf) {
   return at != std::string_view::npos && at + 9 < head.size() && head[at + 9] == '1';
 }
 
-std::u16string rtfToHtml(std::string_view rtf) {
-  return Converter(rtf).run(rtfCarriesHtml(rtf));
-}
+std::u16string rtfToHtml(std::string_view rtf) { return Converter(rtf).run(rtfCarriesHtml(rtf)); }
 
 }  // namespace tarnwick::shell

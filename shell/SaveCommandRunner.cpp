@@ -7,11 +7,11 @@
 #include "export/SaveWorker.h"
 #include "platform/AppText.h"
 #include "platform/TempDirectory.h"
-#include "shell/SaveProgressDialog.h"
 #include "shell/FolderTreeView.h"
-#include "shell/SaveResultDialog.h"
 #include "shell/MessageBrowser.h"
+#include "shell/SaveProgressDialog.h"
 #include "shell/SaveProgressRelay.h"
+#include "shell/SaveResultDialog.h"
 #include "shell/ShellSession.h"
 
 #include <QFileDialog>
@@ -21,7 +21,8 @@
 
 namespace tarnwick::shell {
 
-SaveCommandRunner::SaveCommandRunner(ShellSession& session, FolderTreeView& tree, MessageBrowser& browser, QWidget* owner)
+SaveCommandRunner::SaveCommandRunner(ShellSession& session, FolderTreeView& tree, MessageBrowser& browser,
+                                     QWidget* owner)
     : session_(session), tree_(tree), browser_(browser), owner_(owner) {}
 
 exporter::SaveCommandEnd SaveCommandRunner::run() {
@@ -41,9 +42,7 @@ exporter::SaveCommandEnd SaveCommandRunner::run() {
   return end;
 }
 
-analysis::SelectionList SaveCommandRunner::buildSelection() const {
-  return tree_.model().buildSelectionList();
-}
+analysis::SelectionList SaveCommandRunner::buildSelection() const { return tree_.model().buildSelectionList(); }
 
 std::optional<std::filesystem::path> SaveCommandRunner::chooseDestination() {
   QString chosen;
@@ -94,9 +93,9 @@ std::optional<exporter::SaveResult> SaveCommandRunner::runSave(analysis::Selecti
   settings.freeSpace = hooks_.freeSpace;
   exporter::SaveEngine engine(session_.model(), items, writer, *output, relay, session_.sink(), control, settings);
 
-  SaveProgressDialog dialog({[this, &control] { return control.requestAbort(session_.sink()); },
-                    [&control] { control.requestSkip(); }},
-                   owner_);
+  SaveProgressDialog dialog(
+      {[this, &control] { return control.requestAbort(session_.sink()); }, [&control] { control.requestSkip(); }},
+      owner_);
   relay.connectTo(dialog);
   control.reset();
   exporter::SaveWorker worker(engine, selection, [&relay] { relay.workerEnded(); });
@@ -116,9 +115,7 @@ std::optional<exporter::SaveResult> SaveCommandRunner::runSave(analysis::Selecti
   return result;
 }
 
-void SaveCommandRunner::clearChecks(analysis::SelectionList& selection) {
-  tree_.model().clearSelection(selection);
-}
+void SaveCommandRunner::clearChecks(analysis::SelectionList& selection) { tree_.model().clearSelection(selection); }
 
 void SaveCommandRunner::showResult(const exporter::SaveResult& result) {
   SaveResultDialog log(result, owner_);

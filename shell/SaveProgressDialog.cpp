@@ -34,7 +34,8 @@ QProgressBar* bar(const char* name, QWidget* parent) {
 
 }  // namespace
 
-SaveProgressDialog::SaveProgressDialog(Hooks hooks, QWidget* parent) : SkinnedDialog(kDialogSkinFile, parent), hooks_(std::move(hooks)) {
+SaveProgressDialog::SaveProgressDialog(Hooks hooks, QWidget* parent)
+    : SkinnedDialog(kDialogSkinFile, parent), hooks_(std::move(hooks)) {
   setObjectName("saveDialog");
   setModal(true);
   auto* frame = new QGroupBox("Saving, Please Wait...", this);

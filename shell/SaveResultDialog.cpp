@@ -41,7 +41,8 @@ SaveResultDialog::SaveResultDialog(bool completed, const QString& reportPath, QW
         reportPath.isEmpty() ? QString() : QString("Report: %1").arg(reportPath));
 }
 
-SaveResultDialog::SaveResultDialog(const exporter::SaveResult& result, QWidget* parent) : SkinnedDialog(kDialogSkinFile, parent) {
+SaveResultDialog::SaveResultDialog(const exporter::SaveResult& result, QWidget* parent)
+    : SkinnedDialog(kDialogSkinFile, parent) {
   QString report;
   if (!result.reportError.empty())
     report = QString::fromStdString(result.reportError);

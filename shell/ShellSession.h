@@ -30,7 +30,9 @@ class ShellSession {
 
   const std::string& databasePath() const { return core_.databasePath(); }
   const std::string& streamingPath() const { return core_.streamingPath(); }
-  void setPaths(std::string database, std::string streaming) { core_.setPaths(std::move(database), std::move(streaming)); }
+  void setPaths(std::string database, std::string streaming) {
+    core_.setPaths(std::move(database), std::move(streaming));
+  }
 
   // Runs the analysis of the open store with `parent` as the owner of its dialog; true
   // when it ran (to its end or to a stop), false when it was cancelled. Set by the main

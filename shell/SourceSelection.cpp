@@ -27,8 +27,7 @@ bool exists(const std::string& path) {
 
 bool endsWithNoCase(const std::string& text, const std::string& suffix) {
   if (text.size() < suffix.size()) return false;
-  return std::equal(suffix.rbegin(), suffix.rend(), text.rbegin(),
-                    [](char a, char b) { return lower(a) == lower(b); });
+  return std::equal(suffix.rbegin(), suffix.rend(), text.rbegin(), [](char a, char b) { return lower(a) == lower(b); });
 }
 
 std::string findStreamingFile(const std::string& databasePath) {

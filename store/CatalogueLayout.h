@@ -16,9 +16,9 @@ inline constexpr std::int64_t kNameLengthLow = 2;      // low byte of the name l
 inline constexpr std::int64_t kNameLengthHigh = 1;     // high byte of the name length
 
 // Column and long-value records ("LV", names beginning with S, T or N).
-inline constexpr std::int64_t kColumnTable = 29;       // 4 bytes: table the column belongs to
-inline constexpr std::int64_t kColumnId = 23;          // 16-bit column id (4-byte object id for "LV")
-inline constexpr std::int64_t kColumnType = 19;        // 4 bytes: column type (root page for "LV")
+inline constexpr std::int64_t kColumnTable = 29;  // 4 bytes: table the column belongs to
+inline constexpr std::int64_t kColumnId = 23;     // 16-bit column id (4-byte object id for "LV")
+inline constexpr std::int64_t kColumnType = 19;   // 4 bytes: column type (root page for "LV")
 
 // The search for names starts this far into a record.
 inline constexpr std::int64_t kFirstNamePosition = 20;

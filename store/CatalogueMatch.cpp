@@ -18,8 +18,7 @@ struct NamedKind {
 
 // Message-column names whose kind is a letter.
 constexpr NamedKind kIndexColumns[] = {
-    {"T81ef", 'I'}, {"T8199", 'I'}, {"T81bc", 'I'}, {"T60", 'I'},
-    {"T8198", 'J'}, {"T81bb", 'J'}, {"T61", 'J'},
+    {"T81ef", 'I'}, {"T8199", 'I'}, {"T81bc", 'I'}, {"T60", 'I'}, {"T8198", 'J'}, {"T81bb", 'J'}, {"T61", 'J'},
 };
 constexpr NamedKind kRecordColumns[] = {{"S1000", 'P'}, {"N1009", 'R'}, {"N1013", 'H'}, {"N67b3", 'A'}, {"S0c1f", 'E'}};
 constexpr NamedKind kAttachmentColumns[] = {{"S3001", 'A'}, {"S3704", 'B'}, {"S3707", 'C'}, {"N3701", 'I'}};
@@ -35,7 +34,8 @@ constexpr NamedKind kContactAlternates[] = {
 
 class RecordMatcher {
  public:
-  RecordMatcher(const BoundedBytes& page, PageSizeClass pageSizeClass) : page_(page), large_(isLargePage(pageSizeClass)) {}
+  RecordMatcher(const BoundedBytes& page, PageSizeClass pageSizeClass)
+      : page_(page), large_(isLargePage(pageSizeClass)) {}
 
   std::optional<CatalogueMatch> at(std::int64_t n) const {
     const std::uint8_t first = page_.u8(n);
@@ -53,8 +53,7 @@ class RecordMatcher {
       case 'L':
         if (auto m = longValue(n)) return m;
         break;
-      default:
-        break;
+      default: break;
     }
     if (first == 'S' || first == 'T' || first == 'N' || first == 's') return column(n);
     return std::nullopt;

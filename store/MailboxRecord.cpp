@@ -13,14 +13,14 @@ constexpr std::uint8_t kAnchorPattern[] = {0x08, 0x00, 0x18, 0x00};
 constexpr std::size_t kAnchorPatternLengthSmall = 4;  // classes 0 and 1 compare all four bytes
 constexpr std::size_t kAnchorPatternLengthLarge = 3;  // class 2 compares three
 constexpr std::uint8_t kFallbackPattern[] = {0x08, 0x00, 0x00};
-constexpr std::uint8_t kLongStepMarker = 0x80;        // byte at A - 2 giving step 14
-constexpr std::uint8_t kLargeStepMarker = 0x18;       // byte at A + 2 giving step 12 in class 2
+constexpr std::uint8_t kLongStepMarker = 0x80;   // byte at A - 2 giving step 14
+constexpr std::uint8_t kLargeStepMarker = 0x18;  // byte at A + 2 giving step 12 in class 2
 constexpr std::int64_t kLongStep = 14;
 constexpr std::int64_t kLargeStep = 12;
 constexpr std::int64_t kDefaultStep = 16;
-constexpr std::int64_t kLargeIdPosition = 23;         // class 2: identifier at bytes 23 to 30
-constexpr std::int64_t kDirectoryDistanceBack = 2;    // G is the byte at A + K - 2
-constexpr std::uint8_t kNameEntryMarker = 0x01;       // a name entry starts 01 01
+constexpr std::int64_t kLargeIdPosition = 23;       // class 2: identifier at bytes 23 to 30
+constexpr std::int64_t kDirectoryDistanceBack = 2;  // G is the byte at A + K - 2
+constexpr std::uint8_t kNameEntryMarker = 0x01;     // a name entry starts 01 01
 constexpr std::int64_t kNameEntryCandidates[] = {0, 4, 8};
 constexpr std::int64_t kDirectoryEntryLength = 4;
 
@@ -75,16 +75,15 @@ std::optional<MailboxRecord> MailboxRecordParser::parse(std::span<const std::uin
 
   std::int64_t entry = -1;
   for (std::int64_t candidate : kNameEntryCandidates) {
-    if (r.has(t + candidate, 2) && r.u8(t + candidate) == kNameEntryMarker && r.u8(t + candidate + 1) == kNameEntryMarker) {
+    if (r.has(t + candidate, 2) && r.u8(t + candidate) == kNameEntryMarker &&
+        r.u8(t + candidate + 1) == kNameEntryMarker) {
       entry = t + candidate;
       break;
     }
   }
   if (entry < 0) return std::nullopt;
 
-  auto offsetAt = [&](std::int64_t pos) -> std::int64_t {
-    return r.u8(pos) | ((r.u8(pos + 1) & highMask) << 8);
-  };
+  auto offsetAt = [&](std::int64_t pos) -> std::int64_t { return r.u8(pos) | ((r.u8(pos + 1) & highMask) << 8); };
   const std::int64_t s = offsetAt(entry + 2);
   const std::int64_t e = offsetAt(entry + 2 + kDirectoryEntryLength);
   if (s > 0 && e > 0 && e > s) {

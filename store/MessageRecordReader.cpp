@@ -93,8 +93,8 @@ std::u16string wideText(Page value) {
 // Text of a property value: UTF-16 or 8-bit by the value's first bytes, up to a
 // character whose low byte is 0, 1 or 2.
 std::u16string propertyText(Page value) {
-  bool wide = value.size() >= 3 &&
-              (value[1] == 0 || value[0] < 32 || value[0] > 125 || value[1] < 32 || value[1] > 125);
+  bool wide =
+      value.size() >= 3 && (value[1] == 0 || value[0] < 32 || value[0] > 125 || value[1] < 32 || value[1] > 125);
   if (wide) return wideText(value);
   std::u16string text;
   for (std::size_t i = 0; i < value.size() && text.size() < mr::kMaxPropertyText; ++i) {
@@ -188,15 +188,16 @@ std::size_t searchLargeDirectory(const BoundedBytes& bytes, const RecordCandidat
 std::size_t largeDirectory(const BoundedBytes& bytes, const RecordCandidate& candidate,
                            const MessageIdBytes& messageId) {
   const std::size_t idAt = candidate.position;
-  const std::size_t second = bytes.u8(idAt + mr::kLargeSecondIdSelector) != 0 ? idAt + mr::kLargeSecondIdFar
-                                                                               : idAt + mr::kLargeSecondIdNear;
+  const std::size_t second =
+      bytes.u8(idAt + mr::kLargeSecondIdSelector) != 0 ? idAt + mr::kLargeSecondIdFar : idAt + mr::kLargeSecondIdNear;
   if (bytes.equals(second, messageId)) return second + mr::kLargeDirectoryAfterSecondId;
   return searchLargeDirectory(bytes, candidate);
 }
 
 }  // namespace
 
-std::vector<RecordCandidate> findMessageRecordCandidates(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass) {
+std::vector<RecordCandidate> findMessageRecordCandidates(std::span<const std::uint8_t> page,
+                                                         PageSizeClass pageSizeClass) {
   const BoundedBytes bytes(page);
   std::vector<RecordCandidate> candidates;
   for (const Slot& slot : pageSlots(page, pageSizeClass)) {
@@ -215,7 +216,7 @@ std::optional<std::uint32_t> matchMessageRecord(std::span<const std::uint8_t> pa
   const BoundedBytes bytes(page);
   if (!bytes.equals(candidate.position, messageId)) return std::nullopt;
   const std::size_t directory = isLargePage(pageSizeClass) ? largeDirectory(bytes, candidate, messageId)
-                                                   : candidate.position + mr::kSmallDirectoryAfterId;
+                                                           : candidate.position + mr::kSmallDirectoryAfterId;
   if (!bytes.has(directory, mr::kEntryLength)) return std::nullopt;
   Directory dir(bytes, pageSizeClass, static_cast<std::uint32_t>(directory), candidate.slotEnd);
   if (dir.offset(0) < 1) return std::nullopt;
@@ -256,10 +257,9 @@ class RecordReading {
       const std::size_t value = dir_.at(dir_.offset(i));
       if (!bytes_.has(value, 3)) continue;
       const std::uint8_t first = bytes_.u8(value + mr::kTextPrefixFirst);
-      const bool shortPrefix =
-          ((first == mr::kAddressMarker0 || first == mr::kAddressMarkerAlt0) &&
-           bytes_.u8(value + mr::kTextPrefixSecond) == mr::kAddressMarker1) ||
-          first == mr::kShortPrefixMarker;
+      const bool shortPrefix = ((first == mr::kAddressMarker0 || first == mr::kAddressMarkerAlt0) &&
+                                bytes_.u8(value + mr::kTextPrefixSecond) == mr::kAddressMarker1) ||
+                               first == mr::kShortPrefixMarker;
       const std::size_t text = value + (shortPrefix ? mr::kTextAfterShortPrefix : mr::kTextAfterLongPrefix);
       if (!bytes_.has(text, 1) || text > UINT16_MAX || bytes_.u8(text) == 0) continue;
       fields_.thirdFound = true;

@@ -16,18 +16,18 @@ namespace tarnwick::store {
 
 // Column ids of one message table, taken from the catalogue; 0 means "no such column".
 struct MessageColumns {
-  std::uint16_t address = 0;       // 'T': the recipient value
-  std::uint16_t plainBody = 0;     // 'P'
-  std::uint16_t htmlBody = 0;      // 'H'
-  std::uint16_t rtfBody = 0;       // 'R'
-  std::uint16_t attachments = 0;   // 'A': the attachment identifiers
-  std::uint16_t startTime = 0;     // 'I'
-  std::uint16_t endTime = 0;       // 'J'
+  std::uint16_t address = 0;                // 'T': the recipient value
+  std::uint16_t plainBody = 0;              // 'P'
+  std::uint16_t htmlBody = 0;               // 'H'
+  std::uint16_t rtfBody = 0;                // 'R'
+  std::uint16_t attachments = 0;            // 'A': the attachment identifiers
+  std::uint16_t startTime = 0;              // 'I'
+  std::uint16_t endTime = 0;                // 'J'
   std::array<std::uint16_t, 18> contact{};  // contact texts by kind 0..17
-  std::uint16_t appointmentContact = 0;    // named column 8225
-  std::uint16_t appointmentTimeZone = 0;   // named column 810c
-  std::uint16_t appointmentLocation = 0;   // named column 8201
-  std::uint16_t senderAddress = 0;         // 'E': the sender's e-mail address
+  std::uint16_t appointmentContact = 0;     // named column 8225
+  std::uint16_t appointmentTimeZone = 0;    // named column 810c
+  std::uint16_t appointmentLocation = 0;    // named column 8201
+  std::uint16_t senderAddress = 0;          // 'E': the sender's e-mail address
 };
 
 // Where a message record may start in a page: the position of its message id and the end
@@ -42,12 +42,13 @@ using LongValueKeyBytes = std::array<std::uint8_t, 4>;
 using TimeBytes = std::array<std::uint8_t, 6>;
 
 // Unpacks 7-bit packed text into at most `capacity` bytes; nothing when it cannot.
-using SevenBitUnpacker = std::function<std::optional<std::vector<std::uint8_t>>(std::span<const std::uint8_t>, std::size_t)>;
+using SevenBitUnpacker =
+    std::function<std::optional<std::vector<std::uint8_t>>(std::span<const std::uint8_t>, std::size_t)>;
 
 // What the caller knows about the item being completed.
 struct RecordReadOptions {
   bool streamingFileOpen = false;  // a 0x011B entry after the address column is honoured
-  bool readsKindTexts = true;  // false for journal, task and note items: no contact or appointment texts
+  bool readsKindTexts = true;      // false for journal, task and note items: no contact or appointment texts
   bool needsThirdText = false;     // the header gave no third text
   SevenBitUnpacker unpack7Bit;     // 32 KB stores: compressed contact texts (may be empty)
 };
@@ -71,15 +72,16 @@ struct MessageRecordFields {
   BodySource bodySource = BodySource::Other;
   std::uint16_t bodyLength = 0;
   std::uint64_t bodyPosition = 0;
-  std::optional<LongValueKeyBytes> bodyKey;     // the body is a long value
-  std::vector<MessageIdBytes> attachmentIds;    // 8-byte attachment identifiers
+  std::optional<LongValueKeyBytes> bodyKey;                    // the body is a long value
+  std::vector<MessageIdBytes> attachmentIds;                   // 8-byte attachment identifiers
   std::optional<std::array<std::u16string, 18>> contactSlots;  // in the slot order of the model
   std::optional<RecordAppointment> appointment;
-  std::u16string senderAddress;                 // empty when the record has none
+  std::u16string senderAddress;  // empty when the record has none
 };
 
 // The record slots of a message-table page that may hold a message record (at most 800).
-std::vector<RecordCandidate> findMessageRecordCandidates(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass);
+std::vector<RecordCandidate> findMessageRecordCandidates(std::span<const std::uint8_t> page,
+                                                         PageSizeClass pageSizeClass);
 
 // The start of the tagged-column directory of the record at `candidate` when it holds
 // `messageId` and its directory is usable; nothing otherwise.
@@ -94,7 +96,7 @@ MessageRecordFields readMessageRecord(std::span<const std::uint8_t> page, std::u
                                       const RecordReadOptions& options);
 
 // The model's contact slot order: slot i holds the text of contact kind kContactSlotKinds[i].
-inline constexpr std::array<std::size_t, 18> kContactSlotKinds = {11, 9, 16, 0, 1, 2, 3, 4, 5,
-                                                                  6, 7, 8, 10, 12, 13, 14, 17, 15};
+inline constexpr std::array<std::size_t, 18> kContactSlotKinds = {11, 9, 16, 0,  1,  2,  3,  4,  5,
+                                                                  6,  7, 8,  10, 12, 13, 14, 17, 15};
 
 }  // namespace tarnwick::store

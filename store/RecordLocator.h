@@ -28,8 +28,7 @@ using RecordSlotArray = std::array<RecordSlot, layout::kMaxRecordSlots>;
 // that would not lie wholly inside the page. At most min(slots.size(), 800) slots are
 // filled. Branch pages, unsupported classes and buffers too short for a header give 0.
 // Returns the number of slots filled.
-std::size_t locateRecords(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
-                          std::span<RecordSlot> slots);
+std::size_t locateRecords(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass, std::span<RecordSlot> slots);
 
 // Reads the page at `offset` (PageSize bytes, zero-filled past the end of the file) into
 // `scratch` and locates its records as above. An offset that is negative or not below

@@ -49,8 +49,7 @@ StoreGeometry makeStoreGeometry(std::uint32_t pageSize, std::int64_t fileSize) {
   // An unsupported value is kept only when it fits; it is never used to read pages.
   g.PageSize = pageSize <= 0x7FFFFFFFu ? static_cast<std::int32_t>(pageSize) : 0;
   g.FileSize = std::max<std::int64_t>(0, fileSize);
-  g.PageReadLength =
-      static_cast<std::uint32_t>(std::min<std::int64_t>(std::max(g.PageSize, 0), g.FileSize));
+  g.PageReadLength = static_cast<std::uint32_t>(std::min<std::int64_t>(std::max(g.PageSize, 0), g.FileSize));
   return g;
 }
 

@@ -11,9 +11,9 @@ namespace tarnwick::store {
 // The page-size state of one analysed store: written by the header check at the start of
 // an analysis and read by everything that reads pages until the next analysis.
 struct StoreGeometry {
-  std::int32_t PageSize = 0;        // bytes per page, from the database header
+  std::int32_t PageSize = 0;  // bytes per page, from the database header
   store::PageSizeClass PageSizeClass = store::PageSizeClass::Unsupported;
-  std::int64_t FileSize = 0;        // length of the database file at the start of the analysis
+  std::int64_t FileSize = 0;         // length of the database file at the start of the analysis
   std::uint32_t PageReadLength = 0;  // min(PageSize, FileSize): whole-page read length of step 1
 
   bool supported() const { return PageSizeClass != store::PageSizeClass::Unsupported; }

@@ -9,7 +9,8 @@
 
 namespace tarnwick::store {
 
-std::vector<PageTag> readTagArray(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass, TagSelection selection) {
+std::vector<PageTag> readTagArray(std::span<const std::uint8_t> page, PageSizeClass pageSizeClass,
+                                  TagSelection selection) {
   std::vector<PageTag> out;
   const std::size_t headerLength = pageHeaderLengthFor(pageSizeClass);
   const std::uint16_t mask = tagMaskFor(pageSizeClass);
@@ -17,8 +18,8 @@ std::vector<PageTag> readTagArray(std::span<const std::uint8_t> page, PageSizeCl
   const std::size_t tagRoom = (page.size() - headerLength) / layout::kTagLength;
   const std::size_t tagCount = std::min<std::size_t>(pageTagCount(page), tagRoom);
   std::size_t visited = tagCount;
-  if (tagCount > 0 && (selection == TagSelection::AllButLast ||
-                       (selection == TagSelection::AllButLastUnlessSingle && tagCount >= 2))) {
+  if (tagCount > 0 &&
+      (selection == TagSelection::AllButLast || (selection == TagSelection::AllButLastUnlessSingle && tagCount >= 2))) {
     --visited;
   }
   const BoundedBytes tags(page.last(tagCount * layout::kTagLength));

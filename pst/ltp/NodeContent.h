@@ -7,8 +7,8 @@ namespace tarnwick::pst {
 
 /// What a node (or subnode) consists of once written: its data tree and subnode tree.
 struct NodeContent {
-    Bid data;
-    Bid subnodes;
+  Bid data;
+  Bid subnodes;
 };
 
-} // namespace tarnwick::pst
+}  // namespace tarnwick::pst

@@ -32,31 +32,31 @@ inline constexpr std::uint16_t kMultiBinary = 0x1102;
 
 /// Size of a fixed-size value; 0 for variable-size types.
 std::size_t fixedSize(std::uint16_t type);
-} // namespace proptype
+}  // namespace proptype
 
 /// One property value as it is stored: the raw little-endian bytes of its type. A value
 /// too large for the heap may instead live in a subnode already written by the caller.
 struct Property {
-    std::uint16_t id = 0;
-    std::uint16_t type = 0;
-    std::vector<std::uint8_t> bytes;
-    std::optional<Nid> subnode;
+  std::uint16_t id = 0;
+  std::uint16_t type = 0;
+  std::vector<std::uint8_t> bytes;
+  std::optional<Nid> subnode;
 
-    std::uint32_t tag() const { return (static_cast<std::uint32_t>(id) << 16) | type; }
+  std::uint32_t tag() const { return (static_cast<std::uint32_t>(id) << 16) | type; }
 
-    static Property int32(std::uint16_t id, std::int32_t v);
-    static Property boolean(std::uint16_t id, bool v);
-    static Property int64(std::uint16_t id, std::int64_t v);
-    static Property sysTime(std::uint16_t id, std::uint64_t fileTime);
-    static Property doubleValue(std::uint16_t id, double v);
-    /// A UTF-8 text stored as UTF-16LE.
-    static Property unicode(std::uint16_t id, std::string_view utf8);
-    static Property binary(std::uint16_t id, std::vector<std::uint8_t> bytes);
-    static Property multiUnicode(std::uint16_t id, const std::vector<std::string>& values);
-    static Property multiInt32(std::uint16_t id, const std::vector<std::int32_t>& values);
+  static Property int32(std::uint16_t id, std::int32_t v);
+  static Property boolean(std::uint16_t id, bool v);
+  static Property int64(std::uint16_t id, std::int64_t v);
+  static Property sysTime(std::uint16_t id, std::uint64_t fileTime);
+  static Property doubleValue(std::uint16_t id, double v);
+  /// A UTF-8 text stored as UTF-16LE.
+  static Property unicode(std::uint16_t id, std::string_view utf8);
+  static Property binary(std::uint16_t id, std::vector<std::uint8_t> bytes);
+  static Property multiUnicode(std::uint16_t id, const std::vector<std::string>& values);
+  static Property multiInt32(std::uint16_t id, const std::vector<std::int32_t>& values);
 };
 
 /// UTF-8 to UTF-16LE bytes (invalid sequences become U+FFFD).
 std::vector<std::uint8_t> toUtf16le(std::string_view utf8);
 
-} // namespace tarnwick::pst
+}  // namespace tarnwick::pst

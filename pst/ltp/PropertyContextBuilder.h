@@ -14,9 +14,9 @@ class NodeDatabaseWriter;
 /// the heap's limit go to subnodes of the node. `subnodes` may already hold other
 /// subnodes of the node (tables, attachments); the tree is written here.
 class PropertyContextBuilder {
-public:
-    static NodeContent write(NodeDatabaseWriter& db, std::vector<Property> properties, SubnodeTreeWriter& subnodes,
-                             std::uint32_t& nextLocalNid);
+ public:
+  static NodeContent write(NodeDatabaseWriter& db, std::vector<Property> properties, SubnodeTreeWriter& subnodes,
+                           std::uint32_t& nextLocalNid);
 };
 
 /// Stores a value in the heap, or in a new subnode when it is too large; returns the HNID
@@ -25,4 +25,4 @@ class HeapBuilder;
 Hnid storeVariableValue(NodeDatabaseWriter& db, HeapBuilder& heap, const Property& p, SubnodeTreeWriter& subnodes,
                         std::uint32_t& nextLocalNid);
 
-} // namespace tarnwick::pst
+}  // namespace tarnwick::pst

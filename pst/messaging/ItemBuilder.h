@@ -17,41 +17,41 @@ namespace tarnwick::pst {
 enum class BodyKind : std::int16_t { Utf16Text = 0, Text8Bit = 1, Rtf = 3 };
 
 struct MailAddress {
-    std::string name;
-    std::string address;
-    std::int32_t recipientType = 1; // 1 To, 2 Cc, 3 Bcc
+  std::string name;
+  std::string address;
+  std::int32_t recipientType = 1;  // 1 To, 2 Cc, 3 Bcc
 };
 
 /// What every item kind is given: subject, sender, time, body and attachment files.
 struct ItemBasics {
-    std::string subject;
-    MailAddress sender;
-    std::optional<std::uint64_t> time; // FILETIME
-    std::string body;                   // UTF-8
-    BodyKind bodyKind = BodyKind::Utf16Text;
-    std::vector<AttachmentFile> attachments;
+  std::string subject;
+  MailAddress sender;
+  std::optional<std::uint64_t> time;  // FILETIME
+  std::string body;                   // UTF-8
+  BodyKind bodyKind = BodyKind::Utf16Text;
+  std::vector<AttachmentFile> attachments;
 };
 
 /// Contact fields the contact writer can set.
 enum class ContactField {
-    BusinessAddressCity,
-    BusinessAddressPostalCode,
-    BusinessAddressCountry,
-    BusinessAddressStreet,
-    CompanyName,
-    Department,
-    Email1Address,
-    FirstName,
-    JobTitle,
-    LastName,
-    NickName,
-    OfficeLocation,
-    AssistantTelephoneNumber,
-    BusinessTelephoneNumber,
-    MobileTelephoneNumber,
-    Profession,
-    Spouse,
-    WebPage,
+  BusinessAddressCity,
+  BusinessAddressPostalCode,
+  BusinessAddressCountry,
+  BusinessAddressStreet,
+  CompanyName,
+  Department,
+  Email1Address,
+  FirstName,
+  JobTitle,
+  LastName,
+  NickName,
+  OfficeLocation,
+  AssistantTelephoneNumber,
+  BusinessTelephoneNumber,
+  MobileTelephoneNumber,
+  Profession,
+  Spouse,
+  WebPage,
 };
 
 /// Message classes and folder container classes of the item kinds.
@@ -62,7 +62,7 @@ inline constexpr const char* kAppointment = "IPM.Appointment";
 inline constexpr const char* kTask = "IPM.Task";
 inline constexpr const char* kStickyNote = "IPM.StickyNote";
 inline constexpr const char* kJournal = "IPM.Activity";
-} // namespace itemclass
+}  // namespace itemclass
 namespace folderclass {
 inline constexpr const char* kMail = "IPF.Note";
 inline constexpr const char* kContact = "IPF.Contact";
@@ -70,7 +70,7 @@ inline constexpr const char* kAppointment = "IPF.Appointment";
 inline constexpr const char* kTask = "IPF.Task";
 inline constexpr const char* kStickyNote = "IPF.StickyNote";
 inline constexpr const char* kJournal = "IPF.Journal";
-} // namespace folderclass
+}  // namespace folderclass
 
 MessageData buildMail(NameIdMap& names, const ItemBasics& item, const std::vector<MailAddress>& recipients,
                       const std::string& transportHeaders);
@@ -87,4 +87,4 @@ std::vector<MailAddress> parseRecipientList(const std::string& text);
 /// The sender of a header text's "From:" line ("From: name<address>").
 MailAddress parseFromLine(const std::string& headers);
 
-} // namespace tarnwick::pst
+}  // namespace tarnwick::pst

@@ -11,4 +11,4 @@ namespace tarnwick::pst {
 /// the text and HTML bodies, and every attachment (attached messages as .eml files).
 MessageData importMimeMessage(const std::string& emlPath);
 
-} // namespace tarnwick::pst
+}  // namespace tarnwick::pst

@@ -113,4 +113,4 @@ inline constexpr std::uint16_t kNameidStreamEntry = 0x0003;
 inline constexpr std::uint16_t kNameidStreamString = 0x0004;
 inline constexpr std::uint16_t kNameidBucketBase = 0x1000;
 
-} // namespace tarnwick::pst::propid
+}  // namespace tarnwick::pst::propid

@@ -6,4 +6,4 @@ namespace tarnwick::pst {
 
 std::vector<std::uint8_t> makeCompressedRtf(std::string_view rtf) { return codec::compressRtf(rtf); }
 
-} // namespace tarnwick::pst
+}  // namespace tarnwick::pst

@@ -9,4 +9,4 @@ namespace tarnwick::pst {
 /// The PR_RTF_COMPRESSED value of an RTF text.
 std::vector<std::uint8_t> makeCompressedRtf(std::string_view rtf);
 
-} // namespace tarnwick::pst
+}  // namespace tarnwick::pst

@@ -34,4 +34,4 @@ std::span<const std::uint8_t> nameMapGuidStream();
 std::span<const std::uint8_t> nameMapEntryStream();
 std::span<const std::uint8_t> nameMapStringStream();
 
-} // namespace tarnwick::pst::store_template
+}  // namespace tarnwick::pst::store_template

@@ -10,4 +10,4 @@ namespace tarnwick::pst {
 /// wSig of page and block trailers: the offset xor the id, folded to 16 bits.
 std::uint16_t computeSignature(FileOffset ib, Bid bid);
 
-} // namespace tarnwick::pst
+}  // namespace tarnwick::pst

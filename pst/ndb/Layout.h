@@ -7,8 +7,8 @@
 namespace tarnwick::pst::layout {
 
 // HEADER
-inline constexpr std::uint32_t kHeaderMagic = 0x4E444221;       // "!BDN"
-inline constexpr std::uint16_t kClientMagic = 0x4D53;           // "SM"
+inline constexpr std::uint32_t kHeaderMagic = 0x4E444221;  // "!BDN"
+inline constexpr std::uint16_t kClientMagic = 0x4D53;      // "SM"
 inline constexpr std::uint16_t kVersionUnicode = 23;
 inline constexpr std::uint16_t kClientVersion = 19;
 inline constexpr std::size_t kHeaderSize = 564;
@@ -61,11 +61,11 @@ inline constexpr std::uint64_t kDListOffset = 0x4200;
 inline constexpr std::uint64_t kFirstAMapOffset = 0x4400;
 inline constexpr std::uint64_t kSlotSize = 64;
 inline constexpr std::uint64_t kSlotsPerRegion = kPageDataSize * 8;
-inline constexpr std::uint64_t kRegionSize = kSlotsPerRegion * kSlotSize; // 253,952
-inline constexpr std::uint64_t kRegionsPerPMap = 8;          // a PMap page every 8 regions
-inline constexpr std::uint64_t kFirstFMapRegion = 128;       // the header's FMap covers 128 regions
+inline constexpr std::uint64_t kRegionSize = kSlotsPerRegion * kSlotSize;  // 253,952
+inline constexpr std::uint64_t kRegionsPerPMap = 8;                        // a PMap page every 8 regions
+inline constexpr std::uint64_t kFirstFMapRegion = 128;                     // the header's FMap covers 128 regions
 inline constexpr std::uint64_t kRegionsPerFMap = 496;
-inline constexpr std::uint64_t kFirstFPMapRegion = 128 * 8 * 8; // header's FPMap: 1024 PMaps, one bit each
+inline constexpr std::uint64_t kFirstFPMapRegion = 128 * 8 * 8;  // header's FPMap: 1024 PMaps, one bit each
 inline constexpr std::uint64_t kRegionsPerFPMap = 496 * 8 * 8;
 
 // DList page
@@ -88,20 +88,20 @@ inline constexpr std::size_t kBtEntriesBytes = 488;
 // Blocks
 inline constexpr std::size_t kBlockTrailerSize = 16;
 inline constexpr std::size_t kMaxBlockSize = 8192;
-inline constexpr std::size_t kMaxBlockData = kMaxBlockSize - kBlockTrailerSize; // 8176
+inline constexpr std::size_t kMaxBlockData = kMaxBlockSize - kBlockTrailerSize;  // 8176
 inline constexpr std::uint64_t kBidIncrement = 4;
 inline constexpr std::uint64_t kBidInternalBit = 0x2;
-inline constexpr std::uint8_t kBlockTypeData = 0x01;    // XBLOCK / XXBLOCK
-inline constexpr std::uint8_t kBlockTypeSubnode = 0x02; // SLBLOCK / SIBLOCK
+inline constexpr std::uint8_t kBlockTypeData = 0x01;     // XBLOCK / XXBLOCK
+inline constexpr std::uint8_t kBlockTypeSubnode = 0x02;  // SLBLOCK / SIBLOCK
 inline constexpr std::size_t kXBlockHeaderSize = 8;
-inline constexpr std::size_t kXBlockMaxEntries = (kMaxBlockData - kXBlockHeaderSize) / 8; // 1021
+inline constexpr std::size_t kXBlockMaxEntries = (kMaxBlockData - kXBlockHeaderSize) / 8;  // 1021
 inline constexpr std::size_t kSlEntrySize = 24;
 inline constexpr std::size_t kSiEntrySize = 16;
-inline constexpr std::size_t kSlBlockMaxEntries = (kMaxBlockData - kXBlockHeaderSize) / kSlEntrySize; // 340
-inline constexpr std::size_t kSiBlockMaxEntries = (kMaxBlockData - kXBlockHeaderSize) / kSiEntrySize; // 510
+inline constexpr std::size_t kSlBlockMaxEntries = (kMaxBlockData - kXBlockHeaderSize) / kSlEntrySize;  // 340
+inline constexpr std::size_t kSiBlockMaxEntries = (kMaxBlockData - kXBlockHeaderSize) / kSiEntrySize;  // 510
 inline constexpr std::uint16_t kInitialRefCount = 2;
 
 inline constexpr std::size_t alignUp(std::size_t n, std::size_t a) { return (n + a - 1) / a * a; }
 inline constexpr std::size_t blockDiskSize(std::size_t cb) { return alignUp(cb + kBlockTrailerSize, kSlotSize); }
 
-} // namespace tarnwick::pst::layout
+}  // namespace tarnwick::pst::layout

@@ -446,11 +446,12 @@ int main(int argc, char** argv) {
     Draw draw;
   };
   const Icon icons[] = {
-      {"folder", genericFolder}, {"database", database},   {"calendar", calendar}, {"contacts", contact},
-      {"deleted", trash},        {"drafts", pencil},       {"inbox", inboxFolder}, {"journal", book},
-      {"junk", junk},            {"notes", note},          {"outbox", outboxFolder}, {"sent", planeSent},
-      {"tasks", tasks},          {"syncissues", syncIssues}, {"mail", mailItem},   {"attachment", paperclip},
-      {"app", appIcon},
+      {"folder", genericFolder}, {"database", database},     {"calendar", calendar},
+      {"contacts", contact},     {"deleted", trash},         {"drafts", pencil},
+      {"inbox", inboxFolder},    {"journal", book},          {"junk", junk},
+      {"notes", note},           {"outbox", outboxFolder},   {"sent", planeSent},
+      {"tasks", tasks},          {"syncissues", syncIssues}, {"mail", mailItem},
+      {"attachment", paperclip}, {"app", appIcon},
   };
   for (const Icon& icon : icons) {
     ok &= save(paint(16, 16, icon.draw), out + "/images/" + icon.name + "-16.png");
@@ -465,7 +466,8 @@ int main(int argc, char** argv) {
   strip.fill(Qt::transparent);
   {
     QPainter p(&strip);
-    for (int i = 0; i < 5; ++i) p.drawImage(i * kToolWidth, 0, paint(kToolWidth - 4, kToolHeight - 4, tools[i]).copy(), 0, 0);
+    for (int i = 0; i < 5; ++i)
+      p.drawImage(i * kToolWidth, 0, paint(kToolWidth - 4, kToolHeight - 4, tools[i]).copy(), 0, 0);
   }
   // Centre each picture in its cell.
   QImage centred(strip.size(), QImage::Format_ARGB32);

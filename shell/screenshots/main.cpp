@@ -5,14 +5,14 @@
 // generator writes beside its stores; without one, the first folder is shown).
 
 #include "shell/Analysis.h"
-#include "shell/SourceDialog.h"
-#include "shell/SaveProgressDialog.h"
-#include "shell/TarnwickApplication.h"
 #include "shell/FolderTreeView.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBrowser.h"
 #include "shell/MessageListView.h"
+#include "shell/SaveProgressDialog.h"
 #include "shell/ShellSession.h"
+#include "shell/SourceDialog.h"
+#include "shell/TarnwickApplication.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,10 +23,10 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <optional>
-#include <cstdio>
 #include <thread>
 
 using namespace tarnwick;

@@ -39,7 +39,8 @@ TEST(AttachmentOrder, ListedAsTheMessageListsItsIdentifiers) {
   const AttachmentIdBytes second{0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38};
   const AttachmentIdBytes third{0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48};
   // Rows in the page: third, first, second.
-  const Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {row(third, u"c.txt"), row(first, u"a.txt"), row(second, u"b.txt")}, nullptr, 61);
+  const Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K,
+                                  {row(third, u"c.txt"), row(first, u"a.txt"), row(second, u"b.txt")}, nullptr, 61);
   MessageItemList items;
   MessageItem item;
   item.attachmentIds.addAttachmentId(AttachmentId::fromBytes(first));

@@ -75,7 +75,9 @@ TEST(CatalogueWalk, BranchWithSeveralTagsNeverFollowsTheLastOne) {
 TEST(CatalogueWalk, LongBranchRecordsAreNoChildPointers) {
   testing::StoreImage file(4096, 40);
   Bytes longRecord = testing::branchRecord(7, 97);  // 101 bytes
-  file.page(4, PageBytes(4096, 2, true).add(longRecord).add(testing::branchRecord(9, 96)).add(testing::branchRecord(0)).bytes());
+  file.page(
+      4,
+      PageBytes(4096, 2, true).add(longRecord).add(testing::branchRecord(9, 96)).add(testing::branchRecord(0)).bytes());
   file.page(9, PageBytes(4096, 2).bytes());
   Walk w(file.bytes());
   w.walkPage(4);
@@ -84,7 +86,11 @@ TEST(CatalogueWalk, LongBranchRecordsAreNoChildPointers) {
 
 TEST(CatalogueWalk, ProbesOfOtherTablesAreRecordedButNotWalked) {
   testing::StoreImage file(4096, 40);
-  file.page(4, PageBytes(4096, 2, true).add(testing::branchRecord(7)).add(testing::branchRecord(500)).add(testing::branchRecord(0)).bytes());
+  file.page(4, PageBytes(4096, 2, true)
+                   .add(testing::branchRecord(7))
+                   .add(testing::branchRecord(500))
+                   .add(testing::branchRecord(0))
+                   .bytes());
   file.page(7, PageBytes(4096, 33).add(testing::tableRecord("Mailbox", 21, 30)).bytes());
   Walk w(file.bytes());
   w.walkPage(4);
@@ -98,8 +104,16 @@ TEST(CatalogueWalk, ProbesOfOtherTablesAreRecordedButNotWalked) {
 
 TEST(CatalogueWalk, ABranchThatPointsBackAtItselfEnds) {
   testing::StoreImage file(4096, 40);
-  file.page(4, PageBytes(4096, 2, true).add(testing::branchRecord(4)).add(testing::branchRecord(6)).add(testing::branchRecord(0)).bytes());
-  file.page(6, PageBytes(4096, 2, true).add(testing::branchRecord(4)).add(testing::branchRecord(6)).add(testing::branchRecord(0)).bytes());
+  file.page(4, PageBytes(4096, 2, true)
+                   .add(testing::branchRecord(4))
+                   .add(testing::branchRecord(6))
+                   .add(testing::branchRecord(0))
+                   .bytes());
+  file.page(6, PageBytes(4096, 2, true)
+                   .add(testing::branchRecord(4))
+                   .add(testing::branchRecord(6))
+                   .add(testing::branchRecord(0))
+                   .bytes());
   Walk w(file.bytes());
   w.walkPage(4);
   EXPECT_LE(w.model.pages.size(), 6u);

@@ -1,9 +1,9 @@
 #include "analysis/ScanEngine.h"
 #include "analysis/ScanSummary.h"
 #include "platform/StoreFile.h"
-#include "tests/support/ScratchDir.h"
 #include "tests/support/SampleStore.h"
 #include "tests/support/SampleStore32K.h"
+#include "tests/support/ScratchDir.h"
 #include "tests/support/StoreScan.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +25,8 @@ Outcome scanStoreBytes(const Bytes& store) {
   testing::ScratchDir dir;
   const auto path = dir.write("damaged.edb", store);
   const auto scan = testing::scanStore(path, u"damaged");
-  return {scan->result.outcome, scan->model.messageHeaders.size(), summarizeScan(scan->result, scan->model, scan->tree)};
+  return {scan->result.outcome, scan->model.messageHeaders.size(),
+          summarizeScan(scan->result, scan->model, scan->tree)};
 }
 
 TEST(DamagedStore, ATruncatedStoreKeepsWhatLiesBeforeTheCut) {

@@ -75,8 +75,8 @@ TEST(folderRowSmall, RowsThatDoNotFitAreSkipped) {
   // A folder id whose first two bytes read as a negative number.
   Id8 negative = kFolder;
   negative[1] = 0x80;
-  EXPECT_FALSE(parseFolderRowSmall(testing::folderRowSmall(negative, kMailbox, kMailbox, u"X", u"IPF.Note"), mailboxes,
-                                   0x0147));
+  EXPECT_FALSE(
+      parseFolderRowSmall(testing::folderRowSmall(negative, kMailbox, kMailbox, u"X", u"IPF.Note"), mailboxes, 0x0147));
   // No marker A7 in the first 16 bytes.
   r = testing::folderRowSmall(kFolder, kMailbox, kMailbox, u"X", u"IPF.Note");
   r[6] = 0;
@@ -105,30 +105,38 @@ TEST(folderRowSmall, AMarkerAtTheStartMakesTheWindowFromTheLengthsBeforeIt) {
 }
 
 TEST(folderRowSmall, NamesAreCutTo260Characters) {
-  auto row = parseFolderRowSmall(
-      testing::folderRowSmall(kFolder, kMailbox, kMailbox, std::u16string(400, u'n'), u"IPF.Note"),
-      mailboxIndex({kMailbox}), 0x0147);
+  auto row =
+      parseFolderRowSmall(testing::folderRowSmall(kFolder, kMailbox, kMailbox, std::u16string(400, u'n'), u"IPF.Note"),
+                          mailboxIndex({kMailbox}), 0x0147);
   ASSERT_TRUE(row);
   EXPECT_EQ(row->name.size(), kMaxFolderNameChars);
 }
 
 TEST(folderRowLarge, DecodesPackedNamesAndClassesExactly) {
-  auto row = parseFolderRowLarge(testing::folderRowLarge(kFolder, kParent, testing::packedValue("Contacts"), testing::packedValue("IPF.Contact")), 0x3613);
+  auto row = parseFolderRowLarge(
+      testing::folderRowLarge(kFolder, kParent, testing::packedValue("Contacts"), testing::packedValue("IPF.Contact")),
+      0x3613);
   ASSERT_TRUE(row);
   EXPECT_EQ(row->id.bytes, kFolder);
   EXPECT_EQ(row->parentId.bytes, kParent);
   EXPECT_EQ(row->name, u"Contacts");
   EXPECT_EQ(row->kind, FolderKind::Contacts);
   // The whole class is compared in a 32 KB store: a longer class is not a note folder.
-  row = parseFolderRowLarge(testing::folderRowLarge(kFolder, kParent, testing::packedValue("Notes"), testing::packedValue("IPF.Note.Archive")), 0x3613);
+  row = parseFolderRowLarge(testing::folderRowLarge(kFolder, kParent, testing::packedValue("Notes"),
+                                                    testing::packedValue("IPF.Note.Archive")),
+                            0x3613);
   ASSERT_TRUE(row);
   EXPECT_EQ(row->kind, FolderKind::Other);
-  row = parseFolderRowLarge(testing::folderRowLarge(kFolder, kParent, testing::packedValue("Notes"), testing::packedValue("ipf.note")), 0x3613);
+  row = parseFolderRowLarge(
+      testing::folderRowLarge(kFolder, kParent, testing::packedValue("Notes"), testing::packedValue("ipf.note")),
+      0x3613);
   EXPECT_EQ(row->kind, FolderKind::Notes);
 }
 
 TEST(folderRowLarge, NamesStoredWithoutPackingAreReadAsUtf16) {
-  auto row = parseFolderRowLarge(testing::folderRowLarge(kFolder, kParent, testing::plainValue(u"Entwürfe"), testing::plainValue(u"IPF.Note")), 0x3613);
+  auto row = parseFolderRowLarge(
+      testing::folderRowLarge(kFolder, kParent, testing::plainValue(u"Entwürfe"), testing::plainValue(u"IPF.Note")),
+      0x3613);
   ASSERT_TRUE(row);
   EXPECT_EQ(row->name, u"Entwürfe");
 }
@@ -136,7 +144,8 @@ TEST(folderRowLarge, NamesStoredWithoutPackingAreReadAsUtf16) {
 TEST(folderRowLarge, BadPackingOrDirectoryGivesNoFolder) {
   Bytes broken = testing::packedValue("Inbox");
   broken.back() |= 0x80;  // padding bits set: not 7-bit text
-  auto row = parseFolderRowLarge(testing::folderRowLarge(kFolder, kParent, broken, testing::packedValue("IPF.Note")), 0x3613);
+  auto row =
+      parseFolderRowLarge(testing::folderRowLarge(kFolder, kParent, broken, testing::packedValue("IPF.Note")), 0x3613);
   EXPECT_TRUE(!row || row->name.empty());
   Bytes r = testing::folderRowLarge(kFolder, kParent, testing::packedValue("Inbox"), testing::packedValue("IPF.Note"));
   r[200] = r[202] = r[204] = 40;  // every try misses the directory

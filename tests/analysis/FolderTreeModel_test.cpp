@@ -75,7 +75,8 @@ TEST(FolderTreeModel, CheckedListHoldsEachItemOnceAsHex) {
   FolderTreeModel tree;
   tree.reset(u"db");
   std::vector<TreeItemHandle> items;
-  for (int i = 0; i < 20; ++i) items.push_back(tree.insertFolder(0, u"m" + std::u16string(1, char16_t(u'a' + i)), analysis::FolderKind::Other));
+  for (int i = 0; i < 20; ++i)
+    items.push_back(tree.insertFolder(0, u"m" + std::u16string(1, char16_t(u'a' + i)), analysis::FolderKind::Other));
   tree.toggle(items[16]);  // handle 0x12
   tree.toggle(items[16]);
   tree.toggle(items[16]);

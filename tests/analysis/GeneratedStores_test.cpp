@@ -1,7 +1,7 @@
 #include "analysis/ScanEngine.h"
 #include "analysis/ScanSummary.h"
-#include "platform/StoreFile.h"
 #include "platform/CodePage.h"
+#include "platform/StoreFile.h"
 #include "tests/support/Generator.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/support/StoreScan.h"
@@ -62,7 +62,8 @@ void collectFolders(const std::string& mailbox, const std::string& parent, const
 
 std::uint64_t fileTimeOf(const ModelTime& time) {
   std::uint64_t value = 0;
-  for (std::size_t i = 0; i < time.bytes.size(); ++i) value |= static_cast<std::uint64_t>(time.bytes[i]) << (16 + 8 * i);
+  for (std::size_t i = 0; i < time.bytes.size(); ++i)
+    value |= static_cast<std::uint64_t>(time.bytes[i]) << (16 + 8 * i);
   return value;
 }
 
@@ -76,7 +77,8 @@ std::string textAt(std::ifstream& file, std::int64_t pageOffset, std::uint16_t o
   file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   std::u16string text;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
+    text.push_back(
+        static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8)));
   }
   return utf16ToUtf8(text);
 }
@@ -96,7 +98,8 @@ std::set<FolderKey> manifestFolders(const nlohmann::json& manifest) {
 }
 
 // `extra`: further generator options; `scenario`: the text of a scenario file, if any.
-GeneratedScan scanGenerated(const std::string& format, const std::string& extra = "", const std::string& scenario = "") {
+GeneratedScan scanGenerated(const std::string& format, const std::string& extra = "",
+                            const std::string& scenario = "") {
   testing::ScratchDir dir;
   EXPECT_EQ(testing::generateStore(dir.path(), format, "--seed 7 " + extra, scenario), 0) << format << " " << extra;
   GeneratedScan out;
@@ -150,7 +153,7 @@ TEST_P(GeneratedStore, ScanFindsExactlyTheManifestFolderTree) {
   // The default store, then several mailboxes with deep trees of folders (names beyond
   // ASCII among them) and one mailbox with the well-known folders only.
   for (const std::string& scenario : {std::string(), std::string(R"({"mailboxes": 3, "foldersPerMailbox": 40})"),
-                                     std::string(R"({"mailboxes": 1, "foldersPerMailbox": 12, "rng": 11})")}) {
+                                      std::string(R"({"mailboxes": 1, "foldersPerMailbox": 12, "rng": 11})")}) {
     const GeneratedScan scan = scanGenerated(GetParam(), "", scenario);
     ASSERT_EQ(scan.outcome, ScanOutcome::Completed) << scenario;
     const std::set<FolderKey> expected = manifestFolders(scan.manifest);
@@ -161,8 +164,9 @@ TEST_P(GeneratedStore, ScanFindsExactlyTheManifestFolderTree) {
 
 TEST_P(GeneratedStore, ScanFindsExactlyTheManifestMessageHeaders) {
   if (!std::filesystem::exists(testing::generatorPath())) GTEST_SKIP() << "the store generator is not built";
-  for (const std::string& scenario : {std::string(), std::string(R"({"mailboxes": 2, "foldersPerMailbox": 20, "messagesPerFolder": 9})"),
-                                     std::string(R"({"mailboxes": 1, "foldersPerMailbox": 13, "messagesPerFolder": 60, "rng": 5})")}) {
+  for (const std::string& scenario :
+       {std::string(), std::string(R"({"mailboxes": 2, "foldersPerMailbox": 20, "messagesPerFolder": 9})"),
+        std::string(R"({"mailboxes": 1, "foldersPerMailbox": 13, "messagesPerFolder": 60, "rng": 5})")}) {
     const GeneratedScan scan = scanGenerated(GetParam(), "", scenario);
     ASSERT_EQ(scan.outcome, ScanOutcome::Completed) << scenario;
     const std::multiset<MessageKey> expected = manifestMessages(scan.manifest);
@@ -199,7 +203,8 @@ TEST_P(GeneratedStore, DamagedStoresAlwaysFinishTheScan) {
     for (const auto& message : scan.messages) {
       const bool known = std::any_of(messages.begin(), messages.end(), [&](const MessageKey& m) {
         return std::get<0>(m) == std::get<0>(message) && std::get<1>(m) == std::get<1>(message) &&
-               std::get<4>(m) == std::get<4>(message) && std::get<2>(m).find(std::get<2>(message)) != std::string::npos &&
+               std::get<4>(m) == std::get<4>(message) &&
+               std::get<2>(m).find(std::get<2>(message)) != std::string::npos &&
                (std::get<3>(message).empty() || std::get<3>(m) == std::get<3>(message));
       });
       EXPECT_TRUE(known) << damage << " " << std::get<2>(message);
@@ -228,14 +233,16 @@ TEST_P(GeneratedStore, DamagedStoresKeepEveryHeaderOnAnUndamagedPage) {
   ASSERT_EQ(clean.outcome, ScanOutcome::Completed);
   const std::set<std::int64_t> needed = pagesEveryHeaderNeeds(clean.manifest);
   std::size_t compared = 0;
-  for (const std::string& damage : {std::string("--zero-pages 4"), std::string("--random-pages 4"), std::string("--scramble-tags 4"),
-                                    std::string("--zero-pages 12"), std::string("--zero-pages 1")}) {
+  for (const std::string& damage :
+       {std::string("--zero-pages 4"), std::string("--random-pages 4"), std::string("--scramble-tags 4"),
+        std::string("--zero-pages 12"), std::string("--zero-pages 1")}) {
     const GeneratedScan scan = scanGenerated(GetParam(), damage);
     std::set<std::int64_t> damaged;
     for (const char* list : {"zeroedPages", "randomPages", "scrambledTagPages"}) {
       for (const auto& p : scan.manifest["damage"][list]) damaged.insert(p.get<std::int64_t>());
     }
-    const bool reachable = std::none_of(damaged.begin(), damaged.end(), [&](std::int64_t p) { return needed.count(p) > 0; });
+    const bool reachable =
+        std::none_of(damaged.begin(), damaged.end(), [&](std::int64_t p) { return needed.count(p) > 0; });
     if (!reachable) continue;
     ++compared;
     for (const auto& [message, page] : clean.messagePages) {

@@ -40,12 +40,14 @@ std::vector<MessageHeader> parse(const Bytes& row, FolderKind kind = FolderKind:
 
 std::u16string textAt(const Bytes& page, std::uint16_t offset, std::uint16_t length) {
   std::u16string out;
-  for (int i = 0; i + 1 < length; i += 2) out.push_back(static_cast<char16_t>(page[offset + i] | (page[offset + i + 1] << 8)));
+  for (int i = 0; i + 1 < length; i += 2)
+    out.push_back(static_cast<char16_t>(page[offset + i] | (page[offset + i + 1] << 8)));
   return out;
 }
 
 TEST(headerRowSmall, PrefixIsPrimaryAndSubjectSecondary) {
-  const Bytes row = testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"}, kPrefix, kSubject);
+  const Bytes row =
+      testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"}, kPrefix, kSubject);
   const Bytes page = testing::PageBytes(4096, 50).add(row).bytes();
   auto headers = parse(row);
   ASSERT_EQ(headers.size(), 1u);
@@ -77,7 +79,8 @@ TEST(headerRowSmall, TimeFallbacks) {
   ASSERT_EQ(headers.size(), 1u);
   EXPECT_EQ(headers[0].time.bytes, testing::timeBytes(kTime2019));
   // A time in 1601 is replaced by the fallback.
-  headers = parse(testing::headerRowSmall(kFolder, kMessage, kTime1601, {u"", u"A", u""}, kPrefix, kSubject, kTime2019));
+  headers =
+      parse(testing::headerRowSmall(kFolder, kMessage, kTime1601, {u"", u"A", u""}, kPrefix, kSubject, kTime2019));
   ASSERT_EQ(headers.size(), 1u);
   EXPECT_EQ(headers[0].time.bytes, testing::timeBytes(kTime2019));
   // A time that does not convert, with a fallback that does not either: dropped.
@@ -145,7 +148,8 @@ TEST(headerRowSmall, TwoRowsWithTheSameMessageIdAreBothListed) {
   const Bytes row = testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"", u"A", u""}, kPrefix, kSubject);
   const Bytes page = testing::PageBytes(4096, 50).add(row).add(row).bytes();
   HeaderTableInfo table{FolderId::fromBytes(kFolder), analysis::FolderKind::Other, std::nullopt};
-  EXPECT_EQ(parseHeaderRows(page, store::PageSizeClass::Page4K, table, smallColumns(), store::FileOffset(4096)).size(), 2u);
+  EXPECT_EQ(parseHeaderRows(page, store::PageSizeClass::Page4K, table, smallColumns(), store::FileOffset(4096)).size(),
+            2u);
 }
 
 TEST(headerRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
@@ -168,19 +172,24 @@ TEST(headerRowLarge, SubjectIsPrimaryAndTheRowGivesItsFolder) {
   EXPECT_EQ(textAt(page, h.thirdOffset, h.thirdLength), u"Carol");
 
   // "**" at p + 90 moves the time to p + 82.
-  const Bytes starred = testing::PageBytes(32768, 60).add(testing::headerRowLarge(kFolder, kMessage, kTime2019, {u"", u"X", u""}, true)).bytes();
+  const Bytes starred = testing::PageBytes(32768, 60)
+                            .add(testing::headerRowLarge(kFolder, kMessage, kTime2019, {u"", u"X", u""}, true))
+                            .bytes();
   headers = parseHeaderRows(starred, store::PageSizeClass::Page32K, table, c, store::FileOffset(32768 * 9));
   ASSERT_EQ(headers.size(), 1u);
   EXPECT_EQ(headers[0].time.bytes, testing::timeBytes(kTime2019));
 
   // Rows of 88 bytes or less hold no header.
   Bytes shortRow(88, 0x20);
-  EXPECT_TRUE(parseHeaderRows(testing::PageBytes(32768, 60).add(shortRow).bytes(), store::PageSizeClass::Page32K, table, c, store::FileOffset(0)).empty());
+  EXPECT_TRUE(parseHeaderRows(testing::PageBytes(32768, 60).add(shortRow).bytes(), store::PageSizeClass::Page32K, table,
+                              c, store::FileOffset(0))
+                  .empty());
 }
 
 TEST(HeaderRow, DamagedPagesNeverReadOutsideThePage) {
   // Tags pointing anywhere, rows cut short: whatever comes out, nothing is read outside.
-  const Bytes row = testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"}, kPrefix, kSubject);
+  const Bytes row =
+      testing::headerRowSmall(kFolder, kMessage, kTime2019, {u"RE: ", u"Budget", u"Carol"}, kPrefix, kSubject);
   for (std::size_t cut = 0; cut <= row.size(); cut += 3) {
     Bytes part(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(cut));
     parse(part);
@@ -188,7 +197,8 @@ TEST(HeaderRow, DamagedPagesNeverReadOutsideThePage) {
   testing::PageBytes page(4096, 50);
   page.rawTag(0x0FFF, 0x0FF0).rawTag(0x0200, 0x0F00).rawTag(0x0FFF, 0);
   HeaderTableInfo table{FolderId::fromBytes(kFolder), FolderKind::Calendar, std::nullopt};
-  EXPECT_TRUE(parseHeaderRows(page.bytes(), store::PageSizeClass::Page4K, table, smallColumns(), store::FileOffset(0)).empty());
+  EXPECT_TRUE(
+      parseHeaderRows(page.bytes(), store::PageSizeClass::Page4K, table, smallColumns(), store::FileOffset(0)).empty());
 }
 
 TEST(HeaderRow, EveryTextLiesInsideItsPage) {
@@ -206,10 +216,12 @@ TEST(HeaderRow, EveryTextLiesInsideItsPage) {
       Bytes page(pageSize, 0);
       const std::size_t half = std::min(data.size(), pageSize / 2);
       std::copy(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(half), page.begin());
-      std::copy(data.end() - static_cast<std::ptrdiff_t>(half), data.end(), page.end() - static_cast<std::ptrdiff_t>(half));
+      std::copy(data.end() - static_cast<std::ptrdiff_t>(half), data.end(),
+                page.end() - static_cast<std::ptrdiff_t>(half));
       const store::PageSizeClass cls = store::pageSizeClassFor(static_cast<std::uint32_t>(pageSize));
       const FolderId key = data.size() >= 8 ? FolderId::fromBytes(std::span(data).first(8)) : FolderId{};
-      HeaderTableInfo table{key, data.size() > 20 ? static_cast<FolderKind>(data[20] % 6) : FolderKind::Calendar, std::nullopt};
+      HeaderTableInfo table{key, data.size() > 20 ? static_cast<FolderKind>(data[20] % 6) : FolderKind::Calendar,
+                            std::nullopt};
       const std::uint16_t column = data.size() >= 18 ? static_cast<std::uint16_t>(data[16] | (data[17] << 8)) : 0x0147;
       HeaderColumns columns;
       columns.subjectPrefix = column;

@@ -19,7 +19,8 @@ using testing::makeLeafPage;
 // Reverses the tag array, so that the first record's tag is tag 0, stored last.
 void engineTagOrder(Bytes& page, std::size_t tags) {
   for (std::size_t i = 0, j = tags - 1; i < j; ++i, --j) {
-    std::swap_ranges(page.end() - static_cast<std::ptrdiff_t>(4 * (i + 1)), page.end() - static_cast<std::ptrdiff_t>(4 * i),
+    std::swap_ranges(page.end() - static_cast<std::ptrdiff_t>(4 * (i + 1)),
+                     page.end() - static_cast<std::ptrdiff_t>(4 * i),
                      page.end() - static_cast<std::ptrdiff_t>(4 * (j + 1)));
   }
 }

@@ -1,8 +1,8 @@
 #include "analysis/AttachmentScanner.h"
 #include "analysis/LongValueScanner.h"
 #include "analysis/MessageRecordMatcher.h"
-#include "tests/support/PageBytes.h"
 #include "tests/support/MessageRecords.h"
+#include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,8 @@ ColumnList columnsOf(std::uint32_t table) {
 Bytes body(std::u16string_view s) { return utf16Value(s); }
 
 TEST(MessageRecordMatcher, ColumnsOfOneTableWithTheDefaultAddress) {
-  store::MessageColumns c = messageColumnsFor(columnsOf(19), 19, store::PageSizeClass::Page4K, {0x8225, 0x810C, 0x8201});
+  store::MessageColumns c =
+      messageColumnsFor(columnsOf(19), 19, store::PageSizeClass::Page4K, {0x8225, 0x810C, 0x8201});
   EXPECT_EQ(c.plainBody, 0x1000);
   EXPECT_EQ(c.attachments, 0x0E13);
   EXPECT_EQ(c.contact[11], 0x300B);
@@ -48,9 +49,11 @@ TEST(MessageRecordMatcher, FirstCandidateWinsAndMatchedItemsWait) {
   items.addMessageItem(itemFor(kIdA));
   items.addMessageItem(itemFor(kIdB));
   items.addMessageItem(itemFor(kIdA));  // the same message listed twice
-  Bytes page1 = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kIdA, {{0x1000, body(u"first")}}),
-                                       smallMessageRecord(kIdA, {{0x1000, body(u"second copy")}})});
-  ASSERT_TRUE(readMessageRecords({page1, store::FileOffset(8192), store::PageSizeClass::Page4K, {}}, columns, false, items));
+  Bytes page1 = makeLeafPage(4096, store::PageSizeClass::Page4K,
+                             {smallMessageRecord(kIdA, {{0x1000, body(u"first")}}),
+                              smallMessageRecord(kIdA, {{0x1000, body(u"second copy")}})});
+  ASSERT_TRUE(
+      readMessageRecords({page1, store::FileOffset(8192), store::PageSizeClass::Page4K, {}}, columns, false, items));
   EXPECT_TRUE(items[0].recordFound);
   EXPECT_TRUE(items[2].recordFound);
   EXPECT_FALSE(items[1].recordFound);
@@ -58,10 +61,13 @@ TEST(MessageRecordMatcher, FirstCandidateWinsAndMatchedItemsWait) {
   EXPECT_EQ(items[2].bodyLength, 11);
   EXPECT_EQ(items[0].bodySource, store::BodySource::PlainUnicode);
   // A later page with other records for A changes nothing; B is completed there.
-  Bytes page2 = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kIdA, {{0x1000, body(u"later record")}}),
-                                       smallMessageRecord(kIdB, {{0x0E13, Bytes{1, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7}},
-                                                                 {0x300B, body(u"Given")}})});
-  ASSERT_TRUE(readMessageRecords({page2, store::FileOffset(12288), store::PageSizeClass::Page4K, {}}, columns, false, items));
+  Bytes page2 = makeLeafPage(
+      4096, store::PageSizeClass::Page4K,
+      {smallMessageRecord(kIdA, {{0x1000, body(u"later record")}}),
+       smallMessageRecord(
+           kIdB, {{0x0E13, Bytes{1, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7}}, {0x300B, body(u"Given")}})});
+  ASSERT_TRUE(
+      readMessageRecords({page2, store::FileOffset(12288), store::PageSizeClass::Page4K, {}}, columns, false, items));
   EXPECT_EQ(items[0].bodyLength, 11);
   EXPECT_EQ(items[0].bodyPosition.value / 4096, 2);
   ASSERT_TRUE(items[1].recordFound);
@@ -71,8 +77,11 @@ TEST(MessageRecordMatcher, FirstCandidateWinsAndMatchedItemsWait) {
   ASSERT_EQ(items[1].attachmentIds.size(), 1u);
   EXPECT_EQ(items[1].attachmentIds.entries()[0].bytes, kAtt);
   // A page without a record marker yields no candidate.
-  EXPECT_FALSE(readMessageRecords({makeLeafPage(4096, store::PageSizeClass::Page4K, {Bytes(80, 0x44)}), store::FileOffset(0), store::PageSizeClass::Page4K, {}}, columns,
-                                  false, items));
+  EXPECT_FALSE(readMessageRecords({makeLeafPage(4096, store::PageSizeClass::Page4K, {Bytes(80, 0x44)}),
+                                   store::FileOffset(0),
+                                   store::PageSizeClass::Page4K,
+                                   {}},
+                                  columns, false, items));
 }
 
 TEST(AttachmentScanner, RowsBecomeAttachmentsOnceEach) {
@@ -80,8 +89,8 @@ TEST(AttachmentScanner, RowsBecomeAttachmentsOnceEach) {
   items.addMessageItem(itemFor(kIdA));
   items.addMessageItem(itemFor(kIdB));
   items[0].attachmentIds.addAttachmentId(AttachmentId::fromBytes(kAtt));
-  Bytes row = smallAttachmentRow(kAtt, {{0x0101, Bytes{0, 0, 0}}, {0x0107, Bytes{0, 0x12, 0x34, 0, 0}},
-                                        {0x010A, utf16Value(u"report.pdf")}});
+  Bytes row = smallAttachmentRow(
+      kAtt, {{0x0101, Bytes{0, 0, 0}}, {0x0107, Bytes{0, 0x12, 0x34, 0, 0}}, {0x010A, utf16Value(u"report.pdf")}});
   Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {row, row}, nullptr, 61);
   ColumnList none;
   AttachmentScanner scanner(items, store::PageSizeClass::Page4K, none);
@@ -158,7 +167,8 @@ TEST(AttachmentScanner, LargeStoresConsumeAnIdentifierOnceFound) {
   ColumnList columns;
   columns.addColumnEntry(0x0120, 300, 'A');
   columns.addColumnEntry(0x0131, 300, 'I');
-  Bytes page = makeLeafPage(32768, store::PageSizeClass::Page32K, {largeRow(kAtt, u"one.txt"), largeRow(kAtt, u"two.txt")}, nullptr, 300);
+  Bytes page = makeLeafPage(32768, store::PageSizeClass::Page32K,
+                            {largeRow(kAtt, u"one.txt"), largeRow(kAtt, u"two.txt")}, nullptr, 300);
   AttachmentScanner scanner(items, store::PageSizeClass::Page32K, columns, 0);
   EXPECT_FALSE(scanner.singleItemDone());
   ASSERT_TRUE(scanner.scanAttachmentPage(page, store::FileOffset(32768), 300, std::string("KEY")));

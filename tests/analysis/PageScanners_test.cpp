@@ -40,7 +40,8 @@ Bytes smallRow(const std::vector<Entry>& entries) {
 AttachmentRowResult readFirst(const Bytes& page, store::PageSizeClass cls, const AttachmentColumns& cols) {
   for (const AttachmentCandidate& c : findAttachmentCandidates(page, cls)) {
     AttachmentRowResult r = readAttachmentRow(page, 0x4000, cls, c, kAtt, cols);
-    if (!std::holds_alternative<AttachmentRowMiss>(r) || std::get<AttachmentRowMiss>(r) != AttachmentRowMiss::NotThisRow) {
+    if (!std::holds_alternative<AttachmentRowMiss>(r) ||
+        std::get<AttachmentRowMiss>(r) != AttachmentRowMiss::NotThisRow) {
       return r;
     }
   }
@@ -50,8 +51,8 @@ AttachmentRowResult readFirst(const Bytes& page, store::PageSizeClass cls, const
 TEST(AttachmentRows, SmallPageRowWithInlineDataAndLongName) {
   // Directory entries whose first byte is 1 and fifth byte 1: column 0x0101 is a stand-in.
   Bytes data{0x00, 'a', 'b', 'c', 'd', 'e', 'f'};
-  std::vector<Entry> entries{{0x0101, Bytes{0, 0, 0}}, {0x0105, wideValue(u"short")}, {0x0107, data},
-                             {0x010A, wideValue(u"long name.txt")}};
+  std::vector<Entry> entries{
+      {0x0101, Bytes{0, 0, 0}}, {0x0105, wideValue(u"short")}, {0x0107, data}, {0x010A, wideValue(u"long name.txt")}};
   std::vector<std::uint32_t> at;
   Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallRow(entries)}, &at);
   std::vector<AttachmentCandidate> c = findAttachmentCandidates(page, store::PageSizeClass::Page4K);
@@ -68,7 +69,8 @@ TEST(AttachmentRows, SmallPageRowWithInlineDataAndLongName) {
 }
 
 TEST(AttachmentRows, FiveByteDataIsALongValueAndNamesFallBack) {
-  std::vector<Entry> entries{{0x0101, Bytes{0, 0, 0}}, {0x0106, wideValue(u"shown.doc")}, {0x0107, Bytes{0, 0x12, 0x34, 0, 0}}};
+  std::vector<Entry> entries{
+      {0x0101, Bytes{0, 0, 0}}, {0x0106, wideValue(u"shown.doc")}, {0x0107, Bytes{0, 0x12, 0x34, 0, 0}}};
   Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallRow(entries)});
   AttachmentRowResult r = readFirst(page, store::PageSizeClass::Page4K, AttachmentColumns::smallPageStore());
   ASSERT_TRUE(std::holds_alternative<AttachmentRow>(r));
@@ -80,7 +82,8 @@ TEST(AttachmentRows, FiveByteDataIsALongValueAndNamesFallBack) {
 }
 
 TEST(AttachmentRows, RowsWithoutNameOrWithBadOffsets) {
-  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallRow({{0x0101, Bytes{0, 0, 0}}, {0x0107, Bytes(9, 1)}})});
+  Bytes page =
+      makeLeafPage(4096, store::PageSizeClass::Page4K, {smallRow({{0x0101, Bytes{0, 0, 0}}, {0x0107, Bytes(9, 1)}})});
   AttachmentRowResult r = readFirst(page, store::PageSizeClass::Page4K, AttachmentColumns::smallPageStore());
   EXPECT_EQ(std::get<AttachmentRowMiss>(r), AttachmentRowMiss::NotThisRow);
   // Data offsets that do not increase give the identifier up.
@@ -100,7 +103,9 @@ TEST(AttachmentRows, LargePageRowWithSecondIdAndCatalogueColumns) {
   appendBytes(rec, id);
   rec.resize(rec.size() + 2, 0);
   // Directory right after: the byte at c + 1 is the entry's second byte, 0x01.
-  appendBytes(rec, directory({{0x0120, wideValue(u"a.txt")}, {0x0131, Bytes{0, 0xAB, 0xCD, 0, 0}}, {0x0140, wideValue(u"b.txt")}}));
+  appendBytes(
+      rec,
+      directory({{0x0120, wideValue(u"a.txt")}, {0x0131, Bytes{0, 0xAB, 0xCD, 0, 0}}, {0x0140, wideValue(u"b.txt")}}));
   Bytes page = makeLeafPage(32768, store::PageSizeClass::Page32K, {rec});
   AttachmentColumns cols;
   cols.displayName = 0x0120;

@@ -1,11 +1,11 @@
-#include "analysis/FolderTreeModel.h"
 #include "analysis/ScanEngine.h"
+#include "analysis/FolderTreeModel.h"
 #include "analysis/ScanSummary.h"
 #include "analysis/ScanTexts.h"
 #include "platform/StoreFile.h"
-#include "tests/support/ScratchDir.h"
 #include "tests/support/SampleStore.h"
 #include "tests/support/SampleStore32K.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

@@ -25,8 +25,10 @@ TEST(FolderList, InsertRulesKeepOrderAndRejectEqualNodes) {
   EXPECT_TRUE(folders.addFolderNode(fid(1), fid(0), u"Mailbox", analysis::FolderKind::Other, 0, std::nullopt));
   EXPECT_TRUE(folders.addFolderNode(fid(2), fid(1), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));
   EXPECT_FALSE(folders.addFolderNode(fid(2), fid(1), u"Inbox", FolderKind::Contacts, 7, std::string("key")));
-  EXPECT_TRUE(folders.addFolderNode(fid(2), fid(1), u"inbox", analysis::FolderKind::Other, 0, std::nullopt));  // case counts
-  EXPECT_TRUE(folders.addFolderNode(fid(2), fid(3), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));  // other parent
+  EXPECT_TRUE(
+      folders.addFolderNode(fid(2), fid(1), u"inbox", analysis::FolderKind::Other, 0, std::nullopt));  // case counts
+  EXPECT_TRUE(
+      folders.addFolderNode(fid(2), fid(3), u"Inbox", analysis::FolderKind::Other, 0, std::nullopt));  // other parent
   EXPECT_TRUE(folders.addFolderNode(fid(4), fid(1), u"Sent", FolderKind::Calendar, 9, std::string("ab")));
   ASSERT_EQ(folders.size(), 5u);
   EXPECT_EQ(folders[1].name, u"Inbox");
@@ -48,7 +50,7 @@ TEST(FolderList, PurgeRemovesNodesWithTheTreeItemAndKeepsIndexesTrue) {
   FolderList folders;
   folders.addFolderNode(fid(1), fid(0), u"Root", analysis::FolderKind::Other, 100, std::nullopt);
   folders.addFolderNode(fid(2), fid(1), u"Inbox", analysis::FolderKind::Other, 101, std::nullopt);
-  folders.addFolderNode(fid(5), fid(9), u"Orphan", analysis::FolderKind::Other, 0, std::nullopt);     // parent never found
+  folders.addFolderNode(fid(5), fid(9), u"Orphan", analysis::FolderKind::Other, 0, std::nullopt);  // parent never found
   folders.addFolderNode(fid(6), fid(5), u"Orphan child", analysis::FolderKind::Other, 0, std::nullopt);
   folders.addFolderNode(fid(3), fid(1), u"Sent", analysis::FolderKind::Other, 102, std::nullopt);
   folders.purgeFolders(0);
@@ -221,7 +223,11 @@ TEST(MessageItems, PruneKeepsTheFirstItemAndEveryItemWithAnythingFound) {
   // Each way an item can hold something keeps it.
   const std::vector<std::function<void(MessageItem&)>> finds = {
       [](MessageItem& m) { m.recordFound = true; },
-      [](MessageItem& m) { AttachmentItem a; a.fileName = u"a"; m.attachments.addAttachmentItem(a); },
+      [](MessageItem& m) {
+        AttachmentItem a;
+        a.fileName = u"a";
+        m.attachments.addAttachmentItem(a);
+      },
       [](MessageItem& m) { m.attachmentIds.addAttachmentId(AttachmentId{}); },
       [](MessageItem& m) { m.appointment.emplace(); },
       [](MessageItem& m) { m.bodyChunksA.addChunkRef(store::FileOffset(1), 0); },
@@ -332,8 +338,14 @@ TEST(ScanModel, ClearModelEmptiesEveryListAndCounter) {
 TEST(ScanModel, TheMessageIndexFindsEveryIdOfALargeList) {
   auto id = [](std::uint32_t n) {
     MessageId m;
-    m.bytes = {0x06, 0x00, static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
-               static_cast<std::uint8_t>(n >> 16), 0x00, 0x00, 0x00};
+    m.bytes = {0x06,
+               0x00,
+               static_cast<std::uint8_t>(n),
+               static_cast<std::uint8_t>(n >> 8),
+               static_cast<std::uint8_t>(n >> 16),
+               0x00,
+               0x00,
+               0x00};
     return m;
   };
   MessageItemList items;

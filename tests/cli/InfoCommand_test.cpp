@@ -1,7 +1,7 @@
 #include "platform/StoreFile.h"
 #include "tests/support/Commands.h"
-#include "tests/support/ScratchDir.h"
 #include "tests/support/PageBytes.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

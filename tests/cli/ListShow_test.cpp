@@ -1,10 +1,10 @@
 // `tarnwick list` and `tarnwick show` on a small hand-built 4 KB store: the scan's sample
 // store with a message table whose records carry recipients, bodies and attachments.
 #include "tests/support/Commands.h"
-#include "tests/support/ScratchDir.h"
-#include "tests/support/PageBytes.h"
 #include "tests/support/MessageRecords.h"
+#include "tests/support/PageBytes.h"
 #include "tests/support/SampleStore.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -28,7 +28,8 @@ std::vector<std::uint8_t> storeWithRecords() {
   const std::size_t pageSize = testing::SampleStore::kPageSize;
   // The catalogue again, now naming the message table and its columns.
   testing::PageBytes catalogue(pageSize, 2);
-  catalogue.add(testing::tableRecord("Mailbox", testing::SampleStore::kMailboxTable, testing::SampleStore::kMailboxRoot))
+  catalogue
+      .add(testing::tableRecord("Mailbox", testing::SampleStore::kMailboxTable, testing::SampleStore::kMailboxRoot))
       .add(testing::tableRecord("Folders", testing::SampleStore::kFolderTable, testing::SampleStore::kFolderRoot, 1, 9))
       .add(testing::columnRecord("S3d001f", 40, testing::SampleStore::kPrefixColumn))
       .add(testing::columnRecord("Se1d001f", 40, testing::SampleStore::kSubjectColumn))
@@ -48,7 +49,8 @@ std::vector<std::uint8_t> storeWithRecords() {
   ct::Bytes ids{1, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7};
   ct::Bytes records = ct::makeLeafPage(
       pageSize, store::PageSizeClass::Page4K,
-      {ct::smallMessageRecord(messages[0].id, {{0x011A, address}, {0x0E13, ids}, {0x1000, ct::utf16Value(u"Budget body")}}),
+      {ct::smallMessageRecord(messages[0].id,
+                              {{0x011A, address}, {0x0E13, ids}, {0x1000, ct::utf16Value(u"Budget body")}}),
        ct::smallMessageRecord(messages[1].id, {{0x1000, ct::utf16Value(u"Lunch body")}})},
       nullptr, kMessageTable);
   std::copy(records.begin(), records.end(), bytes.begin() + static_cast<std::ptrdiff_t>((kMessagePage + 1) * pageSize));
@@ -56,8 +58,9 @@ std::vector<std::uint8_t> storeWithRecords() {
   for (std::size_t i = 0; i < 14; ++i) data[i + 1] = static_cast<std::uint8_t>("attached bytes"[i]);
   ct::Bytes attachments = ct::makeLeafPage(
       pageSize, store::PageSizeClass::Page4K,
-      {ct::smallAttachmentRow({0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7},
-                              {{0x0101, ct::Bytes{0, 0, 0}}, {0x0107, data}, {0x010A, ct::utf16Value(u"../notes:1.txt")}})},
+      {ct::smallAttachmentRow(
+          {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7},
+          {{0x0101, ct::Bytes{0, 0, 0}}, {0x0107, data}, {0x010A, ct::utf16Value(u"../notes:1.txt")}})},
       nullptr, 61);
   // The attachment table's page lies where the catalogue walk reads one more page.
   bytes.resize(std::max<std::size_t>(bytes.size(), kAttachmentPageOffset + pageSize), 0);
@@ -95,8 +98,10 @@ TEST(ListShow, ListsAndShowsMessagesOfAFolder) {
   const std::string out = (dir.path() / "attachments").string();
   std::filesystem::create_directories(out);
   const std::string body = (dir.path() / "body.txt").string();
-  nlohmann::json show = nlohmann::json::parse(run("show '" + store + "' --folder Alice/Inbox --message " + id +
-                                                  " --json --body-out '" + body + "' --attachments-out '" + out + "'", &rc));
+  nlohmann::json show =
+      nlohmann::json::parse(run("show '" + store + "' --folder Alice/Inbox --message " + id + " --json --body-out '" +
+                                    body + "' --attachments-out '" + out + "'",
+                                &rc));
   ASSERT_EQ(rc, 0);
   EXPECT_EQ(show["to"], "carol@example.com");
   EXPECT_EQ(show["bodyForm"], "text");
@@ -154,10 +159,11 @@ std::vector<std::uint8_t> largeStoreWithRecords() {
   std::copy(cataloguePage.begin(), cataloguePage.end(), bytes.begin() + static_cast<std::ptrdiff_t>(5 * pageSize));
   ct::Bytes address{0x1F, 0xE4, 0x04, 0, 0, 0, 0};
   ct::appendUtf16(address, u"dave@example.org");
-  ct::Bytes records = ct::makeLeafPage(
-      pageSize, store::PageSizeClass::Page32K,
-      {largeMessageRecord({0x51, 2, 0, 0, 0, 0, 0, 2}, {{0x0144, address}, {0x1000, ct::utf16Value(u"Lunch at noon")}})},
-      nullptr, 80);
+  ct::Bytes records =
+      ct::makeLeafPage(pageSize, store::PageSizeClass::Page32K,
+                       {largeMessageRecord({0x51, 2, 0, 0, 0, 0, 0, 2},
+                                           {{0x0144, address}, {0x1000, ct::utf16Value(u"Lunch at noon")}})},
+                       nullptr, 80);
   std::copy(records.begin(), records.end(), bytes.begin() + static_cast<std::ptrdiff_t>(22 * pageSize));
   return bytes;
 }

@@ -1,17 +1,17 @@
-#include "tests/support/ScratchDir.h"
 #include "tests/support/SampleStore.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace tarnwick {
 namespace {
@@ -32,7 +32,7 @@ std::string readAll(int fd) {
 
 // Runs the built `tarnwick` with `args`; `interrupts` SIGINTs are sent `after` it started.
 ProgramRun runTarnwick(std::vector<std::string> args, int interrupts = 0,
-                    std::chrono::milliseconds after = std::chrono::milliseconds(0)) {
+                       std::chrono::milliseconds after = std::chrono::milliseconds(0)) {
   testing::ScratchDir dir;
   const auto outFile = dir.path() / "out.txt";
   const auto errFile = dir.path() / "err.txt";
@@ -102,7 +102,8 @@ TEST(ScanCommand, PrintsTheTreeAsText) {
   ProgramRun r = runTarnwick({"scan", store.string()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("  Alice (mailbox 0400000048a06756)\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("    Inbox [folder] 2 messages\n      Projects [folder] 1 message\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("    Inbox [folder] 2 messages\n      Projects [folder] 1 message\n"), std::string::npos)
+      << r.out;
 }
 
 TEST(ScanCommand, NoMailboxExitsFiveAfterTheMessage) {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/content/DecoderTestData.h"
 #include "codec/Lz77Decoder.h"
 #include "codec/Lz77Encoder.h"
+#include "tests/content/DecoderTestData.h"
 
 namespace tarnwick::codec {
 namespace {
@@ -34,8 +34,8 @@ Bytes frame(const Bytes& stream, std::uint16_t size = 0) {
 }
 
 Bytes flagWord(std::uint32_t flags) {
-  return {static_cast<std::uint8_t>(flags), static_cast<std::uint8_t>(flags >> 8), static_cast<std::uint8_t>(flags >> 16),
-          static_cast<std::uint8_t>(flags >> 24)};
+  return {static_cast<std::uint8_t>(flags), static_cast<std::uint8_t>(flags >> 8),
+          static_cast<std::uint8_t>(flags >> 16), static_cast<std::uint8_t>(flags >> 24)};
 }
 
 Bytes concat(std::initializer_list<Bytes> parts) {
@@ -88,7 +88,8 @@ TEST(Lz77Decode, ValuesWrittenByTheDatabaseEngine) {
 TEST(Lz77Decode, MultiValuedColumnsOfTheEngine) {
   // multi.edb packs each value of its multi-valued columns on its own: "Some very long
   // compressed <kind> that has multiple values, this is value <n> " (then n foxes and a
-  // space in the Unicode ones) and "a"s up to the size the framing declares. The Unicode ones share half bytes between matches.
+  // space in the Unicode ones) and "a"s up to the size the framing declares. The Unicode ones share half bytes between
+  // matches.
   struct MultiValue {
     std::size_t offset, length;
     const char* kind;
@@ -172,13 +173,14 @@ TEST(Lz77Decode, LongLengthsShareHalfBytesAndExtend) {
   EXPECT_EQ(byteLength.bytes.size(), 1u + 35);
 
   // Byte 255, then a u16 of 300: the match copies 303 bytes.
-  const Unpacked u16Length = unpack(frame(concat({flagWord(0x40000000), {'x', 0x07, 0x00, 0x0F, 0xFF, 0x2C, 0x01}})), 1024);
+  const Unpacked u16Length =
+      unpack(frame(concat({flagWord(0x40000000), {'x', 0x07, 0x00, 0x0F, 0xFF, 0x2C, 0x01}})), 1024);
   EXPECT_TRUE(u16Length.result.ok);
   EXPECT_EQ(u16Length.bytes, Bytes(1 + 303, 'x'));
 
   // A u16 of 0 announces a u32 length (70,000 + 3).
-  const Unpacked u32Length =
-      unpack(frame(concat({flagWord(0x40000000), {'x', 0x07, 0x00, 0x0F, 0xFF, 0x00, 0x00, 0x70, 0x11, 0x01, 0x00}})), 80000);
+  const Unpacked u32Length = unpack(
+      frame(concat({flagWord(0x40000000), {'x', 0x07, 0x00, 0x0F, 0xFF, 0x00, 0x00, 0x70, 0x11, 0x01, 0x00}})), 80000);
   EXPECT_TRUE(u32Length.result.ok);
   EXPECT_EQ(u32Length.bytes, Bytes(1 + 70003, 'x'));
 }

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/content/DecoderTestData.h"
 #include "codec/SevenBitText.h"
+#include "tests/content/DecoderTestData.h"
 
 namespace tarnwick::codec {
 namespace {
@@ -37,7 +37,8 @@ struct RealValue {
 
 TEST(SevenBitText, ValuesPackedByTheDatabaseEngine) {
   const std::vector<RealValue> values = {
-      {"text.edb", 141684, 838, test::textWithRun("Max long compressed ASCII text that can be a bit longer ", 'a', 900)},
+      {"text.edb", 141684, 838,
+       test::textWithRun("Max long compressed ASCII text that can be a bit longer ", 'a', 900)},
       {"binary.edb", 141942, 821, test::textWithRun("test max long compressed binary data ", 'a', 900)},
       {"multi.edb", 132591, 37, test::textWithRun("", 'a', 41)},
   };

@@ -17,7 +17,9 @@ TEST(SafeFileName, NamesFromTheStoreNeverBecomePaths) {
   EXPECT_EQ(narrow(safeFileName(u"C:\\temp\\a.txt")), "C__temp_a.txt");
   EXPECT_EQ(narrow(safeFileName(u"..")), "__");
   EXPECT_EQ(narrow(safeFileName(u".")), "attachment");
-  EXPECT_EQ(narrow(safeFileName(u"a\x01" u"b?.txt. ")), "a_b_.txt");
+  EXPECT_EQ(narrow(safeFileName(u"a\x01"
+                                u"b?.txt. ")),
+            "a_b_.txt");
   EXPECT_EQ(safeFileName(u"r\u00e9sum\u00e9.doc"), u"r\u00e9sum\u00e9.doc");
   EXPECT_EQ(narrow(safeFileName(u"", u"file1")), "file1");
 }

@@ -12,7 +12,8 @@ namespace tarnwick::test {
 // gzip into memory. Empty when the file or gzip is missing.
 inline std::vector<std::uint8_t> readEseSample(const std::string& name) {
   const std::string bytes =
-      testing::runApart("gzip -dc " + testing::shellQuoted(std::string(TARNWICK_TESTDATA_DIR) + "/ese/" + name + ".gz")).output;
+      testing::runApart("gzip -dc " + testing::shellQuoted(std::string(TARNWICK_TESTDATA_DIR) + "/ese/" + name + ".gz"))
+          .output;
   return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 

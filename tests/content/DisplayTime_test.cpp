@@ -27,7 +27,10 @@ class LocalZone : public ::testing::Test {
     useZone("Asia/Kolkata");
   }
   void TearDown() override {
-    if (saved_) setenv("TZ", saved_->c_str(), 1); else unsetenv("TZ");
+    if (saved_)
+      setenv("TZ", saved_->c_str(), 1);
+    else
+      unsetenv("TZ");
     tzset();
   }
 
@@ -94,8 +97,8 @@ TEST_F(LocalZone, ListDatesAndTheirBounds) {
 // exactly as printf writes them, for odd parts too.
 TEST(DisplayTexts, ReadAsPrintfWritesThem) {
   const LocalTimeParts cases[] = {
-      {2010, 12, 5, 0, 14, 7, 9}, {1980, 1, 1, 2, 0, 0, 0},   {2099, 12, 31, 6, 23, 59, 59},
-      {9999, 9, 9, 3, 12, 5, 1},  {33, 10, 31, 4, 13, 0, 0},  {-45, -3, 0, 9, -1, 60, -7},
+      {2010, 12, 5, 0, 14, 7, 9},   {1980, 1, 1, 2, 0, 0, 0},   {2099, 12, 31, 6, 23, 59, 59},
+      {9999, 9, 9, 3, 12, 5, 1},    {33, 10, 31, 4, 13, 0, 0},  {-45, -3, 0, 9, -1, 60, -7},
       {1970, 1, 4, 7, 11, 99, 100}, {12345, 1, 2, -1, 1, 2, 3},
   };
   const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};

@@ -1,6 +1,6 @@
 #include "content/FolderLoader.h"
-#include "tests/support/PageBytes.h"
 #include "tests/support/MessageRecords.h"
+#include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -23,10 +23,11 @@ struct MiniStore {
 
   MiniStore() {
     Bytes attachmentIds{1, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7};
-    Bytes messages = makeLeafPage(4096, store::PageSizeClass::Page4K,
-                                  {smallMessageRecord(kM1, {{0x0E13, attachmentIds}, {0x1000, Bytes{0, 0x07, 0x42, 0, 0}}}),
-                                   smallMessageRecord(kM2, {{0x1000, utf16Value(u"inline body")}})},
-                                  nullptr, kMessageTable);
+    Bytes messages =
+        makeLeafPage(4096, store::PageSizeClass::Page4K,
+                     {smallMessageRecord(kM1, {{0x0E13, attachmentIds}, {0x1000, Bytes{0, 0x07, 0x42, 0, 0}}}),
+                      smallMessageRecord(kM2, {{0x1000, utf16Value(u"inline body")}})},
+                     nullptr, kMessageTable);
     Bytes attachments = makeLeafPage(4096, store::PageSizeClass::Page4K,
                                      {smallAttachmentRow(kAtt, {{0x0101, Bytes{0, 0, 0}},
                                                                 {0x0107, Bytes{0, 0x07, 0x43, 0, 0}},
@@ -38,7 +39,8 @@ struct MiniStore {
     Bytes attachmentChunk{0, 0, 0x43, 0x07, 0, 0, 0, 0};
     append(attachmentChunk, "attachment data");
     attachmentChunk.resize(40, 0);
-    Bytes longValues = makeLeafPage(4096, store::PageSizeClass::Page4K, {bodyChunk, attachmentChunk}, nullptr, kBodyLongValues);
+    Bytes longValues =
+        makeLeafPage(4096, store::PageSizeClass::Page4K, {bodyChunk, attachmentChunk}, nullptr, kBodyLongValues);
     putBytes(bytes, 4096, messages);
     putBytes(bytes, 8192, attachments);
     putBytes(bytes, 12288, longValues);
@@ -139,7 +141,8 @@ TEST(MessageListFill, RowsOfTheListedFolderFindTheirItems) {
   store::MemoryByteSource src(store.bytes);
   store::StoreGeometry g = store::makeStoreGeometry(4096, static_cast<std::int64_t>(store.bytes.size()));
   FolderLoader loader(src, g, false, {kBodyLongValues, {}});
-  ASSERT_TRUE(loader.loadFolderItems(store.model, {store.folder, analysis::FolderKind::Other, std::nullopt}, LoadMode::List));
+  ASSERT_TRUE(
+      loader.loadFolderItems(store.model, {store.folder, analysis::FolderKind::Other, std::nullopt}, LoadMode::List));
   analysis::MessageItemList& items = store.model.messages;
   items[0].time = modelTimeFromFileTime(kFileTimeUnixEpoch + 1300000000ull * kFileTimeTicksPerSecond);
   analysis::FolderNode node;

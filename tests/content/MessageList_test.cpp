@@ -1,18 +1,18 @@
+#include "codec/SevenBitText.h"
 #include "content/HeaderTexts.h"
 #include "content/MessageRow.h"
 #include "content/MhtNaming.h"
 #include "content/PreviewAssembly.h"
 #include "content/RowSorting.h"
-#include "codec/SevenBitText.h"
 #include "platform/FileTime.h"
 #include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <unistd.h>
 
 namespace tarnwick::content {
 namespace {
@@ -28,7 +28,10 @@ class KolkataTime : public ::testing::Test {
     tzset();
   }
   void TearDown() override {
-    if (saved_) setenv("TZ", saved_->c_str(), 1); else unsetenv("TZ");
+    if (saved_)
+      setenv("TZ", saved_->c_str(), 1);
+    else
+      unsetenv("TZ");
     tzset();
   }
   std::optional<std::string> saved_;

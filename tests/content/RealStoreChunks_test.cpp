@@ -1,14 +1,14 @@
 // Long-value chunks of a real ESE database written by Windows' own engine: the page
 // reader must find the stored value and its chunk length must come out whole.
+#include "DecoderTestData.h"
 #include "analysis/LongValuePageReader.h"
 #include "content/LongValueChunks.h"
 #include "content/StoredValueReader.h"
-#include "DecoderTestData.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <unistd.h>
+#include <string>
 
 namespace tarnwick::content {
 namespace {
@@ -34,7 +34,8 @@ TEST(RealStoreChunks, LongAsciiValueOfTextEdb) {
   }
   ASSERT_TRUE(found) << "the LongASCII value was not found whole";
   std::filesystem::path work = std::filesystem::path(::testing::TempDir()) / ("real_" + std::to_string(::getpid()));
-  std::optional<StoredBody> body = readStoredValue(src, g, std::vector<ChunkLocation>{*found}, store::BodySource::Other, {0, 5}, work);
+  std::optional<StoredBody> body =
+      readStoredValue(src, g, std::vector<ChunkLocation>{*found}, store::BodySource::Other, {0, 5}, work);
   ASSERT_TRUE(body);
   EXPECT_EQ(body->form, BodyForm::EightBitText);
   EXPECT_EQ(std::string(body->bytes.begin(), body->bytes.end()), want);

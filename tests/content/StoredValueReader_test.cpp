@@ -1,15 +1,15 @@
-#include "content/BodyFile.h"
+#include "content/StoredValueReader.h"
 #include "codec/Lz77Encoder.h"
 #include "codec/RtfCompressor.h"
 #include "codec/SevenBitText.h"
-#include "content/StoredValueReader.h"
+#include "content/BodyFile.h"
 #include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace tarnwick::content {
 namespace {
@@ -145,7 +145,8 @@ TEST_F(StoredValues, LargePageStoresUnpackCompressedValues) {
   Bytes wideValue{3};
   appendBytes(wideValue, *packedWide);
   putBytes(db, 61000, wideValue);
-  auto plainSeven = read(db, 32768, {}, store::BodySource::PlainUnicode, {61000, static_cast<std::int32_t>(wideValue.size())});
+  auto plainSeven =
+      read(db, 32768, {}, store::BodySource::PlainUnicode, {61000, static_cast<std::int32_t>(wideValue.size())});
   ASSERT_TRUE(plainSeven);
   EXPECT_EQ(plainSeven->form, BodyForm::UnicodeText);
   EXPECT_EQ(plainSeven->bytes, wide);

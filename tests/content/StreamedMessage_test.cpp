@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace tarnwick::content {
 namespace {
@@ -46,9 +46,9 @@ Bytes slice(const Bytes& b, std::size_t at, std::size_t n) {
 Bytes copyAll(const Bytes& desc, const Bytes& stream, RunCopyEnd* end = nullptr, std::uint64_t gathered = UINT64_MAX) {
   Bytes out;
   store::MemoryByteSource src(stream);
-  RunCopyResult r = copyStreamRuns(RunDescriptor(desc), src, [&](std::span<const std::uint8_t> b) {
-    out.insert(out.end(), b.begin(), b.end());
-  }, gathered);
+  RunCopyResult r = copyStreamRuns(
+      RunDescriptor(desc), src, [&](std::span<const std::uint8_t> b) { out.insert(out.end(), b.begin(), b.end()); },
+      gathered);
   if (end != nullptr) *end = r.end;
   EXPECT_EQ(r.written, out.size());
   return out;

@@ -3,8 +3,8 @@
 #include "export/SaveControl.h"
 #include "export/SaveObserver.h"
 #include "platform/CodePage.h"
-#include "tests/support/ScratchDir.h"
 #include "tests/export/SaveFakes.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +63,8 @@ class RecordingWriter : public MailWriter, public OutputStore {
   void AddAppointment(const std::string& f, const std::string& s, const std::string& from, std::uint64_t st,
                       std::uint64_t en, const std::string& c, const std::string& l, const std::string& tz,
                       const std::string& b, BodyKind k, const AttachmentList& a) override {
-    record("AddAppointment", {f, s, from, fakes::utcText(st), fakes::utcText(en), c, l, tz, b, std::to_string(static_cast<int>(k))}, a);
+    record("AddAppointment",
+           {f, s, from, fakes::utcText(st), fakes::utcText(en), c, l, tz, b, std::to_string(static_cast<int>(k))}, a);
   }
   void AddJournalEntry(const std::string& f, const AttachmentList& a, const std::string& b, const std::string& from,
                        const std::string& s, BodyKind) override {
@@ -301,9 +302,9 @@ TEST_F(ItemWritersTest, EveryKindCarriesItsAttachmentsUnderTheirStoredNames) {
   auto a = Attachment(u"..");
   a.dataOffset = store::FileOffset(4001);
   a.dataLength = 5;
-  for (const analysis::FolderKind kind : {analysis::FolderKind::Calendar, analysis::FolderKind::Notes,
-                                          analysis::FolderKind::Tasks, analysis::FolderKind::Journal,
-                                          analysis::FolderKind::Other}) {
+  for (const analysis::FolderKind kind :
+       {analysis::FolderKind::Calendar, analysis::FolderKind::Notes, analysis::FolderKind::Tasks,
+        analysis::FolderKind::Journal, analysis::FolderKind::Other}) {
     analysis::MessageItem item;
     item.kind = kind;
     item.attachments.addAttachmentItem(a);

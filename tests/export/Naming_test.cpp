@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <fstream>
 
 namespace tarnwick::exporter {
 namespace {

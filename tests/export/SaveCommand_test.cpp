@@ -1,8 +1,8 @@
 #include "export/SaveCommand.h"
 #include "export/SaveTexts.h"
 #include "export/SaveWorker.h"
-#include "tests/support/ScratchDir.h"
 #include "tests/export/SaveFakes.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

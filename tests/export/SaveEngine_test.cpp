@@ -1,8 +1,8 @@
 #include "export/SaveEngine.h"
 #include "export/SaveTexts.h"
 #include "platform/Version.h"
-#include "tests/support/ScratchDir.h"
 #include "tests/export/SaveFakes.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -25,7 +25,8 @@ std::string readFile(const std::filesystem::path& p) {
 }
 
 int countPrefix(const std::vector<std::string>& calls, const std::string& prefix) {
-  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+  return static_cast<int>(
+      std::count_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
 }
 
 // A scanned store: mailboxes and folders with tree items, and message headers.
@@ -34,7 +35,8 @@ class SaveEngineTest : public ::testing::Test {
   std::uint32_t addFolder(std::uint8_t id, std::uint8_t parent, const std::u16string& name,
                           std::optional<std::string> owner = std::nullopt) {
     const std::uint32_t item = 100u + id;
-    model.folders.addFolderNode(fid(id), parent ? fid(parent) : analysis::FolderId{}, name, analysis::FolderKind::Other, item, owner);
+    model.folders.addFolderNode(fid(id), parent ? fid(parent) : analysis::FolderId{}, name, analysis::FolderKind::Other,
+                                item, owner);
     return item;
   }
   void addItems(std::uint8_t folder, int count, std::uint64_t fileTime, const std::string& subjectPrefix,
@@ -107,8 +109,10 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   addItems(3, 2, fileTimeAt(1979, 12, 31, 23, 59, 59), "old-");
   addItems(5, 2, fileTimeAt(1980, 1, 1, 0, 0, 0), "b-in-");
 
-  analysis::SelectionList selection{{u"Mailbox - A\\", rootA, 0}, {u"Mailbox - A\\Inbox\\", inboxA, 0},
-                          {u"Mailbox - A\\Old\\", emptyA, 0}, {u"B\\Inbox\\", inboxB, 0}};
+  analysis::SelectionList selection{{u"Mailbox - A\\", rootA, 0},
+                                    {u"Mailbox - A\\Inbox\\", inboxA, 0},
+                                    {u"Mailbox - A\\Old\\", emptyA, 0},
+                                    {u"B\\Inbox\\", inboxB, 0}};
   auto result = run(selection);
 
   EXPECT_EQ(result.end, SaveEnd::Completed);
@@ -297,7 +301,7 @@ TEST_F(SaveEngineTest, AFullVolumeAsksAndNoEndsTheSaveAsNotSuccessful) {
   EXPECT_EQ(sink.asked[0], "Free space is less than 300 MB. Are you sure you want to continue?");
   const auto t = result.report.totals();
   EXPECT_EQ(t.written, 1u);
-  EXPECT_EQ(t.notReached, 5u);  // three of the first folder, both of the second
+  EXPECT_EQ(t.notReached, 5u);                         // three of the first folder, both of the second
   EXPECT_EQ(countPrefix(log.calls, "CloseStore"), 1);  // what was written stays, finished
   EXPECT_TRUE(std::filesystem::exists(result.reportJson));
 

@@ -12,8 +12,8 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <set>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>

@@ -3,9 +3,9 @@
 #include "export/PstOutput.h"
 #include "export/SaveEngine.h"
 #include "platform/CodePage.h"
+#include "tests/export/SaveFakes.h"
 #include "tests/support/Commands.h"
 #include "tests/support/ScratchDir.h"
-#include "tests/export/SaveFakes.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -81,7 +81,8 @@ TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
   settings.freeSpace = [](const std::filesystem::path&) { return std::optional<std::uint64_t>(1ull << 40); };
   settings.sourceFiles = {dbPath};
   SaveEngine engine(model, source, writer, *factory, observer, sink, control, settings);
-  analysis::SelectionList selection{{u"Mailbox - Sales\\Inbox\\", 102, 0}, {u"Mailbox - Sales\\Inbox\\Sub/Folder\\", 103, 0}};
+  analysis::SelectionList selection{{u"Mailbox - Sales\\Inbox\\", 102, 0},
+                                    {u"Mailbox - Sales\\Inbox\\Sub/Folder\\", 103, 0}};
   control.reset();
   auto result = engine.run(selection);
   ASSERT_EQ(result.end, SaveEnd::Completed);
@@ -95,8 +96,13 @@ TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
   EXPECT_TRUE(std::filesystem::is_empty(work));
 
   if (GetParam() == OutputFormat::Eml) {
-    const auto listing = testing::runApart("cd '" + root.string() +
-                             "' && python3 -c \"import email,email.policy,glob,json;print(json.dumps({p:[str(m['subject']),str(m['date']),str(m['from'])] for p in sorted(glob.glob('**/*.eml',recursive=True)) for m in [email.message_from_binary_file(open(p,'rb'),policy=email.policy.default)]}))\"").output;
+    const auto listing =
+        testing::runApart("cd '" + root.string() +
+                          "' && python3 -c \"import "
+                          "email,email.policy,glob,json;print(json.dumps({p:[str(m['subject']),str(m['date']),str(m['"
+                          "from'])] for p in sorted(glob.glob('**/*.eml',recursive=True)) for m in "
+                          "[email.message_from_binary_file(open(p,'rb'),policy=email.policy.default)]}))\"")
+            .output;
     const auto files = nlohmann::json::parse(listing);
     ASSERT_EQ(files.size(), 2u) << listing;
     EXPECT_EQ(files["Mailbox - Sales/Inbox/000001 first.eml"][0], "first");
@@ -104,8 +110,11 @@ TEST_P(SaveToFilesTest, EveryItemInRangeArrivesAndTheRestIsReported) {
     EXPECT_EQ(files["Mailbox - Sales/Inbox/000001 first.eml"][2], "Alice <alice@example.com>");
     EXPECT_TRUE(files.contains("Mailbox - Sales/Inbox/Sub_Folder/000001 last.eml")) << listing;
   } else {
-    const auto counts = testing::runApart("cd '" + root.string() +
-                            "' && python3 -c \"import mailbox,glob,json;print(json.dumps({p:[m['subject'] for m in mailbox.mbox(p)] for p in sorted(glob.glob('**/*.mbox',recursive=True))}))\"").output;
+    const auto counts =
+        testing::runApart("cd '" + root.string() +
+                          "' && python3 -c \"import mailbox,glob,json;print(json.dumps({p:[m['subject'] for m in "
+                          "mailbox.mbox(p)] for p in sorted(glob.glob('**/*.mbox',recursive=True))}))\"")
+            .output;
     const auto boxes = nlohmann::json::parse(counts);
     EXPECT_EQ(boxes["Mailbox - Sales/Inbox.mbox"], nlohmann::json{"first"}) << counts;
     EXPECT_EQ(boxes["Mailbox - Sales/Inbox/Sub_Folder.mbox"], nlohmann::json{"last"});

@@ -3,9 +3,9 @@
 #include "export/PstOutput.h"
 #include "export/SaveEngine.h"
 #include "platform/CodePage.h"
+#include "tests/export/SaveFakes.h"
 #include "tests/support/Commands.h"
 #include "tests/support/ScratchDir.h"
-#include "tests/export/SaveFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -107,9 +107,9 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
   settings.destination = dir.path();
   settings.freeSpace = [](const std::filesystem::path&) { return std::optional<std::uint64_t>(1ull << 40); };
   SaveEngine engine(model, items, writer, factory, observer, sink, control, settings);
-  analysis::SelectionList selection{{u"Mailbox - Sales\\", 101, 0},          {u"Mailbox - Sales\\Inbox\\", 102, 0},
-                          {u"Mailbox - Sales\\Calendar\\", 103, 0}, {u"Mailbox - Sales\\Contacts\\", 104, 0},
-                          {u"Mailbox - Sales\\Tasks\\", 105, 0},    {u"Mailbox - Sales\\Notes\\", 106, 0}};
+  analysis::SelectionList selection{{u"Mailbox - Sales\\", 101, 0},           {u"Mailbox - Sales\\Inbox\\", 102, 0},
+                                    {u"Mailbox - Sales\\Calendar\\", 103, 0}, {u"Mailbox - Sales\\Contacts\\", 104, 0},
+                                    {u"Mailbox - Sales\\Tasks\\", 105, 0},    {u"Mailbox - Sales\\Notes\\", 106, 0}};
   control.reset();
   const auto result = engine.run(selection);
   ASSERT_EQ(result.end, SaveEnd::Completed);
@@ -125,15 +125,22 @@ TEST(SaveToPst, EveryKindReadsBackWithPffexportAndReadpst) {
 #endif
 
   const auto exported = dir.path() / "pff";
-  const std::string listing = testing::runApart("pffexport -q -t '" + exported.string() + "' '" + pst.string() +
-                                      "' >/dev/null 2>&1; cd '" + exported.string() + ".export' && find . -type f | sort").output;
+  const std::string listing =
+      testing::runApart("pffexport -q -t '" + exported.string() + "' '" + pst.string() + "' >/dev/null 2>&1; cd '" +
+                        exported.string() + ".export' && find . -type f | sort")
+          .output;
   for (const char* item : {"Mailbox - Sales/Inbox/Message00001/", "Mailbox - Sales/Calendar/Appointment00001/",
                            "Mailbox - Sales/Contacts/Contact00001/", "Mailbox - Sales/Tasks/Task00001/",
                            "Mailbox - Sales/Notes/Note00001/"})
     EXPECT_NE(listing.find(item), std::string::npos) << item << "\n" << listing;
   EXPECT_EQ(listing.find("Message00002"), std::string::npos);  // the item before 1980 is not there
-  const std::string headers = testing::runApart("cat '" + exported.string() + ".export'/*/Mailbox\\ -\\ Sales/Inbox/Message00001/OutlookHeaders.txt 2>/dev/null; "
-                                      "cat '" + exported.string() + ".export'/*/*/Mailbox\\ -\\ Sales/Inbox/Message00001/OutlookHeaders.txt 2>/dev/null").output;
+  const std::string headers =
+      testing::runApart("cat '" + exported.string() +
+                        ".export'/*/Mailbox\\ -\\ Sales/Inbox/Message00001/OutlookHeaders.txt 2>/dev/null; "
+                        "cat '" +
+                        exported.string() +
+                        ".export'/*/*/Mailbox\\ -\\ Sales/Inbox/Message00001/OutlookHeaders.txt 2>/dev/null")
+          .output;
   EXPECT_NE(headers.find("mail one"), std::string::npos) << headers;
   const auto rp = dir.path() / "rp";
   testing::run("mkdir -p '" + rp.string() + "' && readpst -q -o '" + rp.string() + "' '" + pst.string() + "'");

@@ -26,7 +26,8 @@ nlohmann::json runPython(const ScratchDir& dir, const std::string& script, const
   const auto scriptPath = dir.path() / "read.py";
   std::ofstream(scriptPath) << script;
   const auto outPath = dir.path() / "out.json";
-  const std::string cmd = "python3 '" + scriptPath.string() + "' '" + target.string() + "' > '" + outPath.string() + "'";
+  const std::string cmd =
+      "python3 '" + scriptPath.string() + "' '" + target.string() + "' > '" + outPath.string() + "'";
   EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
   return nlohmann::json::parse(readFile(outPath));
 }
@@ -92,7 +93,8 @@ void writeSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::fi
     for (int i = 0; i < 3000; ++i) a.put(static_cast<char>(i * 7));
   }
   const auto stored = dir.path() / "stored.eml";
-  std::ofstream(stored, std::ios::binary) << "Subject: As stored\r\nFrom: x@y.z\r\nDate: Wed, 03 Feb 2010 13:02:03 +0000\r\n\r\nKept byte for byte\r\nFrom here on\r\n";
+  std::ofstream(stored, std::ios::binary) << "Subject: As stored\r\nFrom: x@y.z\r\nDate: Wed, 03 Feb 2010 13:02:03 "
+                                             "+0000\r\n\r\nKept byte for byte\r\nFrom here on\r\n";
 
   auto& mail = store.mail();
   mail.CreateStore(output.string(), "TK_A/B_3-2-2010 9-5");
@@ -103,14 +105,15 @@ void writeSampleItems(FileTreeStore& store, const ScratchDir& dir, const std::fi
   mail.CreateFolder(root + "A/B\\Empty");
   mail.OpenFolder(root + "A/B\\Inbox");
   mail.AddMessage(root + "A/B\\Inbox", "Grüße and \"quotes\"", "bob@example.com,Carol <carol@example.com>",
-                  header.string(), utcFileTime(2010, 2, 3, 13, 2, 3), attachment.string() + ";", "Hello\nFrom the start\n>From quoted\n",
-                  BodyKind::Utf16Text, "", "");
+                  header.string(), utcFileTime(2010, 2, 3, 13, 2, 3), attachment.string() + ";",
+                  "Hello\nFrom the start\n>From quoted\n", BodyKind::Utf16Text, "", "");
   mail.AddMessage(root + "A/B\\Inbox", "html", "", header.string(), utcFileTime(2099, 12, 31, 23, 59, 59), "",
                   "<html><body><p>Hi</p></body></html>", BodyKind::Text8Bit, "", "");
   mail.ImportMessageFile(root + "A/B\\Inbox", stored.string());
   mail.AddNote(root + "A/B\\..", "note body", "a note", BodyKind::Utf16Text, {});
   mail.AddAppointment(root + "A/B\\..", "Meeting", "alice@example.com", utcFileTime(2010, 2, 3, 9, 0, 0),
-                      utcFileTime(2010, 2, 3, 10, 30, 0), "Bob", "Room 1; east", "W. Europe", "agenda", BodyKind::Utf16Text, {});
+                      utcFileTime(2010, 2, 3, 10, 30, 0), "Bob", "Room 1; east", "W. Europe", "agenda",
+                      BodyKind::Utf16Text, {});
   auto contact = store.newContactWriter();
   contact->Logon();
   contact->OpenFolder(root + "A/B\\..");

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data), size);
   const std::string entry = mboxrdEntry(text, 0);
   // Only the separator line may start with "From ".
-  for (std::size_t at = entry.find('\n'); at != std::string::npos && at + 1 < entry.size(); at = entry.find('\n', at + 1))
+  for (std::size_t at = entry.find('\n'); at != std::string::npos && at + 1 < entry.size();
+       at = entry.find('\n', at + 1))
     if (entry.compare(at + 1, 5, "From ") == 0) std::abort();
   return 0;
 }

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto cls = static_cast<store::PageSizeClass>(data[0] % 3);
   const std::size_t pageSize = cls == store::PageSizeClass::Page4K   ? 4096
                                : cls == store::PageSizeClass::Page8K ? 8192
-                                                                      : 32768;
+                                                                     : 32768;
   MessageIdBytes id{};
   std::memcpy(id.data(), data + 1, id.size());
   std::vector<std::uint8_t> page(pageSize, 0);
@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RecordReadOptions options;
   options.streamingFileOpen = (data[0] & 4) != 0;
   options.needsThirdText = (data[0] & 8) != 0;
-  options.unpack7Bit = [](std::span<const std::uint8_t> in, std::size_t capacity) -> std::optional<std::vector<std::uint8_t>> {
+  options.unpack7Bit = [](std::span<const std::uint8_t> in,
+                          std::size_t capacity) -> std::optional<std::vector<std::uint8_t>> {
     std::vector<std::uint8_t> out(capacity, 0);
     tarnwick::codec::UnpackResult r = tarnwick::codec::decode7Bit(in, out);
     if (!r.ok) return std::nullopt;

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto cls = static_cast<store::PageSizeClass>(data[0] % 3);
   const std::size_t pageSize = cls == store::PageSizeClass::Page4K   ? 4096
                                : cls == store::PageSizeClass::Page8K ? 8192
-                                                                      : 32768;
+                                                                     : 32768;
   std::vector<std::uint8_t> page(pageSize, 0);
   const std::size_t body = size - 1;
   const std::size_t tail = std::min<std::size_t>(body / 2, pageSize / 2);
@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const LongValueChunk& c : readLongValueChunks(page, cls)) {
     if (c.dataPosition > page.size()) std::abort();
   }
-  AttachmentColumns columns = store::isLargePage(cls) ? AttachmentColumns{0x0140, 0x0120, 0x0130, 0x0131}
-                                       : AttachmentColumns::smallPageStore();
+  AttachmentColumns columns =
+      store::isLargePage(cls) ? AttachmentColumns{0x0140, 0x0120, 0x0130, 0x0131} : AttachmentColumns::smallPageStore();
   for (const AttachmentCandidate& c : findAttachmentCandidates(page, cls)) {
     if (auto id = candidateIdentifier(page, c)) {
       AttachmentRowResult r = readAttachmentRow(page, 0, cls, c, *id, columns);

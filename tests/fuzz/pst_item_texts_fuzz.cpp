@@ -7,9 +7,9 @@
 #include "pst/messaging/ItemBuilder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string text(reinterpret_cast<const char*>(data), size);
-    (void)tarnwick::pst::parseRecipientList(text);
-    (void)tarnwick::pst::parseAttachmentList(text);
-    (void)tarnwick::pst::parseFromLine(text);
-    return 0;
+  std::string text(reinterpret_cast<const char*>(data), size);
+  (void)tarnwick::pst::parseRecipientList(text);
+  (void)tarnwick::pst::parseAttachmentList(text);
+  (void)tarnwick::pst::parseFromLine(text);
+  return 0;
 }

@@ -15,15 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const std::uint8_t> value(data + 1, size - 1);
   RecipientList list;
   switch (data[0] % 3) {
-    case 0:
-      RecipientScanner::scanInline(value, data[0] % 7, true, list);
-      break;
-    case 1:
-      RecipientScanner::scanInline(value, RecipientScanner::compressedScanStart(value), false, list);
-      break;
-    default:
-      RecipientScanner::scanAssembled(value, list);
-      break;
+    case 0: RecipientScanner::scanInline(value, data[0] % 7, true, list); break;
+    case 1: RecipientScanner::scanInline(value, RecipientScanner::compressedScanStart(value), false, list); break;
+    default: RecipientScanner::scanAssembled(value, list); break;
   }
   const std::u16string& text = list.text();
   if (text.size() > RecipientList::kMaxLength) std::abort();

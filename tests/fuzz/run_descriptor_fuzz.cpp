@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
-#include "store/ByteSource.h"
 #include "content/RunDescriptor.h"
 #include "content/StreamedMessage.h"
+#include "store/ByteSource.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tarnwick;
@@ -22,10 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const RunDescriptor descriptor(descriptorBytes);
   store::MemoryByteSource stream(streamBytes);
   std::uint64_t seen = 0;
-  const RunCopyResult r = copyStreamRuns(descriptor, stream, [&](std::span<const std::uint8_t> piece) {
-    if (piece.data() == nullptr && !piece.empty()) std::abort();
-    seen += piece.size();
-  }, data[0] % 2 ? descriptorBytes.size() : UINT64_MAX);
+  const RunCopyResult r = copyStreamRuns(
+      descriptor, stream,
+      [&](std::span<const std::uint8_t> piece) {
+        if (piece.data() == nullptr && !piece.empty()) std::abort();
+        seen += piece.size();
+      },
+      data[0] % 2 ? descriptorBytes.size() : UINT64_MAX);
   if (r.written != seen || r.written > descriptor.totalLength()) std::abort();
   for (int i = 0; i < descriptor.runCount() && i < 4096; ++i) (void)descriptor.runAt(i);
   return 0;

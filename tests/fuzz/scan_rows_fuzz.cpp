@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const std::uint8_t> input(data, size);
 
   for (store::PageSizeClass cls :
-         {store::PageSizeClass::Page4K, store::PageSizeClass::Page8K, store::PageSizeClass::Page32K}) {
+       {store::PageSizeClass::Page4K, store::PageSizeClass::Page8K, store::PageSizeClass::Page32K}) {
     store::MailboxRecordParser parser(cls);
     for (int i = 0; i < 2; ++i) {
       auto m = parser.parse(input);
@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::copy(data, data + half, page.begin());
     std::copy(data + size - half, data + size, page.end() - static_cast<std::ptrdiff_t>(half));
     const store::PageSizeClass cls = store::pageSizeClassFor(static_cast<std::uint32_t>(pageSize));
-    HeaderTableInfo table{mailboxes.empty() ? FolderId{} : mailboxes[0], size > 20 ? static_cast<FolderKind>(data[20] % 6) : FolderKind::Calendar,
-                          std::nullopt};
+    HeaderTableInfo table{mailboxes.empty() ? FolderId{} : mailboxes[0],
+                          size > 20 ? static_cast<FolderKind>(data[20] % 6) : FolderKind::Calendar, std::nullopt};
     HeaderColumns columns;
     columns.subjectPrefix = classColumn;
     columns.normalizedSubject = static_cast<std::uint16_t>(classColumn + 1);

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> out(room + 1);
   const codec::UnpackResult r = codec::decode7Bit(input, std::span<std::uint8_t>(out).first(room));
   if (r.count > room) std::abort();
-  if (room > 0 && codec::decode7Bit(input, std::span<std::uint8_t>(out).first(room - 1)).count > 0 && size > 1) std::abort();
+  if (room > 0 && codec::decode7Bit(input, std::span<std::uint8_t>(out).first(room - 1)).count > 0 && size > 1)
+    std::abort();
 
   const auto unpacked = codec::unpack7BitText(input);
 

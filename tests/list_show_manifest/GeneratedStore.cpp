@@ -80,7 +80,8 @@ std::set<std::int64_t> DatabaseBytes::pagesOwnedBy(std::uint32_t objectId) const
   for (std::size_t at = size; at + size <= bytes_.size(); at += size) {
     std::uint32_t owner = 0;
     for (std::size_t i = 0; i < 4; ++i) {
-      owner |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes_[at + store::layout::kPageOwnerObjectIdOffset + i]))
+      owner |= static_cast<std::uint32_t>(
+                   static_cast<unsigned char>(bytes_[at + store::layout::kPageOwnerObjectIdOffset + i]))
                << (8 * i);
     }
     if (owner == objectId) pages.insert(static_cast<std::int64_t>(at / size) - 1);
@@ -98,14 +99,16 @@ std::set<std::int64_t> DatabaseBytes::innerPages() const {
     for (std::size_t i = 0; i < 4; ++i) {
       flags |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes_[at + kFlagsOffset + i])) << (8 * i);
     }
-    if ((flags & kParentFlag) || (flags != 0 && !(flags & kLeafFlag))) pages.insert(static_cast<std::int64_t>(at / size) - 1);
+    if ((flags & kParentFlag) || (flags != 0 && !(flags & kLeafFlag)))
+      pages.insert(static_cast<std::int64_t>(at / size) - 1);
   }
   return pages;
 }
 
 std::vector<std::uint8_t> idBytes(const std::string& hex) {
   std::vector<std::uint8_t> out;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
   return out;
 }
 

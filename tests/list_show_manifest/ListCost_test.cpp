@@ -2,9 +2,9 @@
 // showing reads each page of the message tables at most once and each header page the rows
 // need once; showing the folder again reads no message-table page at all.
 #include "analysis/ScanSummary.h"
+#include "content/MessageListFill.h"
 #include "platform/MessageSink.h"
 #include "session/StoreSession.h"
-#include "content/MessageListFill.h"
 #include "tests/list_show_manifest/GeneratedStore.h"
 
 #include <gtest/gtest.h>
@@ -33,13 +33,15 @@ class ListCost : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ListCost, AFolderIsReadOnceAndShownAgainFromWhatWasKept) {
   if (!std::filesystem::exists(generatorPath())) GTEST_SKIP() << "the store generator is not built";
-  const GeneratedStore store(GetParam(), R"({"mailboxes": 2, "foldersPerMailbox": 12, "messagesPerFolder": 120, "rng": 4})");
+  const GeneratedStore store(GetParam(),
+                             R"({"mailboxes": 2, "foldersPerMailbox": 12, "messagesPerFolder": 120, "rng": 4})");
   ASSERT_TRUE(store.ok());
   session::StoreSession session;
   const std::filesystem::path stm = store.dir() / "store.stm";
   StreamMessageSink sink(stderr);
-  ASSERT_TRUE(session.openAndScan((store.dir() / "store.edb").string(), std::filesystem::exists(stm) ? stm.string() : "",
-                                  sink, session::UntypedContactColumn::Cleared)
+  ASSERT_TRUE(session
+                  .openAndScan((store.dir() / "store.edb").string(), std::filesystem::exists(stm) ? stm.string() : "",
+                               sink, session::UntypedContactColumn::Cleared)
                   .ready());
   analysis::ScanModel& model = session.model();
   const bool large = store::isLargePage(session.geometry().PageSizeClass);
@@ -47,8 +49,8 @@ TEST_P(ListCost, AFolderIsReadOnceAndShownAgainFromWhatWasKept) {
   const analysis::FolderNode* folder = nullptr;
   for (const analysis::FolderNode& node : model.folders) {
     if (node.treeItem == 0 || node.parentId.isZero()) continue;
-    if (folder == nullptr ||
-        model.messageHeaders.headersOfFolder(node.id).size() > model.messageHeaders.headersOfFolder(folder->id).size()) {
+    if (folder == nullptr || model.messageHeaders.headersOfFolder(node.id).size() >
+                                 model.messageHeaders.headersOfFolder(folder->id).size()) {
       folder = &node;
     }
   }

@@ -71,10 +71,12 @@ bool usesLongValues(const nlohmann::json& message) {
   for (const char* key : {"bodyPlacement", "runDescriptorPlacement", "recipientPlacement"}) {
     if (message.value(key, "") == "longValue") return true;
   }
-  if (message.value("bodyForm", "") != "eml" && message.value("bodySize", std::uint64_t{0}) > kLongestRecordValue) return true;
+  if (message.value("bodyForm", "") != "eml" && message.value("bodySize", std::uint64_t{0}) > kLongestRecordValue)
+    return true;
   if (message.contains("attachments")) {
     for (const nlohmann::json& a : message["attachments"]) {
-      if (a.value("placement", "") == "longValue" || a.value("size", std::uint64_t{0}) > kLongestRecordValue) return true;
+      if (a.value("placement", "") == "longValue" || a.value("size", std::uint64_t{0}) > kLongestRecordValue)
+        return true;
     }
   }
   return false;
@@ -107,8 +109,11 @@ TEST_P(ListShowDamaged, NeverCrashesAndKeepsEveryItemOnUndamagedPages) {
   std::size_t intactChecked = 0, shownDamaged = 0, storesReachable = 0, storesWalkable = 0;
   // Each damage on a store of its own rng value (which also picks the damaged pages); an
   // empty damage cuts the file half a page after the last page the folder tree needs.
-  const std::vector<std::pair<std::string, int>> damages = {{"--zero-pages 5", 9}, {"--random-pages 5", 10}, {"--scramble-tags 5", 11},
-                                                            {"--zero-pages 2 --random-pages 2 --scramble-tags 2", 12}, {"", 13}};
+  const std::vector<std::pair<std::string, int>> damages = {{"--zero-pages 5", 9},
+                                                            {"--random-pages 5", 10},
+                                                            {"--scramble-tags 5", 11},
+                                                            {"--zero-pages 2 --random-pages 2 --scramble-tags 2", 12},
+                                                            {"", 13}};
   for (const auto& [requested, rng] : damages) {
     const GeneratedStore clean(format, scenarioText(rng));
     ASSERT_TRUE(clean.ok());
@@ -118,17 +123,20 @@ TEST_P(ListShowDamaged, NeverCrashesAndKeepsEveryItemOnUndamagedPages) {
     const std::set<std::int64_t> longValuePages = longValuePagesOf(clean.manifest(), cleanBytes);
     const std::int64_t pageCount = clean.manifest()["pageCount"];
     const ManifestIndex index(clean.manifest());
-    const std::string damage =
-        requested.empty() ? "--truncate " + std::to_string((*shared.rbegin() + 2) * pageSize + pageSize / 2) : requested;
+    const std::string damage = requested.empty()
+                                   ? "--truncate " + std::to_string((*shared.rbegin() + 2) * pageSize + pageSize / 2)
+                                   : requested;
 
     SCOPED_TRACE(damage);
     const GeneratedStore store(format, scenarioText(rng), damage);
     ASSERT_TRUE(store.ok()) << damage;
     const std::set<std::int64_t> damaged = damagedPages(store.manifest(), pageCount, pageSize);
-    const bool reachable = std::none_of(damaged.begin(), damaged.end(), [&](std::int64_t p) { return shared.count(p) > 0; });
+    const bool reachable =
+        std::none_of(damaged.begin(), damaged.end(), [&](std::int64_t p) { return shared.count(p) > 0; });
     // Items come back whole only while every tree can be walked down to its leaves.
     const std::set<std::int64_t> inner = cleanBytes.innerPages();
-    const bool walkable = std::none_of(damaged.begin(), damaged.end(), [&](std::int64_t p) { return inner.count(p) > 0; });
+    const bool walkable =
+        std::none_of(damaged.begin(), damaged.end(), [&](std::int64_t p) { return inner.count(p) > 0; });
     storesReachable += reachable;
     storesWalkable += reachable && walkable;
     ShowTally tally;

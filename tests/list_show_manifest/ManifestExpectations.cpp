@@ -80,7 +80,8 @@ const nlohmann::json* ManifestIndex::folder(const std::string& folderId) const {
 bool ManifestIndex::appointmentTextsNamed(const std::string& mailboxId) const {
   constexpr std::uint32_t kNamedColumnTable = 19;
   auto key = mailboxKeys_.find(mailboxId);
-  for (const std::string& name : {std::string("Msg"), "Body-" + (key == mailboxKeys_.end() ? std::string() : key->second)}) {
+  for (const std::string& name :
+       {std::string("Msg"), "Body-" + (key == mailboxKeys_.end() ? std::string() : key->second)}) {
     auto t = tableIds_.find(name);
     if (t != tableIds_.end()) return t->second == kNamedColumnTable;
   }
@@ -114,7 +115,8 @@ void expectRowMatches(const nlohmann::json& row, const nlohmann::json& message, 
   const std::string sender = message["sender"];
   const std::string kind = row["kind"];
   std::string from = sender;
-  if (folder["name"] == "Sent Items" || (sender.empty() && (kind == "note" || kind == "contact" || kind == "appointment"))) {
+  if (folder["name"] == "Sent Items" ||
+      (sender.empty() && (kind == "note" || kind == "contact" || kind == "appointment"))) {
     from = index.mailboxName(folder["mailbox"]);
   }
   EXPECT_EQ(row["from"], from) << id;
@@ -142,9 +144,9 @@ void expectShowMatches(const GeneratedStore& store, const nlohmann::json& folder
   const fs::path body = store.dir() / ("body-" + id);
   const fs::path attachments = store.dir() / ("attachments-" + id);
   fs::create_directories(attachments);
-  const SeparatedResult run = runTarnwick("show " + store.storeArguments() + " --folder " + folder["id"].get<std::string>() +
-                                     " --message " + id + " --json --body-out " + shellQuoted(body.string()) +
-                                     " --attachments-out " + shellQuoted(attachments.string()));
+  const SeparatedResult run = runTarnwick(
+      "show " + store.storeArguments() + " --folder " + folder["id"].get<std::string>() + " --message " + id +
+      " --json --body-out " + shellQuoted(body.string()) + " --attachments-out " + shellQuoted(attachments.string()));
   ASSERT_EQ(run.status, 0) << id << "\n" << run.errors;
   const nlohmann::json shown = nlohmann::json::parse(run.output, nullptr, false);
   ASSERT_FALSE(shown.is_discarded()) << id << ": " << run.output.substr(0, 200);
@@ -164,7 +166,8 @@ void expectShowMatches(const GeneratedStore& store, const nlohmann::json& folder
     std::vector<std::string> got = addressesOf(to);
     if (cut && !got.empty()) got.pop_back();  // the last one may be cut short
     if (cut) {
-      for (const std::string& a : got) EXPECT_NE(std::find(expected.begin(), expected.end(), a), expected.end()) << id << ": " << a;
+      for (const std::string& a : got)
+        EXPECT_NE(std::find(expected.begin(), expected.end(), a), expected.end()) << id << ": " << a;
     } else {
       EXPECT_EQ(got, expected) << id << ": To " << shown["to"];
     }

@@ -10,11 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <fstream>
 
 namespace tarnwick {
 namespace {
@@ -41,7 +41,8 @@ TEST(FileTime, CalendarTimesGoBackToFileTimesAndCutToTheSecondAndTheDay) {
   EXPECT_EQ(utcFileTime(2004, 2, 29, 13, 45, 30), wholeSecondOf(ft));
   EXPECT_EQ(utcFileTime(2004, 2, 29), utcDayStartOf(ft));
   EXPECT_EQ(utcFileTime(2004, 3, 1), utcDayStartOf(utcFileTime(2004, 2, 29, 23, 59, 59) + kFileTimeTicksPerSecond));
-  for (std::uint64_t t : {utcFileTime(1980, 1, 1), utcFileTime(2099, 12, 31, 23, 59, 59), utcFileTime(2000, 2, 29, 12)}) {
+  for (std::uint64_t t :
+       {utcFileTime(1980, 1, 1), utcFileTime(2099, 12, 31, 23, 59, 59), utcFileTime(2000, 2, 29, 12)}) {
     const auto parts = fileTimeToSystemTime(t);
     ASSERT_TRUE(parts);
     EXPECT_EQ(utcFileTime(parts->year, parts->month, parts->day, parts->hour, parts->minute, parts->second), t);
@@ -67,7 +68,10 @@ TEST(FileTime, LocalTimeFollowsTheMachineZone) {
   ::setenv("TZ", "UTC0", 1);
   ::tzset();
   auto utc = fileTimeToLocalSystemTime(ft);
-  if (old) ::setenv("TZ", saved.c_str(), 1); else ::unsetenv("TZ");
+  if (old)
+    ::setenv("TZ", saved.c_str(), 1);
+  else
+    ::unsetenv("TZ");
   ::tzset();
   ASSERT_TRUE(kolkata && utc);
   EXPECT_EQ(utc->hour, 13);
@@ -88,8 +92,10 @@ TEST(CodePage, Windows1252RoundTripsAndMapsUndefinedBytes) {
 TEST(CodePage, Utf8AndUtf16ConvertAndReplaceMalformedInput) {
   EXPECT_EQ(utf8ToUtf16("fox \xF0\x9F\xA6\x8A \xC3\xA9"), u"fox \U0001F98A \u00E9");
   EXPECT_EQ(utf16ToUtf8(u"fox \U0001F98A \u00E9 \u20AC"), "fox \xF0\x9F\xA6\x8A \xC3\xA9 \xE2\x82\xAC");
-  EXPECT_EQ(utf8ToUtf16("a\xFF" "b\xC3"), u"a\uFFFDb\uFFFD");
-  EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD");  // overlong
+  EXPECT_EQ(utf8ToUtf16("a\xFF"
+                        "b\xC3"),
+            u"a\uFFFDb\uFFFD");
+  EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD");      // overlong
   EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");  // encoded surrogate
   const char16_t lone[] = {u'x', 0xD800, u'y', 0xDC00, 0};
   EXPECT_EQ(utf16ToUtf8(lone), "x\xEF\xBF\xBDy\xEF\xBF\xBD");

@@ -4,12 +4,13 @@ namespace tarnwick::pst::testing {
 
 std::string pstcheckProblems(const std::filesystem::path& pst) {
 #ifdef PSTCHECK_EXE
-    std::string out;
-    if (runCommand(std::string(PSTCHECK_EXE) + " " + shellQuoted(pst), &out) != 0) return out.empty() ? "pstcheck failed" : out;
+  std::string out;
+  if (runCommand(std::string(PSTCHECK_EXE) + " " + shellQuoted(pst), &out) != 0)
+    return out.empty() ? "pstcheck failed" : out;
 #else
-    (void)pst;
+  (void)pst;
 #endif
-    return {};
+  return {};
 }
 
-} // namespace tarnwick::pst::testing
+}  // namespace tarnwick::pst::testing

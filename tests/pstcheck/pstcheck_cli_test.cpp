@@ -18,7 +18,8 @@ testing::CommandResult runChecker(const std::string& args) {
 
 std::string writeTemp(const std::vector<std::uint8_t>& bytes, const char* name) {
   const std::string path = std::string(TARNWICK_BINARY_DIR) + "/" + name;
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 

@@ -13,8 +13,8 @@ namespace {
 
 using namespace layout;
 
-constexpr std::uint64_t kRootFolderPc = 0x64;     // data block of the root folder 0x122
-constexpr std::uint64_t kTopHierarchy = 0x114;    // hierarchy table of 0x8022
+constexpr std::uint64_t kRootFolderPc = 0x64;   // data block of the root folder 0x122
+constexpr std::uint64_t kTopHierarchy = 0x114;  // hierarchy table of 0x8022
 
 /// Offset of a PC's BTH record for a property id in the plain block.
 std::size_t pcRecord(const std::vector<std::uint8_t>& plain, std::uint16_t id, std::uint16_t type) {
@@ -39,8 +39,8 @@ TEST(PstCheckLtp, PermuteIsItsOwnInverseAndATruePermutation) {
 TEST(PstCheckLtp, UnencodedCopyIsCleanToo) {
   auto f = PstFile::empty();
   // Decode every external block in place and declare bCryptMethod 0.
-  const std::uint64_t bids[] = {0x4,  0x8,  0xc,  0x10, 0x14, 0x18, 0x1c, 0x24, 0x28, 0x2c, 0x30,
-                                0x48, 0x64, 0x68, 0x80, 0x88, 0x98, 0xa4, 0xb4, 0xb8, 0xbc, 0xc0,
+  const std::uint64_t bids[] = {0x4,  0x8,   0xc,   0x10,  0x14,  0x18,  0x1c,  0x24,  0x28, 0x2c, 0x30,
+                                0x48, 0x64,  0x68,  0x80,  0x88,  0x98,  0xa4,  0xb4,  0xb8, 0xbc, 0xc0,
                                 0xfc, 0x100, 0x108, 0x10c, 0x110, 0x114, 0x120, 0x128, 0x12c};
   for (std::uint64_t bid : bids) {
     const auto plain = f.plainBlock(bid);

@@ -80,7 +80,9 @@ TEST(PstCheckMessaging, SubfolderFlagMustMatchHierarchy) {
   it[4] = 0;
   f.writePlainBlock(f.nodeData(0x8022), p);
   const Report r = f.check();
-  EXPECT_EQ(countFaults(r, Area::Messaging, "folder NID 0x8022: PidTagSubfolders is 0 but the hierarchy table has 1 rows"), 1u)
+  EXPECT_EQ(
+      countFaults(r, Area::Messaging, "folder NID 0x8022: PidTagSubfolders is 0 but the hierarchy table has 1 rows"),
+      1u)
       << describe(r);
 }
 

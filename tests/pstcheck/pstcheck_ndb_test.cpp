@@ -53,7 +53,9 @@ TEST(PstCheckNdb, HeaderFaults) {
     f.put32(kHdrRgnid + 4 * 2, 0x403);
     f.resealHeader();
     const Report r = f.check();
-    EXPECT_EQ(countFaults(r, Area::Header, "NID 0x8082: index 0x404 is above the header's rgnid[2] high-water mark 0x403"), 1u)
+    EXPECT_EQ(
+        countFaults(r, Area::Header, "NID 0x8082: index 0x404 is above the header's rgnid[2] high-water mark 0x403"),
+        1u)
         << describe(r);
   }
   {  // not a PST at all

@@ -24,7 +24,8 @@ void checkSample(const std::string& name, const std::string& options) {
   fs::remove_all(dir);
   fs::create_directories(dir / "work");
   const fs::path pst = dir / (name + ".pst");
-  const std::string cmd = std::string(PSTSAMPLE_EXE) + " " + pst.string() + " --work-dir " + (dir / "work").string() + " " + options;
+  const std::string cmd =
+      std::string(PSTSAMPLE_EXE) + " " + pst.string() + " --work-dir " + (dir / "work").string() + " " + options;
   const int status = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << cmd;
   std::ifstream in(pst, std::ios::binary);

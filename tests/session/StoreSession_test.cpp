@@ -1,14 +1,14 @@
+#include "session/StoreSession.h"
 #include "platform/MessageSink.h"
 #include "session/FolderLookup.h"
-#include "session/StoreSession.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace tarnwick::session {
 namespace {
@@ -23,7 +23,8 @@ struct Folders {
   Folders() {
     tree.reset(u"store.edb");
     const auto mailbox = tree.insertFolder(0, u"Mailbox - M", analysis::FolderKind::Other);
-    model.folders.addFolderNode(folderIdEndingIn(1), {}, u"Mailbox - M", analysis::FolderKind::Other, mailbox, std::nullopt);
+    model.folders.addFolderNode(folderIdEndingIn(1), {}, u"Mailbox - M", analysis::FolderKind::Other, mailbox,
+                                std::nullopt);
     add(folderIdEndingIn(2), folderIdEndingIn(1), u"Inbox", mailbox);
     add(folderIdEndingIn(3), folderIdEndingIn(1), u"a/b", mailbox);
     const auto a = add(folderIdEndingIn(4), folderIdEndingIn(1), u"a", mailbox);
@@ -59,7 +60,8 @@ TEST(FolderLookup, PathsAndIdsNameFoldersButNeverTheMailboxRoot) {
 }
 
 TEST(StoreSessionFiles, AFailedOpenLeavesBothFilesClosedAndThePathsAsTheyWere) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("session-test-" + std::to_string(::getpid()));
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("session-test-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const std::string edb = (dir / "store.edb").string();
   std::ofstream(edb) << "not a store";

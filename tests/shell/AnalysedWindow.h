@@ -12,9 +12,9 @@
 #include "store/StoreFilePair.h"
 
 #include <QCoreApplication>
-#include <QtTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QtTest>
 
 #include <string>
 

@@ -1,10 +1,10 @@
+#include "shell/Analysis.h"
 #include "RecordingSink.h"
 #include "analysis/ScanTexts.h"
-#include "shell/Analysis.h"
 #include "shell/FolderTreeView.h"
 #include "shell/MainWindow.h"
-#include "shell/PreviewPane.h"
 #include "shell/MessageListView.h"
+#include "shell/PreviewPane.h"
 #include "shell/ShellSession.h"
 #include "tests/support/SampleStore.h"
 
@@ -21,9 +21,9 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
-#include <fstream>
 #include <thread>
 
 using namespace tarnwick;
@@ -128,7 +128,8 @@ class AnalysisTest : public QObject {
     QVERIFY(frame.openAction()->isEnabled());
     QTreeWidget* rows = frame.listView()->rows();
     QStringList subjects;
-    for (int i = 0; i < rows->topLevelItemCount(); ++i) subjects << rows->topLevelItem(i)->text(MessageListView::SubjectColumn);
+    for (int i = 0; i < rows->topLevelItemCount(); ++i)
+      subjects << rows->topLevelItem(i)->text(MessageListView::SubjectColumn);
     QCOMPARE(subjects, (QStringList{"RE: Budget", "Lunch"}));
     QCOMPARE(rows->topLevelItem(0)->text(MessageListView::FromColumn), QString("Carol"));
     QVERIFY(frame.statusBar()->currentMessage().contains("2 items"));

@@ -1,11 +1,11 @@
+#include "shell/MainWindow.h"
 #include "RecordingSink.h"
 #include "platform/AppText.h"
 #include "shell/IconSet.h"
-#include "shell/ToolBar.h"
 #include "shell/SaveProgressDialog.h"
-#include "shell/MainWindow.h"
 #include "shell/SaveResultDialog.h"
 #include "shell/ShellSession.h"
+#include "shell/ToolBar.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -29,8 +29,8 @@ class MainFrameTest : public QObject {
     MainWindow frame(session);
     frame.show();
     auto states = [&] {
-      return QList<bool>{frame.openAction()->isEnabled(), frame.saveAction()->isEnabled(),
-                         frame.stopAction()->isEnabled(), frame.helpAction()->isEnabled(),
+      return QList<bool>{frame.openAction()->isEnabled(),  frame.saveAction()->isEnabled(),
+                         frame.stopAction()->isEnabled(),  frame.helpAction()->isEnabled(),
                          frame.aboutAction()->isEnabled(), frame.exitAction()->isEnabled()};
     };
     // Idle, nothing checked: Save and Stop are off.
@@ -108,7 +108,8 @@ class MainFrameTest : public QObject {
     QApplication::sendEvent(&frame, &close);
     QVERIFY(!close.isAccepted());
     QCOMPARE(sink.shown.size(), std::size_t{1});
-    QCOMPARE(QString::fromStdString(sink.shown[0].text), QString("Do you want to exit from  Tarnwick for  EDB To PST?"));
+    QCOMPARE(QString::fromStdString(sink.shown[0].text),
+             QString("Do you want to exit from  Tarnwick for  EDB To PST?"));
     QCOMPARE(QString::fromStdString(sink.shown[0].caption), QString(kMessageCaption));
     QVERIFY(sink.shown[0].buttons == MessageButtons::YesNo);
     sink.answers = {MessageAnswer::Yes};
@@ -159,10 +160,10 @@ class MainFrameTest : public QObject {
     int asked = 0;
     int skipped = 0;
     SaveProgressDialog dialog({[&] {
-                        ++asked;
-                        return false;
-                      },
-                      [&] { ++skipped; }});
+                                 ++asked;
+                                 return false;
+                               },
+                               [&] { ++skipped; }});
     QCOMPARE(dialog.windowTitle(), QString(kWindowTitle));
     dialog.show();
     dialog.showCounting(true);

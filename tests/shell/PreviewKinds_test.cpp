@@ -1,8 +1,8 @@
 #include "AnalysedWindow.h"
 #include "GeneratedStore.h"
 #include "export/SaveReport.h"
-#include "shell/PreviewPane.h"
 #include "shell/MessageListView.h"
+#include "shell/PreviewPane.h"
 #include "shell/SafeTextBrowser.h"
 
 #include <QLabel>
@@ -47,8 +47,8 @@ class PreviewKindsTest : public QObject {
       const std::string kind = item.raw.value("kind", "");
       const std::string form = item.raw.value("bodyForm", "");
       if (!item.saved() || !seen.insert({kind, form}).second) continue;
-      const std::string where = format.toStdString() + " " + kind + "/" + form + " " + item.mailbox + "/" +
-                                item.folder + " " + item.id;
+      const std::string where =
+          format.toStdString() + " " + kind + "/" + form + " " + item.mailbox + "/" + item.folder + " " + item.id;
       QVERIFY2(window.list(item.mailbox, item.folder), where.c_str());
       QTreeWidgetItem* row = window.row(item.id);
       QVERIFY2(row, where.c_str());
@@ -86,8 +86,7 @@ class PreviewKindsTest : public QObject {
       // What the reader sees: text as text, HTML and RTF rendered, never their markup.
       const QString text = preview->body()->toPlainText();
       QVERIFY2(preview->body()->isVisible() && !text.trimmed().isEmpty(), where.c_str());
-      QVERIFY2(!text.contains("<p>") && !text.contains("<html") && !text.contains("\\rtf") &&
-                   !text.contains("\\par"),
+      QVERIFY2(!text.contains("<p>") && !text.contains("<html") && !text.contains("\\rtf") && !text.contains("\\par"),
                qPrintable(QString::fromStdString(where) + ": " + text.left(200)));
       if (form == "rtf") QVERIFY2(text.contains(QString::fromUtf8("K\u00f6ln")), qPrintable(text.left(300)));
       if (form == "html") QVERIFY(preview->body()->toHtml().contains("<p"));

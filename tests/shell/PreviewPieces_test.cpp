@@ -1,21 +1,21 @@
 #include "shell/BodyDocument.h"
+#include "shell/MessageListView.h"
 #include "shell/MimeBody.h"
 #include "shell/PreviewPane.h"
-#include "shell/MessageListView.h"
 #include "shell/RtfToHtml.h"
 #include "shell/SafeTextBrowser.h"
 
 #include <QBuffer>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QTemporaryDir>
-#include <QImage>
-#include <QTextDocument>
 #include <QtTest>
 
 #include <fstream>
@@ -60,10 +60,10 @@ class PreviewPiecesTest : public QObject {
     QVERIFY(out.contains("font-family:'Courier New';font-size:20pt;color:rgb(255,0,0);\">big red"));
     QVERIFY(out.contains(QString::fromUtf8("café €")));  // code page byte and \u with its stand-in skipped
     QVERIFY(out.contains("&lt;tag&gt; &amp; done"));
-    QVERIFY(!out.contains("Secret"));     // \info is not body text
-    QVERIFY(!out.contains("Writer"));     // neither is an ignorable destination
-    QVERIFY(!out.contains("89504e47"));   // nor a picture
-    QVERIFY(!out.contains("Arial"));      // the font table is not text
+    QVERIFY(!out.contains("Secret"));    // \info is not body text
+    QVERIFY(!out.contains("Writer"));    // neither is an ignorable destination
+    QVERIFY(!out.contains("89504e47"));  // nor a picture
+    QVERIFY(!out.contains("Arial"));     // the font table is not text
   }
 
   void htmlInsideRtfIsRecovered() {
@@ -82,8 +82,8 @@ class PreviewPiecesTest : public QObject {
   void damagedRtfGivesWhatCouldBeRead() {
     // Cut in the middle of a control word, a \' escape, and with groups never closed or
     // closed too often: no crash, the text read so far comes out.
-    for (std::string_view cut : {"{\\rtf1 abc\\b", "{\\rtf1 abc\\'", "{\\rtf1 abc\\'4", "{\\rtf1{{{ abc", "}}}{\\rtf1 abc}}}}",
-                                 "{\\rtf1 abc\\u-", "{\\rtf1 abc\\"})
+    for (std::string_view cut : {"{\\rtf1 abc\\b", "{\\rtf1 abc\\'", "{\\rtf1 abc\\'4", "{\\rtf1{{{ abc",
+                                 "}}}{\\rtf1 abc}}}}", "{\\rtf1 abc\\u-", "{\\rtf1 abc\\"})
       QVERIFY2(html(cut).contains("abc"), cut.data());
     QVERIFY(html("").contains("<body>"));
     std::string deep(100000, '{');
@@ -99,7 +99,8 @@ class PreviewPiecesTest : public QObject {
         "--A\r\nContent-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
         "Gr=FC=DFe\r\n"
         "--A\r\nContent-Type: text/html; charset=iso-8859-1\r\n\r\n"
-        "<p>Gr\xfc\xdf" "e <img src=\"cid:pic1\"> <img src=\"http://tracker.test/p.gif\"></p>\r\n"
+        "<p>Gr\xfc\xdf"
+        "e <img src=\"cid:pic1\"> <img src=\"http://tracker.test/p.gif\"></p>\r\n"
         "--A--\r\n"
         "--B\r\nContent-Type: image/png\r\nContent-ID: <pic1>\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
         redPngBase64() + "\r\n--B--\r\n";

@@ -75,11 +75,13 @@ inline int readpstMailCount(const std::filesystem::path& pst, const std::filesys
                             const std::string& storeName, const std::string& folder) {
   const std::filesystem::path target = work / "readpst";
   std::filesystem::create_directories(target);
-  if (std::system(("readpst -q -D -r -o " + quotedPath(target) + " " + quotedPath(pst) + " > /dev/null 2>&1").c_str()) != 0)
+  if (std::system(
+          ("readpst -q -D -r -o " + quotedPath(target) + " " + quotedPath(pst) + " > /dev/null 2>&1").c_str()) != 0)
     return -1;
   const std::string mbox = readWholeFile(target / storeName / folder / "mbox");
   int count = 0;
-  for (std::size_t at = 0; at < mbox.size(); at = mbox.find('\n', at) == std::string::npos ? mbox.size() : mbox.find('\n', at) + 1)
+  for (std::size_t at = 0; at < mbox.size();
+       at = mbox.find('\n', at) == std::string::npos ? mbox.size() : mbox.find('\n', at) + 1)
     if (mbox.compare(at, 5, "From ") == 0) ++count;
   return count;
 }

@@ -4,13 +4,13 @@
 #include "RecordingSink.h"
 #include "export/SaveTexts.h"
 #include "export/WriterInterfaces.h"
-#include "shell/SaveProgressDialog.h"
 #include "shell/FolderTreeView.h"
 #include "shell/MainWindow.h"
-#include "shell/SaveResultDialog.h"
-#include "shell/PreviewPane.h"
 #include "shell/MessageListView.h"
+#include "shell/PreviewPane.h"
 #include "shell/SaveCommandRunner.h"
+#include "shell/SaveProgressDialog.h"
+#include "shell/SaveResultDialog.h"
 #include "shell/ShellSession.h"
 #include "tests/support/Commands.h"
 
@@ -22,13 +22,13 @@
 #include <QThread>
 #include <QtTest>
 
+#include <unistd.h>
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <thread>
-#include <unistd.h>
 
 using namespace tarnwick;
 using namespace tarnwick::shell;
@@ -160,7 +160,8 @@ class SaveTest : public QObject {
     QCOMPARE(filesIn(out.path(), ".json").size(), std::size_t{1});  // the report
     std::map<std::string, std::vector<std::string>> found;
     for (const auto& pst : psts) {
-      const tarnwick::testing::CommandResult check = tarnwick::testing::run(std::string(PSTCHECK_EXE) + " " + quotedPath(pst));
+      const tarnwick::testing::CommandResult check =
+          tarnwick::testing::run(std::string(PSTCHECK_EXE) + " " + quotedPath(pst));
       QVERIFY2(check.status == 0, check.output.c_str());
       QTemporaryDir work;
       for (auto& [folder, subjects] : pffexportSubjects(pst, work.path().toStdString())) {
@@ -310,8 +311,8 @@ class SaveTest : public QObject {
     // A folder we may not write into (root may write anywhere).
     if (::geteuid() != 0) {
       QTemporaryDir locked;
-      std::filesystem::permissions(locked.path().toStdString(), std::filesystem::perms::owner_read |
-                                                                    std::filesystem::perms::owner_exec);
+      std::filesystem::permissions(locked.path().toStdString(),
+                                   std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
       answer = locked.path();
       QCOMPARE(save.run(), End::DestinationRefused);
       QVERIFY(QString::fromStdString(window.sink.shown.back().text).contains(locked.path()));

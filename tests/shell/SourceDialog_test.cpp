@@ -1,6 +1,6 @@
+#include "shell/SourceDialog.h"
 #include "RecordingSink.h"
 #include "platform/AppText.h"
-#include "shell/SourceDialog.h"
 #include "shell/ShellSession.h"
 #include "shell/SourceSelection.h"
 #include "store/StoreMessages.h"
@@ -141,7 +141,7 @@ class SourceDialogTest : public QObject {
     const std::string other = make("ZZZ.STM");
     QCOMPARE(findStreamingFile(edb), other);  // any file ending in .stm, any case
     const std::string own = make("priv1.stm");
-    QCOMPARE(findStreamingFile(edb), own);  // the database's own name wins
+    QCOMPARE(findStreamingFile(edb), own);                    // the database's own name wins
     QCOMPARE(findStreamingFile("priv1.edb"), std::string());  // no folder part
 
     // The dialog fills the streaming box when a database is chosen, and keeps what the

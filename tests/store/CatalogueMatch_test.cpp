@@ -12,7 +12,8 @@ using testing::Bytes;
 using K = CatalogueMatchKind;
 
 // Matches one record standing alone in a buffer (the record is the whole buffer).
-std::optional<CatalogueMatch> match(const Bytes& record, store::PageSizeClass pageSizeClass = store::PageSizeClass::Page4K) {
+std::optional<CatalogueMatch> match(const Bytes& record,
+                                    store::PageSizeClass pageSizeClass = store::PageSizeClass::Page4K) {
   return matchCatalogueRecord(BoundedBytes(record), 0, static_cast<std::int64_t>(record.size()), pageSizeClass);
 }
 
@@ -111,7 +112,8 @@ TEST(CatalogueMatch, NoteAttachmentAndContainerClassColumns) {
   EXPECT_EQ(match(testing::columnRecord("S3704", 40, 9), store::PageSizeClass::Page32K)->kind, K::AttachmentColumn);
   EXPECT_EQ(match(testing::columnRecord("S361", 8, 0x147, 5))->kind, K::ContainerClass);
   EXPECT_FALSE(match(testing::columnRecord("S3613", 9, 0x147, 5), store::PageSizeClass::Page4K));
-  EXPECT_EQ(match(testing::columnRecord("S3613", 9, 0x147, 5), store::PageSizeClass::Page32K)->kind, K::ContainerClassOther);
+  EXPECT_EQ(match(testing::columnRecord("S3613", 9, 0x147, 5), store::PageSizeClass::Page32K)->kind,
+            K::ContainerClassOther);
   // "S3d" wants a zero byte before the name.
   Bytes record = testing::columnRecord("S3d", 40, 9);
   record[29] = 1;

@@ -1,9 +1,9 @@
-#include "platform/StoreFile.h"
 #include "store/HeaderCheck.h"
+#include "platform/StoreFile.h"
 #include "store/PageList.h"
 #include "store/RecordLocator.h"
-#include "tests/support/ScratchDir.h"
 #include "tests/support/PageBytes.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,8 @@ HeaderCheckResult check(const std::vector<std::uint8_t>& file, StoreFile* stream
 }
 
 TEST(HeaderCheck, SupportedPageSizesGiveTheirClass) {
-  for (auto [size, cls] : {std::pair{4096u, PageSizeClass::Page4K}, {8192u, PageSizeClass::Page8K},
-                            {32768u, PageSizeClass::Page32K}}) {
+  for (auto [size, cls] :
+       {std::pair{4096u, PageSizeClass::Page4K}, {8192u, PageSizeClass::Page8K}, {32768u, PageSizeClass::Page32K}}) {
     auto r = check(storeFileBytes(size, size * 6));
     EXPECT_EQ(r.outcome, HeaderCheckOutcome::Supported);
     EXPECT_EQ(r.geometry.PageSize, static_cast<std::int32_t>(size));

@@ -1,6 +1,6 @@
+#include "store/MailboxRecord.h"
 #include "analysis/KeyText.h"
 #include "codec/SevenBitText.h"
-#include "store/MailboxRecord.h"
 #include "tests/support/CatalogueRecords.h"
 #include "tests/support/PageBytes.h"
 #include "tests/support/RowBytes.h"
@@ -94,7 +94,7 @@ TEST(MailboxRecord, LargeRecordsTakeTheIdentifierFromBytes23To30AndUnpackTheName
   const std::size_t t = a + 12 + 12;
   const std::string name = "Alice";
   auto packed = codec::encode7Bit(std::span(reinterpret_cast<const std::uint8_t*>(name.data()), name.size()),
-                                    codec::SevenBitKind::Ascii);
+                                  codec::SevenBitKind::Ascii);
   ASSERT_TRUE(packed);
   r.resize(t, 0);
   testing::putU16(r, t, 0x0101);

@@ -70,9 +70,10 @@ Read readOnly(const Bytes& page, store::PageSizeClass cls, const MessageIdBytes&
 
 TEST(MessageRecordCandidates, SmallPagesNeedTheMarkerWithinTheFirstBytes) {
   std::vector<std::uint32_t> at;
-  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kId, {{0x011A, Bytes(8, 1)}}, 3),
-                                      smallMessageRecord(kId, {{0x011A, Bytes(8, 1)}}, 17),
-                                      Bytes(60, 0x33)}, &at);
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K,
+                            {smallMessageRecord(kId, {{0x011A, Bytes(8, 1)}}, 3),
+                             smallMessageRecord(kId, {{0x011A, Bytes(8, 1)}}, 17), Bytes(60, 0x33)},
+                            &at);
   std::vector<RecordCandidate> c = findMessageRecordCandidates(page, store::PageSizeClass::Page4K);
   ASSERT_EQ(c.size(), 1u);
   EXPECT_EQ(c[0].position, at[0] + 3 + 35);
@@ -98,12 +99,14 @@ TEST(MessageRecordReader, ReadsAddressBodyAndAttachmentsOfASmallPageRecord) {
   Bytes address(3, 0x05);
   address.insert(address.end(), {0xE4, 0x04, 0, 0, 0, 0});
   append(address, "ann@example.com");
-  Bytes attachmentIds{1, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0, 0, 0, 0,
-                      0xB1, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7, 0xB8, 0, 0, 0, 0};
+  Bytes attachmentIds{1,    0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0, 0, 0, 0,
+                      0xB1, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7, 0xB8, 0,    0, 0, 0};
   Bytes body = formatted(0x1F, wide(u"Hello"));
-  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {Bytes(20, 0x44), smallMessageRecord(kOtherId, {{0x011A, Bytes(9, 1)}}),
-                                      smallMessageRecord(kId, {{0x011A, address}, {0x0E13, attachmentIds},
-                                                        {0x1000, body}, {0x1013, formatted(1, Bytes(7, 'h'))}})});
+  Bytes page = makeLeafPage(
+      4096, store::PageSizeClass::Page4K,
+      {Bytes(20, 0x44), smallMessageRecord(kOtherId, {{0x011A, Bytes(9, 1)}}),
+       smallMessageRecord(
+           kId, {{0x011A, address}, {0x0E13, attachmentIds}, {0x1000, body}, {0x1013, formatted(1, Bytes(7, 'h'))}})});
   std::vector<RecordCandidate> c = findMessageRecordCandidates(page, store::PageSizeClass::Page4K);
   ASSERT_EQ(c.size(), 2u);
   EXPECT_FALSE(matchMessageRecord(page, store::PageSizeClass::Page4K, c[0], kId));
@@ -128,8 +131,11 @@ TEST(MessageRecordReader, ReadsAddressBodyAndAttachmentsOfASmallPageRecord) {
 
 TEST(MessageRecordReader, AddressFoundByWalkingBackFromTheAtSign) {
   Bytes address{0x1F};
-  appendUtf16(address, u"\x01" u"Bob <bob@example.com>");
-  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kId, {{0x011A, address}, {0x1009, formatted(1, Bytes(30, 'r'))}})});
+  appendUtf16(address,
+              u"\x01"
+              u"Bob <bob@example.com>");
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K,
+                            {smallMessageRecord(kId, {{0x011A, address}, {0x1009, formatted(1, Bytes(30, 'r'))}})});
   Read r = readOnly(page, store::PageSizeClass::Page4K, kId);
   ASSERT_TRUE(r.directory);
   // Back over "<bob" to the space before it.
@@ -141,9 +147,10 @@ TEST(MessageRecordReader, AddressFoundByWalkingBackFromTheAtSign) {
 }
 
 TEST(MessageRecordReader, LongValueReferencesGiveKeysAndNoPositions) {
-  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kId, {{0x011A, {0x00, 0x12, 0x34, 0, 0}},
-                                                         {0x1000, {0x00, 0x56, 0x78, 0, 0}},
-                                                         {0x3001, formatted(0, wide(u"x"))}})});
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K,
+                            {smallMessageRecord(kId, {{0x011A, {0x00, 0x12, 0x34, 0, 0}},
+                                                      {0x1000, {0x00, 0x56, 0x78, 0, 0}},
+                                                      {0x3001, formatted(0, wide(u"x"))}})});
   Read r = readOnly(page, store::PageSizeClass::Page4K, kId);
   ASSERT_TRUE(r.directory);
   EXPECT_EQ(r.fields.addressLength, 5);
@@ -157,9 +164,10 @@ TEST(MessageRecordReader, LongValueReferencesGiveKeysAndNoPositions) {
 TEST(MessageRecordReader, StreamedBodyOnlyWithTheStreamingFileOpen) {
   Bytes descriptor{0x0B, 0x10, 0, 0, 0};
   descriptor.insert(descriptor.end(), 20, 0);
-  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kId, {{0x011A, formatted(0x1F, wide(u"a@b.cd"))},
-                                                         {0x011B, descriptor},
-                                                         {0x1000, formatted(0x1F, wide(u"plain"))}})});
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K,
+                            {smallMessageRecord(kId, {{0x011A, formatted(0x1F, wide(u"a@b.cd"))},
+                                                      {0x011B, descriptor},
+                                                      {0x1000, formatted(0x1F, wide(u"plain"))}})});
   RecordReadOptions open;
   open.streamingFileOpen = true;
   Read withStream = readOnly(page, store::PageSizeClass::Page4K, kId, open);
@@ -173,9 +181,10 @@ TEST(MessageRecordReader, StreamedBodyOnlyWithTheStreamingFileOpen) {
 }
 
 TEST(MessageRecordReader, SenderAddressOfAnyItemKind) {
-  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kId, {{0x011A, Bytes(9, 1)},
-                                                        {0x0C1F, formatted(0x1F, wide(u"b.carter@example.net"))},
-                                                        {0x1000, formatted(0x1F, wide(u"plain"))}})});
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K,
+                            {smallMessageRecord(kId, {{0x011A, Bytes(9, 1)},
+                                                      {0x0C1F, formatted(0x1F, wide(u"b.carter@example.net"))},
+                                                      {0x1000, formatted(0x1F, wide(u"plain"))}})});
   for (bool readsKindTexts : {true, false}) {
     RecordReadOptions options;
     options.readsKindTexts = readsKindTexts;
@@ -195,8 +204,9 @@ TEST(MessageRecordReader, ContactTextsGoToTheirSlots) {
   append(homePage, "www.example.com");
   Bytes multi = formatted(0x1F, wide(u"Line1\r\nLine2"));
   // Kinds 11 (given name), 9 (surname), 0 (home page), 17 (address), in column order.
-  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kId, {{0x3000, homePage}, {0x3009, surname},
-                                                         {0x300B, given}, {0x3011, multi}})});
+  Bytes page = makeLeafPage(
+      4096, store::PageSizeClass::Page4K,
+      {smallMessageRecord(kId, {{0x3000, homePage}, {0x3009, surname}, {0x300B, given}, {0x3011, multi}})});
   Read r = readOnly(page, store::PageSizeClass::Page4K, kId);
   ASSERT_TRUE(r.fields.contactSlots);
   const auto& s = *r.fields.contactSlots;
@@ -213,10 +223,12 @@ TEST(MessageRecordReader, ContactTextsGoToTheirSlots) {
 TEST(MessageRecordReader, AppointmentTextsAndTimes) {
   Bytes start{0, 0, 1, 2, 3, 4, 5, 6};
   Bytes end{0, 0, 7, 8, 9, 10, 11, 12};
-  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kId, {{0x8100, start}, {0x8101, end},
-                                                         {0x810C, formatted(0x1F, wide(u"GMT+1"))},
-                                                         {0x8201, formatted(0x1F, wide(u"Room 4"))},
-                                                         {0x8225, formatted(0x1F, wide(u"Carol"))}})});
+  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K,
+                            {smallMessageRecord(kId, {{0x8100, start},
+                                                      {0x8101, end},
+                                                      {0x810C, formatted(0x1F, wide(u"GMT+1"))},
+                                                      {0x8201, formatted(0x1F, wide(u"Room 4"))},
+                                                      {0x8225, formatted(0x1F, wide(u"Carol"))}})});
   Read r = readOnly(page, store::PageSizeClass::Page4K, kId);
   ASSERT_TRUE(r.fields.appointment);
   const RecordAppointment& a = *r.fields.appointment;
@@ -228,10 +240,11 @@ TEST(MessageRecordReader, AppointmentTextsAndTimes) {
 }
 
 TEST(MessageRecordReader, ThirdTextFromTheFirstShortValue) {
-  Bytes first{0x03, 0x01, 0, 0, 0, 0};   // column 0x0103 is passed over
-  Bytes second{0x1E, 0xB1, 0, 7};        // B1: the text lies three bytes in
+  Bytes first{0x03, 0x01, 0, 0, 0, 0};  // column 0x0103 is passed over
+  Bytes second{0x1E, 0xB1, 0, 7};       // B1: the text lies three bytes in
   append(second, "Sender!");
-  Bytes page = makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kId, {{0x0103, first}, {0x0FFF, second}})});
+  Bytes page =
+      makeLeafPage(4096, store::PageSizeClass::Page4K, {smallMessageRecord(kId, {{0x0103, first}, {0x0FFF, second}})});
   RecordReadOptions o;
   o.needsThirdText = true;
   Read r = readOnly(page, store::PageSizeClass::Page4K, kId, o);
@@ -246,7 +259,7 @@ TEST(MessageRecordReader, LargePageRecordWithASecondIdCopy) {
   rec.insert(rec.end(), kId.begin(), kId.end());
   rec.insert(rec.end(), 33, 0);  // byte at id + 8 is 0: second copy at id + 41
   rec.insert(rec.end(), kId.begin(), kId.end());
-  rec.insert(rec.end(), 2, 0);   // directory 10 bytes after the second copy
+  rec.insert(rec.end(), 2, 0);  // directory 10 bytes after the second copy
   Bytes address{0x1F, 0x18};
   address.insert(address.end(), 10, 0x55);
   Bytes d = directory({{0x011A, address}});
@@ -275,7 +288,8 @@ TEST(MessageRecordReader, DamagedDirectoriesStayInsideThePage) {
   // A directory whose first offset is 0 is refused.
   rec[rec.size() - 6] = 0;
   rec[rec.size() - 5] = 0;
-  EXPECT_FALSE(readOnly(makeLeafPage(4096, store::PageSizeClass::Page4K, {rec}), store::PageSizeClass::Page4K, kId).directory);
+  EXPECT_FALSE(
+      readOnly(makeLeafPage(4096, store::PageSizeClass::Page4K, {rec}), store::PageSizeClass::Page4K, kId).directory);
 }
 
 }  // namespace

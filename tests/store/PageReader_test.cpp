@@ -1,5 +1,5 @@
-#include "platform/StoreFile.h"
 #include "store/PageReader.h"
+#include "platform/StoreFile.h"
 #include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>

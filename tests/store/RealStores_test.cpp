@@ -60,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(Ese, RealStore,
                                            RealStoreCase{"large.edb", 32768}, RealStoreCase{"SRUDB.dat", 4096}),
                          [](const auto& info) {
                            std::string n = info.param.name;
-                           for (auto& c : n) if (c == '.') c = '_';
+                           for (auto& c : n)
+                             if (c == '.') c = '_';
                            return n;
                          });
 

@@ -1,5 +1,5 @@
-#include "store/PageHeader.h"
 #include "store/RecordLocator.h"
+#include "store/PageHeader.h"
 #include "tests/support/PageBytes.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ std::vector<RecordSlot> locate(const std::vector<std::uint8_t>& page, PageSizeCl
 
 TEST(RecordLocator, CapsAtEightHundredSlotsInTagArrayAddressOrder) {
   PageBytes b(4096);
-  b.flags(0x0803);  // root and leaf
+  b.flags(0x0803);                                                         // root and leaf
   for (int i = 0; i < 1000; ++i) b.tag(1, static_cast<std::uint16_t>(i));  // tag i at end - 4(i+1)
   auto slots = locate(b.bytes(), store::PageSizeClass::Page4K);
   ASSERT_EQ(slots.size(), 800u);
@@ -40,12 +40,17 @@ TEST(RecordLocator, SkipsTagsWhoseSizeIsMaskedAway) {
 TEST(RecordLocator, HeaderLengthAndMaskFollowThePageSizeClass) {
   // The same tag words on a page of each class: offset 0x10 lands at 56 or at 96, and the
   // bits above the class's mask are dropped from both words.
-  struct Case { std::size_t pageSize; PageSizeClass cls; std::int32_t offset10; std::uint16_t mask; };
+  struct Case {
+    std::size_t pageSize;
+    PageSizeClass cls;
+    std::int32_t offset10;
+    std::uint16_t mask;
+  };
   for (auto c : {Case{4096, PageSizeClass::Page4K, 56, 0x0FFF}, Case{8192, PageSizeClass::Page8K, 56, 0x1FFF},
                  Case{32768, PageSizeClass::Page32K, 96, 0x7FFF}}) {
     PageBytes b(c.pageSize);
-    b.tag(0x8008, 0x10);                // size 8 in every class
-    b.tag(0x0004, 0xE000 | 0x0100);     // offset bits above every mask but one
+    b.tag(0x8008, 0x10);             // size 8 in every class
+    b.tag(0x0004, 0xE000 | 0x0100);  // offset bits above every mask but one
     auto slots = locate(b.bytes(), c.cls);
     ASSERT_EQ(slots.size(), 2u) << c.pageSize;
     EXPECT_EQ(slots[1].offset, c.offset10);
@@ -56,9 +61,9 @@ TEST(RecordLocator, HeaderLengthAndMaskFollowThePageSizeClass) {
 
 TEST(RecordLocator, RecordRunningPastThePageIsSkipped) {
   PageBytes b(4096);
-  b.tag(100, 4096 - 40 - 100);   // ends exactly at the page end: kept
-  b.tag(100, 4096 - 40 - 99);    // one byte past: skipped
-  b.tag(0x0FFF, 0x0FFF);         // far past: skipped
+  b.tag(100, 4096 - 40 - 100);  // ends exactly at the page end: kept
+  b.tag(100, 4096 - 40 - 99);   // one byte past: skipped
+  b.tag(0x0FFF, 0x0FFF);        // far past: skipped
   auto slots = locate(b.bytes(), store::PageSizeClass::Page4K);
   ASSERT_EQ(slots.size(), 1u);
   EXPECT_EQ(slots[0].offset, 4096 - 100);
@@ -90,9 +95,12 @@ TEST(RecordLocator, BranchPagesShortBuffersAndUnsupportedClassesGiveNothing) {
 }
 
 TEST(PageHeader, BranchTestExaminesOnlyTheLowNibbles) {
-  struct Case { std::uint8_t low, high; bool branch; };
+  struct Case {
+    std::uint8_t low, high;
+    bool branch;
+  };
   const Case cases[] = {
-      {0x03, 0x08, false}, {0x01, 0x08, true}, {0x05, 0x28, true}, {0x01, 0x00, false},
+      {0x03, 0x08, false}, {0x01, 0x08, true}, {0x05, 0x28, true},  {0x01, 0x00, false},
       {0x00, 0x08, true},  {0x04, 0x08, true}, {0x02, 0x08, false}, {0x08, 0x08, false},
       {0x0D, 0x08, false}, {0xF1, 0xF8, true}, {0x01, 0x09, false}, {0x41, 0x18, true},
   };

@@ -1,7 +1,7 @@
-#include "platform/StoreFile.h"
 #include "store/StoreFilePair.h"
-#include "tests/support/ScratchDir.h"
+#include "platform/StoreFile.h"
 #include "tests/support/PageBytes.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 

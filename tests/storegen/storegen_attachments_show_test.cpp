@@ -28,8 +28,8 @@ enum class Listed { Yes, No, Either };
 Listed listed(std::uint64_t fileTime) {
   constexpr std::int64_t kUnixEpoch = 11644473600;  // seconds from 1601 to 1970
   constexpr std::int64_t kDay = 86400;
-  constexpr std::int64_t kFrom = 315532800;   // 1980-01-01
-  constexpr std::int64_t kTo = 4102444800;    // 2100-01-01
+  constexpr std::int64_t kFrom = 315532800;  // 1980-01-01
+  constexpr std::int64_t kTo = 4102444800;   // 2100-01-01
   const std::int64_t seconds = static_cast<std::int64_t>(fileTime / 10000000) - kUnixEpoch;
   if (seconds >= kFrom + kDay && seconds < kTo - kDay) return Listed::Yes;
   if (seconds < kFrom - kDay || seconds >= kTo + kDay) return Listed::No;
@@ -93,7 +93,8 @@ TEST_P(ShowAttachments, EveryPlannedAttachmentIsSavedWholeInsideTheFolder) {
     ++messages;
   }
   std::size_t outside = 0;
-  for (const auto& e : fs::directory_iterator(dir.path())) outside += e.path().filename().string().rfind("out-", 0) != 0;
+  for (const auto& e : fs::directory_iterator(dir.path()))
+    outside += e.path().filename().string().rfind("out-", 0) != 0;
   EXPECT_EQ(outside, 1u);  // the store's own folder
   RecordProperty("unlistedMessages", static_cast<int>(unlisted));
   EXPECT_GE(messages, 2u);
@@ -101,7 +102,8 @@ TEST_P(ShowAttachments, EveryPlannedAttachmentIsSavedWholeInsideTheFolder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ShowAttachments,
-                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007, StoreFormat::Exchange2010),
+                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007,
+                                           StoreFormat::Exchange2010),
                          [](const auto& info) { return testing::formatTestName(info.param); });
 
 }  // namespace

@@ -15,15 +15,15 @@
 #include "analysis/LongValueScanner.h"
 #include "analysis/ScanEngine.h"
 #include "content/AttachmentData.h"
-#include "store/ByteSource.h"
 #include "content/SafeFileName.h"
-#include "platform/StoreFile.h"
 #include "platform/CodePage.h"
+#include "platform/StoreFile.h"
+#include "store/ByteSource.h"
+#include "tests/support/StoreScan.h"
 #include "tools/storegen/AttachmentPlanning.h"
 #include "tools/storegen/AttachmentRows.h"
 #include "tools/storegen/Digest.h"
 #include "tools/storegen/ExchangeSkeleton.h"
-#include "tests/support/StoreScan.h"
 
 namespace tarnwick::storegen {
 namespace {
@@ -91,7 +91,8 @@ Found readAttachments(const fs::path& edb, const StorePlan& plan) {
     for (const TableEntry& t : model.messageTables) {
       Pass p{t.suffix, {t.objectId}, {}};
       for (const TableEntry& lv : model.longValueTables) {
-        if (lv.ownerObjectId && *lv.ownerObjectId == static_cast<std::uint16_t>(t.objectId)) p.longValueTables.insert(lv.objectId);
+        if (lv.ownerObjectId && *lv.ownerObjectId == static_cast<std::uint16_t>(t.objectId))
+          p.longValueTables.insert(lv.objectId);
       }
       passes.push_back(std::move(p));
     }
@@ -126,7 +127,9 @@ Found readAttachments(const fs::path& edb, const StorePlan& plan) {
     }
     LongValueScanner chunks(items, scan.geometry.PageSizeClass, {large, true});
     for (std::uint32_t t : pass.longValueTables) {
-      visit(t, [&](std::span<const std::uint8_t> p, const store::PageEntry& e) { chunks.scanLongValuePage(p, e.fileOffset); });
+      visit(t, [&](std::span<const std::uint8_t> p, const store::PageEntry& e) {
+        chunks.scanLongValuePage(p, e.fileOffset);
+      });
     }
     for (const MessageItem& item : items) {
       auto& list = found[testing::hexOf(std::string(item.messageId.bytes.begin(), item.messageId.bytes.end()))];
@@ -254,7 +257,8 @@ TEST_P(GeneratedAttachments, EsedbexportDecodesTheAttachmentRows) {
   const Scenario s = scenario();
   const testing::GeneratedStore store = testing::generate(s, dir.path());
   const StorePlan plan = planOf(s);
-  const auto result = testing::run("esedbexport -t '" + (dir.path() / "export").string() + "' '" + store.edb.string() + "'");
+  const auto result =
+      testing::run("esedbexport -t '" + (dir.path() / "export").string() + "' '" + store.edb.string() + "'");
   ASSERT_EQ(result.status, 0) << result.output;
   // Every table that holds attachment rows, with the rows it should hold.
   std::vector<std::pair<std::string, std::vector<AttachmentPlan>>> tables;
@@ -283,7 +287,8 @@ TEST_P(GeneratedAttachments, EsedbexportDecodesTheAttachmentRows) {
       for (char c : a.fileName) shown += c == '\\' ? std::string("\\\\") : std::string(1, c);
       EXPECT_EQ(t.value(found->second, "S3704"), shown) << name;
       if (a.placement == ValuePlacement::Inline) {
-        EXPECT_EQ(t.value(found->second, "N3701"), testing::hexOf(std::string(a.data.begin(), a.data.end()))) << a.fileName;
+        EXPECT_EQ(t.value(found->second, "N3701"), testing::hexOf(std::string(a.data.begin(), a.data.end())))
+            << a.fileName;
       }
       ++checked;
     }
@@ -292,7 +297,8 @@ TEST_P(GeneratedAttachments, EsedbexportDecodesTheAttachmentRows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, GeneratedAttachments,
-                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007, StoreFormat::Exchange2010),
+                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007,
+                                           StoreFormat::Exchange2010),
                          [](const auto& info) { return testing::formatTestName(info.param); });
 
 }  // namespace

@@ -9,21 +9,21 @@
 #include <iterator>
 #include <map>
 
-#include "platform/MessageSink.h"
-#include "session/StoreSession.h"
 #include "content/AttachmentData.h"
 #include "content/HeaderTexts.h"
 #include "content/PreviewAssembly.h"
 #include "platform/CodePage.h"
 #include "platform/FileTime.h"
+#include "platform/MessageSink.h"
+#include "session/StoreSession.h"
 #include "tests/storegen/StoreFixture.h"
 #include "tools/storegen/Digest.h"
 
 namespace tarnwick::storegen {
 namespace {
 
-using testing::ScratchDir;
 using nlohmann::json;
+using testing::ScratchDir;
 
 std::string readAll(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -36,7 +36,8 @@ std::string digestOf(const std::string& bytes) {
 
 analysis::MessageId idOf(const std::string& hex) {
   analysis::MessageId id;
-  for (std::size_t i = 0; i < 8; ++i) id.bytes[i] = static_cast<std::uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
+  for (std::size_t i = 0; i < 8; ++i)
+    id.bytes[i] = static_cast<std::uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
   return id;
 }
 
@@ -120,7 +121,8 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
       for (std::size_t i = 0; i < names.size(); ++i) {
         const json& expected = m["attachments"][i];
         EXPECT_EQ(names[i], expected["name"]) << what;
-        auto data = content::readAttachmentData(*session.database(), session.geometry(), item.attachments[i], work / "tempB.img");
+        auto data = content::readAttachmentData(*session.database(), session.geometry(), item.attachments[i],
+                                                work / "tempB.img");
         ASSERT_TRUE(data.has_value()) << what << " attachment " << names[i];
         EXPECT_EQ(data->size(), expected["size"].get<std::size_t>()) << what;
         EXPECT_EQ(sha256Hex(*data), expected["sha256"]) << what;
@@ -142,7 +144,9 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
         const auto expected = m["lines"].get<std::vector<std::string>>();
         if (!large) {
           ASSERT_GE(lines.size(), expected.size()) << what;
-          EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(expected.size())), expected)
+          EXPECT_EQ(
+              std::vector<std::string>(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(expected.size())),
+              expected)
               << what;
         }
       } else {
@@ -157,19 +161,21 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
   for (const auto& [key, n] : checked) total += static_cast<std::size_t>(n);
   EXPECT_EQ(total, manifest["messages"].size());
   // Every body form and placement the format has.
-  for (const char* key : {"m text inline", "m html inline", "m rtf inline", "m text longValue", "m html longValue",
-                          "m rtf longValue", "c text inline", "a text inline", "t text inline", "n text inline",
-                          "j text inline"}) {
+  for (const char* key :
+       {"m text inline", "m html inline", "m rtf inline", "m text longValue", "m html longValue", "m rtf longValue",
+        "c text inline", "a text inline", "t text inline", "n text inline", "j text inline"}) {
     EXPECT_GT(checked[key], 0) << key;
   }
   if (large) {
-    for (const char* key : {"m html 7bit", "m text 7bit", "m text lz77", "m rtf lz77"}) EXPECT_GT(checked[key], 0) << key;
+    for (const char* key : {"m html 7bit", "m text 7bit", "m text lz77", "m rtf lz77"})
+      EXPECT_GT(checked[key], 0) << key;
   }
   RecordProperty("attachments", static_cast<int>(attachmentsChecked));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, StoregenContent,
-                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007, StoreFormat::Exchange2010),
+                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007,
+                                           StoreFormat::Exchange2010),
                          [](const auto& info) { return testing::formatTestName(info.param); });
 
 }  // namespace

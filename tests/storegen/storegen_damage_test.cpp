@@ -85,7 +85,8 @@ TEST_P(StoregenDamage, TruncationCutsTheFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, StoregenDamage,
-                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007, StoreFormat::Exchange2010),
+                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007,
+                                           StoreFormat::Exchange2010),
                          [](const auto& info) { return testing::formatTestName(info.param); });
 
 TEST(StoregenDamageRequest, MorePagesThanTheStoreHasIsRefused) {

@@ -23,12 +23,14 @@ namespace pg = ese::page;
 
 std::vector<std::uint8_t> unpackTestFile(const std::string& name, const ScratchDir& dir) {
   const auto out = dir.path() / name;
-  const auto r = testing::run("gzip -dc '" + (testing::testDataDir() / "ese" / (name + ".gz")).string() + "' > '" + out.string() + "'");
+  const auto r = testing::run("gzip -dc '" + (testing::testDataDir() / "ese" / (name + ".gz")).string() + "' > '" +
+                              out.string() + "'");
   if (r.status != 0) return {};
   return testing::readFile(out);
 }
 
-std::span<const std::uint8_t> pageOf(const std::vector<std::uint8_t>& file, std::uint32_t pageSize, std::uint32_t page) {
+std::span<const std::uint8_t> pageOf(const std::vector<std::uint8_t>& file, std::uint32_t pageSize,
+                                     std::uint32_t page) {
   return std::span<const std::uint8_t>(file).subspan((static_cast<std::size_t>(page) + 1) * pageSize, pageSize);
 }
 
@@ -159,7 +161,8 @@ TEST_P(StoregenFormat, CatalogueRowsPutTheirFieldsWhereTheWalkReadsThem) {
   }
   ASSERT_FALSE(catalogueBytes.empty());
   auto findName = [&](const std::string& name, std::size_t from = 0) {
-    auto it = std::search(catalogueBytes.begin() + static_cast<std::ptrdiff_t>(from), catalogueBytes.end(), name.begin(), name.end());
+    auto it = std::search(catalogueBytes.begin() + static_cast<std::ptrdiff_t>(from), catalogueBytes.end(),
+                          name.begin(), name.end());
     return it == catalogueBytes.end() ? std::string::npos : static_cast<std::size_t>(it - catalogueBytes.begin());
   };
   const std::span<const std::uint8_t> c(catalogueBytes);
@@ -212,7 +215,8 @@ TEST_P(StoregenFormat, CatalogueRowsPutTheirFieldsWhereTheWalkReadsThem) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, StoregenFormat,
-                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007, StoreFormat::Exchange2010),
+                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007,
+                                           StoreFormat::Exchange2010),
                          [](const auto& info) { return testing::formatTestName(info.param); });
 
 TEST(StoregenMailboxKey, FollowsTheStoreNaming) {

@@ -44,9 +44,12 @@ using testing::ScratchDir;
 std::string escaped(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else out.push_back(c);
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out.push_back(c);
   }
   return out;
 }
@@ -54,7 +57,8 @@ std::string escaped(const std::string& text) {
 // The message id as esedbexport prints the 8-byte column holding it (a signed number).
 std::string messageIdNumber(const std::string& hex) {
   std::uint64_t v = 0;
-  for (std::size_t i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16)) << (8 * i);
+  for (std::size_t i = 0; i < 8; ++i)
+    v |= static_cast<std::uint64_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16)) << (8 * i);
   return std::to_string(static_cast<std::int64_t>(v));
 }
 
@@ -207,7 +211,8 @@ TEST_P(StoregenOracle, ListsExportsAndReturnsEveryValue) {
     // 32 KB stores pack these: 7-bit text below 1 KB, LZ77 above.
     const bool packed = GetParam() == StoreFormat::Exchange2010;
     EXPECT_EQ(kinds.value(i, "CompressedText"),
-              packed ? pairedAsUtf16(columnKindsCompressible(i)) : columnKindsCompressible(i)) << "row " << n;
+              packed ? pairedAsUtf16(columnKindsCompressible(i)) : columnKindsCompressible(i))
+        << "row " << n;
     // Unpacked, these two exceed 1 KB and go to the long-value tree, beyond the first two
     // long values that libesedb 20181229 can reach (see README).
     if (packed) {
@@ -234,7 +239,8 @@ TEST_P(StoregenOracle, DecodesEveryMessageRecord) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, StoregenOracle,
-                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007, StoreFormat::Exchange2010),
+                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007,
+                                           StoreFormat::Exchange2010),
                          [](const auto& info) { return testing::formatTestName(info.param); });
 
 // The 4 KB store comes with a streaming file whose header says it is one, followed by

@@ -35,7 +35,8 @@ std::optional<FoundMailbox> readMailboxRecord(std::span<const std::uint8_t> r, b
   const std::size_t k = r[a - 2] == 0x80 ? 14 : (large && r[a + 2] == 0x18 ? 12 : 16);
   const std::size_t idAt = large ? 23 : a + k;
   FoundMailbox m;
-  m.id = testing::hexOf(std::string(r.begin() + static_cast<std::ptrdiff_t>(idAt), r.begin() + static_cast<std::ptrdiff_t>(idAt + 8)));
+  m.id = testing::hexOf(
+      std::string(r.begin() + static_cast<std::ptrdiff_t>(idAt), r.begin() + static_cast<std::ptrdiff_t>(idAt + 8)));
   const std::size_t t = a + k + r[a + k - 2];
   if (r[t + 1] != 1) return std::nullopt;
   std::size_t entry = 0;
@@ -86,7 +87,8 @@ TEST_P(StoregenRows, MailboxRowsReadBackWithTheMailboxStepRules) {
     }
   }
   ASSERT_NE(root, 0u);
-  const std::span<const std::uint8_t> page(file.data() + (static_cast<std::size_t>(root) + 1) * traits.pageSize, traits.pageSize);
+  const std::span<const std::uint8_t> page(file.data() + (static_cast<std::size_t>(root) + 1) * traits.pageSize,
+                                           traits.pageSize);
   const std::uint32_t tags = get16(page, 34);
   std::vector<FoundMailbox> found;
   for (std::uint32_t i = 1; i < tags; ++i) {
@@ -158,12 +160,15 @@ std::optional<FoundFolder> readLargeFolderRow(std::span<const std::uint8_t> r, s
     const std::size_t q = b + v - 12 + 2 * i;
     if (q >= r.size()) break;
     const std::size_t x = q + r[q];
-    if (x + 12 <= r.size() && r[x + 3] == 1 && r[x + 6] == 4 && r[x + 7] == 1 && r[x + 10] == 5 && r[x + 11] == 1) d = x + 2;
+    if (x + 12 <= r.size() && r[x + 3] == 1 && r[x + 6] == 4 && r[x + 7] == 1 && r[x + 10] == 5 && r[x + 11] == 1)
+      d = x + 2;
   }
   if (!d) return std::nullopt;
   FoundFolder f;
-  f.id = testing::hexOf(std::string(r.begin() + static_cast<std::ptrdiff_t>(b - 8), r.begin() + static_cast<std::ptrdiff_t>(b)));
-  f.parentId = testing::hexOf(std::string(r.begin() + static_cast<std::ptrdiff_t>(b), r.begin() + static_cast<std::ptrdiff_t>(b + 8)));
+  f.id = testing::hexOf(
+      std::string(r.begin() + static_cast<std::ptrdiff_t>(b - 8), r.begin() + static_cast<std::ptrdiff_t>(b)));
+  f.parentId = testing::hexOf(
+      std::string(r.begin() + static_cast<std::ptrdiff_t>(b), r.begin() + static_cast<std::ptrdiff_t>(b + 8)));
   const std::size_t w = get16(r, d + 2);
   for (std::size_t e = d; e + 4 <= d + w + 1 && e + 4 <= r.size(); e += 4) {
     if (get16(r, e) != classColumn) continue;
@@ -233,7 +238,8 @@ TEST(StoregenFolderRows, LargeStoreFolderRowsReadBackWithTheFolderStepRules) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, StoregenRows,
-                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007, StoreFormat::Exchange2010),
+                         ::testing::Values(StoreFormat::Exchange2003, StoreFormat::Exchange2007,
+                                           StoreFormat::Exchange2010),
                          [](const auto& info) { return testing::formatTestName(info.param); });
 
 }  // namespace

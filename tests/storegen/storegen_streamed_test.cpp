@@ -2,22 +2,22 @@
 // the streaming file comes back byte for byte through the streamed-message reader, its runs
 // lie scattered and out of order among noise, and its headers say what its header row says.
 
-#include <gtest/gtest.h>
 #include <gmime/gmime.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
 
 #include "StoreFixture.h"
-#include "store/ByteSource.h"
 #include "content/RunDescriptor.h"
 #include "content/StreamedMessage.h"
+#include "store/ByteSource.h"
 #include "store/StoreGeometry.h"
 #include "tools/storegen/EseLayout.h"
 #include "tools/storegen/RunDescriptorEncoding.h"
@@ -53,8 +53,9 @@ std::string copyThroughReader(std::span<const std::uint8_t> descriptor, const st
                               content::RunCopyEnd* end) {
   store::MemoryByteSource stream(stm);
   std::string out;
-  const content::RunCopyResult r = content::copyStreamRuns(content::RunDescriptor(descriptor), stream,
-                                                           [&out](std::span<const std::uint8_t> b) { out.append(b.begin(), b.end()); });
+  const content::RunCopyResult r =
+      content::copyStreamRuns(content::RunDescriptor(descriptor), stream,
+                              [&out](std::span<const std::uint8_t> b) { out.append(b.begin(), b.end()); });
   *end = r.end;
   return out;
 }
@@ -83,7 +84,8 @@ TEST(StreamedMessages, ComeBackByteForByteThroughTheReader) {
     for (const MessagePlan* m : w.streamed) {
       const MessageContentPlan& c = m->content;
       content::RunCopyEnd end{};
-      EXPECT_EQ(difference(copyThroughReader(c.runDescriptor, w.stm, &end), c.internetMessage), "") << "message " << m->id;
+      EXPECT_EQ(difference(copyThroughReader(c.runDescriptor, w.stm, &end), c.internetMessage), "")
+          << "message " << m->id;
       EXPECT_EQ(end, content::RunCopyEnd::Complete);
       EXPECT_EQ(difference(std::string(c.expectedBody.begin(), c.expectedBody.end()), c.internetMessage), "");
       runs += decodeRunDescriptor(c.runDescriptor).size();
@@ -142,7 +144,8 @@ TEST(StreamedMessages, RunsLieScatteredOutOfOrderAmongNoise) {
     const std::vector<StreamRun> runs = decodeRunDescriptor(m->content.runDescriptor);
     ASSERT_GT(runs.size(), 1u);
     bool ascending = true;
-    for (std::size_t i = 1; i < runs.size(); ++i) ascending = ascending && runs[i].streamOffset > runs[i - 1].streamOffset;
+    for (std::size_t i = 1; i < runs.size(); ++i)
+      ascending = ascending && runs[i].streamOffset > runs[i - 1].streamOffset;
     EXPECT_FALSE(ascending) << "runs in content order";
     for (const StreamRun& r : runs) {
       ASSERT_GE(r.streamOffset, 2 * kPage);
@@ -191,9 +194,11 @@ TEST(StreamedMessages, OverlappingRunsAreRefused) {
   Rng noise(1);
   const std::vector<std::uint8_t> header(kPage, 0);
   const std::string path = (dir.path() / "store.stm").string();
-  EXPECT_THROW(writeStreamingFile(path, traitsOf(StoreFormat::Exchange2003), header, messages, noise), std::logic_error);
+  EXPECT_THROW(writeStreamingFile(path, traitsOf(StoreFormat::Exchange2003), header, messages, noise),
+               std::logic_error);
   // Apart, the same runs are written where they say.
-  messages[1].content.runDescriptor = encodeRunDescriptor(100, std::vector<StreamRun>{{0, 60, 4 * kPage}, {60, 40, 3 * kPage + 40}});
+  messages[1].content.runDescriptor =
+      encodeRunDescriptor(100, std::vector<StreamRun>{{0, 60, 4 * kPage}, {60, 40, 3 * kPage + 40}});
   EXPECT_EQ(writeStreamingFile(path, traitsOf(StoreFormat::Exchange2003), header, messages, noise), 5 * kPage);
   const std::vector<std::uint8_t> stm = testing::readFile(path);
   for (const MessagePlan& m : messages) {
@@ -234,9 +239,9 @@ TEST(StreamedMessages, ShowWritesEachListedStreamedMessageWhole) {
       const int year = yearOf(m->time);
       if (year <= 1980 || year >= 2099) continue;
       std::filesystem::remove(out);
-      const auto r = testing::run("'" + tool + "' show '" + edb + "' --stm '" + stm + "' --folder " +
-                                  storedOrderHex(m->folderId) + " --message " + storedOrderHex(m->id) +
-                                  " --json --body-out '" + out + "' > '" + json + "'");
+      const auto r =
+          testing::run("'" + tool + "' show '" + edb + "' --stm '" + stm + "' --folder " + storedOrderHex(m->folderId) +
+                       " --message " + storedOrderHex(m->id) + " --json --body-out '" + out + "' > '" + json + "'");
       ASSERT_EQ(r.status, 0) << "message " << storedOrderHex(m->id) << ": " << r.output;
       const nlohmann::json shownJson = nlohmann::json::parse(slurp(json));
       EXPECT_EQ(shownJson["bodyForm"], "eml");

@@ -132,7 +132,7 @@ inline Bytes headerRowSmall(const Id8& folderId, const Id8& messageId, std::uint
 // the marker itself, 202), folder id at 2, parent id at 10; the first directory try reads
 // the byte at Q = B + V - 12 = 200, which holds 4, so the directory starts at 206.
 inline Bytes folderRowLarge(const Id8& folder, const Id8& parent, const Bytes& nameValue, const Bytes& classValue,
-               std::uint16_t classColumn = 0x3613) {
+                            std::uint16_t classColumn = 0x3613) {
   Bytes r(201, 0);
   r[0] = 0xCA;
   r[1] = 0x00;
@@ -164,7 +164,7 @@ inline Bytes folderRowLarge(const Id8& folder, const Id8& parent, const Bytes& n
 // format 3 and plain UTF-16 otherwise.
 inline Bytes packedValue(std::string_view ascii) {
   auto packed = codec::encode7Bit(std::span(reinterpret_cast<const std::uint8_t*>(ascii.data()), ascii.size()),
-                                    codec::SevenBitKind::Ascii);
+                                  codec::SevenBitKind::Ascii);
   Bytes v(1 + packed->size(), 3);
   std::copy(packed->begin(), packed->end(), v.begin() + 1);
   return v;
@@ -179,7 +179,7 @@ inline Bytes plainValue(std::u16string_view text) {
 // = 44 bytes into the row; K (the byte at p - 6) is 0x70 = 112, so both times are at p + 90
 // and the directory at D = p + K - 8.
 inline Bytes headerRowLarge(const Id8& folder, const Id8& message, std::uint64_t time, const HeaderRowText& text,
-               bool starred = false) {
+                            bool starred = false) {
   Bytes row(44, 0);
   row[2] = 0x20;
   const std::size_t p = 44;

@@ -34,11 +34,12 @@ struct SampleStore32K {
                       .add(folderRowLarge(contacts, mailbox, packedValue("Contacts"), packedValue("IPF.Contact")))
                       .add(folderRowLarge(archive, inbox, plainValue(u"Archiv \u00e4lter"), packedValue("IPF.Note")))
                       .bytes());
-    file.page(20, PageBytes(kPageSize, 70)
-                      .add(headerRowLarge(inbox, {0x51, 1, 0, 0, 0, 0, 0, 1}, kTime2020, {u"RE: ", u"Budget", u"Carol"}))
-                      .add(headerRowLarge(inbox, {0x51, 2, 0, 0, 0, 0, 0, 2}, kTime2020, {u"", u"Lunch", u"Dave"}))
-                      .add(headerRowLarge(archive, {0x51, 3, 0, 0, 0, 0, 0, 3}, kTime2020, {u"", u"Old", u"Erin"}))
-                      .bytes());
+    file.page(20,
+              PageBytes(kPageSize, 70)
+                  .add(headerRowLarge(inbox, {0x51, 1, 0, 0, 0, 0, 0, 1}, kTime2020, {u"RE: ", u"Budget", u"Carol"}))
+                  .add(headerRowLarge(inbox, {0x51, 2, 0, 0, 0, 0, 0, 2}, kTime2020, {u"", u"Lunch", u"Dave"}))
+                  .add(headerRowLarge(archive, {0x51, 3, 0, 0, 0, 0, 0, 3}, kTime2020, {u"", u"Old", u"Erin"}))
+                  .bytes());
     return file.bytes();
   }
 };

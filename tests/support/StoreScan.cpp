@@ -27,8 +27,7 @@ std::unique_ptr<StoreScan> scanStore(const std::filesystem::path& path, const st
   NoMessages sink;
   analysis::ScanOptions options;
   options.sleep = [](std::chrono::milliseconds) {};
-  analysis::ScanEngine engine(scan->database, nullptr, name, scan->model, scan->tree, control, observer, sink,
-                              options);
+  analysis::ScanEngine engine(scan->database, nullptr, name, scan->model, scan->tree, control, observer, sink, options);
   scan->result = engine.run();
   return scan;
 }

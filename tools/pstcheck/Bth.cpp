@@ -16,14 +16,16 @@ std::uint64_t keyValue(Bytes k) {
   return v;
 }
 
-bool walk(const Heap& heap, Hid hid, unsigned level, unsigned cbKey, unsigned cbEnt, std::optional<std::uint64_t> firstKey,
-          const std::string& where, Report& report, std::vector<BthRecord>& out, int depth) {
+bool walk(const Heap& heap, Hid hid, unsigned level, unsigned cbKey, unsigned cbEnt,
+          std::optional<std::uint64_t> firstKey, const std::string& where, Report& report, std::vector<BthRecord>& out,
+          int depth) {
   auto node = heap.item(hid, where, report);
   if (!node) return false;
   const std::size_t rec = cbKey + (level > 0 ? kBthHidSize : cbEnt);
   if (node->size() % rec != 0 || node->empty()) {
-    report.add(Area::Bth, where, "node " + hex(hid.value) + " of " + std::to_string(node->size()) +
-                                     " bytes is not a whole number of " + std::to_string(rec) + "-byte records");
+    report.add(Area::Bth, where,
+               "node " + hex(hid.value) + " of " + std::to_string(node->size()) + " bytes is not a whole number of " +
+                   std::to_string(rec) + "-byte records");
     return false;
   }
   if (depth > 8) return false;
@@ -33,8 +35,10 @@ bool walk(const Heap& heap, Hid hid, unsigned level, unsigned cbKey, unsigned cb
     const Bytes r = node->subspan(i * rec, rec);
     const std::uint64_t k = keyValue(r.first(cbKey));
     if (i == 0 && firstKey && k != *firstKey)
-      report.add(Area::Bth, where, "node " + hex(hid.value) + " starts with key " + hex(k) + ", its parent says " + hex(*firstKey));
-    if (prev && k <= *prev) report.add(Area::Bth, where, "key " + hex(k) + " is not above the previous key " + hex(*prev));
+      report.add(Area::Bth, where,
+                 "node " + hex(hid.value) + " starts with key " + hex(k) + ", its parent says " + hex(*firstKey));
+    if (prev && k <= *prev)
+      report.add(Area::Bth, where, "key " + hex(k) + " is not above the previous key " + hex(*prev));
     prev = k;
     if (level > 0) {
       if (!walk(heap, Hid{u32(r, cbKey)}, level - 1, cbKey, cbEnt, k, where, report, out, depth + 1)) return false;
@@ -60,8 +64,9 @@ std::optional<std::vector<BthRecord>> readBth(const Heap& heap, Hid header, unsi
   const unsigned key = u8(*h, kBthCbKey), ent = u8(*h, kBthCbEnt), levels = u8(*h, kBthIdxLevels);
   const Hid root{u32(*h, kBthHidRoot)};
   if (key != cbKey || ent != cbEnt) {
-    report.add(Area::Bth, where, "cbKey/cbEnt " + std::to_string(key) + "/" + std::to_string(ent) + ", expected " +
-                                     std::to_string(cbKey) + "/" + std::to_string(cbEnt));
+    report.add(Area::Bth, where,
+               "cbKey/cbEnt " + std::to_string(key) + "/" + std::to_string(ent) + ", expected " +
+                   std::to_string(cbKey) + "/" + std::to_string(cbEnt));
     return std::nullopt;
   }
   std::vector<BthRecord> out;

@@ -10,14 +10,23 @@ namespace {
 
 bool knownClient(std::uint8_t s) {
   switch (s) {
-    case 0x6C: case 0x7C: case 0x8C: case 0x9C: case 0xA5: case 0xAC: case 0xB5: case 0xBC: case 0xCC: return true;
+    case 0x6C:
+    case 0x7C:
+    case 0x8C:
+    case 0x9C:
+    case 0xA5:
+    case 0xAC:
+    case 0xB5:
+    case 0xBC:
+    case 0xCC: return true;
     default: return false;
   }
 }
 
 /// rgbFillLevel value for the free bytes of a heap block.
 unsigned fillLevel(std::size_t freeBytes) {
-  static constexpr std::size_t kBounds[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768, 512, 256, 128, 64, 32, 16, 8};
+  static constexpr std::size_t kBounds[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768,
+                                            512,  256,  128,  64,   32,   16,   8};
   for (unsigned i = 0; i < 15; ++i)
     if (freeBytes >= kBounds[i]) return i;
   return 15;
@@ -66,7 +75,8 @@ std::optional<Heap> Heap::open(BlockList blocks, const std::string& where, Repor
     bool ok = true;
     for (unsigned k = 0; k <= cAlloc; ++k) allocs.push_back(u16(b, ibHnpm + kHnpmRgibAlloc + 2ull * k));
     if (allocs[0] != hdr) {
-      report.add(Area::Heap, w, "first allocation starts at " + std::to_string(allocs[0]) + ", expected " + std::to_string(hdr));
+      report.add(Area::Heap, w,
+                 "first allocation starts at " + std::to_string(allocs[0]) + ", expected " + std::to_string(hdr));
       ok = false;
     }
     for (unsigned k = 0; k < cAlloc; ++k) {
@@ -78,14 +88,18 @@ std::optional<Heap> Heap::open(BlockList blocks, const std::string& where, Repor
       if (allocs[k + 1] == allocs[k]) ++zeroLength;
     }
     if (allocs[cAlloc] > ibHnpm) {
-      report.add(Area::Heap, w, "allocations end at " + std::to_string(allocs[cAlloc]) + ", past the page map at " + std::to_string(ibHnpm));
+      report.add(
+          Area::Heap, w,
+          "allocations end at " + std::to_string(allocs[cAlloc]) + ", past the page map at " + std::to_string(ibHnpm));
       ok = false;
     }
     if (ok && zeroLength != cFree)
-      report.add(Area::Heap, w, "cFree " + std::to_string(cFree) + ", but " + std::to_string(zeroLength) + " freed allocations");
+      report.add(Area::Heap, w,
+                 "cFree " + std::to_string(cFree) + ", but " + std::to_string(zeroLength) + " freed allocations");
     const std::size_t used = ibHnpm + kHnpmRgibAlloc + 2ull * (cAlloc + 1);
     if (used != b.size())
-      report.add(Area::Heap, w, "block holds " + std::to_string(b.size()) + " bytes, the page map ends at " + std::to_string(used));
+      report.add(Area::Heap, w,
+                 "block holds " + std::to_string(b.size()) + " bytes, the page map ends at " + std::to_string(used));
     if (!ok) allocs.clear();
     h.allocs_.push_back(std::move(allocs));
 
@@ -101,8 +115,9 @@ std::optional<Heap> Heap::open(BlockList blocks, const std::string& where, Repor
     const unsigned stored = (u8(hb, fillOffset + slot / 2) >> ((slot % 2) * 4)) & 0xF;
     const unsigned expected = fillLevel(kMaxBlockData - b.size());
     if (stored != expected)
-      report.add(Area::Heap, w, "fill level " + std::to_string(stored) + ", expected " + std::to_string(expected) + " for " +
-                                    std::to_string(kMaxBlockData - b.size()) + " free bytes");
+      report.add(Area::Heap, w,
+                 "fill level " + std::to_string(stored) + ", expected " + std::to_string(expected) + " for " +
+                     std::to_string(kMaxBlockData - b.size()) + " free bytes");
   }
   h.blocks_ = std::move(blocks);
   return h;

@@ -44,9 +44,13 @@ struct Hid {
 
 template <>
 struct std::hash<tarnwick::pstcheck::Nid> {
-  std::size_t operator()(const tarnwick::pstcheck::Nid& n) const noexcept { return std::hash<std::uint32_t>{}(n.value); }
+  std::size_t operator()(const tarnwick::pstcheck::Nid& n) const noexcept {
+    return std::hash<std::uint32_t>{}(n.value);
+  }
 };
 template <>
 struct std::hash<tarnwick::pstcheck::Bid> {
-  std::size_t operator()(const tarnwick::pstcheck::Bid& b) const noexcept { return std::hash<std::uint64_t>{}(b.value); }
+  std::size_t operator()(const tarnwick::pstcheck::Bid& b) const noexcept {
+    return std::hash<std::uint64_t>{}(b.value);
+  }
 };

@@ -21,7 +21,8 @@ std::optional<LtpNode> LtpNode::open(NodeReader& reader, Bid data, Bid sub, cons
 }
 
 const Subnode* LtpNode::subnode(Nid nid) const {
-  auto it = std::lower_bound(subnodes_.begin(), subnodes_.end(), nid, [](const Subnode& s, Nid n) { return s.nid < n; });
+  auto it =
+      std::lower_bound(subnodes_.begin(), subnodes_.end(), nid, [](const Subnode& s, Nid n) { return s.nid < n; });
   return it != subnodes_.end() && it->nid == nid ? &*it : nullptr;
 }
 
@@ -31,7 +32,8 @@ std::optional<BlockList> LtpNode::subnodeBlocks(Nid nid) const {
   return reader_->dataBlocks(s->data);
 }
 
-std::optional<std::vector<std::uint8_t>> LtpNode::resolve(std::uint32_t hnid, const std::string& where, Report& report) const {
+std::optional<std::vector<std::uint8_t>> LtpNode::resolve(std::uint32_t hnid, const std::string& where,
+                                                          Report& report) const {
   if (hnid == 0) return std::vector<std::uint8_t>{};
   const Hid hid{hnid};
   if (hid.isHid()) {

@@ -23,9 +23,9 @@ constexpr std::uint32_t kTagDisplayName = 0x3001001F, kTagContentCount = 0x36020
 constexpr std::uint32_t kMsgFlagRead = 0x1, kMsgFlagHasAttach = 0x10;
 
 // Nodes Outlook puts in every new store.
-constexpr std::uint32_t kRequiredNodes[] = {0x21,  0x61,  0x122, 0x12d, 0x12e, 0x12f, 0x1e1, 0x201, 0x261, 0x60d,
-                                            0x60e, 0x60f, 0x610, 0x62b, 0x64c, 0x671, 0x692, 0x6b6, 0x6d7, 0x6f8,
-                                            0xc01, 0xe01, 0xe41, 0xec1, 0xee1, 0xf01, 0xf21};
+constexpr std::uint32_t kRequiredNodes[] = {0x21,  0x61,  0x122, 0x12d, 0x12e, 0x12f, 0x1e1, 0x201, 0x261,
+                                            0x60d, 0x60e, 0x60f, 0x610, 0x62b, 0x64c, 0x671, 0x692, 0x6b6,
+                                            0x6d7, 0x6f8, 0xc01, 0xe01, 0xe41, 0xec1, 0xee1, 0xf01, 0xf21};
 
 // Columns whose row value is the table's own, not the object's.
 bool rowOwnColumn(std::uint32_t tag) {
@@ -105,10 +105,12 @@ void MessagingCheck::checkStore() {
   auto bag = openPc(*n, where);
   if (!bag) return;
   auto rk = bag->find(kIdRecordKey);
-  if (rk == bag->end() || rk->second.bytes.size() != kUidSize) report_.add(Area::Messaging, where, "PidTagRecordKey missing or not 16 bytes");
+  if (rk == bag->end() || rk->second.bytes.size() != kUidSize)
+    report_.add(Area::Messaging, where, "PidTagRecordKey missing or not 16 bytes");
   if (!bag->count(kIdDisplayName)) report_.add(Area::Messaging, where, "PidTagDisplayName missing");
-  const std::pair<std::uint16_t, const char*> ids[] = {
-      {kIdIpmSubtree, "PidTagIpmSubTreeEntryId"}, {kIdWastebasket, "PidTagIpmWastebasketEntryId"}, {kIdFinder, "PidTagFinderEntryId"}};
+  const std::pair<std::uint16_t, const char*> ids[] = {{kIdIpmSubtree, "PidTagIpmSubTreeEntryId"},
+                                                       {kIdWastebasket, "PidTagIpmWastebasketEntryId"},
+                                                       {kIdFinder, "PidTagFinderEntryId"}};
   for (auto [id, name] : ids) {
     auto it = bag->find(id);
     if (it == bag->end()) {
@@ -117,16 +119,19 @@ void MessagingCheck::checkStore() {
     }
     const auto& e = it->second.bytes;
     if (e.size() != kEntryIdSize) {
-      report_.add(Area::Messaging, where, std::string(name) + " is " + std::to_string(e.size()) + " bytes, expected 24");
+      report_.add(Area::Messaging, where,
+                  std::string(name) + " is " + std::to_string(e.size()) + " bytes, expected 24");
       continue;
     }
     if (rk != bag->end() && rk->second.bytes.size() == kUidSize &&
         !std::equal(e.begin() + kEntryIdUid, e.begin() + kEntryIdUid + kUidSize, rk->second.bytes.begin()))
-      report_.add(Area::Messaging, where, std::string(name) + " names another store (provider UID differs from PidTagRecordKey)");
+      report_.add(Area::Messaging, where,
+                  std::string(name) + " names another store (provider UID differs from PidTagRecordKey)");
     const Nid target{u32(Bytes(e), kEntryIdNid)};
     const NodeEntry* t = db_.node(target);
     if (!t || !isFolderType(target.type()))
-      report_.add(Area::Messaging, where, std::string(name) + " points to " + hex(target.value) + ", which is not a folder node");
+      report_.add(Area::Messaging, where,
+                  std::string(name) + " points to " + hex(target.value) + ", which is not a folder node");
   }
 }
 
@@ -166,9 +171,11 @@ void MessagingCheck::checkNameMap() {
     const std::uint32_t id = u32(es, kNameidSize * i + kNameidPropertyId);
     const std::uint16_t guidN = u16(es, kNameidSize * i + kNameidGuid), idx = u16(es, kNameidSize * i + kNameidPropIdx);
     const std::string w = where + " entry " + std::to_string(i);
-    if (idx != i) report_.add(Area::Messaging, w, "wPropIdx " + std::to_string(idx) + ", expected " + std::to_string(i));
+    if (idx != i)
+      report_.add(Area::Messaging, w, "wPropIdx " + std::to_string(idx) + ", expected " + std::to_string(i));
     const unsigned guid = guidN >> 1;
-    if (guid == 0 || guid > 2 + guidCount) report_.add(Area::Messaging, w, "wGuid " + std::to_string(guid) + " names no GUID");
+    if (guid == 0 || guid > 2 + guidCount)
+      report_.add(Area::Messaging, w, "wGuid " + std::to_string(guid) + " names no GUID");
     std::uint32_t hash = id;
     if (guidN & 1) {
       const std::uint32_t len = u32(ss, id);
@@ -200,19 +207,22 @@ void MessagingCheck::checkNameMap() {
       }
       ++seen[idx];
       if (guidN != u16(es, kNameidSize * idx + kNameidGuid) || hash != expectedHash[idx] || b != expectedBucket[idx])
-        report_.add(Area::Messaging, w, "record for entry " + std::to_string(idx) + " has hash " + hex(hash) + " in bucket " +
-                                            std::to_string(b) + ", expected " + hex(expectedHash[idx]) + " in bucket " +
-                                            std::to_string(expectedBucket[idx]));
+        report_.add(Area::Messaging, w,
+                    "record for entry " + std::to_string(idx) + " has hash " + hex(hash) + " in bucket " +
+                        std::to_string(b) + ", expected " + hex(expectedHash[idx]) + " in bucket " +
+                        std::to_string(expectedBucket[idx]));
     }
   }
   for (std::size_t i = 0; i < count; ++i)
     if (seen[i] != 1)
-      report_.add(Area::Messaging, where + " entry " + std::to_string(i), "listed " + std::to_string(seen[i]) + " times in the hash buckets");
+      report_.add(Area::Messaging, where + " entry " + std::to_string(i),
+                  "listed " + std::to_string(seen[i]) + " times in the hash buckets");
 }
 
 void MessagingCheck::checkParent(const NodeEntry& n, const std::string& where) {
   if (n.nid.value == kNidRootFolder) {
-    if (n.parent != n.nid) report_.add(Area::Messaging, where, "root folder's parent is " + hex(n.parent.value) + ", not itself");
+    if (n.parent != n.nid)
+      report_.add(Area::Messaging, where, "root folder's parent is " + hex(n.parent.value) + ", not itself");
     return;
   }
   const NodeEntry* p = db_.node(n.parent);
@@ -241,8 +251,11 @@ void MessagingCheck::compareRow(const TableRow& row, const PropertyBag& bag, con
     }
     if (cell->second != prop->second.bytes) {
       std::string detail;
-      if (type == kPtUnicode) detail = ": row " + text(cell->second) + ", object " + text(prop->second.bytes);
-      else if (cell->second.size() == 4) detail = ": row " + std::to_string(u32(Bytes(cell->second), 0)) + ", object " + std::to_string(u32(Bytes(prop->second.bytes), 0));
+      if (type == kPtUnicode)
+        detail = ": row " + text(cell->second) + ", object " + text(prop->second.bytes);
+      else if (cell->second.size() == 4)
+        detail = ": row " + std::to_string(u32(Bytes(cell->second), 0)) + ", object " +
+                 std::to_string(u32(Bytes(prop->second.bytes), 0));
       report_.add(Area::Messaging, where, "column " + hex(tag) + " differs from the object" + detail);
     }
   }
@@ -254,8 +267,9 @@ void MessagingCheck::checkFolder(const NodeEntry& n) {
   checkParent(n, where);
   auto bag = openPc(n, where);
   if (!bag) return;
-  for (auto [id, name] : {std::pair{kIdDisplayName, "PidTagDisplayName"}, std::pair{kIdContentCount, "PidTagContentCount"},
-                          std::pair{kIdContentUnread, "PidTagContentUnreadCount"}, std::pair{kIdSubfolders, "PidTagSubfolders"}})
+  for (auto [id, name] :
+       {std::pair{kIdDisplayName, "PidTagDisplayName"}, std::pair{kIdContentCount, "PidTagContentCount"},
+        std::pair{kIdContentUnread, "PidTagContentUnreadCount"}, std::pair{kIdSubfolders, "PidTagSubfolders"}})
     if (!bag->count(id)) report_.add(Area::Messaging, where, std::string(name) + " missing");
 
   // Hierarchy table: one row per child folder, agreeing with the child.
@@ -277,12 +291,14 @@ void MessagingCheck::checkFolder(const NodeEntry& n) {
       if (child->parent != n.nid)
         report_.add(Area::Messaging, w, "child's parent NID is " + hex(child->parent.value) + ", not this folder");
       if (auto cbag = openPc(*child, "folder NID " + hex(child->nid.value)))
-        compareRow(row, *cbag, hier->columns, {kTagDisplayName, kTagContentCount, kTagContentUnread, kTagSubfolders}, w);
+        compareRow(row, *cbag, hier->columns, {kTagDisplayName, kTagContentCount, kTagContentUnread, kTagSubfolders},
+                   w);
     }
-    if (auto sub = bag->find(kIdSubfolders); sub != bag->end() && sub->second.bytes.size() == 1 &&
-                                              (sub->second.bytes[0] != 0) != !hier->rows.empty())
-      report_.add(Area::Messaging, where, "PidTagSubfolders is " + std::to_string(sub->second.bytes[0]) + " but the hierarchy table has " +
-                                              std::to_string(hier->rows.size()) + " rows");
+    if (auto sub = bag->find(kIdSubfolders);
+        sub != bag->end() && sub->second.bytes.size() == 1 && (sub->second.bytes[0] != 0) != !hier->rows.empty())
+      report_.add(Area::Messaging, where,
+                  "PidTagSubfolders is " + std::to_string(sub->second.bytes[0]) + " but the hierarchy table has " +
+                      std::to_string(hier->rows.size()) + " rows");
   }
   std::vector<Nid> childMessages, childAssoc;
   if (auto it = childrenByParent_.find(n.nid.value); it != childrenByParent_.end()) {
@@ -295,8 +311,8 @@ void MessagingCheck::checkFolder(const NodeEntry& n) {
   }
 
   // Contents and associated contents tables: one row per message, agreeing with it.
-  auto contents = [&](std::uint32_t tableType, std::uint32_t msgType, const std::vector<Nid>& children, const char* label,
-                      std::optional<std::uint16_t> countId) {
+  auto contents = [&](std::uint32_t tableType, std::uint32_t msgType, const std::vector<Nid>& children,
+                      const char* label, std::optional<std::uint16_t> countId) {
     auto table = openTable(n.nid.withType(tableType), where + " " + label);
     if (!table) return;
     std::set<std::uint32_t> rows;
@@ -313,7 +329,8 @@ void MessagingCheck::checkFolder(const NodeEntry& n) {
         report_.add(Area::Messaging, w, "row points to node " + hex(row.rowId) + " of the wrong type");
         continue;
       }
-      if (m->parent != n.nid) report_.add(Area::Messaging, w, "message's parent NID is " + hex(m->parent.value) + ", not this folder");
+      if (m->parent != n.nid)
+        report_.add(Area::Messaging, w, "message's parent NID is " + hex(m->parent.value) + ", not this folder");
       messagesChecked_.insert(m->nid.value);
       auto mbag = checkMessage(*m);
       if (!mbag) continue;
@@ -321,14 +338,17 @@ void MessagingCheck::checkFolder(const NodeEntry& n) {
       if (auto flags = longValue(*mbag, kIdMessageFlags); flags && !(*flags & kMsgFlagRead)) ++unread;
     }
     for (Nid c : children)
-      if (!rows.count(c.value)) report_.add(Area::Messaging, where, std::string(label) + " lacks message " + hex(c.value) + " of this folder");
+      if (!rows.count(c.value))
+        report_.add(Area::Messaging, where, std::string(label) + " lacks message " + hex(c.value) + " of this folder");
     if (countId) {
       if (auto cnt = longValue(*bag, *countId); cnt && *cnt != table->rows.size())
-        report_.add(Area::Messaging, where, "content count " + std::to_string(*cnt) + " but the " + label + " has " +
-                                                std::to_string(table->rows.size()) + " rows");
+        report_.add(Area::Messaging, where,
+                    "content count " + std::to_string(*cnt) + " but the " + label + " has " +
+                        std::to_string(table->rows.size()) + " rows");
       if (*countId == kIdContentCount)
         if (auto u = longValue(*bag, kIdContentUnread); u && *u != unread)
-          report_.add(Area::Messaging, where, "unread count " + std::to_string(*u) + " but " + std::to_string(unread) + " messages are unread");
+          report_.add(Area::Messaging, where,
+                      "unread count " + std::to_string(*u) + " but " + std::to_string(unread) + " messages are unread");
     }
   };
   contents(kNidTypeContentsTable, kNidTypeNormalMessage, childMessages, "contents table", kIdContentCount);
@@ -361,8 +381,10 @@ std::optional<PropertyBag> MessagingCheck::checkMessage(const NodeEntry& n) {
     return readTableContext(*tn, w, report_);
   };
   if (n.nid.type() == kNidTypeNormalMessage) {
-    if (!node->subnode(Nid{kNidRecipientTable})) report_.add(Area::Messaging, where, "recipient table subnode 0x692 missing");
-    else subTable(kNidRecipientTable, where + " recipient table");
+    if (!node->subnode(Nid{kNidRecipientTable}))
+      report_.add(Area::Messaging, where, "recipient table subnode 0x692 missing");
+    else
+      subTable(kNidRecipientTable, where + " recipient table");
   }
   std::size_t attachNodes = 0;
   for (const Subnode& s : node->subnodes()) attachNodes += s.nid.type() == kNidTypeAttachment;
@@ -382,9 +404,11 @@ std::optional<PropertyBag> MessagingCheck::checkMessage(const NodeEntry& n) {
     }
   }
   if (attachNodes != rows)
-    report_.add(Area::Messaging, where, std::to_string(attachNodes) + " attachment subnodes but " + std::to_string(rows) + " attachment rows");
+    report_.add(Area::Messaging, where,
+                std::to_string(attachNodes) + " attachment subnodes but " + std::to_string(rows) + " attachment rows");
   if (auto flags = longValue(*bag, kIdMessageFlags); flags && ((*flags & kMsgFlagHasAttach) != 0) != (rows > 0))
-    report_.add(Area::Messaging, where, "MSGFLAG_HASATTACH does not agree with " + std::to_string(rows) + " attachments");
+    report_.add(Area::Messaging, where,
+                "MSGFLAG_HASATTACH does not agree with " + std::to_string(rows) + " attachments");
   return bag;
 }
 

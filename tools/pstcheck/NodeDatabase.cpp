@@ -31,7 +31,8 @@ bool NodeDatabase::checkHeader() {
   if (u16(file_, kHdrMagicClient) != kMagicClientPst) report_.add(Area::Header, where, "wMagicClient is not \"SM\"");
   const std::uint16_t ver = u16(file_, kHdrVersion);
   if (ver < kVersionUnicodeMin) {
-    report_.add(Area::Header, where, "wVer " + std::to_string(ver) + ": not a Unicode file (only Unicode files are checked)");
+    report_.add(Area::Header, where,
+                "wVer " + std::to_string(ver) + ": not a Unicode file (only Unicode files are checked)");
     return false;
   }
   if (ver >= kVersionUnicode4k) {
@@ -39,12 +40,14 @@ bool NodeDatabase::checkHeader() {
     return false;
   }
   if (u16(file_, kHdrVersionClient) != kVersionClient)
-    report_.add(Area::Header, where, "wVerClient is " + std::to_string(u16(file_, kHdrVersionClient)) + ", expected 19");
+    report_.add(Area::Header, where,
+                "wVerClient is " + std::to_string(u16(file_, kHdrVersionClient)) + ", expected 19");
   if (u8(file_, kHdrPlatformCreate) != 1 || u8(file_, kHdrPlatformAccess) != 1)
     report_.add(Area::Header, where, "bPlatformCreate/bPlatformAccess are not 1");
   const auto partial = computeCrc(file_.subspan(kCrcPartialStart, kCrcPartialLength));
   if (partial != u32(file_, kHdrCrcPartial))
-    report_.add(Area::Header, where, "dwCRCPartial is " + hex(u32(file_, kHdrCrcPartial)) + ", computed " + hex(partial));
+    report_.add(Area::Header, where,
+                "dwCRCPartial is " + hex(u32(file_, kHdrCrcPartial)) + ", computed " + hex(partial));
   const auto full = computeCrc(file_.subspan(kCrcFullStart, kCrcFullLength));
   if (full != u32(file_, kHdrCrcFull))
     report_.add(Area::Header, where, "dwCRCFull is " + hex(u32(file_, kHdrCrcFull)) + ", computed " + hex(full));
@@ -52,7 +55,8 @@ bool NodeDatabase::checkHeader() {
 
   header_.cryptMethod = u8(file_, kHdrCryptMethod);
   if (header_.cryptMethod != kCryptNone && header_.cryptMethod != kCryptPermute)
-    report_.add(Area::Header, where, "bCryptMethod " + std::to_string(header_.cryptMethod) + " is not checked (only 0 and 1)");
+    report_.add(Area::Header, where,
+                "bCryptMethod " + std::to_string(header_.cryptMethod) + " is not checked (only 0 and 1)");
   header_.fileEof = u64(file_, kHdrRootFileEof);
   header_.amapLast = u64(file_, kHdrRootAMapLast);
   header_.amapFree = u64(file_, kHdrRootAMapFree);
@@ -64,9 +68,11 @@ bool NodeDatabase::checkHeader() {
   header_.bidNextP = u64(file_, kHdrBidNextP);
 
   if (header_.fileEof != file_.size())
-    report_.add(Area::Header, where, "ibFileEof is " + hex(header_.fileEof) + " but the file is " + hex(file_.size()) + " bytes");
+    report_.add(Area::Header, where,
+                "ibFileEof is " + hex(header_.fileEof) + " but the file is " + hex(file_.size()) + " bytes");
   if (header_.amapValid != kAMapValid1 && header_.amapValid != kAMapValid2)
-    report_.add(Area::Header, where, "fAMapValid is " + std::to_string(header_.amapValid) + ": the allocation maps are marked invalid");
+    report_.add(Area::Header, where,
+                "fAMapValid is " + std::to_string(header_.amapValid) + ": the allocation maps are marked invalid");
   const std::uint64_t regions = regionCount();
   if (regions == 0) {
     report_.add(Area::Header, where, "the file ends before the first allocation map at 0x4400");
@@ -74,7 +80,8 @@ bool NodeDatabase::checkHeader() {
   }
   const std::uint64_t lastAMap = kFirstAMap + (regions - 1) * kAMapRegion;
   if (header_.amapLast != lastAMap)
-    report_.add(Area::Header, where, "ibAMapLast is " + hex(header_.amapLast) + ", the last allocation map is at " + hex(lastAMap));
+    report_.add(Area::Header, where,
+                "ibAMapLast is " + hex(header_.amapLast) + ", the last allocation map is at " + hex(lastAMap));
   return true;
 }
 
@@ -84,8 +91,8 @@ std::uint64_t NodeDatabase::regionCount() const {
   return (end - kFirstAMap + kAMapRegion - 1) / kAMapRegion;
 }
 
-bool NodeDatabase::checkPageTrailer(std::uint64_t ib, std::uint8_t ptype, std::optional<std::uint64_t> bid, bool sigZero,
-                                    const std::string& where) {
+bool NodeDatabase::checkPageTrailer(std::uint64_t ib, std::uint8_t ptype, std::optional<std::uint64_t> bid,
+                                    bool sigZero, const std::string& where) {
   auto page = sub(file_, ib, kPageSize);
   if (!page) {
     report_.add(Area::Page, where, "page lies beyond the end of the file");
@@ -125,7 +132,8 @@ void NodeDatabase::markExtent(std::uint64_t ib, std::uint64_t size, const std::s
     if (byte & bit) overlap = true;
     byte |= bit;
   }
-  if (overlap) report_.add(Area::AllocationMap, what, "extent " + hex(ib) + "+" + hex(size) + " overlaps another page or block");
+  if (overlap)
+    report_.add(Area::AllocationMap, what, "extent " + hex(ib) + "+" + hex(size) + " overlaps another page or block");
 }
 
 void NodeDatabase::walkTrees() {
@@ -141,16 +149,19 @@ void NodeDatabase::walkTrees() {
   for (const NodeEntry& n : nodes_) {
     const std::uint32_t mark = u32(file_, kHdrRgnid + 4ull * n.nid.type());
     if (n.nid.index() > mark)
-      report_.add(Area::Header, "NID " + hex(n.nid.value), "index " + hex(n.nid.index()) + " is above the header's rgnid[" +
-                                                              std::to_string(n.nid.type()) + "] high-water mark " + hex(mark));
+      report_.add(Area::Header, "NID " + hex(n.nid.value),
+                  "index " + hex(n.nid.index()) + " is above the header's rgnid[" + std::to_string(n.nid.type()) +
+                      "] high-water mark " + hex(mark));
   }
 
   for (auto& [bid, e] : blocks_) checkBlockTrailer(Bid{bid}, e);
   report_.blocks = blocks_.size();
   if (maxBlockBid_ >= header_.bidNextB)
-    report_.add(Area::Header, "header", "bidNextB " + hex(header_.bidNextB) + " is not above the largest block id " + hex(maxBlockBid_));
+    report_.add(Area::Header, "header",
+                "bidNextB " + hex(header_.bidNextB) + " is not above the largest block id " + hex(maxBlockBid_));
   if (maxPageBid_ >= header_.bidNextP)
-    report_.add(Area::Header, "header", "bidNextP " + hex(header_.bidNextP) + " is not above the largest page id " + hex(maxPageBid_));
+    report_.add(Area::Header, "header",
+                "bidNextP " + hex(header_.bidNextP) + " is not above the largest page id " + hex(maxPageBid_));
 }
 
 void NodeDatabase::walkPage(Tree tree, BlockRef ref, int expectedLevel, std::optional<std::uint64_t> firstKey,
@@ -171,7 +182,8 @@ void NodeDatabase::walkPage(Tree tree, BlockRef ref, int expectedLevel, std::opt
   markExtent(ib, kPageSize, where);
   if (!checkPageTrailer(ib, tree == Tree::Nbt ? kPtypeNbt : kPtypeBbt, ref.bid.value, false, where)) return;
   const Bytes page = file_.subspan(ib, kPageSize);
-  const unsigned cEnt = u8(page, kBtCEnt), cEntMax = u8(page, kBtCEntMax), cbEnt = u8(page, kBtCbEnt), level = u8(page, kBtCLevel);
+  const unsigned cEnt = u8(page, kBtCEnt), cEntMax = u8(page, kBtCEntMax), cbEnt = u8(page, kBtCbEnt),
+                 level = u8(page, kBtCLevel);
   if (level > kMaxBtLevels) {
     report_.add(Area::BTree, where, "cLevel " + std::to_string(level) + " is implausibly deep");
     return;
@@ -186,7 +198,8 @@ void NodeDatabase::walkPage(Tree tree, BlockRef ref, int expectedLevel, std::opt
     return;
   }
   if (cEntMax != kBtEntriesSize / wantCb)
-    report_.add(Area::BTree, where, "cEntMax " + std::to_string(cEntMax) + ", expected " + std::to_string(kBtEntriesSize / wantCb));
+    report_.add(Area::BTree, where,
+                "cEntMax " + std::to_string(cEntMax) + ", expected " + std::to_string(kBtEntriesSize / wantCb));
   if (cEnt > kBtEntriesSize / wantCb) {
     report_.add(Area::BTree, where, "cEnt " + std::to_string(cEnt) + " exceeds the page");
     return;
@@ -202,12 +215,16 @@ void NodeDatabase::walkPage(Tree tree, BlockRef ref, int expectedLevel, std::opt
       key &= 0xFFFFFFFFu;
     }
     if (prev && key <= *prev)
-      report_.add(Area::BTree, where, "entry " + std::to_string(i) + ": key " + hex(key) + " is not above the previous key " + hex(*prev));
+      report_.add(Area::BTree, where,
+                  "entry " + std::to_string(i) + ": key " + hex(key) + " is not above the previous key " + hex(*prev));
     if (i == 0 && firstKey && key != *firstKey)
-      report_.add(Area::BTree, where, "first key " + hex(key) + " differs from the parent entry's key " + hex(*firstKey));
-    if (firstKey && key < *firstKey) report_.add(Area::BTree, where, "key " + hex(key) + " lies below the parent entry's key");
+      report_.add(Area::BTree, where,
+                  "first key " + hex(key) + " differs from the parent entry's key " + hex(*firstKey));
+    if (firstKey && key < *firstKey)
+      report_.add(Area::BTree, where, "key " + hex(key) + " lies below the parent entry's key");
     if (upperKey && key >= *upperKey)
-      report_.add(Area::BTree, where, "key " + hex(key) + " is not below the next parent entry's key " + hex(*upperKey));
+      report_.add(Area::BTree, where,
+                  "key " + hex(key) + " is not below the next parent entry's key " + hex(*upperKey));
     prev = key;
     if (level > 0) {
       const BlockRef child{Bid{u64(page, e + kBtEntBid)}, FileOffset{u64(page, e + kBtEntIb)}};
@@ -229,7 +246,8 @@ void NodeDatabase::walkPage(Tree tree, BlockRef ref, int expectedLevel, std::opt
       be.cb = u16(page, e + kBbtEntCb);
       be.cRef = u16(page, e + kBbtEntCRef);
       if (key == 0) report_.add(Area::BTree, where, "block id 0 in the block B-tree");
-      if (!blocks_.emplace(key & ~1ull, be).second) report_.add(Area::BTree, where, "block id " + hex(key) + " listed twice");
+      if (!blocks_.emplace(key & ~1ull, be).second)
+        report_.add(Area::BTree, where, "block id " + hex(key) + " listed twice");
       maxBlockBid_ = std::max(maxBlockBid_, key);
     }
   }
@@ -253,11 +271,14 @@ void NodeDatabase::checkBlockTrailer(Bid bid, BlockEntry& e) {
   markExtent(ib, size, where);
   const Bytes t = bytes->subspan(size - kBlockTrailerSize);
   if (u16(t, kBtCb) != e.cb)
-    report_.add(Area::Block, where, "trailer cb " + std::to_string(u16(t, kBtCb)) + ", BBT says " + std::to_string(e.cb));
+    report_.add(Area::Block, where,
+                "trailer cb " + std::to_string(u16(t, kBtCb)) + ", BBT says " + std::to_string(e.cb));
   const std::uint16_t sig = computeSig(ib, bid.value);
-  if (u16(t, kBtSig) != sig) report_.add(Area::Block, where, "trailer wSig " + hex(u16(t, kBtSig)) + ", expected " + hex(sig));
+  if (u16(t, kBtSig) != sig)
+    report_.add(Area::Block, where, "trailer wSig " + hex(u16(t, kBtSig)) + ", expected " + hex(sig));
   const std::uint32_t crc = computeCrc(bytes->first(e.cb));
-  if (u32(t, kBtCrc) != crc) report_.add(Area::Block, where, "trailer dwCRC " + hex(u32(t, kBtCrc)) + ", computed " + hex(crc));
+  if (u32(t, kBtCrc) != crc)
+    report_.add(Area::Block, where, "trailer dwCRC " + hex(u32(t, kBtCrc)) + ", computed " + hex(crc));
   if ((u64(t, kBtBid) & ~1ull) != bid.value) report_.add(Area::Block, where, "trailer BID " + hex(u64(t, kBtBid)));
 }
 
@@ -362,12 +383,13 @@ void NodeDatabase::checkAllocation() {
   }
   const std::uint64_t byBits = freeSlots * kSlotSize;
   if (header_.amapFree != byBits && header_.amapFree != byBits + mapPageBytes)
-    report_.add(Area::AllocationMap, "header", "cbAMapFree is " + std::to_string(header_.amapFree) + ", the AMaps show " +
-                                                   std::to_string(byBits) + " free (or " + std::to_string(byBits + mapPageBytes) +
-                                                   " counting the map pages as Outlook does)");
+    report_.add(Area::AllocationMap, "header",
+                "cbAMapFree is " + std::to_string(header_.amapFree) + ", the AMaps show " + std::to_string(byBits) +
+                    " free (or " + std::to_string(byBits + mapPageBytes) + " counting the map pages as Outlook does)");
   if (header_.pmapFree != pmapFreeBits * kPMapPageBytes)
-    report_.add(Area::AllocationMap, "header", "cbPMapFree is " + std::to_string(header_.pmapFree) + ", the PMaps show " +
-                                                   std::to_string(pmapFreeBits * kPMapPageBytes) + " free");
+    report_.add(Area::AllocationMap, "header",
+                "cbPMapFree is " + std::to_string(header_.pmapFree) + ", the PMaps show " +
+                    std::to_string(pmapFreeBits * kPMapPageBytes) + " free");
 
   // Density list (optional in the format, written by Outlook).
   const std::string dlWhere = pageWhere("DList", kDListOffset);
@@ -383,7 +405,8 @@ void NodeDatabase::checkAllocation() {
     return;
   }
   if (cEnt > 0 && u32(*dl, kDlCurrentPage) >= regions)
-    report_.add(Area::AllocationMap, dlWhere, "ulCurrentPage " + std::to_string(u32(*dl, kDlCurrentPage)) + " is not an AMap");
+    report_.add(Area::AllocationMap, dlWhere,
+                "ulCurrentPage " + std::to_string(u32(*dl, kDlCurrentPage)) + " is not an AMap");
   std::vector<bool> seen(regions, false);
   std::uint32_t prevFree = UINT32_MAX;
   for (unsigned i = 0; i < cEnt; ++i) {
@@ -396,8 +419,9 @@ void NodeDatabase::checkAllocation() {
     }
     seen[page] = true;
     if (slots != regionFree[page])
-      report_.add(Area::AllocationMap, w, "AMap " + std::to_string(page) + " has " + std::to_string(regionFree[page]) +
-                                              " free slots, the list says " + std::to_string(slots));
+      report_.add(Area::AllocationMap, w,
+                  "AMap " + std::to_string(page) + " has " + std::to_string(regionFree[page]) +
+                      " free slots, the list says " + std::to_string(slots));
     if (slots > prevFree) report_.add(Area::AllocationMap, w, "entries are not sorted by free space, most free first");
     prevFree = slots;
   }

@@ -14,7 +14,8 @@ BlockEntry* NodeReader::reference(Bid bid, const std::string& where, Pass pass) 
   BlockEntry* e = db_.block(bid);
   if (pass == Pass::Count) {
     if (!e)
-      db_.report().add(Area::Reference, where, "refers to block " + hex(bid.value) + ", which is not in the block B-tree");
+      db_.report().add(Area::Reference, where,
+                       "refers to block " + hex(bid.value) + ", which is not in the block B-tree");
     else
       ++e->references;
   }
@@ -35,7 +36,8 @@ void NodeReader::countNode(Bid data, Bid sub, const std::string& where, int dept
   std::vector<Subnode> subs;
   if (!walkSub(sub, where, Pass::Count, subs, -1, std::nullopt)) return;
   for (const Subnode& s : subs) {
-    if (s.data.value == 0) db_.report().add(Area::Block, where + " subnode " + hex(s.nid.value), "subnode has no data block");
+    if (s.data.value == 0)
+      db_.report().add(Area::Block, where + " subnode " + hex(s.nid.value), "subnode has no data block");
     countNode(s.data, s.sub, where + " subnode " + hex(s.nid.value), depth + 1);
   }
 }
@@ -82,7 +84,8 @@ bool NodeReader::walkData(Bid bid, const std::string& where, Pass pass, BlockLis
   const unsigned btype = u8(b, kIbBtype), level = u8(b, kIbCLevel), cEnt = u16(b, kIbCEnt);
   const std::uint32_t lcbTotal = u32(b, kXbLcbTotal);
   if (btype != kBtypeXBlock || (level != 1 && level != 2)) {
-    if (count) r.add(Area::Block, w, "not an XBLOCK/XXBLOCK (btype " + hex(btype) + ", cLevel " + std::to_string(level) + ")");
+    if (count)
+      r.add(Area::Block, w, "not an XBLOCK/XXBLOCK (btype " + hex(btype) + ", cLevel " + std::to_string(level) + ")");
     return false;
   }
   if (expectLevel >= 0 && static_cast<int>(level) != expectLevel) {
@@ -127,8 +130,10 @@ bool NodeReader::walkSub(Bid bid, const std::string& where, Pass pass, std::vect
   const Bytes b(*data);
   const unsigned btype = u8(b, kIbBtype), level = u8(b, kIbCLevel), cEnt = u16(b, kIbCEnt);
   if (btype != kBtypeSubnode || level > 1 || (expectLevel >= 0 && static_cast<int>(level) != expectLevel)) {
-    if (count) r.add(Area::Block, w, "not an SLBLOCK/SIBLOCK of the expected level (btype " + hex(btype) + ", cLevel " +
-                                         std::to_string(level) + ")");
+    if (count)
+      r.add(Area::Block, w,
+            "not an SLBLOCK/SIBLOCK of the expected level (btype " + hex(btype) + ", cLevel " + std::to_string(level) +
+                ")");
     return false;
   }
   const std::size_t entSize = level == 0 ? kSlEntrySize : kSiEntrySize;
@@ -145,7 +150,8 @@ bool NodeReader::walkSub(Bid bid, const std::string& where, Pass pass, std::vect
     const std::size_t o = kSubBlockHeader + entSize * i;
     const std::uint64_t rawNid = u64(b, o + kSubEntNid);
     const std::uint32_t nid = static_cast<std::uint32_t>(rawNid);
-    if (count && (rawNid >> 32) != 0) r.add(Area::Block, w, "entry " + std::to_string(i) + " has node id bits above 32");
+    if (count && (rawNid >> 32) != 0)
+      r.add(Area::Block, w, "entry " + std::to_string(i) + " has node id bits above 32");
     if (prev && nid <= *prev && count)
       r.add(Area::Block, w, "entry " + std::to_string(i) + ": node id " + hex(nid) + " is not above " + hex(*prev));
     if (i == 0 && firstKey && nid != *firstKey && count)

@@ -6,8 +6,8 @@
 
 namespace tarnwick::pstcheck {
 
-bool checkValueShape(std::uint16_t type, const std::vector<std::uint8_t>& bytes, const std::string& where, Report& report,
-                     Area area) {
+bool checkValueShape(std::uint16_t type, const std::vector<std::uint8_t>& bytes, const std::string& where,
+                     Report& report, Area area) {
   const auto size = fixedSize(type);
   if (!size) {
     report.add(area, where, "unknown property type " + hex(type));
@@ -15,8 +15,9 @@ bool checkValueShape(std::uint16_t type, const std::vector<std::uint8_t>& bytes,
   }
   if (*size > 0) {
     if (bytes.size() != *size) {
-      report.add(area, where, "value of type " + hex(type) + " has " + std::to_string(bytes.size()) + " bytes, expected " +
-                                  std::to_string(*size));
+      report.add(area, where,
+                 "value of type " + hex(type) + " has " + std::to_string(bytes.size()) + " bytes, expected " +
+                     std::to_string(*size));
       return false;
     }
     return true;
@@ -38,14 +39,16 @@ bool checkValueShape(std::uint16_t type, const std::vector<std::uint8_t>& bytes,
   const Bytes b(bytes);
   const std::uint32_t count = u32(b, 0);
   if (4ull + 4ull * count > bytes.size()) {
-    report.add(area, where, "multi-valued " + hex(type) + ": ulCount " + std::to_string(count) + " runs past the value");
+    report.add(area, where,
+               "multi-valued " + hex(type) + ": ulCount " + std::to_string(count) + " runs past the value");
     return false;
   }
   std::uint32_t prev = static_cast<std::uint32_t>(4 + 4 * count);
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint32_t off = u32(b, 4 + 4ull * i);
     if (off < prev || off > bytes.size()) {
-      report.add(area, where, "multi-valued " + hex(type) + ": offset " + std::to_string(i) + " is out of order or range");
+      report.add(area, where,
+                 "multi-valued " + hex(type) + ": offset " + std::to_string(i) + " is out of order or range");
       return false;
     }
     prev = off;
@@ -56,7 +59,8 @@ bool checkValueShape(std::uint16_t type, const std::vector<std::uint8_t>& bytes,
 std::optional<PropertyBag> readPropertyContext(const LtpNode& node, const std::string& where, Report& report) {
   const Heap& heap = node.heap();
   if (heap.clientSig() != layout::kClientPc) {
-    report.add(Area::PropertyContext, where, "heap client signature " + hex(heap.clientSig()) + ", expected a property context (0xBC)");
+    report.add(Area::PropertyContext, where,
+               "heap client signature " + hex(heap.clientSig()) + ", expected a property context (0xBC)");
     return std::nullopt;
   }
   auto records = readBth(heap, heap.userRoot(), layout::kPcKeySize, layout::kPcDataSize, where, report);
@@ -78,7 +82,8 @@ std::optional<PropertyBag> readPropertyContext(const LtpNode& node, const std::s
     } else if (!Hid{hnid}.isHid() && (type == kPtBinary || type == kPtObject)) {
       // Binary values kept in a subnode (attachment data) can be gigabytes: their
       // blocks were checked with the node's subnode tree; only their presence is checked here.
-      if (!node.subnode(Nid{hnid})) report.add(Area::PropertyContext, w, "value names subnode " + hex(hnid) + ", which the node lacks");
+      if (!node.subnode(Nid{hnid}))
+        report.add(Area::PropertyContext, w, "value names subnode " + hex(hnid) + ", which the node lacks");
       continue;
     } else {
       auto bytes = node.resolve(hnid, w, report);

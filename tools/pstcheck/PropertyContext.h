@@ -22,7 +22,7 @@ using PropertyBag = std::map<std::uint16_t, PropValue>;
 std::optional<PropertyBag> readPropertyContext(const LtpNode& node, const std::string& where, Report& report);
 
 /// Checks one value's bytes against its type (sizes, string and multi-value layout).
-bool checkValueShape(std::uint16_t type, const std::vector<std::uint8_t>& bytes, const std::string& where, Report& report,
-                     Area area);
+bool checkValueShape(std::uint16_t type, const std::vector<std::uint8_t>& bytes, const std::string& where,
+                     Report& report, Area area);
 
 }  // namespace tarnwick::pstcheck

@@ -9,7 +9,19 @@
 namespace tarnwick::pstcheck {
 
 /// Which part of the checker found a fault (tests look faults up by it).
-enum class Area { Header, Page, BTree, Block, AllocationMap, Reference, Heap, Bth, PropertyContext, TableContext, Messaging };
+enum class Area {
+  Header,
+  Page,
+  BTree,
+  Block,
+  AllocationMap,
+  Reference,
+  Heap,
+  Bth,
+  PropertyContext,
+  TableContext,
+  Messaging
+};
 
 struct Fault {
   Area area;

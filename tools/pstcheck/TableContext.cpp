@@ -33,8 +33,9 @@ std::optional<Table> readTableContext(const LtpNode& node, const std::string& wh
   if (!info) return std::nullopt;
   const unsigned cCols = u8(*info, kTcCCols);
   if (u8(*info, kTcBType) != kTcType || info->size() != kTcInfoFixed + kTcColDescSize * cCols) {
-    report.add(A, where, "TCINFO is malformed (bType " + hex(u8(*info, 0)) + ", " + std::to_string(info->size()) + " bytes for " +
-                             std::to_string(cCols) + " columns)");
+    report.add(A, where,
+               "TCINFO is malformed (bType " + hex(u8(*info, 0)) + ", " + std::to_string(info->size()) + " bytes for " +
+                   std::to_string(cCols) + " columns)");
     return std::nullopt;
   }
   const unsigned end4 = u16(*info, kTcRgib4b), end2 = u16(*info, kTcRgib2b), end1 = u16(*info, kTcRgib1b),
@@ -52,20 +53,25 @@ std::optional<Table> readTableContext(const LtpNode& node, const std::string& wh
     return std::nullopt;
   }
   if (endBm - end1 != (cCols + 7) / 8)
-    report.add(A, where, "cell existence bitmap of " + std::to_string(endBm - end1) + " bytes for " + std::to_string(cCols) + " columns");
+    report.add(A, where,
+               "cell existence bitmap of " + std::to_string(endBm - end1) + " bytes for " + std::to_string(cCols) +
+                   " columns");
   std::vector<ColDesc> cols;
   std::set<unsigned> bits;
   std::vector<bool> covered(end1, false);
   bool colsOk = true;
   for (unsigned i = 0; i < cCols; ++i) {
     const std::size_t o = kTcInfoFixed + kTcColDescSize * i;
-    ColDesc c{u32(*info, o + kTcColTag), u16(*info, o + kTcColIbData), u8(*info, o + kTcColCbData), u8(*info, o + kTcColIBit)};
+    ColDesc c{u32(*info, o + kTcColTag), u16(*info, o + kTcColIbData), u8(*info, o + kTcColCbData),
+              u8(*info, o + kTcColIBit)};
     const std::string w = where + " column " + hex(c.tag);
     const std::uint16_t type = static_cast<std::uint16_t>(c.tag & 0xFFFF);
     const auto fs = fixedSize(type);
     const unsigned want = !fs ? 0 : (*fs == 0 || *fs == 16 ? 4 : *fs);
-    if (!fs) report.add(A, w, "unknown property type");
-    else if (c.cb != want) report.add(A, w, "cbData " + std::to_string(c.cb) + ", expected " + std::to_string(want));
+    if (!fs)
+      report.add(A, w, "unknown property type");
+    else if (c.cb != want)
+      report.add(A, w, "cbData " + std::to_string(c.cb) + ", expected " + std::to_string(want));
     const unsigned lo = c.cb >= 4 ? 0 : c.cb == 2 ? end4 : end2, hi = c.cb >= 4 ? end4 : c.cb == 2 ? end2 : end1;
     if (c.ib < lo || c.ib + c.cb > hi) {
       report.add(A, w, "ibData " + std::to_string(c.ib) + " lies outside its size group");
@@ -86,12 +92,14 @@ std::optional<Table> readTableContext(const LtpNode& node, const std::string& wh
     cols.push_back(c);
   }
   auto hasColumn = [&](std::uint32_t tag, unsigned ib, unsigned bit) {
-    return std::any_of(cols.begin(), cols.end(), [&](const ColDesc& c) { return c.tag == tag && c.ib == ib && c.bit == bit; });
+    return std::any_of(cols.begin(), cols.end(),
+                       [&](const ColDesc& c) { return c.tag == tag && c.ib == ib && c.bit == bit; });
   };
   if (!hasColumn(kTagLtpRowId, 0, 0) || !hasColumn(kTagLtpRowVer, 4, 1))
     report.add(A, where, "no PidTagLtpRowId column at ib 0, bit 0 and PidTagLtpRowVer column at ib 4, bit 1");
   for (std::size_t i = 1; i < cols.size(); ++i)
-    if (cols[i].tag <= cols[i - 1].tag) report.add(A, where, "columns are not sorted by property tag at " + hex(cols[i].tag));
+    if (cols[i].tag <= cols[i - 1].tag)
+      report.add(A, where, "columns are not sorted by property tag at " + hex(cols[i].tag));
   if (!colsOk) return std::nullopt;
 
   Table table;
@@ -109,8 +117,11 @@ std::optional<Table> readTableContext(const LtpNode& node, const std::string& wh
       if (!item) return std::nullopt;
       matrixItem.assign(item->begin(), item->end());
       if (matrixItem.size() % rowSize != 0)
-        report.add(A, where, "row matrix of " + std::to_string(matrixItem.size()) + " bytes is not whole rows of " + std::to_string(rowSize));
-      for (std::size_t o = 0; o + rowSize <= matrixItem.size(); o += rowSize) rows.push_back(Bytes(matrixItem).subspan(o, rowSize));
+        report.add(A, where,
+                   "row matrix of " + std::to_string(matrixItem.size()) + " bytes is not whole rows of " +
+                       std::to_string(rowSize));
+      for (std::size_t o = 0; o + rowSize <= matrixItem.size(); o += rowSize)
+        rows.push_back(Bytes(matrixItem).subspan(o, rowSize));
     } else {
       auto blocks = node.subnodeBlocks(Nid{hnidRows});
       if (!blocks) {
@@ -130,7 +141,9 @@ std::optional<Table> readTableContext(const LtpNode& node, const std::string& wh
     }
   }
   if (rows.size() != index->size())
-    report.add(A, where, "row index has " + std::to_string(index->size()) + " rows, the row matrix " + std::to_string(rows.size()));
+    report.add(
+        A, where,
+        "row index has " + std::to_string(index->size()) + " rows, the row matrix " + std::to_string(rows.size()));
   std::vector<bool> used(rows.size(), false);
   for (const BthRecord& rec : *index) {
     const std::uint32_t rowId = u32(rec.key, 0), rowIndex = u32(rec.data, 0);
@@ -141,7 +154,8 @@ std::optional<Table> readTableContext(const LtpNode& node, const std::string& wh
     }
     used[rowIndex] = true;
     const Bytes row = rows[rowIndex];
-    if (u32(row, 0) != rowId) report.add(A, w, "row " + std::to_string(rowIndex) + " holds dwRowID " + hex(u32(row, 0)));
+    if (u32(row, 0) != rowId)
+      report.add(A, w, "row " + std::to_string(rowIndex) + " holds dwRowID " + hex(u32(row, 0)));
     TableRow tr;
     tr.rowId = rowId;
     for (const auto& c : cols) {

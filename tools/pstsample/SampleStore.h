@@ -9,11 +9,11 @@
 namespace tarnwick::pstsample {
 
 struct SampleOptions {
-    std::filesystem::path output;
-    std::filesystem::path workDir;            // attachment files are made here
-    int bulkMessages = 0;                     // extra small messages in "Bulk"
-    std::uint64_t largeAttachmentBytes = 0;   // one message with an attachment of this size
-    int manyAttachments = 0;                  // one message with this many small attachments
+  std::filesystem::path output;
+  std::filesystem::path workDir;           // attachment files are made here
+  int bulkMessages = 0;                    // extra small messages in "Bulk"
+  std::uint64_t largeAttachmentBytes = 0;  // one message with an attachment of this size
+  int manyAttachments = 0;                 // one message with this many small attachments
 };
 
 /// Writes a store with folders of every kind and items of every kind through the mail
@@ -21,4 +21,4 @@ struct SampleOptions {
 /// subjects, senders, recipients, bodies, attachment files and sizes).
 nlohmann::json writeSampleStore(const SampleOptions& options);
 
-} // namespace tarnwick::pstsample
+}  // namespace tarnwick::pstsample

@@ -120,7 +120,8 @@ void planAttachments(StorePlan& plan, Rng& rng) {
     // attachments come out in the message's order even when their rows span two pages.
     std::vector<std::uint64_t> ids;
     for (const AttachmentPlan& a : m.content.attachments) ids.push_back(a.id);
-    std::sort(ids.begin(), ids.end(), [](std::uint64_t x, std::uint64_t y) { return attachmentRowKey(x) > attachmentRowKey(y); });
+    std::sort(ids.begin(), ids.end(),
+              [](std::uint64_t x, std::uint64_t y) { return attachmentRowKey(x) > attachmentRowKey(y); });
     for (std::size_t i = 0; i < ids.size(); ++i) m.content.attachments[i].id = ids[i];
   }
 }

@@ -25,7 +25,7 @@ constexpr const char* kData = "N3701";
 struct RowColumns {
   std::uint16_t key = L::kKeyColumn;
   bool keyIsIdentifier = false;  // 32 KB: the key column holds the identifier itself
-  std::uint16_t marker = 0;  // 0: none
+  std::uint16_t marker = 0;      // 0: none
   std::uint16_t id = 0;
   std::uint16_t displayName = 0, fileName = 0, data = 0, longFileName = 0, size = 0;
 };
@@ -67,7 +67,9 @@ std::vector<AttachmentPlan> attachmentsInRowOrder(const std::vector<MessagePlan>
   return all;
 }
 
-bool withoutLongFileName(const AttachmentPlan& attachment) { return (attachmentRowKey(attachment.id) & 0x300) == 0x300; }
+bool withoutLongFileName(const AttachmentPlan& attachment) {
+  return (attachmentRowKey(attachment.id) & 0x300) == 0x300;
+}
 
 TableDef smallAttachmentTable(const std::string& name) {
   TableDef t;
@@ -124,7 +126,8 @@ void addLargeAttachmentColumns(TableDef& body) {
   add(kData, ColumnType::LongBinary, false);
 }
 
-RowSource withLargeAttachmentRows(const TableDef& body, RowSource messageRows, const std::vector<MessagePlan>& messages) {
+RowSource withLargeAttachmentRows(const TableDef& body, RowSource messageRows,
+                                  const std::vector<MessagePlan>& messages) {
   RowColumns c;
   c.keyIsIdentifier = true;
   c.displayName = columnNamed(body, kDisplayName);

@@ -49,6 +49,7 @@ RowSource smallAttachmentRows(const std::vector<MessagePlan>& messages);
 // Adds the attachment columns to a 32 KB store's "Body-KEY" table.
 void addLargeAttachmentColumns(TableDef& body);
 // The table's message rows and the attachment rows of `messages`, in key order.
-RowSource withLargeAttachmentRows(const TableDef& body, RowSource messageRows, const std::vector<MessagePlan>& messages);
+RowSource withLargeAttachmentRows(const TableDef& body, RowSource messageRows,
+                                  const std::vector<MessagePlan>& messages);
 
 }  // namespace tarnwick::storegen

@@ -25,8 +25,8 @@ struct BTreeWriter::Level {
   Bytes waitingFirstKey;
 };
 
-BTreeWriter::BTreeWriter(DatabaseFile& file, ObjectId owner, PageNumber root, std::uint32_t treeFlags,
-                         Bytes rootHeader, bool keepPageNumbers)
+BTreeWriter::BTreeWriter(DatabaseFile& file, ObjectId owner, PageNumber root, std::uint32_t treeFlags, Bytes rootHeader,
+                         bool keepPageNumbers)
     : file_(file),
       owner_(owner),
       root_(root),
@@ -113,7 +113,8 @@ void BTreeWriter::flush(std::size_t level, bool last) {
   if (!isRoot && keyed > 0 && (!valueTreeLayout_ || isLeaf)) {
     const Bytes& chosen = l.nodes[keyed > 1 ? 1 : 0].first;
     const std::size_t most = valueTreeLayout_ ? kValueTreePrefix : pg::kRootHeaderSize;
-    prefix.assign(chosen.begin(), chosen.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(chosen.size(), most)));
+    prefix.assign(chosen.begin(),
+                  chosen.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(chosen.size(), most)));
   }
   if (isRoot) {
     image_.setExternalHeader(rootHeader_);

@@ -49,11 +49,7 @@ inline Bytes le(std::uint64_t value, std::size_t size) {
   for (std::size_t i = 0; i < size; ++i) b[i] = static_cast<std::uint8_t>(value >> (8 * i));
   return b;
 }
-inline void appendBytes(Bytes& b, std::span<const std::uint8_t> more) {
-  b.insert(b.end(), more.begin(), more.end());
-}
-inline void appendText(Bytes& b, std::string_view text) {
-  b.insert(b.end(), text.begin(), text.end());
-}
+inline void appendBytes(Bytes& b, std::span<const std::uint8_t> more) { b.insert(b.end(), more.begin(), more.end()); }
+inline void appendText(Bytes& b, std::string_view text) { b.insert(b.end(), text.begin(), text.end()); }
 
 }  // namespace tarnwick::storegen

@@ -155,7 +155,8 @@ TreeStats writeTree(DatabaseFile& file, const TableDef& schema, const std::vecto
                    rootHeader(schema.initialPages, PageNumber{cat::kDatabaseRootPage}), true);
   for (const auto& r : rows) {
     Row sorted = r.row;
-    std::sort(sorted.begin(), sorted.end(), [](const ColumnValue& a, const ColumnValue& b) { return a.columnId < b.columnId; });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const ColumnValue& a, const ColumnValue& b) { return a.columnId < b.columnId; });
     tree.add(r.key, encoder.encode(sorted, nullptr, tree.maxLeafPayload() - r.key.size()));
   }
   return tree.finish();

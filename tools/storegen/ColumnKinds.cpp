@@ -63,7 +63,8 @@ std::string columnKindsShortText(std::uint32_t index) { return "Short text of ro
 
 std::string columnKindsLongText(std::uint32_t index) {
   // Row 1 keeps its long values in the long-value tree, rows 2 and 3 in the record.
-  return "Long text of row " + std::to_string(index + 1) + " " + std::string(index == 0 ? 1500 : 600 + 100 * index, 'a');
+  return "Long text of row " + std::to_string(index + 1) + " " +
+         std::string(index == 0 ? 1500 : 600 + 100 * index, 'a');
 }
 
 std::string columnKindsLongUnicode(std::uint32_t index) {

@@ -19,10 +19,10 @@ TableDef columnKindsTable();
 Row columnKindsRow(std::uint32_t index);
 
 // The text values of the rows as UTF-8, for comparisons.
-std::string columnKindsLongText(std::uint32_t index);     // long text kept in the long-value tree
-std::string columnKindsLongBinary(std::uint32_t index);   // several chunks of binary
+std::string columnKindsLongText(std::uint32_t index);    // long text kept in the long-value tree
+std::string columnKindsLongBinary(std::uint32_t index);  // several chunks of binary
 std::string columnKindsShortText(std::uint32_t index);
-std::string columnKindsLongUnicode(std::uint32_t index);  // ASCII text stored as UTF-16
+std::string columnKindsLongUnicode(std::uint32_t index);       // ASCII text stored as UTF-16
 std::string columnKindsCompressible(std::uint32_t index);      // 7-bit packed in 32 KB stores
 std::string columnKindsCompressibleLong(std::uint32_t index);  // over 1 KB: LZ77 in 32 KB stores
 

@@ -12,9 +12,9 @@
 namespace tarnwick::storegen {
 
 struct HeaderFields {
-  std::uint32_t fileType = 0;        // 0 database, 1 streaming file
+  std::uint32_t fileType = 0;  // 0 database, 1 streaming file
   std::uint32_t lastObjectId = 0;
-  std::uint32_t randomSignature = 0; // the random part of the database signature
+  std::uint32_t randomSignature = 0;  // the random part of the database signature
   std::uint64_t databaseTime = 0;
 };
 

@@ -27,8 +27,7 @@ SkeletonPages skeletonPagesOf(StoreFormat format) {
       return {PageNumber{140}, PageNumber{112}, PageNumber{97}, PageNumber{236}, PageNumber{359}};
     case StoreFormat::Exchange2007:
       return {PageNumber{54}, PageNumber{50}, PageNumber{35}, PageNumber{142}, PageNumber{179}};
-    case StoreFormat::Exchange2010:
-      break;
+    case StoreFormat::Exchange2010: break;
   }
   return {PageNumber{36}, PageNumber{0}, PageNumber{0}, PageNumber{0}, PageNumber{44}};
 }

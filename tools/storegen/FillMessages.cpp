@@ -10,7 +10,7 @@ namespace tarnwick::storegen {
 
 namespace {
 
-constexpr std::size_t kBodyCharacters = 48 * 1024;  // 96 KB of UTF-16 text
+constexpr std::size_t kBodyCharacters = 48 * 1024;               // 96 KB of UTF-16 text
 constexpr std::uint64_t kFirstFillTime = 132223104000000000ull;  // 2020-01-01 00:00 UTC
 constexpr std::uint64_t kMinute = 600000000ull;
 // Rows of a message (header, record, index share) beside its body.
@@ -60,7 +60,8 @@ void addFillMessages(StorePlan& plan, std::uint64_t targetBytes) {
       break;
     }
   }
-  if (inbox == plan.folders.size() || plan.messages.empty()) throw std::invalid_argument("--fill needs a first mailbox with an Inbox");
+  if (inbox == plan.folders.size() || plan.messages.empty())
+    throw std::invalid_argument("--fill needs a first mailbox with an Inbox");
   const std::uint64_t each = fillMessageBytes(plan.format);
   // The bytes per message are an estimate (index pages and page fill vary): rounded up and
   // given 1% more, so that the store reaches at least the size asked for.

@@ -16,16 +16,17 @@ struct WellKnown {
   const char* containerClass;
 };
 constexpr WellKnown kWellKnown[] = {
-    {"Inbox", "IPF.Note"},           {"Sent Items", "IPF.Note"}, {"Deleted Items", "IPF.Note"},
-    {"Drafts", "IPF.Note"},          {"Outbox", "IPF.Note"},     {"Calendar", "IPF.Appointment"},
-    {"Contacts", "IPF.Contact"},     {"Tasks", "IPF.Task"},      {"Notes", "IPF.StickyNote"},
-    {"Journal", "IPF.Journal"},      {"Junk E-mail", "IPF.Note"}, {"Sync Issues", "IPF.Note"},
+    {"Inbox", "IPF.Note"},       {"Sent Items", "IPF.Note"},  {"Deleted Items", "IPF.Note"},
+    {"Drafts", "IPF.Note"},      {"Outbox", "IPF.Note"},      {"Calendar", "IPF.Appointment"},
+    {"Contacts", "IPF.Contact"}, {"Tasks", "IPF.Task"},       {"Notes", "IPF.StickyNote"},
+    {"Journal", "IPF.Journal"},  {"Junk E-mail", "IPF.Note"}, {"Sync Issues", "IPF.Note"},
 };
 
 bool startsWithNoCase(const std::string& text, const std::string& prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i]))) return false;
+    if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+      return false;
   }
   return true;
 }
@@ -54,7 +55,9 @@ constexpr std::size_t kPointerAt = kFolderIdAt + 8 + kFolderDirectoryDistance - 
 
 char folderKind(const std::string& containerClass, const std::string& name) {
   // The exact (32 KB) comparison; "IPF.Note" folders count as notes only when named Notes.
-  auto is = [&](const char* c) { return containerClass.size() == std::string(c).size() && startsWithNoCase(containerClass, c); };
+  auto is = [&](const char* c) {
+    return containerClass.size() == std::string(c).size() && startsWithNoCase(containerClass, c);
+  };
   if (is("IPF.Contact")) return 'c';
   if (is("IPF.Appointment")) return 'a';
   if (is("IPF.Note") || is("IPF.StickyNote")) {
@@ -154,8 +157,10 @@ RowSource largeFolderRows(std::vector<FolderPlan> folders) {
     const std::u32string chars = codePointsOf(f.name);
     const bool ascii = std::all_of(chars.begin(), chars.end(), [](char32_t c) { return c < 0x80; });
     for (char32_t c : chars) {
-      if (ascii) name.push_back(static_cast<std::uint8_t>(c));
-      else append16(name, static_cast<std::uint16_t>(c));
+      if (ascii)
+        name.push_back(static_cast<std::uint8_t>(c));
+      else
+        append16(name, static_cast<std::uint16_t>(c));
     }
     set(261, name);
     set(0x0147, Bytes(f.containerClass.begin(), f.containerClass.end()));
@@ -170,7 +175,8 @@ std::u32string codePointsOf(const std::string& utf8) {
     const auto b = static_cast<std::uint8_t>(utf8[i]);
     const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
     char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-    for (int k = 1; k <= extra && i + k < utf8.size(); ++k) c = (c << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3F);
+    for (int k = 1; k <= extra && i + k < utf8.size(); ++k)
+      c = (c << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3F);
     out.push_back(c);
     i += 1 + extra;
   }

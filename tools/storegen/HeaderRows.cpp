@@ -3,8 +3,8 @@
 
 #include <cctype>
 #include <cstdio>
-#include <iterator>
 #include <ctime>
+#include <iterator>
 #include <memory>
 
 #include "tools/storegen/FolderRows.h"
@@ -78,7 +78,8 @@ struct RowState {
   }
 };
 
-constexpr const char* kSenders[] = {"Alice Brown", "Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD \xD0\x9F\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE\xD0\xB2",
+constexpr const char* kSenders[] = {"Alice Brown", "Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m",
+                                    "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD \xD0\x9F\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE\xD0\xB2",
                                     "Postmaster", "Bob Carter"};
 constexpr const char* kSubjects[] = {"Quarterly figures", "Gr\xC3\xBC\xC3\x9F\x65 aus K\xC3\xB6ln", "Lunch?",
                                      "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82", "Build report"};
@@ -89,7 +90,8 @@ constexpr std::int64_t kTimes[] = {-14182940, 315532799, 1000000000, 1700000000,
 constexpr std::uint64_t kFileTimeOf1970 = 116444736000000000ull;
 
 std::uint64_t fileTimeOf(std::int64_t unixSeconds) {
-  const std::uint64_t ft = static_cast<std::uint64_t>(static_cast<std::int64_t>(kFileTimeOf1970) + unixSeconds * 10000000);
+  const std::uint64_t ft =
+      static_cast<std::uint64_t>(static_cast<std::int64_t>(kFileTimeOf1970) + unixSeconds * 10000000);
   return ft & ~0xFFFFull;  // a scan keeps the upper 48 bits
 }
 
@@ -103,13 +105,13 @@ std::string isoTimeOf(std::uint64_t fileTime) {
   std::tm tm{};
   gmtime_r(&t, &tm);
   char buf[96];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                tm.tm_min, tm.tm_sec);
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                tm.tm_hour, tm.tm_min, tm.tm_sec);
   return buf;
 }
 
-std::vector<MessagePlan> planMessages(const std::vector<FolderPlan>& folders, const std::vector<std::uint64_t>& mailboxIds,
-                                      std::uint32_t perFolder, Rng& rng) {
+std::vector<MessagePlan> planMessages(const std::vector<FolderPlan>& folders,
+                                      const std::vector<std::uint64_t>& mailboxIds, std::uint32_t perFolder, Rng& rng) {
   std::vector<MessagePlan> out;
   const std::uint64_t replica = 1 + rng.below(15);
   std::uint64_t counter = 0x10000 + rng.below(0x10000);
@@ -183,7 +185,8 @@ TableDef smallHeaderTemplate(const std::string& name) {
   add("MessageFlags", ColumnType::Long);
   add("Importance", ColumnType::UnsignedByte);
   add("MessageDeliveryTime", ColumnType::Currency);
-  for (std::uint16_t i = 0; i < kSmallFillerColumns; ++i) add("ChangeNumber" + std::to_string(i + 1), ColumnType::Currency);
+  for (std::uint16_t i = 0; i < kSmallFillerColumns; ++i)
+    add("ChangeNumber" + std::to_string(i + 1), ColumnType::Currency);
   add("Sensitivity", ColumnType::UnsignedByte);
   add("ClientSubmitTime", ColumnType::Currency);
   add("ConversationId", ColumnType::Currency);

@@ -16,8 +16,8 @@
 
 namespace tarnwick::storegen {
 
-std::vector<MessagePlan> planMessages(const std::vector<FolderPlan>& folders, const std::vector<std::uint64_t>& mailboxIds,
-                                      std::uint32_t perFolder, Rng& rng);
+std::vector<MessagePlan> planMessages(const std::vector<FolderPlan>& folders,
+                                      const std::vector<std::uint64_t>& mailboxIds, std::uint32_t perFolder, Rng& rng);
 
 // The header-table name of a 4 KB/8 KB folder.
 std::string smallHeaderTableName(std::uint64_t folderId);

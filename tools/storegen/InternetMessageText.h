@@ -39,9 +39,9 @@ struct InternetMessageParts {
 std::string composeInternetMessage(const InternetMessageParts& parts);
 
 // Pieces of the composition, used on their own by the tests.
-std::string encodedWords(const std::string& utf8);    // a header text, RFC 2047 when needed
-std::string quotedPrintable(const std::string& utf8); // CRLF line ends, lines of at most 76
-std::string base64Lines(const Bytes& data);           // lines of 76 characters, CRLF ends
-std::string rfc5322Date(std::uint64_t fileTime);      // "Thu, 17 Aug 2150 10:00:00 +0000"
+std::string encodedWords(const std::string& utf8);     // a header text, RFC 2047 when needed
+std::string quotedPrintable(const std::string& utf8);  // CRLF line ends, lines of at most 76
+std::string base64Lines(const Bytes& data);            // lines of 76 characters, CRLF ends
+std::string rfc5322Date(std::uint64_t fileTime);       // "Thu, 17 Aug 2150 10:00:00 +0000"
 
 }  // namespace tarnwick::storegen

@@ -16,10 +16,8 @@ bool isKeyableType(ColumnType type) {
     case ColumnType::UnsignedLong:
     case ColumnType::LongLong:
     case ColumnType::UnsignedShort:
-    case ColumnType::DateTime:
-      return true;
-    default:
-      return false;
+    case ColumnType::DateTime: return true;
+    default: return false;
   }
 }
 
@@ -31,9 +29,7 @@ void appendKeySegment(Bytes& key, ColumnType type, std::span<const std::uint8_t>
     case ColumnType::Long:
     case ColumnType::Currency:
     case ColumnType::LongLong:
-    case ColumnType::DateTime:
-      flipSign = true;
-      break;
+    case ColumnType::DateTime: flipSign = true; break;
     default:
       if (!isKeyableType(type)) throw std::invalid_argument("column type cannot be a key here");
   }

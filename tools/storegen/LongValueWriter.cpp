@@ -44,8 +44,12 @@ bool LongValueWriter::keyReadsBack(std::uint32_t id, std::size_t size) const {
   if (((id >> 8) & 0xFF) == 0) return false;
   const std::uint32_t step = large_ ? kLargeChunk : pageSize_ - kScannerChunkOverhead;
   for (std::size_t offset = 0; offset < std::max<std::size_t>(size, 1); offset += chunk_) {
-    Bytes node{kSharedKeyBytes, static_cast<std::uint8_t>(large_ ? kLargeChunkNodeFlags : 0), kChunkKeyRest, 0,
-               static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id)};
+    Bytes node{kSharedKeyBytes,
+               static_cast<std::uint8_t>(large_ ? kLargeChunkNodeFlags : 0),
+               kChunkKeyRest,
+               0,
+               static_cast<std::uint8_t>(id >> 8),
+               static_cast<std::uint8_t>(id)};
     appendBigEndian32(node, static_cast<std::uint32_t>(offset));
     for (std::size_t u = 0; u < kScannedPositions; ++u) {
       if ((node[u] != 0 || node[u + 1] != 0) && be32(node, u + 2) % step == 0) return false;
@@ -54,7 +58,8 @@ bool LongValueWriter::keyReadsBack(std::uint32_t id, std::size_t size) const {
   return true;
 }
 
-LongValueWriter::LongValueWriter(DatabaseFile& file, ObjectId owner, PageNumber root, PageNumber tableRoot, bool scannable)
+LongValueWriter::LongValueWriter(DatabaseFile& file, ObjectId owner, PageNumber root, PageNumber tableRoot,
+                                 bool scannable)
     : tree_(file, owner, root, ese::page::kFlagLongValue, rootHeader(1, tableRoot)),
       chunk_(chunkSize(file.traits())),
       pageSize_(file.traits().pageSize),

@@ -23,8 +23,8 @@ ColumnDef column(std::uint16_t id, const char* name, ColumnType type, std::uint3
 // starts at byte 7): header 4 bytes, six fixed columns (44 bytes), null bitmap, then the
 // two variable-column end offsets at byte 56, their data from 60 (8 + 16 bytes) and the
 // tagged directory at 84.
-constexpr std::uint8_t kSmallDirectoryDistance = kMailboxDirectory - kMailboxIdentifierSmall;       // 12
-constexpr std::uint8_t kLargeDirectoryDistance = kMailboxDirectory - (kMailboxAnchor + 12);        // 16
+constexpr std::uint8_t kSmallDirectoryDistance = kMailboxDirectory - kMailboxIdentifierSmall;  // 12
+constexpr std::uint8_t kLargeDirectoryDistance = kMailboxDirectory - (kMailboxAnchor + 12);    // 16
 }  // namespace
 
 TableDef mailboxTable() {
@@ -50,8 +50,8 @@ TableDef mailboxTable() {
 }
 
 std::string mailboxDisplayName(std::uint32_t index) {
-  static const char* const names[] = {"Administrator", "Alice Brown", "Bob Carter", "Carol Davis", "Dan Evans",
-                                      "Erin Foster", "Frank Green", "Grace Hill"};
+  static const char* const names[] = {"Administrator", "Alice Brown", "Bob Carter",  "Carol Davis",
+                                      "Dan Evans",     "Erin Foster", "Frank Green", "Grace Hill"};
   std::string name = names[index % 8];
   if (index >= 8) {
     name += ' ';

@@ -19,7 +19,7 @@ RowSource mailboxRows(const std::vector<MailboxPlan>& mailboxes);
 std::string mailboxDisplayName(std::uint32_t index);
 
 // Where the mailbox step of a scan looks in a record (from the record's first byte).
-inline constexpr std::size_t kMailboxAnchor = 56;                 // 08 00 18 00
+inline constexpr std::size_t kMailboxAnchor = 56;  // 08 00 18 00
 inline constexpr std::size_t kMailboxIdentifierSmall = kMailboxAnchor + 16;
 inline constexpr std::size_t kMailboxIdentifierLarge = 23;
 inline constexpr std::size_t kMailboxDirectory = 84;

@@ -4,8 +4,8 @@
 #include <map>
 #include <utility>
 
-#include "tools/storegen/ExchangeSkeleton.h"
 #include "tools/storegen/Digest.h"
+#include "tools/storegen/ExchangeSkeleton.h"
 #include "tools/storegen/HeaderRows.h"
 
 namespace tarnwick::storegen {

@@ -41,9 +41,12 @@ std::string senderAddressOf(const std::string& name) {
   std::string local;
   for (char ch : name) {
     const auto c = static_cast<unsigned char>(ch);
-    if (c >= 'A' && c <= 'Z') local.push_back(static_cast<char>(c - 'A' + 'a'));
-    else if (c >= 'a' && c <= 'z') local.push_back(ch);
-    else if (c == ' ' && !local.empty() && local.back() != '.') local.push_back('.');
+    if (c >= 'A' && c <= 'Z')
+      local.push_back(static_cast<char>(c - 'A' + 'a'));
+    else if (c >= 'a' && c <= 'z')
+      local.push_back(ch);
+    else if (c == ' ' && !local.empty() && local.back() != '.')
+      local.push_back('.');
   }
   while (!local.empty() && local.back() == '.') local.pop_back();
   if (local.size() < 3) local = "sender" + std::to_string(name.size());
@@ -54,11 +57,13 @@ Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end());
 
 const char* const kLines[] = {
     "Please find the figures for the last quarter below.",
-    "Die Zahlen f\xC3\xBCr K\xC3\xB6ln sind gepr\xC3\xBC" "ft.",
+    "Die Zahlen f\xC3\xBCr K\xC3\xB6ln sind gepr\xC3\xBC"
+    "ft.",
     "The build finished without errors; 214 tests passed.",
     "\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82 \xD0\xB3\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB2.",
     "Lunch is at noon in the usual place.",
-    "Caf\xC3\xA9 cr\xC3\xA8me, na\xC3\xAFve fa\xC3\xA7" "ade.",
+    "Caf\xC3\xA9 cr\xC3\xA8me, na\xC3\xAFve fa\xC3\xA7"
+    "ade.",
 };
 const char* const kAsciiLines[] = {
     "Please find the figures for the last quarter below.",
@@ -141,9 +146,8 @@ void planBody(MessageContentPlan& c, BodyChoice choice, std::size_t n, bool larg
       default: return;
     }
     if (choice.placement == ValuePlacement::Compressed7Bit) {
-      const auto packed = codec::encode7Bit(c.storedBody, choice.form == BodyForm::Text
-                                                                ? codec::SevenBitKind::Unicode
-                                                                : codec::SevenBitKind::Ascii);
+      const auto packed = codec::encode7Bit(
+          c.storedBody, choice.form == BodyForm::Text ? codec::SevenBitKind::Unicode : codec::SevenBitKind::Ascii);
       if (!packed) throw std::logic_error("a 7-bit body holds a character beyond 7 bits");
       c.storedBody.assign(packed->begin(), packed->end());
     } else if (choice.placement == ValuePlacement::CompressedLz77) {
@@ -154,7 +158,8 @@ void planBody(MessageContentPlan& c, BodyChoice choice, std::size_t n, bool larg
       if (c.storedBody.size() > kInlineMost) c.bodyPlacement = ValuePlacement::LongValue;
     }
     const bool separate = c.bodyPlacement == ValuePlacement::LongValue || c.storedBody.size() > kInlineMost;
-    if (!large || !separate || (choice.placement == ValuePlacement::CompressedLz77) || chunksClean(c.storedBody)) return;
+    if (!large || !separate || (choice.placement == ValuePlacement::CompressedLz77) || chunksClean(c.storedBody))
+      return;
   }
 }
 
@@ -171,7 +176,8 @@ ItemKind kindOf(char folderKind) {
 
 // Contact texts by column: given name, surname, company and the others; one has two lines.
 void planContact(MessageContentPlan& c, std::size_t n) {
-  static const char* const kGiven[] = {"Anna", "Zo\xC3\xAB", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD", "Wei", "Fran\xC3\xA7oise"};
+  static const char* const kGiven[] = {"Anna", "Zo\xC3\xAB", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD", "Wei",
+                                       "Fran\xC3\xA7oise"};
   static const char* const kSurname[] = {"Schmidt", "\xC3\x85ngstr\xC3\xB6m", "Petrov", "Chen", "Dubois"};
   const std::size_t i = n % std::size(kGiven);
   const std::string given = kGiven[i];
@@ -180,7 +186,9 @@ void planContact(MessageContentPlan& c, std::size_t n) {
       {"S3a06", given},
       {"S3a11", surname},
       {"S3a17", "Project Manager"},
-      {"S3a16", i % 2 ? "Gr\xC3\xBC" "n & Partner GmbH" : "Example Trading Ltd"},
+      {"S3a16", i % 2 ? "Gr\xC3\xBC"
+                        "n & Partner GmbH"
+                      : "Example Trading Ltd"},
       {"S3a18", "Engineering"},
       {"S3a19", "Building " + std::to_string(n % 7 + 2)},
       {"S3a46", "Engineer"},
@@ -189,7 +197,10 @@ void planContact(MessageContentPlan& c, std::size_t n) {
       {"S3a2e", "+49 221 555 0300"},
       {"S808d", "Germany"},
       {"S8097", "K\xC3\xB6ln"},
-      {"S80a6", "Hohe Stra\xC3\x9F" "e " + std::to_string(n % 40 + 1) + "\r\nHinterhaus"},
+      {"S80a6",
+       "Hohe Stra\xC3\x9F"
+       "e " +
+           std::to_string(n % 40 + 1) + "\r\nHinterhaus"},
       {"S809e", "50667"},
       {"S81b0", "contact" + std::to_string(n) + "@example.org"},
       {"S3a51", "https://example.org/~contact" + std::to_string(n)},
@@ -212,8 +223,8 @@ void planAppointment(MessageContentPlan& c, std::size_t n) {
 void planMessageContent(StorePlan& plan, Rng& rng) {
   const bool large = plan.format == StoreFormat::Exchange2010;
   std::vector<BodyChoice> mailBodies = {
-      {BodyForm::Text, ValuePlacement::Inline},   {BodyForm::Html, ValuePlacement::Inline},
-      {BodyForm::Rtf, ValuePlacement::Inline},    {BodyForm::Text, ValuePlacement::LongValue},
+      {BodyForm::Text, ValuePlacement::Inline},    {BodyForm::Html, ValuePlacement::Inline},
+      {BodyForm::Rtf, ValuePlacement::Inline},     {BodyForm::Text, ValuePlacement::LongValue},
       {BodyForm::Html, ValuePlacement::LongValue}, {BodyForm::Rtf, ValuePlacement::LongValue},
   };
   if (large) {

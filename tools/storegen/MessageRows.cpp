@@ -84,7 +84,7 @@ void addTagged(Row& row, const MessagePlan& m, bool large) {
   }
   const Bytes& stored = c.sharedBody ? *c.sharedBody : c.storedBody;
   if (c.bodyForm != BodyForm::Streamed && c.bodyForm != BodyForm::None && !stored.empty()) {
-    const std::uint16_t id = c.bodyForm == BodyForm::Text ? mc::kPlainBody
+    const std::uint16_t id = c.bodyForm == BodyForm::Text  ? mc::kPlainBody
                              : c.bodyForm == BodyForm::Rtf ? mc::kRtfBody
                                                            : mc::kHtmlBody;
     row.push_back(placed(id, stored, c.bodyPlacement, large));
@@ -114,7 +114,8 @@ void addTagged(Row& row, const MessagePlan& m, bool large) {
     }
     fields.push_back(std::move(v));
   }
-  std::sort(fields.begin(), fields.end(), [](const ColumnValue& a, const ColumnValue& b) { return a.columnId < b.columnId; });
+  std::sort(fields.begin(), fields.end(),
+            [](const ColumnValue& a, const ColumnValue& b) { return a.columnId < b.columnId; });
   std::size_t f = 0;
   auto fieldsBelow = [&](std::uint16_t id) {
     while (f < fields.size() && fields[f].columnId < id) row.push_back(std::move(fields[f++]));
@@ -182,11 +183,18 @@ TableDef messageTable(const std::string& name, StoreFormat format) {
     add("InstanceNumber", ColumnType::Long);
     add("Priority", ColumnType::Short);
   }
-  const std::pair<std::uint16_t, const char*> tagged[] = {
-      {mc::kEnd, "T8198"},          {mc::kStart, "T8199"},       {mc::kPlainBody, "S1000"},
-      {mc::kRtfBody, "N1009"},      {mc::kHtmlBody, "N1013"},    {mc::kAttachments, "N67b3"},
-      {mc::kAppointmentContact, "S8225"}, {mc::kTimeZone, "S810c"}, {mc::kLocation, "S8201"},
-      {mc::kSenderAddress, "S0c1f"}, {mc::kRecipients, "N67b4"}, {mc::kRunDescriptor, "N67b5"}};
+  const std::pair<std::uint16_t, const char*> tagged[] = {{mc::kEnd, "T8198"},
+                                                          {mc::kStart, "T8199"},
+                                                          {mc::kPlainBody, "S1000"},
+                                                          {mc::kRtfBody, "N1009"},
+                                                          {mc::kHtmlBody, "N1013"},
+                                                          {mc::kAttachments, "N67b3"},
+                                                          {mc::kAppointmentContact, "S8225"},
+                                                          {mc::kTimeZone, "S810c"},
+                                                          {mc::kLocation, "S8201"},
+                                                          {mc::kSenderAddress, "S0c1f"},
+                                                          {mc::kRecipients, "N67b4"},
+                                                          {mc::kRunDescriptor, "N67b5"}};
   for (const auto& [cid, n] : tagged) t.columns.push_back(property(cid, n));
   std::uint16_t cid = mc::kFirstContact;
   for (const char* n : kContactColumnNames) t.columns.push_back(property(cid++, n));

@@ -25,18 +25,18 @@
 namespace tarnwick::storegen {
 
 namespace message_columns {
-inline constexpr std::uint16_t kEnd = 0x0100;            // T8198
-inline constexpr std::uint16_t kStart = 0x0101;          // T8199
-inline constexpr std::uint16_t kPlainBody = 0x0102;      // S1000
-inline constexpr std::uint16_t kRtfBody = 0x0103;        // N1009
-inline constexpr std::uint16_t kHtmlBody = 0x0104;       // N1013
-inline constexpr std::uint16_t kAttachments = 0x0105;    // N67b3
+inline constexpr std::uint16_t kEnd = 0x0100;                 // T8198
+inline constexpr std::uint16_t kStart = 0x0101;               // T8199
+inline constexpr std::uint16_t kPlainBody = 0x0102;           // S1000
+inline constexpr std::uint16_t kRtfBody = 0x0103;             // N1009
+inline constexpr std::uint16_t kHtmlBody = 0x0104;            // N1013
+inline constexpr std::uint16_t kAttachments = 0x0105;         // N67b3
 inline constexpr std::uint16_t kAppointmentContact = 0x0106;  // S8225
-inline constexpr std::uint16_t kTimeZone = 0x0107;       // S810c
-inline constexpr std::uint16_t kLocation = 0x0108;       // S8201
-inline constexpr std::uint16_t kSenderAddress = 0x0109;  // S0c1f
-inline constexpr std::uint16_t kRecipients = 0x011A;     // N67b4
-inline constexpr std::uint16_t kRunDescriptor = 0x011B;  // N67b5
+inline constexpr std::uint16_t kTimeZone = 0x0107;            // S810c
+inline constexpr std::uint16_t kLocation = 0x0108;            // S8201
+inline constexpr std::uint16_t kSenderAddress = 0x0109;       // S0c1f
+inline constexpr std::uint16_t kRecipients = 0x011A;          // N67b4
+inline constexpr std::uint16_t kRunDescriptor = 0x011B;       // N67b5
 // The 18 contact columns. The store has none of the alternate names a reader also takes for
 // some of them ("S801f", "S3a26", ...): which of two it takes depends on the order it meets
 // their catalogue rows in.

@@ -8,9 +8,7 @@
 namespace tarnwick::storegen {
 
 namespace {
-std::uint32_t parityMask(std::uint32_t word) {
-  return (std::popcount(word) & 1) ? 0xFFFFFFFFu : 0u;
-}
+std::uint32_t parityMask(std::uint32_t word) { return (std::popcount(word) & 1) ? 0xFFFFFFFFu : 0u; }
 }  // namespace
 
 std::uint32_t xorChecksumOldFormat(std::span<const std::uint8_t> bytes) {
@@ -19,8 +17,7 @@ std::uint32_t xorChecksumOldFormat(std::span<const std::uint8_t> bytes) {
   return sum;
 }
 
-EccChecksum eccChecksumNewFormat(std::span<const std::uint8_t> block, std::uint32_t pageNumber,
-                                 bool headerBlock) {
+EccChecksum eccChecksumNewFormat(std::span<const std::uint8_t> block, std::uint32_t pageNumber, bool headerBlock) {
   const std::size_t words = block.size() / 4;
   auto word = [&](std::size_t i) -> std::uint32_t {
     if (headerBlock && i < 2) return 0;

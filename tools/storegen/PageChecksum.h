@@ -20,7 +20,6 @@ struct EccChecksum {
 
 // The new-format checksum of one block (1 KB to 8 KB). The header block leaves its first
 // eight bytes (where the checksum is kept) out of the sum.
-EccChecksum eccChecksumNewFormat(std::span<const std::uint8_t> block, std::uint32_t pageNumber,
-                                 bool headerBlock);
+EccChecksum eccChecksumNewFormat(std::span<const std::uint8_t> block, std::uint32_t pageNumber, bool headerBlock);
 
 }  // namespace tarnwick::storegen

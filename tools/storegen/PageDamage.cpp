@@ -32,7 +32,8 @@ class PageFile {
   }
   void write(std::uint32_t page, const Bytes& b) {
     const ssize_t n = ::pwrite(fd_, b.data(), b.size(), static_cast<off_t>(fileOffsetOf(PageNumber{page}, pageSize_)));
-    if (n != static_cast<ssize_t>(b.size())) throw std::runtime_error("cannot write " + path_ + ": " + std::strerror(errno));
+    if (n != static_cast<ssize_t>(b.size()))
+      throw std::runtime_error("cannot write " + path_ + ": " + std::strerror(errno));
   }
   void truncate(std::uint64_t size) {
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
@@ -55,20 +56,24 @@ DamageReport applyDamage(const std::string& edbPath, const FormatTraits& traits,
   std::set<std::uint32_t> taken;
   for (auto list : {&request.zeroPageList, &request.randomPageList, &request.scrambleTagPageList}) {
     for (std::uint32_t p : *list) {
-      if (p < 1 || p > pageCount) throw std::invalid_argument("damage names page " + std::to_string(p) + " outside the store");
+      if (p < 1 || p > pageCount)
+        throw std::invalid_argument("damage names page " + std::to_string(p) + " outside the store");
       taken.insert(p);
     }
   }
   const std::uint32_t candidates = pageCount >= 2 ? pageCount - 1 : 0;  // pages 2..pageCount
-  const std::uint64_t wanted = static_cast<std::uint64_t>(request.zeroPages) + request.randomPages + request.scrambleTagPages;
-  if (wanted + taken.size() > candidates) throw std::invalid_argument("more damaged pages asked for than the store has");
+  const std::uint64_t wanted =
+      static_cast<std::uint64_t>(request.zeroPages) + request.randomPages + request.scrambleTagPages;
+  if (wanted + taken.size() > candidates)
+    throw std::invalid_argument("more damaged pages asked for than the store has");
   auto pick = [&]() {
     for (;;) {
       const auto p = static_cast<std::uint32_t>(2 + rng.below(candidates));
       if (taken.insert(p).second) return p;
     }
   };
-  std::vector<std::uint32_t> zero = request.zeroPageList, random = request.randomPageList, scramble = request.scrambleTagPageList;
+  std::vector<std::uint32_t> zero = request.zeroPageList, random = request.randomPageList,
+                             scramble = request.scrambleTagPageList;
   for (std::uint32_t i = 0; i < request.zeroPages; ++i) zero.push_back(pick());
   for (std::uint32_t i = 0; i < request.randomPages; ++i) random.push_back(pick());
   for (std::uint32_t i = 0; i < request.scrambleTagPages; ++i) scramble.push_back(pick());

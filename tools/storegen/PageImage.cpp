@@ -59,7 +59,8 @@ std::span<const std::uint8_t> PageImage::finish(PageNumber number, PageLinks lin
     const std::size_t at = traits_.pageSize - (i + 1) * pg::kTagSize;
     const Tag& t = tags_[i];
     std::uint16_t offsetWord = static_cast<std::uint16_t>(t.offset & traits_.tagFieldMask);
-    if (!traits_.nodeFlagsInKeyWord) offsetWord = static_cast<std::uint16_t>(offsetWord | (t.flags << pg::kNodeFlagShift));
+    if (!traits_.nodeFlagsInKeyWord)
+      offsetWord = static_cast<std::uint16_t>(offsetWord | (t.flags << pg::kNodeFlagShift));
     put16(page, at, static_cast<std::uint16_t>(t.size & traits_.tagFieldMask));
     put16(page, at + 2, offsetWord);
   }
@@ -82,8 +83,8 @@ void stampPageChecksum(std::span<std::uint8_t> page, const FormatTraits& traits,
   if (traits.blockChecksums) {
     headerBlock = pg::kLargeBlockSize;
     for (std::size_t block = 1; block * pg::kLargeBlockSize < page.size(); ++block) {
-      const auto sum = eccChecksumNewFormat(page.subspan(block * pg::kLargeBlockSize, pg::kLargeBlockSize),
-                                            number.value, false);
+      const auto sum =
+          eccChecksumNewFormat(page.subspan(block * pg::kLargeBlockSize, pg::kLargeBlockSize), number.value, false);
       const std::size_t at = pg::kBlockChecksums + (block - 1) * 8;
       put32(page, at, sum.xorPart);
       put32(page, at + 4, sum.eccPart);

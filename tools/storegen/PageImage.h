@@ -44,7 +44,7 @@ class PageImage {
     std::uint16_t size;
     std::uint16_t flags;
   };
-  std::vector<Tag> tags_;  // tag 0 first
+  std::vector<Tag> tags_;    // tag 0 first
   std::size_t dataEnd_ = 0;  // relative to the end of the header
   ObjectId owner_;
   std::uint32_t flags_ = 0;

@@ -30,7 +30,9 @@ Bytes RecordEncoder::encode(const Row& row, LongValueSink* longValues, std::size
   std::vector<std::size_t> forced;     // indexes of values that go to the long-value tree
   for (const auto& value : row) {
     const ColumnDef* c = table_.column(value.columnId);
-    if (!c) throw std::invalid_argument("row names column " + std::to_string(value.columnId) + " that table " + table_.name + " lacks");
+    if (!c)
+      throw std::invalid_argument("row names column " + std::to_string(value.columnId) + " that table " + table_.name +
+                                  " lacks");
     if (c->kind() != ColumnKind::Tagged || value.values.empty()) continue;
     Tagged t{c->id, 0, false, {}};
     const std::uint8_t variable = isLongType(c->type) ? rec::kTaggedFlagVariableSize : 0;
@@ -50,7 +52,7 @@ Bytes RecordEncoder::encode(const Row& row, LongValueSink* longValues, std::size
         packed = v;
       } else if (c->compressed && traits_.valueCompression) {
         const bool text = c->type == ColumnType::Text || c->type == ColumnType::LongText;
-        const ValueKind kind = !text ? ValueKind::Binary
+        const ValueKind kind = !text                                             ? ValueKind::Binary
                                : c->codePage == ese::catalogue::kCodePageUnicode ? ValueKind::UnicodeText
                                                                                  : ValueKind::AsciiText;
         packed = compressValue(v, kind, c->alwaysPack);
@@ -103,8 +105,10 @@ Bytes RecordEncoder::assemble(const Row& row, const std::vector<Tagged>& tagged)
   std::uint16_t lastVariable = rec::kFirstVariableId - 1;
   for (const auto& value : row) {
     if (value.values.empty()) continue;
-    if (value.columnId < rec::kFirstVariableId) lastFixed = std::max(lastFixed, value.columnId);
-    else if (value.columnId < rec::kFirstTaggedId) lastVariable = std::max(lastVariable, value.columnId);
+    if (value.columnId < rec::kFirstVariableId)
+      lastFixed = std::max(lastFixed, value.columnId);
+    else if (value.columnId < rec::kFirstTaggedId)
+      lastVariable = std::max(lastVariable, value.columnId);
   }
   Bytes out(4, 0);
   out[rec::kLastFixed] = static_cast<std::uint8_t>(lastFixed);

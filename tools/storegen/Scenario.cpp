@@ -22,10 +22,14 @@ std::uint64_t parseByteSize(const std::string& text) {
   const double number = std::stod(text, &used);
   std::uint64_t unit = 1;
   const std::string suffix = text.substr(used);
-  if (suffix == "K" || suffix == "k" || suffix == "KB") unit = 1ull << 10;
-  else if (suffix == "M" || suffix == "MB") unit = 1ull << 20;
-  else if (suffix == "G" || suffix == "GB") unit = 1ull << 30;
-  else if (!suffix.empty()) throw std::invalid_argument("size \"" + text + "\" has an unknown unit");
+  if (suffix == "K" || suffix == "k" || suffix == "KB")
+    unit = 1ull << 10;
+  else if (suffix == "M" || suffix == "MB")
+    unit = 1ull << 20;
+  else if (suffix == "G" || suffix == "GB")
+    unit = 1ull << 30;
+  else if (!suffix.empty())
+    throw std::invalid_argument("size \"" + text + "\" has an unknown unit");
   if (number < 0) throw std::invalid_argument("size \"" + text + "\" is negative");
   return static_cast<std::uint64_t>(number * static_cast<double>(unit));
 }
@@ -35,7 +39,8 @@ namespace {
 Bytes hexBytes(const std::string& hex) {
   if (hex.size() % 2) throw std::invalid_argument("hex text of odd length");
   Bytes out;
-  for (std::size_t i = 0; i < hex.size(); i += 2) out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  for (std::size_t i = 0; i < hex.size(); i += 2)
+    out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
   return out;
 }
 
@@ -44,9 +49,16 @@ Bytes utf16(const std::string& utf8) {
   for (std::size_t i = 0; i < utf8.size();) {
     std::uint32_t c = static_cast<unsigned char>(utf8[i]);
     int extra = 0;
-    if (c >= 0xF0) { c &= 0x07; extra = 3; }
-    else if (c >= 0xE0) { c &= 0x0F; extra = 2; }
-    else if (c >= 0xC0) { c &= 0x1F; extra = 1; }
+    if (c >= 0xF0) {
+      c &= 0x07;
+      extra = 3;
+    } else if (c >= 0xE0) {
+      c &= 0x0F;
+      extra = 2;
+    } else if (c >= 0xC0) {
+      c &= 0x1F;
+      extra = 1;
+    }
     ++i;
     for (int k = 0; k < extra && i < utf8.size(); ++k, ++i) c = (c << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
     if (c >= 0x10000) {
@@ -80,7 +92,8 @@ Bytes oneValue(const ColumnDef& column, const json& v) {
   Bytes out;
   switch (column.type) {
     case ColumnType::Bit:
-      out.push_back(v.is_boolean() ? (v.get<bool>() ? 0xFF : 0x00) : static_cast<std::uint8_t>(v.get<int>() ? 0xFF : 0));
+      out.push_back(v.is_boolean() ? (v.get<bool>() ? 0xFF : 0x00)
+                                   : static_cast<std::uint8_t>(v.get<int>() ? 0xFF : 0));
       return out;
     case ColumnType::IEEESingle: {
       const float f = v.get<float>();
@@ -96,11 +109,11 @@ Bytes oneValue(const ColumnDef& column, const json& v) {
       append64(out, bits);
       return out;
     }
-    default:
-      break;
+    default: break;
   }
   if (!v.is_number_integer()) throw std::invalid_argument("column " + column.name + " needs a number or text");
-  const std::uint64_t n = v.is_number_unsigned() ? v.get<std::uint64_t>() : static_cast<std::uint64_t>(v.get<std::int64_t>());
+  const std::uint64_t n =
+      v.is_number_unsigned() ? v.get<std::uint64_t>() : static_cast<std::uint64_t>(v.get<std::int64_t>());
   std::uint32_t size = fixedSizeOf(column.type);
   if (size == 0) size = 8;
   for (std::uint32_t i = 0; i < size; ++i) out.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
@@ -156,7 +169,8 @@ Scenario parseScenario(const json& d) {
       table.def.name = t.at("name").get<std::string>();
       table.def.primaryIndexName = t.value("index", std::string("Primary"));
       for (const auto& c : t.at("columns")) table.def.columns.push_back(parseColumn(c));
-      std::sort(table.def.columns.begin(), table.def.columns.end(), [](const ColumnDef& a, const ColumnDef& b) { return a.id < b.id; });
+      std::sort(table.def.columns.begin(), table.def.columns.end(),
+                [](const ColumnDef& a, const ColumnDef& b) { return a.id < b.id; });
       if (table.def.columns.empty()) throw std::invalid_argument("table " + table.def.name + " has no columns");
       for (const auto& r : t.value("rows", json::array())) {
         Row row;

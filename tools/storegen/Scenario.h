@@ -20,10 +20,10 @@ struct DamageRequest {
   std::uint32_t zeroPages = 0;
   std::uint32_t randomPages = 0;
   std::uint32_t scrambleTagPages = 0;
-  std::vector<std::uint32_t> zeroPageList;     // explicit page numbers
+  std::vector<std::uint32_t> zeroPageList;  // explicit page numbers
   std::vector<std::uint32_t> randomPageList;
   std::vector<std::uint32_t> scrambleTagPageList;
-  std::optional<std::uint64_t> truncateTo;     // file size in bytes
+  std::optional<std::uint64_t> truncateTo;  // file size in bytes
 
   bool any() const {
     return zeroPages || randomPages || scrambleTagPages || !zeroPageList.empty() || !randomPageList.empty() ||
@@ -32,8 +32,8 @@ struct DamageRequest {
 };
 
 struct ExtraTable {
-  TableDef def;            // object id and pages are assigned by the writer
-  std::vector<Row> rows;   // in key order
+  TableDef def;           // object id and pages are assigned by the writer
+  std::vector<Row> rows;  // in key order
 };
 
 struct Scenario {
@@ -42,8 +42,8 @@ struct Scenario {
   std::uint32_t mailboxes = 2;
   std::uint32_t foldersPerMailbox = 12;
   std::uint32_t messagesPerFolder = 3;
-  bool columnKindsTable = true;        // the table of every column kind with known values
-  std::uint64_t fillBytes = 0;         // grow the message table with bodies up to this size
+  bool columnKindsTable = true;  // the table of every column kind with known values
+  std::uint64_t fillBytes = 0;   // grow the message table with bodies up to this size
   std::vector<ExtraTable> tables;
   DamageRequest damage;
 };

@@ -5,30 +5,22 @@ namespace tarnwick::storegen {
 std::uint32_t fixedSizeOf(ColumnType type) {
   switch (type) {
     case ColumnType::Bit:
-    case ColumnType::UnsignedByte:
-      return 1;
+    case ColumnType::UnsignedByte: return 1;
     case ColumnType::Short:
-    case ColumnType::UnsignedShort:
-      return 2;
+    case ColumnType::UnsignedShort: return 2;
     case ColumnType::Long:
     case ColumnType::IEEESingle:
-    case ColumnType::UnsignedLong:
-      return 4;
+    case ColumnType::UnsignedLong: return 4;
     case ColumnType::Currency:
     case ColumnType::IEEEDouble:
     case ColumnType::DateTime:
-    case ColumnType::LongLong:
-      return 8;
-    case ColumnType::GUID:
-      return 16;
-    default:
-      return 0;
+    case ColumnType::LongLong: return 8;
+    case ColumnType::GUID: return 16;
+    default: return 0;
   }
 }
 
-bool isLongType(ColumnType type) {
-  return type == ColumnType::LongBinary || type == ColumnType::LongText;
-}
+bool isLongType(ColumnType type) { return type == ColumnType::LongBinary || type == ColumnType::LongText; }
 
 std::string columnTypeName(ColumnType type) {
   switch (type) {

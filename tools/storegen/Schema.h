@@ -18,14 +18,14 @@ using ese::ColumnType;
 enum class ColumnKind { Fixed, Variable, Tagged };
 
 struct ColumnDef {
-  std::uint16_t id = 0;       // 1-127 fixed, 128-255 variable, 256+ tagged
+  std::uint16_t id = 0;  // 1-127 fixed, 128-255 variable, 256+ tagged
   std::string name;
   ColumnType type = ColumnType::Long;
-  std::uint32_t size = 0;     // fixed size, or the largest size of a variable column (0: type's own)
+  std::uint32_t size = 0;  // fixed size, or the largest size of a variable column (0: type's own)
   bool multiValued = false;
-  bool compressed = false;    // value compression asked for (32 KB stores)
+  bool compressed = false;  // value compression asked for (32 KB stores)
   std::uint32_t codePage = ese::catalogue::kCodePageWestern;
-  bool alwaysPack = false;    // 7-bit text is packed even when that does not save bytes
+  bool alwaysPack = false;  // 7-bit text is packed even when that does not save bytes
 
   ColumnKind kind() const {
     if (id < ese::record::kFirstVariableId) return ColumnKind::Fixed;
@@ -43,18 +43,18 @@ struct TableDef {
   std::string name;
   ObjectId objectId;
   PageNumber rootPage;
-  std::vector<ColumnDef> columns;      // ascending ids
-  std::uint32_t initialPages = 1;      // "Pages" of the table's catalogue row
-  std::string templateName;            // table it derives its columns from, if any
+  std::vector<ColumnDef> columns;  // ascending ids
+  std::uint32_t initialPages = 1;  // "Pages" of the table's catalogue row
+  std::string templateName;        // table it derives its columns from, if any
   bool isTemplate = false;
-  bool inheritsColumns = false;        // columns come from the template: no rows of its own
-  bool hasLongValues = true;           // writes an "LV" tree
+  bool inheritsColumns = false;  // columns come from the template: no rows of its own
+  bool hasLongValues = true;     // writes an "LV" tree
   // Long values laid out for page scanners that find chunks by their keys (message and
   // attachment tables); libesedb 20181229 cannot look these up (see README).
   bool scannableLongValues = false;
   ObjectId longValueObjectId;
   PageNumber longValueRootPage;
-  std::string primaryIndexName;        // index over the first column; empty: none
+  std::string primaryIndexName;  // index over the first column; empty: none
 
   const ColumnDef* column(std::uint16_t id) const;
 };

@@ -13,9 +13,7 @@ constexpr FormatTraits kTraits[] = {
 };
 }  // namespace
 
-const FormatTraits& traitsOf(StoreFormat format) {
-  return kTraits[static_cast<int>(format)];
-}
+const FormatTraits& traitsOf(StoreFormat format) { return kTraits[static_cast<int>(format)]; }
 
 std::optional<StoreFormat> parseStoreFormat(std::string_view text) {
   for (const auto& t : kTraits) {

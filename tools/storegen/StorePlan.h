@@ -25,19 +25,19 @@ struct TablePlan {
 };
 
 struct MailboxPlan {
-  std::uint64_t id = 0;        // the 8 identifier bytes, first byte lowest
+  std::uint64_t id = 0;  // the 8 identifier bytes, first byte lowest
   std::string name;
-  std::string keyText;         // e.g. "4-48A06756"
+  std::string keyText;  // e.g. "4-48A06756"
 };
 
 struct FolderPlan {
-  std::uint64_t id = 0;         // 8 identifier bytes, first byte lowest
-  std::uint64_t parentId = 0;   // the mailbox's id for top-level folders
-  std::size_t mailbox = 0;      // index into the mailboxes
+  std::uint64_t id = 0;        // 8 identifier bytes, first byte lowest
+  std::uint64_t parentId = 0;  // the mailbox's id for top-level folders
+  std::size_t mailbox = 0;     // index into the mailboxes
   std::string name;
-  std::string containerClass;   // "IPF.Note", "IPF.Appointment", ...
-  char kind = 0;                // what a scan makes of it: 'c', 'a', 'n', 't', 'j' or 0
-  std::string path;             // names from the mailbox down, joined with '/'
+  std::string containerClass;  // "IPF.Note", "IPF.Appointment", ...
+  char kind = 0;               // what a scan makes of it: 'c', 'a', 'n', 't', 'j' or 0
+  std::string path;            // names from the mailbox down, joined with '/'
 };
 
 // What a message carries beyond its header row. Planned before any table is written, so that
@@ -74,8 +74,8 @@ struct RecipientPlan {
 };
 
 struct AttachmentPlan {
-  std::uint64_t id = 0;             // 8 identifier bytes, listed in the message record
-  std::string fileName;             // UTF-8, as stored (may hold '/', '\\', "..", ':')
+  std::uint64_t id = 0;  // 8 identifier bytes, listed in the message record
+  std::string fileName;  // UTF-8, as stored (may hold '/', '\\', "..", ':')
   std::vector<std::uint8_t> data;
   ValuePlacement placement = ValuePlacement::Inline;
 };
@@ -104,14 +104,14 @@ struct MessageContentPlan {
 };
 
 struct MessagePlan {
-  std::uint64_t id = 0;          // 8 identifier bytes, first byte lowest
-  std::size_t folder = 0;        // index into the folders
+  std::uint64_t id = 0;    // 8 identifier bytes, first byte lowest
+  std::size_t folder = 0;  // index into the folders
   std::uint64_t folderId = 0;
   std::uint64_t mailboxId = 0;
-  std::string prefix;            // subject prefix ("RE: ", or empty), UTF-8
-  std::string normalizedSubject; // UTF-8
-  std::string sender;            // sender's display name, UTF-8
-  std::uint64_t time = 0;        // delivery time, FILETIME with its low 16 bits zero
+  std::string prefix;                // subject prefix ("RE: ", or empty), UTF-8
+  std::string normalizedSubject;     // UTF-8
+  std::string sender;                // sender's display name, UTF-8
+  std::uint64_t time = 0;            // delivery time, FILETIME with its low 16 bits zero
   std::uint64_t start = 0, end = 0;  // calendar folders: appointment start and end
   MessageContentPlan content;
 };

@@ -42,7 +42,7 @@ struct StoreReport {
   std::uint64_t fileSize = 0;
   std::vector<WrittenTable> tables;
   std::vector<MailboxPlan> mailboxes;
-  std::vector<FolderPlan> folders;  // folders whose rows the store holds
+  std::vector<FolderPlan> folders;    // folders whose rows the store holds
   std::vector<MessagePlan> messages;  // message headers the store holds
   DamageReport damage;
 };

@@ -12,7 +12,8 @@ constexpr std::uint64_t kMaxLead = 512;
 constexpr std::uint64_t kMaxGap = 48;
 }  // namespace
 
-StreamSpace::StreamSpace(std::uint32_t pageSize, Rng& rng) : pageSize_(pageSize), rng_(rng), nextPage_(stm::kHeaderPages) {}
+StreamSpace::StreamSpace(std::uint32_t pageSize, Rng& rng)
+    : pageSize_(pageSize), rng_(rng), nextPage_(stm::kHeaderPages) {}
 
 std::uint64_t StreamSpace::takePages(std::uint64_t bytes) {
   const std::uint64_t start = nextPage_ * pageSize_;

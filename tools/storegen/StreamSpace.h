@@ -28,7 +28,7 @@ class StreamSpace {
 
   std::uint32_t pageSize_;
   Rng& rng_;
-  std::uint64_t nextPage_;       // index of the first page not handed out (page 0 at offset 0)
+  std::uint64_t nextPage_;          // index of the first page not handed out (page 0 at offset 0)
   std::uint64_t sharedCursor_ = 0;  // first free byte of the shared page; 0 when none is open
   std::uint64_t sharedEnd_ = 0;
 };

@@ -40,11 +40,41 @@ constexpr std::uint64_t kAloneOutOf = 5;
 constexpr std::uint64_t kAloneOutOfWhenMany = 24;
 constexpr std::size_t kManyRuns = 16;
 
-constexpr const char* kWords[] = {
-    "the",    "figures", "for",     "next",  "quarter", "are",   "attached", "please", "review", "before",
-    "Monday", "R&D",     "budget",  "team",  "meeting", "room",  "agenda",   "notes",  "draft",  "final",
-    "Gr\xC3\xBC\xC3\x9F\x65", "K\xC3\xB6ln", "\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82", "caf\xC3\xA9", "<ok>",
-    "thanks", "regards", "lunch",  "build", "report",  "server", "mailbox", "store",  "stream", "run"};
+constexpr const char* kWords[] = {"the",
+                                  "figures",
+                                  "for",
+                                  "next",
+                                  "quarter",
+                                  "are",
+                                  "attached",
+                                  "please",
+                                  "review",
+                                  "before",
+                                  "Monday",
+                                  "R&D",
+                                  "budget",
+                                  "team",
+                                  "meeting",
+                                  "room",
+                                  "agenda",
+                                  "notes",
+                                  "draft",
+                                  "final",
+                                  "Gr\xC3\xBC\xC3\x9F\x65",
+                                  "K\xC3\xB6ln",
+                                  "\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82",
+                                  "caf\xC3\xA9",
+                                  "<ok>",
+                                  "thanks",
+                                  "regards",
+                                  "lunch",
+                                  "build",
+                                  "report",
+                                  "server",
+                                  "mailbox",
+                                  "store",
+                                  "stream",
+                                  "run"};
 
 std::uint32_t between(Rng& rng, std::uint32_t low, std::uint32_t high) {
   return low + static_cast<std::uint32_t>(rng.below(static_cast<std::uint64_t>(high) - low + 1));
@@ -147,7 +177,8 @@ std::string internetMessageOf(const StorePlan& plan, MessagePlan& m, const Shape
   parts.boundaryTag = hex16(rng.next());
   parts.text = bodyText(rng, between(rng, shape.textMin, shape.textMax));
   parts.html = htmlOf(parts.text);
-  if (shape.attachmentMax != 0) parts.attachment = attachmentOf(rng, n, between(rng, shape.attachmentMin, shape.attachmentMax));
+  if (shape.attachmentMax != 0)
+    parts.attachment = attachmentOf(rng, n, between(rng, shape.attachmentMin, shape.attachmentMax));
   return composeInternetMessage(parts);
 }
 
@@ -192,7 +223,8 @@ void planStreamedMessages(StorePlan& plan, Rng& rng) {
     c.expectedBody.assign(c.internetMessage.begin(), c.internetMessage.end());
     c.attachments.clear();  // the attachment travels inside the Internet message
     c.runDescriptorPlacement = shape.placement;
-    runs[n] = cutIntoRuns(static_cast<std::uint32_t>(c.internetMessage.size()), between(rng, shape.runsMin, shape.runsMax), rng);
+    runs[n] = cutIntoRuns(static_cast<std::uint32_t>(c.internetMessage.size()),
+                          between(rng, shape.runsMin, shape.runsMax), rng);
   }
 
   // The order the runs of all messages take in the streaming file: shuffled, so that runs of
@@ -207,7 +239,8 @@ void planStreamedMessages(StorePlan& plan, Rng& rng) {
   for (std::size_t i = 0; i < order.size(); ++i) slotOf[order[i].first][order[i].second] = i;
   for (std::size_t n = 0; n < runs.size(); ++n) {
     const auto& slots = slotOf[n];
-    if (slots.size() > 1 && std::is_sorted(slots.begin(), slots.end())) std::swap(order[slots.front()], order[slots.back()]);
+    if (slots.size() > 1 && std::is_sorted(slots.begin(), slots.end()))
+      std::swap(order[slots.front()], order[slots.back()]);
   }
 
   StreamSpace space(traitsOf(StoreFormat::Exchange2003).pageSize, rng);

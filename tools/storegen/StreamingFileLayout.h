@@ -19,10 +19,10 @@ inline constexpr std::uint32_t kHeaderPages = 2;
 
 // Distances from the descriptor's first byte. An inline descriptor follows the value's
 // flags byte; one stored as a long value starts the value.
-inline constexpr std::size_t kTotalLength = 0;       // u32: content bytes
-inline constexpr std::size_t kRunCount = 8;          // i16
-inline constexpr std::size_t kFirstRunEnd = 0x18;    // i32: content bytes of runs 0..i
-inline constexpr std::size_t kFirstRunOffset = 0x20; // i64: file offset of run i
+inline constexpr std::size_t kTotalLength = 0;        // u32: content bytes
+inline constexpr std::size_t kRunCount = 8;           // i16
+inline constexpr std::size_t kFirstRunEnd = 0x18;     // i32: content bytes of runs 0..i
+inline constexpr std::size_t kFirstRunOffset = 0x20;  // i64: file offset of run i
 inline constexpr std::size_t kRunStride = 24;
 
 // Descriptor length for `runs` runs: the last run's offset field ends it.

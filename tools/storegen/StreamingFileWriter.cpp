@@ -63,7 +63,8 @@ std::uint64_t writeStreamingFile(const std::string& path, const FormatTraits& tr
       const Piece& p = pieces[next];
       const std::uint64_t from = std::max(p.offset, start);
       const std::uint64_t to = std::min(p.end(), start + pageSize);
-      std::copy(p.bytes + (from - p.offset), p.bytes + (to - p.offset), page.begin() + static_cast<std::ptrdiff_t>(from - start));
+      std::copy(p.bytes + (from - p.offset), p.bytes + (to - p.offset),
+                page.begin() + static_cast<std::ptrdiff_t>(from - start));
       if (p.end() > start + pageSize) break;  // goes on in the next page
       ++next;
     }

@@ -10,10 +10,11 @@ namespace tarnwick::storegen {
 TableWriter::TableWriter(DatabaseFile& file, const TableDef& table)
     : table_(table),
       encoder_(file.traits(), table),
-      tree_(file, table.objectId, table.rootPage, 0, rootHeader(table.initialPages, PageNumber{ese::catalogue::kDatabaseRootPage})) {
+      tree_(file, table.objectId, table.rootPage, 0,
+            rootHeader(table.initialPages, PageNumber{ese::catalogue::kDatabaseRootPage})) {
   if (table.hasLongValues) {
-    longValues_ = std::make_unique<LongValueWriter>(file, table.longValueObjectId, table.longValueRootPage, table.rootPage,
-                                                    table.scannableLongValues);
+    longValues_ = std::make_unique<LongValueWriter>(file, table.longValueObjectId, table.longValueRootPage,
+                                                    table.rootPage, table.scannableLongValues);
   }
 }
 

@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
   std::string fill;
   std::uint32_t zeroPages = 0, randomPages = 0, scrambleTagPages = 0;
   std::string truncate;
-  app.add_option("--format", format, "store format: 4k, 8k or 32k (default 8k)")->check(CLI::IsMember({"4k", "8k", "32k"}));
+  app.add_option("--format", format, "store format: 4k, 8k or 32k (default 8k)")
+      ->check(CLI::IsMember({"4k", "8k", "32k"}));
   app.add_option("--seed", rngValue, "rng start value; the same value gives the same store")
       ->each([&](const std::string&) { rngGiven = true; });
   app.add_option("--scenario", scenarioPath, "scenario JSON file")->check(CLI::ExistingFile);
