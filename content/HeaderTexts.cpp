@@ -22,7 +22,7 @@ std::vector<std::uint8_t> readPage(const store::ByteSource& db, const store::Sto
 }  // namespace
 
 std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offset, std::uint16_t length,
-                          bool largePages, std::uint8_t rawStop, std::size_t rawMax) {
+                          bool largePages, std::size_t rawMax) {
   std::u16string text;
   if (offset == 0 || length < 1 || offset >= page.size()) return text;
   const std::size_t end = std::min<std::size_t>(page.size(), static_cast<std::size_t>(offset) + length - 1);
@@ -34,7 +34,9 @@ std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offs
     if (unpacked && !unpacked->empty()) return *unpacked;
   }
   std::size_t count = 0;
-  while (count < rawMax && 2 * count + 1 < value.size() && value[2 * count] >= rawStop) ++count;
+  while (count < rawMax && 2 * count + 1 < value.size() && (value[2 * count] != 0 || value[2 * count + 1] != 0)) {
+    ++count;
+  }
   text.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
     text[i] = static_cast<char16_t>(value[2 * i] | (value[2 * i + 1] << 8));
@@ -69,8 +71,8 @@ HeaderTexts readHeaderTexts(const store::ByteSource& db, const store::StoreGeome
     return ownPage;
   };
   std::span<const std::uint8_t> page = pageAt(item.pageOffset.value, HeaderPageCache::Role::Header);
-  std::u16string first = headerText(page, item.primaryOffset, item.primaryLength, large, 3, Limits::kMaxSubject);
-  std::u16string second = headerText(page, item.secondaryOffset, item.secondaryLength, large, 3, Limits::kMaxSubject);
+  std::u16string first = headerText(page, item.primaryOffset, item.primaryLength, large, Limits::kMaxSubject);
+  std::u16string second = headerText(page, item.secondaryOffset, item.secondaryLength, large, Limits::kMaxSubject);
   std::u16string& head = large ? second : first;
   head += large ? first : second;
   texts.subject = std::move(head);
@@ -78,7 +80,7 @@ HeaderTexts readHeaderTexts(const store::ByteSource& db, const store::StoreGeome
 
   if (item.thirdOffset == 0 || item.thirdLength == 0) return texts;
   if (item.thirdPageOffset.value <= 0) {
-    texts.sender = headerText(page, item.thirdOffset, item.thirdLength, large, 2, Limits::kMaxRawSender);
+    texts.sender = headerText(page, item.thirdOffset, item.thirdLength, large, Limits::kMaxRawSender);
     return texts;
   }
   std::span<const std::uint8_t> recordPage = pageAt(item.thirdPageOffset.value, HeaderPageCache::Role::Record);

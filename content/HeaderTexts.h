@@ -28,11 +28,11 @@ struct HeaderTextLimits {
 
 // One text value of a header page at `offset` (just after its format byte), `length`
 // bytes counted from that format byte. In 32 KB stores a value whose format byte is 3 is
-// 7-bit unpacked; otherwise (or when that gives nothing) its bytes are copied as UTF-16 characters up to
-// one whose low byte is below `rawStop`, at most `rawMax` characters. Reads stay inside
-// `page`.
+// 7-bit unpacked; otherwise (or when that gives nothing) its bytes are UTF-16 characters, up to
+// a zero character or the value's end, at most `rawMax` of them. Any other character, whatever
+// its low byte, belongs to the text. Reads stay inside `page`.
 std::u16string headerText(std::span<const std::uint8_t> page, std::uint16_t offset, std::uint16_t length,
-                          bool largePages, std::uint8_t rawStop, std::size_t rawMax);
+                          bool largePages, std::size_t rawMax);
 
 // The last header and record pages read for header texts, kept for the next items: the
 // items of a folder lie in list order on few header pages, so a list reads each page once

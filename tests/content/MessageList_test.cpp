@@ -108,8 +108,7 @@ TEST(HeaderTextsReader, SubjectAndSenderFromTheHeaderPage) {
   Bytes second(1, 0x1F);
   appendUtf16(second, u"Lunch");
   Bytes third(1, 0x1F);
-  appendUtf16(third, u"Carl");
-  third.push_back(1);
+  appendUtf16(third, u"Carl");  // the length below runs past it into zeros, which end it
   putBytes(db, page + 100, first);
   putBytes(db, page + 200, second);
   putBytes(db, page + 300, third);
@@ -142,9 +141,26 @@ TEST(HeaderTextsReader, LargePageTextsAreUnpacked) {
   ASSERT_TRUE(packed);
   page[999] = 3;
   putBytes(page, 1000, *packed);
-  EXPECT_EQ(narrow(headerText(page, 1000, static_cast<std::uint16_t>(packed->size() + 1), true, 3, 1000)), "Packed");
+  EXPECT_EQ(narrow(headerText(page, 1000, static_cast<std::uint16_t>(packed->size() + 1), true, 1000)), "Packed");
   // Offsets past the page read nothing.
-  EXPECT_TRUE(headerText(page, 40000, 10, true, 3, 1000).empty());
+  EXPECT_TRUE(headerText(page, 40000, 10, true, 1000).empty());
+}
+
+// Characters whose low byte is 0, 1 or 2 (、 一 Ā ā Ă Ё and many more CJK and Cyrillic ones)
+// are part of a text like any other; only a zero character or the value's end ends it.
+TEST(HeaderTextsReader, EveryCharacterBelongsToTheTextUpToAZeroOrItsEnd) {
+  const std::u16string text = u"RE: Grüße aus K\u3001ln \u4E00\u0100\u0101\u0102\u0401\u0200";
+  for (bool large : {false, true}) {
+    Bytes page(large ? 32768 : 4096, 0);
+    page[999] = large ? 0x0B : 0x01;  // a format byte that is not the 7-bit one
+    putUtf16(page, 1000, text);
+    const auto length = static_cast<std::uint16_t>(2 * text.size() + 1);
+    EXPECT_EQ(headerText(page, 1000, length, large, 1000), text) << large;
+    // A zero character ends the text before its value's end.
+    page[1000 + 8] = 0;
+    page[1000 + 9] = 0;
+    EXPECT_EQ(headerText(page, 1000, length, large, 1000), u"RE: ") << large;
+  }
 }
 
 class PreviewFiles : public ::testing::Test {
