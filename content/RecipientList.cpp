@@ -23,26 +23,26 @@ std::u16string upperCopy(std::u16string_view text) {
 
 void RecipientList::clear() {
   text_.clear();
-  upper_.clear();
+  entries_.clear();
+  addresses_.clear();
 }
 
 bool RecipientList::addRecipient(std::u16string_view candidate) {
   if (!isValidEmailAddress(candidate)) return false;
-  if (candidate.find(u'<') != std::u16string_view::npos && candidate.find(u'>') != std::u16string_view::npos) {
-    std::u16string inner = upperCopy(bracketedAddress(candidate));
-    if (upper_.find(inner) != std::u16string::npos) return true;
-  }
+  // A recipient is listed once: by the same text, or by the same address, bare or in
+  // angle brackets. Whole addresses are compared: carter@ is not bob.carter@.
+  const bool bracketed =
+      candidate.find(u'<') != std::u16string_view::npos && candidate.find(u'>') != std::u16string_view::npos;
   std::u16string whole = upperCopy(candidate);
-  if (upper_.find(whole) != std::u16string::npos) return true;
+  std::u16string address = bracketed ? upperCopy(bracketedAddress(candidate)) : whole;
+  if (entries_.contains(whole) || addresses_.contains(address)) return true;
   // The separator counts against the limit too, so the text never exceeds it.
   std::size_t separator = text_.empty() ? 0 : 1;
   if (text_.size() + separator + candidate.size() > kMaxLength) return true;
-  if (separator != 0) {
-    text_.push_back(u',');
-    upper_.push_back(u',');
-  }
+  if (separator != 0) text_.push_back(u',');
   text_.append(candidate);
-  upper_.append(whole);
+  entries_.insert(std::move(whole));
+  addresses_.insert(std::move(address));
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace tarnwick::content {
 
@@ -22,7 +23,9 @@ class RecipientList {
 
  private:
   std::u16string text_;
-  std::u16string upper_;  // text_ upper-cased, for the presence checks
+  // The listed recipients upper-cased, whole and by address, for the presence checks.
+  std::unordered_set<std::u16string> entries_;
+  std::unordered_set<std::u16string> addresses_;
 };
 
 }  // namespace tarnwick::content

@@ -51,6 +51,18 @@ TEST(RecipientList, ListsEachAddressOnceWhateverItsForm) {
   EXPECT_EQ(narrow(list.text()), "john@example.com,Mary <mary@example.com>");
 }
 
+// An address inside another is a recipient of its own, in either order and either form.
+TEST(RecipientList, AnAddressThatIsPartOfAnotherIsListedToo) {
+  RecipientList list;
+  EXPECT_TRUE(list.addRecipient(u"bob.carter@example.com"));
+  EXPECT_TRUE(list.addRecipient(u"carter@example.com"));
+  EXPECT_TRUE(list.addRecipient(u"Ann <ann@example.com.au>"));
+  EXPECT_TRUE(list.addRecipient(u"Ann <ann@example.com>"));
+  EXPECT_TRUE(list.addRecipient(u"CARTER@example.com"));
+  EXPECT_EQ(narrow(list.text()),
+            "bob.carter@example.com,carter@example.com,Ann <ann@example.com.au>,Ann <ann@example.com>");
+}
+
 TEST(RecipientList, NeverGrowsBeyondItsLimit) {
   RecipientList list;
   for (int i = 0; i < 1000; ++i) {
