@@ -13,6 +13,7 @@ std::string describeOpenError(int error) {
     case EACCES:
     case EPERM: return "permission denied";
     case EISDIR: return "it is a folder, not a store file";
+    case kNotARegularFile: return "it is not a regular file (a pipe, device or socket), not a store file";
     default: return std::strerror(error);
   }
 }

@@ -17,7 +17,8 @@ StoreFile::~StoreFile() {
 }
 
 bool StoreFile::Open(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK the open of a pipe waits for a writer; the type is checked below.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     lastOpenError_ = errno;
     return false;
@@ -28,6 +29,10 @@ bool StoreFile::Open(const std::string& path) {
     error = errno;
   } else if (S_ISDIR(st.st_mode)) {
     error = EISDIR;
+  } else if (!S_ISREG(st.st_mode)) {
+    error = kNotARegularFile;
+  } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    error = errno;
   } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     error = errno;
   }

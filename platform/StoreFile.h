@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace tarnwick {
+
+// The open error of a path that is neither a regular file nor a folder: a pipe, a device
+// or a socket, which a store can never be (and whose open or reads could wait forever).
+inline constexpr int kNotARegularFile = ENODEV;
 
 // A file opened for exclusive reading with 64-bit offsets. The exclusive, non-blocking
 // lock stands in for an open without sharing: while one holder has the file, nobody else
@@ -20,7 +25,8 @@ class StoreFile {
   // the file cannot be opened or another holder has it; never throws.
   bool Open(const std::string& path);
   // Why the last Open failed: the system's error code; EWOULDBLOCK when another holder
-  // has the file, EISDIR for a folder; 0 after a successful open.
+  // has the file, EISDIR for a folder, kNotARegularFile for a pipe, device or socket; 0
+  // after a successful open.
   int LastOpenError() const { return lastOpenError_; }
   // Closes the file if it is open; throws FileError when closing failed.
   void Close();

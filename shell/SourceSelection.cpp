@@ -1,5 +1,6 @@
 #include "shell/SourceSelection.h"
 
+#include "platform/StoreFile.h"
 #include "shell/ShellTexts.h"
 #include "store/StoreMessages.h"
 
@@ -77,6 +78,10 @@ std::string sourceCheckMessage(SourceCheck check) {
 
 std::string openFailureMessage(const store::PairOpenResult& result) {
   if (result.osError == EWOULDBLOCK || result.osError == EAGAIN) return store::kFileInUseMessage;
+  if (result.osError == kNotARegularFile) {
+    return std::string("Unable to open selected file.\n") + result.failedPath +
+           ": not a regular file (a pipe, device or socket), not a store file";
+  }
   return std::string("Unable to open selected file.\n") + result.failedPath + ": " + std::strerror(result.osError);
 }
 

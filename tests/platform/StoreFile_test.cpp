@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,6 +48,13 @@ TEST(StoreFile, OpenFailuresChangeNothing) {
   EXPECT_FALSE(f.Open(dir.path() / "missing.edb"));
   EXPECT_FALSE(f.Open(dir.path()));  // a folder is not a store
   EXPECT_FALSE(f.IsOpen());
+  // Nor is a pipe (whose open would wait for a writer) or a device: refused at once.
+  const auto fifo = dir.path() / "store.edb";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(f.Open(fifo));
+  EXPECT_EQ(f.LastOpenError(), kNotARegularFile);
+  EXPECT_FALSE(f.Open("/dev/zero"));
+  EXPECT_EQ(f.LastOpenError(), kNotARegularFile);
   ASSERT_TRUE(f.Open(path));
   EXPECT_FALSE(f.Open(dir.path() / "missing.edb"));
   EXPECT_TRUE(f.IsOpen());
