@@ -3,6 +3,7 @@
 #include "analysis/ScanSummary.h"
 #include "platform/CodePage.h"
 
+#include <cctype>
 #include <vector>
 
 namespace tarnwick::session {
@@ -46,10 +47,15 @@ const analysis::FolderNode* lookUpFolder(const analysis::ScanModel& model, const
                                          const std::string& idOrPath) {
   const std::u16string wanted = utf8ToUtf16(idOrPath);
   const std::vector<std::u16string> levels = pathLevels(wanted);
+  // Ids are written in lower case; one given in upper or mixed case is the same id.
+  std::string id = idOrPath;
+  for (char& c : id) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (const analysis::FolderNode& node : model.folders) {
     if (node.treeItem == 0 || node.parentId.isZero()) continue;
-    if (analysis::idHex(node.id) == idOrPath) return &node;
-    if (treeLevels(tree.folderPath(node.treeItem)) == levels) return &node;
+    if (analysis::idHex(node.id) == id) return &node;
+    // The tree path as `scan` prints it ("Mailbox\Inbox\"), or its levels separated by /.
+    const std::u16string path = tree.folderPath(node.treeItem);
+    if (path == wanted || treeLevels(path) == levels) return &node;
   }
   return nullptr;
 }

@@ -1,4 +1,5 @@
 #include "session/StoreSession.h"
+#include "platform/CodePage.h"
 #include "platform/MessageSink.h"
 #include "session/FolderLookup.h"
 
@@ -29,6 +30,7 @@ struct Folders {
     add(folderIdEndingIn(3), folderIdEndingIn(1), u"a/b", mailbox);
     const auto a = add(folderIdEndingIn(4), folderIdEndingIn(1), u"a", mailbox);
     add(folderIdEndingIn(5), folderIdEndingIn(4), u"b", a);
+    archive = add(folderIdEndingIn(0xC2), folderIdEndingIn(1), u"Archive", mailbox);
   }
   analysis::TreeItemHandle add(analysis::FolderId id, analysis::FolderId parent, std::u16string name,
                                analysis::TreeItemHandle under) {
@@ -42,6 +44,7 @@ struct Folders {
   }
   analysis::ScanModel model;
   analysis::FolderTreeModel tree;
+  analysis::TreeItemHandle archive = 0;
 };
 
 TEST(FolderLookup, PathsAndIdsNameFoldersButNeverTheMailboxRoot) {
@@ -57,6 +60,16 @@ TEST(FolderLookup, PathsAndIdsNameFoldersButNeverTheMailboxRoot) {
   EXPECT_TRUE(f.found("Inbox").isZero());
   EXPECT_EQ(folderNodeOfTreeItem(f.model, f.tree.children(f.tree.root()).front())->id, folderIdEndingIn(1));
   EXPECT_EQ(folderNodeOfTreeItem(f.model, 999), nullptr);
+}
+
+// What `scan` prints names a folder too: its id in either case, and its path as printed.
+TEST(FolderLookup, TheIdAndPathThatScanPrintsNameTheFolder) {
+  const Folders f;
+  EXPECT_EQ(f.found("00000000000000c2"), folderIdEndingIn(0xC2));
+  EXPECT_EQ(f.found("00000000000000C2"), folderIdEndingIn(0xC2));
+  const std::string printed = utf16ToUtf8(f.tree.folderPath(f.archive));
+  ASSERT_NE(printed.find("Archive"), std::string::npos);
+  EXPECT_EQ(f.found(printed), folderIdEndingIn(0xC2));
 }
 
 TEST(StoreSessionFiles, AFailedOpenLeavesBothFilesClosedAndThePathsAsTheyWere) {
