@@ -1,5 +1,6 @@
 #include "analysis/ScanSummary.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 
@@ -16,25 +17,68 @@ class Summarizer {
     }
   }
 
-  std::vector<FolderSummary> childrenOf(TreeItemHandle item) const {
-    std::vector<FolderSummary> out;
-    for (TreeItemHandle child : tree_.children(item)) {
-      auto found = byItem_.find(child);
+  // The folders below mailbox root `item`, nested as the tree nests them down to
+  // kMaxFolderNesting levels; a folder deeper than that is listed under its ancestor on the
+  // last level, and counted in `flattened`. Built without recursion, so that a folder chain
+  // of any depth (a damaged store can make one) cannot exhaust the stack.
+  std::vector<FolderSummary> foldersBelow(TreeItemHandle item, std::size_t& flattened) const {
+    struct Entry {
+      FolderSummary summary;
+      std::size_t parent;  // index of the entry it is listed under; kTop for the mailbox's own
+      std::vector<std::size_t> children;
+    };
+    constexpr std::size_t kTop = static_cast<std::size_t>(-1);
+    std::vector<Entry> entries;
+    // Pending tree items with the entry they go under and the level they would stand on.
+    struct Pending {
+      TreeItemHandle item;
+      std::size_t parent;
+      std::size_t level;
+    };
+    std::vector<Pending> pending;
+    const auto pushChildren = [&](TreeItemHandle of, std::size_t parent, std::size_t level) {
+      const auto& kids = tree_.children(of);
+      for (auto it = kids.rbegin(); it != kids.rend(); ++it) pending.push_back({*it, parent, level});
+    };
+    pushChildren(item, kTop, 1);
+    while (!pending.empty()) {
+      const Pending next = pending.back();
+      pending.pop_back();
+      auto found = byItem_.find(next.item);
       if (found == byItem_.end()) continue;
       const FolderNode& node = model_.folders[found->second];
-      FolderSummary folder;
-      folder.id = node.id;
-      folder.name = node.name;
-      folder.kind = node.kind;
-      folder.path = tree_.folderPath(child);
-      folder.messages = messagesOf(node);
-      folder.folders = childrenOf(child);
-      out.push_back(std::move(folder));
+      const std::size_t index = entries.size();
+      entries.push_back({summaryOf(node, next.item), next.parent, {}});
+      if (next.parent != kTop) entries[next.parent].children.push_back(index);
+      if (next.level > kMaxFolderNesting) ++flattened;
+      // Below the last level, children are listed beside this folder, under its parent.
+      const bool deeper = next.level < kMaxFolderNesting;
+      pushChildren(next.item, deeper ? index : next.parent, next.level + 1);
     }
-    return out;
+    // Children come after their parent, so from the back every child is complete when it is
+    // moved into its parent.
+    std::vector<FolderSummary> top;
+    for (std::size_t i = entries.size(); i-- > 0;) {
+      Entry& entry = entries[i];
+      entry.summary.folders.reserve(entry.children.size());
+      for (std::size_t child : entry.children) entry.summary.folders.push_back(std::move(entries[child].summary));
+      if (entry.parent == kTop) top.push_back(std::move(entry.summary));
+    }
+    std::reverse(top.begin(), top.end());
+    return top;
   }
 
  private:
+  FolderSummary summaryOf(const FolderNode& node, TreeItemHandle item) const {
+    FolderSummary folder;
+    folder.id = node.id;
+    folder.name = node.name;
+    folder.kind = node.kind;
+    folder.path = tree_.folderPath(item);
+    folder.messages = messagesOf(node);
+    return folder;
+  }
+
   // A 32 KB store keeps a message for a folder only when their owner keys agree.
   std::size_t messagesOf(const FolderNode& node) const {
     std::size_t count = 0;
@@ -64,7 +108,7 @@ std::vector<MailboxSummary> summarizeScan(const ScanResult& result, const ScanMo
     MailboxSummary mailbox;
     mailbox.id = found->second->id;
     mailbox.name = found->second->name;
-    mailbox.folders = summarizer.childrenOf(item);
+    mailbox.folders = summarizer.foldersBelow(item, mailbox.flattenedFolders);
     out.push_back(std::move(mailbox));
   }
   return out;

@@ -22,11 +22,17 @@ struct FolderSummary {
   std::vector<FolderSummary> folders;
 };
 
+// How deep a summary nests folders: as deep as the tree gives folder paths.
+inline constexpr std::size_t kMaxFolderNesting = FolderTreeModel::kMaxPathLevels;
+
 // One mailbox with its top-level folders.
 struct MailboxSummary {
   FolderId id;
   std::u16string name;
   std::vector<FolderSummary> folders;
+  // Folders more than kMaxFolderNesting levels deep, listed on that level under their
+  // ancestor there instead of nested further.
+  std::size_t flattenedFolders = 0;
 };
 
 // The mailboxes and folders of a finished (or stopped) scan, in tree order.

@@ -89,8 +89,10 @@ void printJson(const ScanOptions& options, const analysis::ScanResult& result,
   for (const auto& mailbox : mailboxes) {
     nlohmann::json folders = nlohmann::json::array();
     for (const auto& folder : mailbox.folders) folders.push_back(folderJson(folder));
-    list.push_back(
-        {{"id", analysis::idHex(mailbox.id)}, {"name", utf16ToUtf8(mailbox.name)}, {"folders", std::move(folders)}});
+    nlohmann::json entry = {
+        {"id", analysis::idHex(mailbox.id)}, {"name", utf16ToUtf8(mailbox.name)}, {"folders", std::move(folders)}};
+    if (mailbox.flattenedFolders != 0) entry["flattenedFolders"] = mailbox.flattenedFolders;
+    list.push_back(std::move(entry));
   }
   nlohmann::json out = {{"store", options.store},
                         {"outcome", outcomeText(result.outcome)},
@@ -144,6 +146,13 @@ int runScan(const ScanOptions& options) {
     printJson(options, result, mailboxes, session.model().messageHeaders.size());
   } else {
     printText(options, mailboxes);
+  }
+  for (const auto& mailbox : mailboxes) {
+    if (mailbox.flattenedFolders == 0) continue;
+    std::fprintf(stderr,
+                 "tarnwick: %zu folders of mailbox '%s' lie more than %zu levels deep; they are listed on level %zu\n",
+                 mailbox.flattenedFolders, utf16ToUtf8(mailbox.name).c_str(), analysis::kMaxFolderNesting,
+                 analysis::kMaxFolderNesting);
   }
   switch (result.outcome) {
     case analysis::ScanOutcome::NoMailbox: return kExitNoMailbox;
