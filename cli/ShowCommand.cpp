@@ -8,6 +8,7 @@
 #include "content/MessageListFill.h"
 #include "content/PreviewAssembly.h"
 #include "content/SafeFileName.h"
+#include "export/FileTreeStore.h"
 #include "platform/CodePage.h"
 #include "platform/TempDirectory.h"
 
@@ -118,20 +119,37 @@ int runShow(const ShowOptions& options) {
   }
   nlohmann::json attachments = nlohmann::json::array();
   int failures = 0;
+  const std::filesystem::path attachmentDir(options.attachmentsOut);
+  if (!options.attachmentsOut.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(attachmentDir, error);
+    if (error) {
+      std::fprintf(stderr, "tarnwick: cannot create the folder '%s' for the attachments: %s\n",
+                   options.attachmentsOut.c_str(), error.message().c_str());
+      return kExitFailure;
+    }
+  }
   for (const analysis::AttachmentItem& a : item.attachments) {
     std::optional<std::vector<std::uint8_t>> data =
         content::readAttachmentData(*session.database(), session.geometry(), a, tempFilePath("tempB.img"));
+    if (!data && a.dataLength == 0) data.emplace();  // an empty attachment, not a lost one
     attachments.push_back({{"name", utf16ToUtf8(a.fileName)}, {"size", data ? data->size() : 0}});
     if (options.attachmentsOut.empty()) continue;
-    std::filesystem::path dir(options.attachmentsOut);
-    std::filesystem::path target = dir / utf16ToUtf8(content::safeFileName(a.fileName));
-    for (int n = 2; std::filesystem::exists(target); ++n) {
-      target = dir / (utf16ToUtf8(content::safeFileName(a.fileName)) + "." + std::to_string(n));
+    if (!data) {
+      // Nothing is written for an attachment whose data cannot be read: an empty file
+      // would pass for a saved one.
+      std::fprintf(stderr, "tarnwick: cannot read the data of the attachment '%s' from '%s'\n",
+                   utf16ToUtf8(a.fileName).c_str(), options.store.c_str());
+      ++failures;
+      continue;
     }
-    std::ofstream out(target, std::ios::binary);
-    if (data) out.write(reinterpret_cast<const char*>(data->data()), static_cast<std::streamsize>(data->size()));
-    if (!out) {
-      std::fprintf(stderr, "tarnwick: cannot write the attachment '%s'\n", target.string().c_str());
+    // A new file under the safe name: a taken name, a link included, gets " (2)", " (3)", ...
+    const std::filesystem::path name(utf16ToUtf8(content::safeFileName(a.fileName)));
+    try {
+      exporter::writeNewFile(attachmentDir, name.stem().string(), name.extension().string(),
+                             std::string(data->begin(), data->end()));
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "tarnwick: %s\n", e.what());
       ++failures;
     }
   }

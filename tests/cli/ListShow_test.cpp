@@ -95,8 +95,9 @@ TEST(ListShow, ListsAndShowsMessagesOfAFolder) {
   sorted = nlohmann::json::parse(run("list '" + store + "' --folder Alice/Inbox --json --sort subject --desc"));
   EXPECT_EQ(sorted["messages"][0]["subject"], "RE: Budget");
 
-  const std::string out = (dir.path() / "attachments").string();
-  std::filesystem::create_directories(out);
+  // The attachment folder does not exist yet: show creates it. A link under the attachment's
+  // name is not written through: the attachment takes the next free name.
+  const std::string out = (dir.path() / "attachments" / "new").string();
   const std::string body = (dir.path() / "body.txt").string();
   nlohmann::json show =
       nlohmann::json::parse(run("show '" + store + "' --folder Alice/Inbox --message " + id + " --json --body-out '" +
@@ -111,6 +112,14 @@ TEST(ListShow, ListsAndShowsMessagesOfAFolder) {
   EXPECT_EQ(show["attachments"][0]["size"], 14);
   std::ifstream saved(std::filesystem::path(out) / "___notes_1.txt", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), std::istreambuf_iterator<char>()), "attached bytes");
+  std::filesystem::remove(std::filesystem::path(out) / "___notes_1.txt");
+  const auto victim = dir.path() / "victim.txt";
+  std::filesystem::create_symlink(victim, std::filesystem::path(out) / "___notes_1.txt");
+  run("show '" + store + "' --folder Alice/Inbox --message " + id + " --attachments-out '" + out + "'", &rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_FALSE(std::filesystem::exists(victim));
+  std::ifstream beside(std::filesystem::path(out) / "___notes_1 (2).txt", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(beside), std::istreambuf_iterator<char>()), "attached bytes");
   EXPECT_EQ(std::filesystem::file_size(body), 22u);
 
   run("list '" + store + "' --folder Nowhere", &rc);
