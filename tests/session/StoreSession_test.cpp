@@ -2,10 +2,10 @@
 #include "platform/CodePage.h"
 #include "platform/MessageSink.h"
 #include "session/FolderLookup.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -73,9 +73,8 @@ TEST(FolderLookup, TheIdAndPathThatScanPrintsNameTheFolder) {
 }
 
 TEST(StoreSessionFiles, AFailedOpenLeavesBothFilesClosedAndThePathsAsTheyWere) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("session-test-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const testing::ScratchDir scratch;
+  const std::filesystem::path& dir = scratch.path();
   const std::string edb = (dir / "store.edb").string();
   std::ofstream(edb) << "not a store";
   StoreSession session;
@@ -95,7 +94,6 @@ TEST(StoreSessionFiles, AFailedOpenLeavesBothFilesClosedAndThePathsAsTheyWere) {
   EXPECT_EQ(session.databasePath(), edb);
   EXPECT_EQ(session.loader(), nullptr);
   session.release();
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
