@@ -14,7 +14,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -71,6 +76,30 @@ std::string bodyText(const std::filesystem::path& path) {
   return utf16ToUtf8(text);
 }
 
+// Writes `bytes` to a file that must not exist yet; returns what went wrong, empty on success.
+std::string writeExclusively(const std::string& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return errno == EEXIST ? std::string("a file of that name is already there") : std::strerror(errno);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote < 0) {
+      const std::string failure = std::strerror(errno);
+      ::close(fd);
+      ::unlink(path.c_str());
+      return failure;
+    }
+    done += static_cast<std::size_t>(wrote);
+  }
+  if (::close(fd) != 0) {
+    const std::string failure = std::strerror(errno);
+    ::unlink(path.c_str());
+    return failure;
+  }
+  return {};
+}
+
 int runShow(const ShowOptions& options) {
   std::optional<analysis::MessageId> id = parseId(options.message);
   if (!id) {
@@ -108,12 +137,9 @@ int runShow(const ShowOptions& options) {
       content::assemblePreview(item, folder->kind, row->from, row->subject, row->date, sources, naming);
 
   if (!options.bodyOut.empty() && !preview.bodyPath.empty()) {
-    std::error_code error;
-    std::filesystem::copy_file(preview.bodyPath, options.bodyOut, std::filesystem::copy_options::overwrite_existing,
-                               error);
-    if (error) {
-      std::fprintf(stderr, "tarnwick: cannot write the body to '%s': %s\n", options.bodyOut.c_str(),
-                   error.message().c_str());
+    // The body file as the preview has it; a file already there is never replaced.
+    if (const std::string failure = writeExclusively(options.bodyOut, readFile(preview.bodyPath)); !failure.empty()) {
+      std::fprintf(stderr, "tarnwick: cannot write the body to '%s': %s\n", options.bodyOut.c_str(), failure.c_str());
       return kExitFailure;
     }
   }
@@ -183,7 +209,7 @@ CliCommand addShowCommand(CLI::App& program) {
   show->add_option("--folder", options->folder, "The folder: its id (16 hex digits) or its path, levels separated by /")
       ->required();
   show->add_option("--message", options->message, "The message id (16 hex digits, as list prints it)")->required();
-  show->add_option("--body-out", options->bodyOut, "Write the body to this file in its form");
+  show->add_option("--body-out", options->bodyOut, "Write the body to this new file in its form");
   show->add_option("--attachments-out", options->attachmentsOut, "Save the attachments into this folder");
   show->add_flag("--json", options->json, "Print the preview as one JSON document");
   return CliCommand{show, [options] { return runShow(*options); }};

@@ -121,6 +121,11 @@ TEST(ListShow, ListsAndShowsMessagesOfAFolder) {
   std::ifstream beside(std::filesystem::path(out) / "___notes_1 (2).txt", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(beside), std::istreambuf_iterator<char>()), "attached bytes");
   EXPECT_EQ(std::filesystem::file_size(body), 22u);
+  // A body file already there is not replaced.
+  std::filesystem::resize_file(body, 3);
+  run("show '" + store + "' --folder Alice/Inbox --message " + id + " --body-out '" + body + "'", &rc);
+  EXPECT_EQ(rc, 1);
+  EXPECT_EQ(std::filesystem::file_size(body), 3u);
 
   run("list '" + store + "' --folder Nowhere", &rc);
   EXPECT_EQ(rc, 2);
