@@ -15,7 +15,7 @@ std::optional<std::u16string> mailboxNameOf(std::u16string_view selectionPath) {
 
 std::string saveStamp(const SystemTime& t) {
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%d-%d-%d %d-%d", t.day, t.month, t.year, t.hour, t.minute);
+  std::snprintf(buffer, sizeof buffer, "%d-%d-%d %d-%02d", t.day, t.month, t.year, t.hour, t.minute);
   return buffer;
 }
 

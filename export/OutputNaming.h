@@ -14,8 +14,8 @@ namespace tarnwick::exporter {
 // backslash; nothing for a path without one.
 std::optional<std::u16string> mailboxNameOf(std::u16string_view selectionPath);
 
-// "%d-%d-%d %d-%d" of the local day, month, year, hour and minute (9:05 on 3 February
-// 2010 gives "3-2-2010 9-5").
+// "%d-%d-%d %d-%02d" of the local day, month, year, hour and minute (9:05 on 3 February
+// 2010 gives "3-2-2010 9-05"; the minute has two digits, so 9:05 and 9:50 differ).
 std::string saveStamp(const SystemTime& localTime);
 
 // "TK_" + mailbox name + "_" + stamp, the name the output store shows; the mailbox name

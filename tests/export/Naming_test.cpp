@@ -31,16 +31,16 @@ TEST(OutputNaming, MailboxStampDisplayNameAndFilePathFollowTheNamingRules) {
   EXPECT_FALSE(mailboxNameOf(u"NoSlash").has_value());
 
   const auto stamp = saveStamp(systemTimeAt(2010, 2, 3, 9, 5));
-  EXPECT_EQ(stamp, "3-2-2010 9-5");
-  EXPECT_EQ(storeDisplayName(u"Mailbox - Sales", stamp), "TK_Mailbox - Sales_3-2-2010 9-5");
+  EXPECT_EQ(stamp, "3-2-2010 9-05");
+  EXPECT_EQ(storeDisplayName(u"Mailbox - Sales", stamp), "TK_Mailbox - Sales_3-2-2010 9-05");
 
   testing::ScratchDir dir;
   OutputNamer namer(dir.path());
-  EXPECT_EQ(namer.storePath(u"Mailbox - Sales", stamp, ".pst"), dir.path() / "TK_Mailbox - Sales_3-2-2010 9-5.pst");
+  EXPECT_EQ(namer.storePath(u"Mailbox - Sales", stamp, ".pst"), dir.path() / "TK_Mailbox - Sales_3-2-2010 9-05.pst");
   // A "/" in the mailbox name gives "_" in the file name but stays in the display name;
   // the destination folder's own slashes are untouched.
-  EXPECT_EQ(namer.storePath(u"Sales/East", stamp, ".pst"), dir.path() / "TK_Sales_East_3-2-2010 9-5.pst");
-  EXPECT_EQ(storeDisplayName(u"Sales/East", stamp), "TK_Sales/East_3-2-2010 9-5");
+  EXPECT_EQ(namer.storePath(u"Sales/East", stamp, ".pst"), dir.path() / "TK_Sales_East_3-2-2010 9-05.pst");
+  EXPECT_EQ(storeDisplayName(u"Sales/East", stamp), "TK_Sales/East_3-2-2010 9-05");
 }
 
 TEST(OutputNaming, NamesFromTheStoreNeverEscapeTheDestination) {

@@ -124,9 +124,9 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   EXPECT_EQ(selection[2].messageCount, 0u);
   EXPECT_EQ(selection[3].messageCount, 2u);
 
-  const std::string storeA = "\\\\TK_Mailbox - A_3-2-2010 9-5\\";
+  const std::string storeA = "\\\\TK_Mailbox - A_3-2-2010 9-05\\";
   const std::vector<std::string> expectedStart{
-      "CreateStore " + (dir.path() / "TK_Mailbox - A_3-2-2010 9-5.pst").string() + " | TK_Mailbox - A_3-2-2010 9-5",
+      "CreateStore " + (dir.path() / "TK_Mailbox - A_3-2-2010 9-05.pst").string() + " | TK_Mailbox - A_3-2-2010 9-05",
       "CreateFolder " + storeA + "Mailbox - A",
       "CreateFolder " + storeA + "Mailbox - A",
       "CreateFolder " + storeA + "Mailbox - A\\Inbox",
@@ -140,7 +140,7 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   EXPECT_EQ(countPrefix(log.calls, "OpenFolder " + storeA + "Mailbox - A\\Old"), 0);
   EXPECT_EQ(countPrefix(log.calls, "CreateStore"), 2);
   EXPECT_EQ(countPrefix(log.calls, "CloseStore"), 2);
-  EXPECT_EQ(log.subjectsByFolder["\\\\TK_B_3-2-2010 9-5\\B\\Inbox"], (std::vector<std::string>{"b-in-0", "b-in-1"}));
+  EXPECT_EQ(log.subjectsByFolder["\\\\TK_B_3-2-2010 9-05\\B\\Inbox"], (std::vector<std::string>{"b-in-0", "b-in-1"}));
 
   // The report accounts for every item, with the reason for those left out.
   const auto* inbox = folderReport(result, "Mailbox - A\\Inbox\\");
@@ -159,13 +159,13 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   EXPECT_EQ(totals.found, totals.written + totals.leftOut);
 
   ASSERT_TRUE(result.reportError.empty()) << result.reportError;
-  EXPECT_EQ(result.reportJson, dir.path() / "TK_Report_3-2-2010 9-5.json");
-  EXPECT_EQ(result.reportText, dir.path() / "TK_Report_3-2-2010 9-5.txt");
+  EXPECT_EQ(result.reportJson, dir.path() / "TK_Report_3-2-2010 9-05.json");
+  EXPECT_EQ(result.reportText, dir.path() / "TK_Report_3-2-2010 9-05.txt");
   const auto json = nlohmann::json::parse(readFile(result.reportJson));
   EXPECT_EQ(json["outcome"], "completed");
   EXPECT_EQ(json["started"], "2010-02-03T09:05:00Z");
   EXPECT_EQ(json["totals"]["written"], 5);
-  EXPECT_EQ(json["mailboxes"][0]["output"], (dir.path() / "TK_Mailbox - A_3-2-2010 9-5.pst").string());
+  EXPECT_EQ(json["mailboxes"][0]["output"], (dir.path() / "TK_Mailbox - A_3-2-2010 9-05.pst").string());
   EXPECT_EQ(json["mailboxes"][0]["folders"][1]["leftOut"][0]["subject"], "too-old-0");
   const auto text = readFile(result.reportText);
   EXPECT_NE(text.find("Folder Mailbox - A\\Inbox\\: found 5, written 3, left out 2"), std::string::npos) << text;
@@ -313,8 +313,8 @@ TEST_F(SaveEngineTest, AFullVolumeAsksAndNoEndsTheSaveAsNotSuccessful) {
   EXPECT_TRUE(again.succeeded);
   EXPECT_EQ(again.report.totals().written, 6u);
   // A second save in the same minute neither overwrites the store nor the report.
-  EXPECT_EQ(again.outputs[0], dir.path() / "TK_A_3-2-2010 9-5 (2).pst");
-  EXPECT_EQ(again.reportJson, dir.path() / "TK_Report_3-2-2010 9-5 (2).json");
+  EXPECT_EQ(again.outputs[0], dir.path() / "TK_A_3-2-2010 9-05 (2).pst");
+  EXPECT_EQ(again.reportJson, dir.path() / "TK_Report_3-2-2010 9-05 (2).json");
   EXPECT_NE(readFile(result.reportJson), readFile(again.reportJson));
 }
 
@@ -392,7 +392,7 @@ TEST_F(SaveEngineTest, SkipDropsTheCurrentItemOnlyAndTheNextIsWritten) {
   EXPECT_EQ(one->written, 2u);
   ASSERT_EQ(one->skipped.size(), 1u);
   EXPECT_EQ(one->skipped[0].subject, "a1");
-  EXPECT_EQ(log.subjectsByFolder["\\\\TK_A_3-2-2010 9-5\\A\\One"], (std::vector<std::string>{"a0", "a2"}));
+  EXPECT_EQ(log.subjectsByFolder["\\\\TK_A_3-2-2010 9-05\\A\\One"], (std::vector<std::string>{"a0", "a2"}));
   EXPECT_FALSE(result.everythingWritten());
 }
 
@@ -406,13 +406,13 @@ TEST_F(SaveEngineTest, AMailboxMetAgainGoesOnInItsOpenStore) {
   addItems(2, 1, fileTimeAt(2005, 1, 1), "a1-");
   addItems(3, 1, fileTimeAt(2005, 1, 1), "a2-");
   addItems(5, 1, fileTimeAt(2005, 1, 1), "b1-");
-  std::ofstream(dir.path() / "TK_B_3-2-2010 9-5.pst") << "someone else's file";
+  std::ofstream(dir.path() / "TK_B_3-2-2010 9-05.pst") << "someone else's file";
   analysis::SelectionList selection{{u"A\\One\\", a1, 0}, {u"B\\One\\", b1, 0}, {u"A\\Two\\", a2, 0}};
   auto result = run(selection);
   EXPECT_EQ(countPrefix(log.calls, "CreateStore"), 2);
-  EXPECT_EQ(log.subjectsByFolder["\\\\TK_A_3-2-2010 9-5\\A\\Two"], std::vector<std::string>{"a2-0"});
-  EXPECT_EQ(readFile(dir.path() / "TK_B_3-2-2010 9-5.pst"), "someone else's file");
-  EXPECT_EQ(result.outputs[1], dir.path() / "TK_B_3-2-2010 9-5 (2).pst");
+  EXPECT_EQ(log.subjectsByFolder["\\\\TK_A_3-2-2010 9-05\\A\\Two"], std::vector<std::string>{"a2-0"});
+  EXPECT_EQ(readFile(dir.path() / "TK_B_3-2-2010 9-05.pst"), "someone else's file");
+  EXPECT_EQ(result.outputs[1], dir.path() / "TK_B_3-2-2010 9-05 (2).pst");
   ASSERT_EQ(result.report.mailboxes.size(), 2u);
   EXPECT_EQ(result.report.mailboxes[0].folders.size(), 2u);
   // B's store is finished once its last entry is done; A's after its second.
