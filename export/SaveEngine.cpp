@@ -7,7 +7,12 @@
 #include "platform/CodePage.h"
 #include "platform/Version.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <map>
@@ -61,11 +66,23 @@ int percentOf(std::uint32_t part, std::uint32_t whole) {
   return whole == 0 ? 0 : static_cast<int>(static_cast<std::uint64_t>(part) * 100 / whole);
 }
 
-bool writeWholeFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  return static_cast<bool>(out);
+// Creates `path` new and writes `text` into it. Returns 0, EEXIST when something took the
+// name first (nothing is written then), or the error that stopped the write.
+int writeNewWholeFile(const std::filesystem::path& path, const std::string& text) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return errno;
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote < 0) {
+      const int error = errno;
+      ::close(fd);
+      return error;
+    }
+    done += static_cast<std::size_t>(wrote);
+  }
+  return ::close(fd) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -399,19 +416,29 @@ struct SaveEngine::Run {
     report.ended = isoUtcTime(e.settings_.unixNow());
     for (const auto& source : e.settings_.sourceFiles) report.sources.push_back(describeSourceFile(source));
     const auto stem = "TK_Report_" + startStamp;
+    // Both files are created new: a name taken in the meantime (by a file or a link) is never
+    // written over, the pair moves on to the next free names instead.
     for (unsigned n = 1;; ++n) {
       const std::string base = n == 1 ? stem : stem + " (" + std::to_string(n) + ")";
       auto json = namer.reserve(base, ".json");
       auto text = e.settings_.destination / (json.stem().string() + ".txt");
       std::error_code ec;
       if (std::filesystem::exists(std::filesystem::symlink_status(text, ec))) continue;
+      const int jsonError = writeNewWholeFile(json, reportAsJson(report));
+      if (jsonError == EEXIST) continue;
+      const int textError = jsonError == 0 ? writeNewWholeFile(text, reportAsText(report)) : 0;
+      if (textError == EEXIST) {
+        std::filesystem::remove(json, ec);
+        continue;
+      }
       result.reportJson = json;
       result.reportText = text;
+      if (jsonError != 0 || textError != 0) {
+        const auto& failed = jsonError != 0 ? json : text;
+        result.reportError = "the report could not be written to " + failed.string() + ": " +
+                             std::strerror(jsonError != 0 ? jsonError : textError);
+      }
       break;
-    }
-    if (!writeWholeFile(result.reportJson, reportAsJson(report)) ||
-        !writeWholeFile(result.reportText, reportAsText(report))) {
-      result.reportError = "the report could not be written to " + result.reportJson.string();
     }
   }
 };
