@@ -4,6 +4,7 @@
 #include "cli/ListCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/ShowCommand.h"
+#include "platform/FileSizeLimit.h"
 #include "platform/MessageSink.h"
 #include "platform/OutOfMemory.h"
 #include "platform/Version.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   using namespace tarnwick;
   static StreamMessageSink messages(stderr);
   installOutOfMemoryHandler(messages);
+  failWritesBeyondTheFileSizeLimit();
 
   CLI::App program{"Tarnwick recovers mail from Microsoft Exchange mailbox stores (.edb, .stm).", "tarnwick"};
   program.set_version_flag("--version", std::string("tarnwick ") + kToolVersion);

@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tarnwick::exporter {
 namespace {
@@ -102,7 +103,10 @@ bool SaveResult::everythingWritten() const {
   return end == SaveEnd::Completed && t.failed == 0 && t.skipped == 0 && t.notReached == 0 && t.errors == 0;
 }
 
-const char* saveResultText(const SaveResult& result) { return result.succeeded ? kSavingCompleted : kSavingAborted; }
+const char* saveResultText(const SaveResult& result) {
+  if (!result.succeeded) return kSavingAborted;
+  return result.everythingWritten() ? kSavingCompleted : kSavingCompletedWithFailures;
+}
 
 SaveEngine::SaveEngine(analysis::ScanModel& model, FolderItemSource& items, ItemWriter& writer,
                        OutputFormatFactory& output, SaveObserver& observer, MessageSink& sink, SaveControl& control,
@@ -223,9 +227,27 @@ struct SaveEngine::Run {
     auto it = open.find(mailbox);
     if (it == open.end()) return;
     auto& mail = it->second.store->mail();
-    callWriter(mailboxReport(mailbox).errors, "the output could not be finished", [&] { mail.CloseStore(); });
+    std::vector<std::string>& errors = mailboxReport(mailbox).errors;
+    if (!callWriter(errors, "the output could not be finished", [&] { mail.CloseStore(); })) {
+      failWrittenItems(mailbox, errors.back());
+    }
     if (current == &it->second) current = nullptr;
     open.erase(it);
+  }
+
+  // The output of `mailbox` could not be finished: what was written into it is not in a file
+  // anyone can open, so every item counted as written there is counted as failed instead.
+  void failWrittenItems(const std::u16string& mailbox, const std::string& reason) {
+    for (FolderReport& folder : mailboxReport(mailbox).folders) {
+      std::unordered_set<std::string> failedIds;
+      for (ItemNote& note : folder.writtenItems) {
+        failedIds.insert(note.messageId);
+        folder.failed.push_back({std::move(note.messageId), std::move(note.subject), reason});
+      }
+      std::erase_if(folder.withoutRecord, [&](const ItemNote& note) { return failedIds.contains(note.messageId); });
+      folder.written = 0;
+      folder.writtenItems.clear();
+    }
   }
 
   std::string storeRoot() const { return "\\\\" + current->displayName + "\\"; }
@@ -302,6 +324,7 @@ struct SaveEngine::Run {
         ++total;
         ++written;
         ++report.written;
+        report.writtenItems.push_back({hexId(item.messageId), safeSubject(item), {}});
         if (!item.recordFound)
           report.withoutRecord.push_back(
               {hexId(item.messageId), safeSubject(item), "no message record was found: written from its header alone"});

@@ -76,7 +76,9 @@ class SaveEngine {
   SaveSettings settings_;
 };
 
-// The text the result shows for a save that ended with OK.
+// The headline of a finished save: "Saving Aborted by User" when the user stopped it,
+// "Saving Completed Successfully" only when every item it counted was written whole, and
+// "Saving Completed with Failures" otherwise.
 const char* saveResultText(const SaveResult& result);
 
 // 16 hexadecimal digits of an identifier, bytes in stored order.

@@ -29,6 +29,9 @@ struct FolderReport {
   // was not found in the store, so only subject, sender and date could be saved.
   std::vector<ItemNote> withoutRecord;
   std::vector<std::string> errors;  // folder-level failures (folder creation, reading)
+  // The items counted in `written`, kept by the save (not in the report files) so that they
+  // can be counted as failed when their output file cannot be finished.
+  std::vector<ItemNote> writtenItems;
 };
 
 // One output store: a mailbox and the folders saved into it.

@@ -20,6 +20,9 @@ inline constexpr const char* kCurrentLabel = "Current :";
 inline constexpr const char* kOverallLabel = "Overall :";
 inline constexpr const char* kSavingCompleted = "Saving Completed Successfully";
 inline constexpr const char* kSavingAborted = "Saving Aborted by User";
+// A save that ran to its end without writing every item it counted (failed, skipped or not
+// reached items, or an output or folder that could not be written).
+inline constexpr const char* kSavingCompletedWithFailures = "Saving Completed with Failures";
 inline constexpr const char* kSentItemsFolder = "Sent Items";
 
 // A volume with this many free bytes or fewer has "less than 300 MB".

@@ -247,6 +247,34 @@ TEST_F(SaveEngineTest, AFailedFolderCallOfTheWriterIsCountedInTheReport) {
   EXPECT_EQ(result.report.totals().errors, 2u);
 }
 
+// An output that cannot be finished (its last writes or its close fail: a full disk, a file
+// size limit) holds nothing anyone can open: every item written into it is failed, the
+// headline says so, and no item of it is reported as written.
+TEST_F(SaveEngineTest, ItemsOfAnOutputThatCannotBeFinishedAreFailedNotWritten) {
+  addFolder(1, 0, u"A");
+  const auto inbox = addFolder(2, 1, u"Inbox");
+  const auto sent = addFolder(3, 1, u"Sent");
+  addItems(2, 3, fileTimeAt(2005, 6, 7), "in");
+  addItems(3, 2, fileTimeAt(2005, 6, 7), "out");
+  log.failing = {"CloseStore"};
+  analysis::SelectionList selection{{u"A\\Inbox\\", inbox, 0}, {u"A\\Sent\\", sent, 0}};
+  auto result = run(selection);
+  EXPECT_EQ(result.end, SaveEnd::Completed);
+  EXPECT_FALSE(result.everythingWritten());
+  EXPECT_STREQ(saveResultText(result), "Saving Completed with Failures");
+  const auto t = result.report.totals();
+  EXPECT_EQ(t.written, 0u);
+  EXPECT_EQ(t.failed, 5u);
+  const auto* in = folderReport(result, "A\\Inbox\\");
+  ASSERT_NE(in, nullptr);
+  ASSERT_EQ(in->failed.size(), 3u);
+  EXPECT_EQ(in->failed[0].subject, "in0");
+  EXPECT_NE(in->failed[0].reason.find("the output could not be finished: CloseStore refused"), std::string::npos);
+  const nlohmann::json json = nlohmann::json::parse(readFile(result.reportJson));
+  EXPECT_EQ(json["totals"]["written"], 0);
+  EXPECT_EQ(json["totals"]["failed"], 5);
+}
+
 // An item whose message record was not found is still written from its header, and the
 // report says that its body, recipients and attachments could not be recovered.
 TEST_F(SaveEngineTest, AnItemWrittenWithoutItsRecordIsNamedInTheReport) {

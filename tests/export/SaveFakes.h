@@ -57,7 +57,7 @@ inline analysis::MessageId mid(std::uint16_t n) {
 struct CallLog {
   std::vector<std::string> calls;
   std::map<std::string, std::vector<std::string>> subjectsByFolder;  // folder path -> subjects added
-  std::set<std::string> failing;  // names of the folder calls that throw (after being logged)
+  std::set<std::string> failing;  // names of the folder and close calls that throw (after being logged)
 };
 
 class FakeMailWriter : public MailWriter {
@@ -85,7 +85,7 @@ class FakeMailWriter : public MailWriter {
   void AddTask(const std::string&, std::uint64_t, const AttachmentList&, const std::string&, const std::string&,
                const std::string&, BodyKind) override {}
   void AddNote(const std::string&, const std::string&, const std::string&, BodyKind, const AttachmentList&) override {}
-  void CloseStore() override { log_.calls.push_back("CloseStore"); }
+  void CloseStore() override { folderCall("CloseStore", "CloseStore"); }
 
  private:
   void folderCall(const std::string& name, const std::string& entry) {

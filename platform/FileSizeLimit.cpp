@@ -1,0 +1,9 @@
+#include "platform/FileSizeLimit.h"
+
+#include <csignal>
+
+namespace tarnwick {
+
+void failWritesBeyondTheFileSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }
+
+}  // namespace tarnwick
