@@ -5,6 +5,7 @@
 #include "export/SaveTexts.h"
 #include "platform/AppText.h"
 #include "platform/CodePage.h"
+#include "platform/RenameWithoutReplacing.h"
 #include "platform/Version.h"
 
 #include <fcntl.h>
@@ -134,6 +135,9 @@ struct SaveEngine::Run {
   struct Store {
     std::unique_ptr<OutputStore> store;
     std::string displayName;
+    std::filesystem::path path;     // the output's name once it is finished
+    std::filesystem::path working;  // its name while it is written
+    std::size_t output = 0;         // its place in the result's outputs
   };
   std::map<std::u16string, Store> open;               // mailboxes whose store is open
   std::map<std::u16string, std::size_t> lastEntryOf;  // the last selection entry of each mailbox
@@ -211,15 +215,24 @@ struct SaveEngine::Run {
       return;
     }
     const std::string stamp = saveStamp(e.settings_.localNow());
-    const auto path = namer.storePath(mailbox, stamp, e.output_.extension());
-    Store store{e.output_.newStore(), storeDisplayName(mailbox, stamp)};
+    // The output is written under a working name and takes its own name only once it is
+    // finished, so that no file under an output's name is ever half written.
+    std::filesystem::path path;
+    std::filesystem::path working;
+    std::error_code ec;
+    do {
+      path = namer.storePath(mailbox, stamp, e.output_.extension());
+      working = path;
+      working += kWorkingSuffix;
+    } while (std::filesystem::exists(std::filesystem::symlink_status(working, ec)));
+    Store store{e.output_.newStore(), storeDisplayName(mailbox, stamp), path, working, result.outputs.size()};
     auto& report = mailboxReport(mailbox);
     report.displayName = store.displayName;
     report.output = path.string();
     result.outputs.push_back(path);
     auto& mail = store.store->mail();
-    callWriter(report.errors, "the output " + path.string() + " could not be created",
-               [&] { mail.CreateStore(path.string(), store.displayName); });
+    callWriter(report.errors, "the output " + working.string() + " could not be created",
+               [&] { mail.CreateStore(working.string(), store.displayName); });
     current = &open.emplace(mailbox, std::move(store)).first->second;
   }
 
@@ -227,9 +240,18 @@ struct SaveEngine::Run {
     auto it = open.find(mailbox);
     if (it == open.end()) return;
     auto& mail = it->second.store->mail();
-    std::vector<std::string>& errors = mailboxReport(mailbox).errors;
-    if (!callWriter(errors, "the output could not be finished", [&] { mail.CloseStore(); })) {
-      failWrittenItems(mailbox, errors.back());
+    MailboxReport& report = mailboxReport(mailbox);
+    if (!callWriter(report.errors, "the output could not be finished", [&] { mail.CloseStore(); })) {
+      // It stays under its working name; its items are failed.
+      report.output = it->second.working.string();
+      result.outputs[it->second.output] = it->second.working;
+      failWrittenItems(mailbox, report.errors.back());
+    } else if (const int error = renameWithoutReplacing(it->second.working, it->second.path); error != 0) {
+      // Complete and readable, but under its working name: its items are there.
+      report.output = it->second.working.string();
+      result.outputs[it->second.output] = it->second.working;
+      report.errors.push_back("the finished output " + it->second.working.string() + " could not be renamed to " +
+                              it->second.path.string() + ": " + std::strerror(error));
     }
     if (current == &it->second) current = nullptr;
     open.erase(it);

@@ -24,6 +24,8 @@ inline constexpr const char* kSavingAborted = "Saving Aborted by User";
 // reached items, or an output or folder that could not be written).
 inline constexpr const char* kSavingCompletedWithFailures = "Saving Completed with Failures";
 inline constexpr const char* kSentItemsFolder = "Sent Items";
+// Appended to an output's name while it is written; it loses it once finished.
+inline constexpr const char* kWorkingSuffix = ".partial";
 
 // A volume with this many free bytes or fewer has "less than 300 MB".
 inline constexpr std::uint64_t kFreeSpaceThreshold = 300ull * 1048576ull;

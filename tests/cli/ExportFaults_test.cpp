@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 // Writes past a file-size limit fail (the program does not die of SIGXFSZ): the items of an
 // output that could not be finished are failed, the headline says the save had failures, the
-// exit code is 6, and the report (small enough for the limit) counts no item as written.
+// exit code is 6, the report (small enough for the limit) counts no item as written, and the
+// cut outputs never take their own names.
 TEST(ExportFaults, AFileSizeLimitFailsTheItemsOfTheOutputsItCut) {
   if (testing::generatorPath().empty() || !fs::exists(testing::generatorPath())) GTEST_SKIP() << "no generator";
   testing::ScratchDir dir;
@@ -41,6 +42,13 @@ TEST(ExportFaults, AFileSizeLimitFailsTheItemsOfTheOutputsItCut) {
     for (const auto& folder : mailbox["folders"]) failedNamed += folder["failed"].size();
   }
   EXPECT_EQ(failedNamed, report["totals"]["failed"].get<std::size_t>());
+  // The cut outputs keep their working names: no .pst under its own name is unfinished.
+  std::size_t partial = 0;
+  for (const auto& entry : fs::directory_iterator(out)) {
+    EXPECT_NE(entry.path().extension(), ".pst") << entry.path();
+    partial += entry.path().extension() == ".partial";
+  }
+  EXPECT_GT(partial, 0u);
 }
 
 }  // namespace

@@ -126,7 +126,9 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
 
   const std::string storeA = "\\\\TK_Mailbox - A_3-2-2010 9-05\\";
   const std::vector<std::string> expectedStart{
-      "CreateStore " + (dir.path() / "TK_Mailbox - A_3-2-2010 9-05.pst").string() + " | TK_Mailbox - A_3-2-2010 9-05",
+      // Written under a working name, renamed once finished.
+      "CreateStore " + (dir.path() / "TK_Mailbox - A_3-2-2010 9-05.pst.partial").string() +
+          " | TK_Mailbox - A_3-2-2010 9-05",
       "CreateFolder " + storeA + "Mailbox - A",
       "CreateFolder " + storeA + "Mailbox - A",
       "CreateFolder " + storeA + "Mailbox - A\\Inbox",
@@ -135,6 +137,8 @@ TEST_F(SaveEngineTest, SavesOneStorePerMailboxWithFolderChainsAndLeavesOutDatesO
   };
   ASSERT_GE(log.calls.size(), expectedStart.size());
   EXPECT_EQ(std::vector<std::string>(log.calls.begin(), log.calls.begin() + expectedStart.size()), expectedStart);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "TK_Mailbox - A_3-2-2010 9-05.pst"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "TK_Mailbox - A_3-2-2010 9-05.pst.partial"));
   // The folder whose items all lie before 1980 gets its chain but is never opened.
   EXPECT_EQ(countPrefix(log.calls, "CreateFolder " + storeA + "Mailbox - A\\Old"), 1);
   EXPECT_EQ(countPrefix(log.calls, "OpenFolder " + storeA + "Mailbox - A\\Old"), 0);
@@ -273,6 +277,11 @@ TEST_F(SaveEngineTest, ItemsOfAnOutputThatCannotBeFinishedAreFailedNotWritten) {
   const nlohmann::json json = nlohmann::json::parse(readFile(result.reportJson));
   EXPECT_EQ(json["totals"]["written"], 0);
   EXPECT_EQ(json["totals"]["failed"], 5);
+  // It keeps its working name: nothing under an output's own name is unfinished.
+  ASSERT_EQ(result.outputs.size(), 1u);
+  EXPECT_EQ(result.outputs[0].extension(), ".partial");
+  EXPECT_EQ(json["mailboxes"][0]["output"], result.outputs[0].string());
+  EXPECT_FALSE(std::filesystem::exists(result.outputs[0].parent_path() / result.outputs[0].stem()));
 }
 
 // An item whose message record was not found is still written from its header, and the
