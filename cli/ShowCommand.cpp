@@ -10,12 +10,10 @@
 #include "content/SafeFileName.h"
 #include "export/FileTreeStore.h"
 #include "platform/CodePage.h"
+#include "platform/NewFile.h"
 #include "platform/TempDirectory.h"
 
 #include <nlohmann/json.hpp>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -76,30 +74,6 @@ std::string bodyText(const std::filesystem::path& path) {
   return utf16ToUtf8(text);
 }
 
-// Writes `bytes` to a file that must not exist yet; returns what went wrong, empty on success.
-std::string writeExclusively(const std::string& path, const std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return errno == EEXIST ? std::string("a file of that name is already there") : std::strerror(errno);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote < 0) {
-      const std::string failure = std::strerror(errno);
-      ::close(fd);
-      ::unlink(path.c_str());
-      return failure;
-    }
-    done += static_cast<std::size_t>(wrote);
-  }
-  if (::close(fd) != 0) {
-    const std::string failure = std::strerror(errno);
-    ::unlink(path.c_str());
-    return failure;
-  }
-  return {};
-}
-
 int runShow(const ShowOptions& options) {
   std::optional<analysis::MessageId> id = parseId(options.message);
   if (!id) {
@@ -138,8 +112,9 @@ int runShow(const ShowOptions& options) {
 
   if (!options.bodyOut.empty() && !preview.bodyPath.empty()) {
     // The body file as the preview has it; a file already there is never replaced.
-    if (const std::string failure = writeExclusively(options.bodyOut, readFile(preview.bodyPath)); !failure.empty()) {
-      std::fprintf(stderr, "tarnwick: cannot write the body to '%s': %s\n", options.bodyOut.c_str(), failure.c_str());
+    if (const int error = writeNewFileAt(options.bodyOut, readFile(preview.bodyPath)); error != 0) {
+      const char* reason = error == EEXIST ? "a file of that name is already there" : std::strerror(error);
+      std::fprintf(stderr, "tarnwick: cannot write the body to '%s': %s\n", options.bodyOut.c_str(), reason);
       return kExitFailure;
     }
   }

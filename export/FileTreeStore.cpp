@@ -3,9 +3,8 @@
 #include "export/CardAndCalendar.h"
 #include "export/PathSanitizer.h"
 #include "platform/FileTime.h"
+#include "platform/NewFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -58,23 +57,9 @@ std::filesystem::path writeNewFile(const std::filesystem::path& directory, const
                                    const std::string& extension, const std::string& bytes) {
   for (unsigned n = 1;; ++n) {
     const auto path = directory / (stem + (n > 1 ? " (" + std::to_string(n) + ")" : "") + extension);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      throw std::runtime_error("cannot create " + path.string() + ": " + std::strerror(errno));
-    }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const auto w = ::write(fd, bytes.data() + done, bytes.size() - done);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        const int err = errno;
-        ::close(fd);
-        throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(err));
-      }
-      done += static_cast<std::size_t>(w);
-    }
-    if (::close(fd) != 0) throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(errno));
+    const int error = writeNewFileAt(path, bytes);
+    if (error == EEXIST) continue;
+    if (error != 0) throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(error));
     return path;
   }
 }

@@ -5,11 +5,9 @@
 #include "export/SaveTexts.h"
 #include "platform/AppText.h"
 #include "platform/CodePage.h"
+#include "platform/NewFile.h"
 #include "platform/RenameWithoutReplacing.h"
 #include "platform/Version.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -66,25 +64,6 @@ bool callWriter(std::vector<std::string>& errors, const std::string& what, Call&
 
 int percentOf(std::uint32_t part, std::uint32_t whole) {
   return whole == 0 ? 0 : static_cast<int>(static_cast<std::uint64_t>(part) * 100 / whole);
-}
-
-// Creates `path` new and writes `text` into it. Returns 0, EEXIST when something took the
-// name first (nothing is written then), or the error that stopped the write.
-int writeNewWholeFile(const std::filesystem::path& path, const std::string& text) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return errno;
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote < 0) {
-      const int error = errno;
-      ::close(fd);
-      return error;
-    }
-    done += static_cast<std::size_t>(wrote);
-  }
-  return ::close(fd) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -469,9 +448,9 @@ struct SaveEngine::Run {
       auto text = e.settings_.destination / (json.stem().string() + ".txt");
       std::error_code ec;
       if (std::filesystem::exists(std::filesystem::symlink_status(text, ec))) continue;
-      const int jsonError = writeNewWholeFile(json, reportAsJson(report));
+      const int jsonError = writeNewFileAt(json, reportAsJson(report));
       if (jsonError == EEXIST) continue;
-      const int textError = jsonError == 0 ? writeNewWholeFile(text, reportAsText(report)) : 0;
+      const int textError = jsonError == 0 ? writeNewFileAt(text, reportAsText(report)) : 0;
       if (textError == EEXIST) {
         std::filesystem::remove(json, ec);
         continue;
