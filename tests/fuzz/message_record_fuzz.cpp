@@ -16,10 +16,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tarnwick::store;
   if (size < 16) return 0;
-  const auto cls = static_cast<store::PageSizeClass>(data[0] % 3);
-  const std::size_t pageSize = cls == store::PageSizeClass::Page4K   ? 4096
-                               : cls == store::PageSizeClass::Page8K ? 8192
-                                                                     : 32768;
+  const auto cls = static_cast<PageSizeClass>(data[0] % 3);
+  const std::size_t pageSize = cls == PageSizeClass::Page4K ? 4096 : cls == PageSizeClass::Page8K ? 8192 : 32768;
   MessageIdBytes id{};
   std::memcpy(id.data(), data + 1, id.size());
   std::vector<std::uint8_t> page(pageSize, 0);

@@ -12,6 +12,7 @@
 #include "analysis/LongValuePageReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace tarnwick;
   using namespace tarnwick::analysis;
   if (size < 4) return 0;
   const auto cls = static_cast<store::PageSizeClass>(data[0] % 3);

@@ -11,7 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const store::PageSizeClass pageSizeClass = static_cast<std::int32_t>(data[0] % 4) - 1;  // -1..2
+  // -1..2: the three classes and an unsupported one.
+  const auto pageSizeClass = static_cast<tarnwick::store::PageSizeClass>(static_cast<int>(data[0] % 4) - 1);
   const std::span<const std::uint8_t> page(data + 1, size - 1);
 
   tarnwick::store::RecordSlotArray slots{};
