@@ -85,7 +85,9 @@ PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent) {
 
   summary_ = new QListWidget(this);
   summary_->setObjectName("summary");
-  summary_->setSortingEnabled(true);
+  // In the order the item gives its lines: sorted, a value's further lines would leave
+  // their label and End Date would come before Start Date.
+  summary_->setSortingEnabled(false);
   summary_->setFixedWidth(410);
   body_ = new SafeTextBrowser(this);
   body_->setObjectName("body");

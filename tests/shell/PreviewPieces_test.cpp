@@ -169,10 +169,14 @@ class PreviewPiecesTest : public QObject {
     PreviewContent contact;
     contact.kind = tarnwick::content::PreviewKind::Contact;
     contact.attachments = "card.vcf";
-    contact.summary = {"Name : Bob", "Phone : 1"};
+    // The lines stand in the item's order, not sorted: a value's further lines stay under
+    // their label.
+    contact.summary = {"Name : Bob", "Address : 1 Main St", "Springfield", "Phone : 1"};
     pane.showPreview(contact);
     QVERIFY(pane.attachmentsText()->isVisible());
-    QCOMPARE(pane.summary()->count(), 2);
+    QCOMPARE(pane.summary()->count(), 4);
+    QCOMPARE(pane.summary()->item(0)->text(), QString("Name : Bob"));
+    QCOMPARE(pane.summary()->item(2)->text(), QString("Springfield"));
     QVERIFY(pane.body()->isHidden());
     pane.clearPreview();
     QVERIFY(pane.summary()->isHidden());
