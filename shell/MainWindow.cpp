@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "content/SafeFileName.h"
 #include "platform/AppText.h"
 #include "platform/Settings.h"
 #include "shell/AboutDialog.h"
@@ -248,8 +249,19 @@ void MainWindow::onStop() {
   Q_EMIT stopRequested();
 }
 
+namespace {
+
+// `name` as a file name of the dialog's folder: no path, nothing the file system refuses.
+QString safeName(const QString& name, std::u16string_view fallback) {
+  const std::u16string safe = content::safeFileName(name.toStdU16String(), fallback);
+  return QString::fromStdU16String(safe);
+}
+
+}  // namespace
+
 void MainWindow::saveAttachment([[maybe_unused]] int index, const QString& name) {
-  const QString path = QFileDialog::getSaveFileName(this, "Save Attachment", name);
+  // The stored name may hold a path ("../../x", "C:\\boot.ini"): the dialog offers it made safe.
+  const QString path = QFileDialog::getSaveFileName(this, "Save Attachment", safeName(name, u"attachment"));
   if (path.isEmpty()) return;
   bool saved = false;
   saved = browser_->saveAttachment(index, path);
@@ -263,8 +275,8 @@ void MainWindow::saveAttachment([[maybe_unused]] int index, const QString& name)
 }
 
 void MainWindow::saveMessage() {
-  const QString path = QFileDialog::getSaveFileName(this, "Save Message", body_->subjectText()->text() + ".eml",
-                                                    "Internet message (*.eml)");
+  const QString path = QFileDialog::getSaveFileName(
+      this, "Save Message", safeName(body_->subjectText()->text(), u"message") + ".eml", "Internet message (*.eml)");
   if (path.isEmpty()) return;
   if (!body_->saveMessageTo(path)) {
     Message message;
