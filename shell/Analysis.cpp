@@ -117,13 +117,7 @@ void Analysis::finished() {
   delete worker_;
   worker_ = nullptr;
   session_.work().setRunning(WorkState::Worker::Analysis, false);
-  if (result_.outcome == analysis::ScanOutcome::FileFailed && !result_.errorText.empty()) {
-    Message message;
-    message.text = result_.errorText;
-    message.caption = kMessageCaption;
-    message.icon = MessageIcon::Error;
-    session_.sink().show(message);
-  }
+  // A failed read was shown by the analysis itself, through the same sink.
   accept();
 }
 

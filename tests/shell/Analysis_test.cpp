@@ -202,6 +202,19 @@ class AnalysisTest : public QObject {
     }
   }
 
+  // A read that fails during the analysis ends it with one message naming the file, not two.
+  void aFailedReadIsShownOnce() {
+    RecordingSink sink;
+    ShellSession session(sink);
+    MainWindow frame(session);
+    if (!store::openStoreFiles(session.files(), "/proc/self/mem", "").opened) QSKIP("no /proc/self/mem");
+    session.setPaths("/proc/self/mem", "");
+    session.analyse(&frame);
+    QCoreApplication::processEvents();
+    QCOMPARE(sink.shown.size(), std::size_t{1});
+    QVERIFY(sink.shown[0].text.find("/proc/self/mem") != std::string::npos);
+  }
+
   void pauseResumeAndStop() {
     RecordingSink sink;
     ShellSession session(sink);
