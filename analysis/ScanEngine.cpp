@@ -56,6 +56,7 @@ ScanOutcome ScanEngine::runSteps(ScanResult& result) {
   const store::HeaderCheckResult header = store::checkStoreHeader(database_, streaming_);
   result.geometry = header.geometry;
   if (header.outcome != store::HeaderCheckOutcome::Supported) {
+    result.errorText = header.problem;
     sink_.show(Message{store::kCorruptedFileMessage, store::kCorruptedFileCaption, MessageIcon::Error,
                        MessageButtons::Ok, true});
     return ScanOutcome::UnsupportedPageSize;

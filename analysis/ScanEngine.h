@@ -40,7 +40,7 @@ struct ScanResult {
   // mailbox list after step 4).
   std::vector<FolderNode> mailboxes;
   std::uint32_t headerTableCount = 0;
-  std::string errorText;  // FileFailed: what happened to which file
+  std::string errorText;  // FileFailed: what happened to which file; UnsupportedPageSize: what is wrong
 };
 
 // The five-step scan of a database without any user interface: header check, catalogue,

@@ -42,8 +42,7 @@ int runInfo(const InfoOptions& options) {
   }
   if (check.outcome == store::HeaderCheckOutcome::UnsupportedPageSize) {
     std::fprintf(stderr, "tarnwick: '%s': %s\n", options.store.c_str(), store::kCorruptedFileMessage);
-    std::fprintf(stderr, "tarnwick: the header gives a page size of %u bytes; 4096, 8192 and 32768 are supported\n",
-                 check.headerPageSize);
+    std::fprintf(stderr, "tarnwick: '%s': %s\n", options.store.c_str(), check.problem.c_str());
     return kExitUnsupportedStore;
   }
   const store::StoreGeometry& g = check.geometry;

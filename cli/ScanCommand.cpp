@@ -136,7 +136,9 @@ int runScan(const ScanOptions& options) {
   }
 
   switch (result.outcome) {
-    case analysis::ScanOutcome::UnsupportedPageSize: return kExitUnsupportedStore;
+    case analysis::ScanOutcome::UnsupportedPageSize:
+      std::fprintf(stderr, "tarnwick: '%s': %s\n", options.store.c_str(), result.errorText.c_str());
+      return kExitUnsupportedStore;
     case analysis::ScanOutcome::FileFailed:
     case analysis::ScanOutcome::NotOpen: return kExitFailure;
     default: break;

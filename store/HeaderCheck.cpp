@@ -11,6 +11,20 @@ std::uint32_t readHeaderPageSize(std::span<const std::uint8_t> header) {
   return BoundedBytes(header).u32(layout::kHeaderPageSizeOffset);
 }
 
+std::string describeUnsupportedHeader(std::span<const std::uint8_t> header, std::int64_t fileSize) {
+  const BoundedBytes bytes(header);
+  if (fileSize == 0) return "the file is empty";
+  if (!bytes.has(layout::kHeaderPageSizeOffset, 4)) {
+    return "the file is too short to be a database (" + std::to_string(fileSize) + " bytes)";
+  }
+  if (bytes.u32(layout::kHeaderSignatureOffset) != layout::kHeaderSignature) {
+    return "it is not an ESE database (its header has no database signature)";
+  }
+  const std::uint32_t pageSize = bytes.u32(layout::kHeaderPageSizeOffset);
+  if (pageSize == 16384) return "16 KB pages: not an Exchange mailbox store format this program reads";
+  return "its header gives a page size of " + std::to_string(pageSize) + " bytes; 4096, 8192 and 32768 are supported";
+}
+
 HeaderCheckResult checkStoreHeader(StoreFile& database, StoreFile* streaming) {
   HeaderCheckResult result;
   const auto fileSize = static_cast<std::int64_t>(database.GetLength());
@@ -23,6 +37,7 @@ HeaderCheckResult checkStoreHeader(StoreFile& database, StoreFile* streaming) {
   result.geometry = makeStoreGeometry(result.headerPageSize, fileSize);
   if (!result.geometry.supported()) {
     result.outcome = HeaderCheckOutcome::UnsupportedPageSize;
+    result.problem = describeUnsupportedHeader(std::span<const std::uint8_t>(header.data(), got), fileSize);
     return result;
   }
   result.outcome = HeaderCheckOutcome::Supported;

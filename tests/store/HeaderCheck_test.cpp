@@ -43,6 +43,25 @@ TEST(HeaderCheck, AnyOtherPageSizeIsUnsupported) {
   }
 }
 
+// A refused file is told apart: empty, too short, not an ESE database, or a page size the
+// program does not read.
+TEST(HeaderCheck, ARefusedHeaderSaysWhatIsWrong) {
+  EXPECT_EQ(check({}).problem, "the file is empty");
+  EXPECT_EQ(check(std::vector<std::uint8_t>(100, 'x')).problem, "the file is too short to be a database (100 bytes)");
+  std::vector<std::uint8_t> text(4096, 'a');
+  EXPECT_EQ(check(text).problem, "it is not an ESE database (its header has no database signature)");
+  for (std::uint32_t size : {16384u, 2048u}) {
+    std::vector<std::uint8_t> file = storeFileBytes(size, 8192);
+    testing::putU32(file, 4, 0x89ABCDEF);
+    const auto r = check(file);
+    EXPECT_EQ(r.outcome, HeaderCheckOutcome::UnsupportedPageSize);
+    EXPECT_EQ(r.problem, size == 16384
+                             ? "16 KB pages: not an Exchange mailbox store format this program reads"
+                             : "its header gives a page size of 2048 bytes; 4096, 8192 and 32768 are supported");
+  }
+  EXPECT_TRUE(check(storeFileBytes(4096, 8192)).problem.empty());
+}
+
 TEST(HeaderCheck, FileShorterThanAPageReadsOnlyItsLength) {
   auto r = check(storeFileBytes(4096, 1000));
   EXPECT_EQ(r.outcome, HeaderCheckOutcome::Supported);
