@@ -12,7 +12,7 @@ namespace tarnwick::store::layout {
 // Database header: the first 512 bytes of the file.
 inline constexpr std::size_t kDatabaseHeaderLength = 512;
 inline constexpr std::size_t kHeaderPageSizeOffset = 236;  // u32 LE, page size in bytes
-inline constexpr std::size_t kHeaderSignatureOffset = 4;    // u32 LE, kHeaderSignature in ESE files
+inline constexpr std::size_t kHeaderSignatureOffset = 4;   // u32 LE, kHeaderSignature in ESE files
 inline constexpr std::uint32_t kHeaderSignature = 0x89ABCDEF;
 
 // Supported page sizes (see PageSizeClass).
