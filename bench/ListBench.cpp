@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
   }
   tarnwick::session::StoreSession session;
   tarnwick::StreamMessageSink sink(stderr);
-  if (!session.openAndScan(store, stm, sink, tarnwick::session::UntypedContactColumn::Cleared).ready()) {
+  if (!session.openAndScan(store, stm, sink).ready()) {
     std::fprintf(stderr, "tarnwick-listbench: cannot open and analyse '%s'\n", store.c_str());
     return 1;
   }

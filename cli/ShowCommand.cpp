@@ -101,8 +101,9 @@ int runShow(const ShowOptions& options) {
                  options.folder.c_str(), options.store.c_str());
     return kExitUsage;
   }
+  // Attachment data is loaded whether or not it is saved: the sizes shown are those saved.
   content::LoadControl control;
-  control.attachmentData = !options.attachmentsOut.empty();
+  control.attachmentData = true;
   session.loadItem(*folder, *at, control);
   const analysis::MessageItem& item = items[*at];
   content::MhtNaming naming;

@@ -11,8 +11,7 @@ namespace tarnwick::cli {
 std::optional<int> openStoreSession(session::StoreSession& session, const std::string& storePath,
                                     const std::string& stmPath) {
   StreamMessageSink sink(stderr);
-  const session::StoreSession::Opened opened =
-      session.openAndScan(storePath, stmPath, sink, session::UntypedContactColumn::Cleared);
+  const session::StoreSession::Opened opened = session.openAndScan(storePath, stmPath, sink);
   if (!opened.files.opened) {
     reportCannotOpen(opened.files.failedPath, opened.files.osError);
     return kExitCannotOpen;

@@ -19,10 +19,10 @@ class QuietObserver : public analysis::ScanObserver {
   void progressChanged(int) override {}
 };
 
-content::LoaderCatalogue catalogueOf(const analysis::CatalogueFindings& findings, UntypedContactColumn rule) {
+content::LoaderCatalogue catalogueOf(const analysis::CatalogueFindings& findings) {
   content::LoaderCatalogue catalogue;
   catalogue.messageLongValueObjectId = findings.MessageLongValueObjectId;
-  const bool cleared = rule == UntypedContactColumn::Cleared && findings.MessageColumn8225.columnType == 0;
+  const bool cleared = findings.MessageColumn8225.columnType == 0;
   catalogue.appointmentColumns.contact8225 =
       cleared ? 0 : static_cast<std::uint16_t>(findings.MessageColumn8225.columnId);
   catalogue.appointmentColumns.timeZone810c = static_cast<std::uint16_t>(findings.MessageColumn810c.columnId);
@@ -59,7 +59,7 @@ analysis::ScanResult StoreSession::scan(const std::u16string& databaseName, anal
 }
 
 StoreSession::Opened StoreSession::openAndScan(const std::string& databasePath, const std::string& streamingPath,
-                                               MessageSink& sink, UntypedContactColumn rule) {
+                                               MessageSink& sink) {
   Opened opened;
   opened.files = openFiles(databasePath, streamingPath);
   if (!opened.files.opened) return opened;
@@ -68,16 +68,16 @@ StoreSession::Opened StoreSession::openAndScan(const std::string& databasePath, 
   analysis::ScanOptions options;
   options.stepOnePause = std::chrono::milliseconds(0);
   opened.scan = scan(utf8ToUtf16(databasePath), control, observer, sink, options);
-  if (opened.ready()) useAnalysis(opened.scan, rule);
+  if (opened.ready()) useAnalysis(opened.scan);
   return opened;
 }
 
-void StoreSession::useAnalysis(const analysis::ScanResult& result, UntypedContactColumn rule) {
+void StoreSession::useAnalysis(const analysis::ScanResult& result) {
   geometry_ = result.geometry;
   database_ = std::make_unique<store::FileByteSource>(files_.database);
   streaming_ = files_.streaming.IsOpen() ? std::make_unique<store::FileByteSource>(files_.streaming) : nullptr;
   loader_ = std::make_unique<content::FolderLoader>(*database_, geometry_, streaming_ != nullptr,
-                                                    catalogueOf(result.findings, rule));
+                                                    catalogueOf(result.findings));
 }
 
 const analysis::FolderNode* StoreSession::findFolder(const std::string& idOrPath) const {

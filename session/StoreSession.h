@@ -17,13 +17,6 @@ class MessageSink;
 
 namespace tarnwick::session {
 
-// Which column the loader takes for an appointment's contacts (8225) when the catalogue
-// found the column with type 0.
-enum class UntypedContactColumn {
-  Cleared,  // the column is not read (the command line)
-  Kept,     // the column is read by its id all the same (the desktop)
-};
-
 // One opened store as both front ends work on it: the database file and its streaming
 // file, the model and folder tree of its analysis, the byte sources over the two files and
 // the folder loader that fills message lists and items from them.
@@ -48,11 +41,12 @@ class StoreSession {
     analysis::ScanResult scan;
     bool ready() const { return files.opened && scan.outcome == analysis::ScanOutcome::Completed; }
   };
-  Opened openAndScan(const std::string& databasePath, const std::string& streamingPath, MessageSink& sink,
-                     UntypedContactColumn rule);
+  Opened openAndScan(const std::string& databasePath, const std::string& streamingPath, MessageSink& sink);
   // Reads the store as analysis `result` found it: byte sources over the open files and a
   // fresh folder loader (which forgets every folder loaded before).
-  void useAnalysis(const analysis::ScanResult& result, UntypedContactColumn rule);
+  // An appointment's contacts column (8225) that the catalogue gives with type 0 is not
+  // read, in both front ends alike.
+  void useAnalysis(const analysis::ScanResult& result);
 
   // The folder named by its id or tree path (see lookUpFolder), or shown by a tree item.
   const analysis::FolderNode* findFolder(const std::string& idOrPath) const;

@@ -49,7 +49,7 @@ void MessageBrowser::waitForWorkers() {
 
 void MessageBrowser::storeAnalysed(const analysis::ScanResult& result) {
   waitForWorkers();
-  session_.core().useAnalysis(result, session::UntypedContactColumn::Kept);
+  session_.core().useAnalysis(result);
   listed_ = 0;
   shownItem_.reset();
   list_.clearRows();

@@ -39,10 +39,9 @@ TEST_P(ListCost, AFolderIsReadOnceAndShownAgainFromWhatWasKept) {
   session::StoreSession session;
   const std::filesystem::path stm = store.dir() / "store.stm";
   StreamMessageSink sink(stderr);
-  ASSERT_TRUE(session
-                  .openAndScan((store.dir() / "store.edb").string(), std::filesystem::exists(stm) ? stm.string() : "",
-                               sink, session::UntypedContactColumn::Cleared)
-                  .ready());
+  ASSERT_TRUE(
+      session.openAndScan((store.dir() / "store.edb").string(), std::filesystem::exists(stm) ? stm.string() : "", sink)
+          .ready());
   analysis::ScanModel& model = session.model();
   const bool large = store::isLargePage(session.geometry().PageSizeClass);
 

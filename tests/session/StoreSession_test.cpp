@@ -88,7 +88,7 @@ TEST(StoreSessionFiles, AFailedOpenLeavesBothFilesClosedAndThePathsAsTheyWere) {
 
   // A file that opens but holds no store: the analysis ends early and nothing is loaded.
   StreamMessageSink sink(stderr);
-  const StoreSession::Opened scanned = session.openAndScan(edb, "", sink, UntypedContactColumn::Cleared);
+  const StoreSession::Opened scanned = session.openAndScan(edb, "", sink);
   EXPECT_TRUE(scanned.files.opened);
   EXPECT_FALSE(scanned.ready());
   EXPECT_EQ(session.databasePath(), edb);

@@ -87,6 +87,12 @@ TEST_P(ShowAttachments, EveryPlannedAttachmentIsSavedWholeInsideTheFolder) {
       EXPECT_TRUE(testing::readFile(file) == a.data) << a.fileName;
       ++saved;
     }
+    // Without --attachments-out show gives the same sizes: it loads what it would save.
+    std::string plain = command.substr(0, command.find(" --attachments-out"));
+    const auto again = testing::run(plain);
+    ASSERT_EQ(again.status, 0) << again.output;
+    const nlohmann::json shownAgain = nlohmann::json::parse(again.output);
+    EXPECT_EQ(shownAgain["attachments"], show["attachments"]) << "message " << hexId(m.id);
     // Nothing beside the planned files, nothing outside the folder.
     EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(out), fs::directory_iterator())),
               m.content.attachments.size());

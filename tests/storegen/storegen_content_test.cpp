@@ -65,7 +65,7 @@ TEST_P(StoregenContent, EveryMessageReadsBackAsTheManifestSaysItIs) {
   session::StoreSession session;
   const std::string stm = manifest["files"].contains("stm") ? (g.dir / "store.stm").string() : std::string();
   StreamMessageSink sink(stderr);
-  ASSERT_TRUE(session.openAndScan(g.edb.string(), stm, sink, session::UntypedContactColumn::Cleared).ready());
+  ASSERT_TRUE(session.openAndScan(g.edb.string(), stm, sink).ready());
   const std::filesystem::path work = dir.path() / "work";
   std::filesystem::create_directories(work);
   content::PreviewSources sources{*session.database(), session.streaming(), session.geometry(), work};
