@@ -64,18 +64,36 @@ extern "C" void OnExportInterrupt(int) {
   g_interrupts.fetch_add(1);
 }
 
+// SIGTERM (a service stop) and SIGHUP (a dropped session) stop a running save like Stop:
+// the current item is finished, the outputs are closed as valid files and the report is
+// written; the exit code is then 128 + the signal. Before the save they end the program.
+std::atomic<int> g_termination{0};
+
+extern "C" void OnExportTermination(int signal) {
+  if (!g_saving.load()) ::_exit(128 + signal);
+  g_termination.store(signal);
+}
+
 class InterruptGuard {
  public:
   InterruptGuard() {
     g_interrupts.store(0);
+    g_termination.store(0);
     g_saving.store(false);
     struct sigaction action {};
     action.sa_handler = OnExportInterrupt;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, &previous_);
+    struct sigaction termination {};
+    termination.sa_handler = OnExportTermination;
+    sigemptyset(&termination.sa_mask);
+    ::sigaction(SIGTERM, &termination, &previousTerm_);
+    ::sigaction(SIGHUP, &termination, &previousHup_);
   }
   ~InterruptGuard() {
     ::sigaction(SIGINT, &previous_, nullptr);
+    ::sigaction(SIGTERM, &previousTerm_, nullptr);
+    ::sigaction(SIGHUP, &previousHup_, nullptr);
     g_saving.store(false);
   }
   InterruptGuard(const InterruptGuard&) = delete;
@@ -83,6 +101,8 @@ class InterruptGuard {
 
  private:
   struct sigaction previous_ {};
+  struct sigaction previousTerm_ {};
+  struct sigaction previousHup_ {};
 };
 
 // The tree item a --folder value names: a folder as `tarnwick list` takes it (its id, or
@@ -182,15 +202,23 @@ int runExport(const ExportOptions& options) {
   g_saving.store(true);
   worker.start();
   int handled = 0;
+  bool terminating = false;
+  // Without a terminal nobody can answer the question of Ctrl-C: it stops at once.
+  const bool canAsk = ::isatty(STDIN_FILENO) != 0;
   while (!worker.finished()) {
     const int seen = g_interrupts.load();
     if (seen > handled) {
       handled = seen;
       progress.breakLine();
-      if (options.yes || seen > 1)
+      if (options.yes || seen > 1 || !canAsk)
         control.requestStop();
       else
         control.requestAbort(sink);
+    }
+    if (!terminating && g_termination.load() != 0) {
+      terminating = true;
+      progress.breakLine();
+      control.requestStop();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
@@ -210,6 +238,7 @@ int runExport(const ExportOptions& options) {
     std::printf("Report: %s\n        %s\n", result.reportJson.string().c_str(), result.reportText.string().c_str());
   }
   if (!result.reportError.empty()) std::fprintf(stderr, "tarnwick: %s\n", result.reportError.c_str());
+  if (const int signal = g_termination.load(); signal != 0) return 128 + signal;
   switch (result.end) {
     case exporter::SaveEnd::SetupFailed: return kExitFailure;
     case exporter::SaveEnd::Stopped:
