@@ -160,11 +160,10 @@ void CatalogueWalk::examineLeaf(std::span<const std::uint8_t> page) {
   store::RecordSlotArray slots;
   const std::size_t count = store::locateRecords(page, ctx_.geometry.PageSizeClass, slots);
   const store::BoundedBytes bytes(page);
+  store::CataloguePageMatcher matcher(bytes, ctx_.geometry.PageSizeClass);
   for (std::size_t i = 0; i < count; ++i) {
     const std::int64_t start = slots[i].offset;
-    if (auto match = store::matchCatalogueRecord(bytes, start, start + slots[i].size, ctx_.geometry.PageSizeClass)) {
-      apply(*match);
-    }
+    if (auto match = matcher.matchRecord(start, start + slots[i].size)) apply(*match);
   }
 }
 

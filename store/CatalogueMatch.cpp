@@ -2,6 +2,7 @@
 
 #include "store/CatalogueLayout.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -208,6 +209,25 @@ std::optional<CatalogueMatch> matchCatalogueRecord(const BoundedBytes& page, std
     if (auto m = matcher.at(n)) return m;
   }
   return std::nullopt;
+}
+
+std::optional<CatalogueMatch> CataloguePageMatcher::matchRecord(std::int64_t recordStart, std::int64_t recordEnd) {
+  const RecordMatcher matcher(page_, pageSizeClass_);
+  const std::int64_t size = page_.size();
+  if (nextMatch_.empty() && size > 0) {
+    nextMatch_.resize(static_cast<std::size_t>(size) + 1);
+    nextMatch_[static_cast<std::size_t>(size)] = size;
+    for (std::int64_t n = size - 1; n >= 0; --n) {
+      const auto at = static_cast<std::size_t>(n);
+      nextMatch_[at] = matcher.at(n) ? n : nextMatch_[at + 1];
+    }
+  }
+  const std::int64_t end = std::min(recordEnd, size);
+  const std::int64_t from = std::max<std::int64_t>(0, recordStart + kFirstNamePosition);
+  if (from >= end) return std::nullopt;
+  const std::int64_t found = nextMatch_[static_cast<std::size_t>(from)];
+  if (found >= end) return std::nullopt;
+  return matcher.at(found);
 }
 
 }  // namespace tarnwick::store

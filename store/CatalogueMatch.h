@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarnwick::store {
 
@@ -46,5 +47,24 @@ struct CatalogueMatch {
 // whose extra test passes. Reads before the record stay inside the page.
 std::optional<CatalogueMatch> matchCatalogueRecord(const BoundedBytes& page, std::int64_t recordStart,
                                                    std::int64_t recordEnd, PageSizeClass pageSizeClass);
+
+// The records of one catalogue page searched as matchCatalogueRecord searches each, with
+// every position of the page examined once however many records cover it: the tags of a
+// damaged page may make thousands of records that each span most of the page.
+class CataloguePageMatcher {
+ public:
+  CataloguePageMatcher(const BoundedBytes& page, PageSizeClass pageSizeClass)
+      : page_(page), pageSizeClass_(pageSizeClass) {}
+  std::optional<CatalogueMatch> matchRecord(std::int64_t recordStart, std::int64_t recordEnd);
+  // How many positions of the page were examined so far.
+  std::int64_t positionsExamined() const { return static_cast<std::int64_t>(nextMatch_.size()); }
+
+ private:
+  const BoundedBytes& page_;
+  PageSizeClass pageSizeClass_;
+  // Built on first use: for each position, the first position at or after it where a name
+  // matches; the page size where none does.
+  std::vector<std::int64_t> nextMatch_;
+};
 
 }  // namespace tarnwick::store

@@ -133,5 +133,31 @@ TEST(CatalogueMatch, ReadsBeforeTheRecordStayInsideThePage) {
   EXPECT_TRUE(matchCatalogueRecord(BoundedBytes(page), 0, 4000, store::PageSizeClass::Page4K));
 }
 
+// A damaged page can cut its records so that thousands of them span most of the page. The
+// page matcher gives what each record gives on its own, yet looks at each position once.
+TEST(CatalogueMatch, OverlappingRecordsOfAPageAreSearchedOnce) {
+  Bytes page(32768, 0x20);
+  const Bytes mailbox = testing::tableRecord("Mailbox", 21, 137);
+  const Bytes column = testing::columnRecord("S8225", 19, 0x33, 31);
+  std::copy(mailbox.begin(), mailbox.end(), page.begin() + 20000);
+  std::copy(column.begin(), column.end(), page.begin() + 30000);
+  const BoundedBytes bytes(page);
+  CataloguePageMatcher matcher(bytes, PageSizeClass::Page32K);
+  std::uint32_t state = 12345;
+  for (int i = 0; i < 4000; ++i) {
+    state = state * 1103515245u + 12345u;
+    const std::int64_t start = (state >> 8) % 4096;
+    const std::int64_t end = 16384 + static_cast<std::int64_t>((state >> 4) % 20000);
+    const auto one = matchCatalogueRecord(bytes, start, end, PageSizeClass::Page32K);
+    const auto together = matcher.matchRecord(start, end);
+    ASSERT_EQ(one.has_value(), together.has_value()) << start << " " << end;
+    if (one) {
+      EXPECT_EQ(one->kind, together->kind);
+      EXPECT_EQ(one->namePosition, together->namePosition);
+    }
+  }
+  EXPECT_LE(matcher.positionsExamined(), 32769);
+}
+
 }  // namespace
 }  // namespace tarnwick::store
