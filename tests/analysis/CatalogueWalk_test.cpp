@@ -86,11 +86,7 @@ TEST(CatalogueWalk, LongBranchRecordsAreNoChildPointers) {
 
 TEST(CatalogueWalk, ProbesOfOtherTablesAreRecordedButNotWalked) {
   testing::StoreImage file(4096, 40);
-  file.page(4, PageBytes(4096, 2, true)
-                   .add(testing::branchRecord(7))
-                   .add(testing::branchRecord(500))
-                   .add(testing::branchRecord(0))
-                   .bytes());
+  file.page(4, testing::branchPage(4096, 2, {7, 500, 0}));
   file.page(7, PageBytes(4096, 33).add(testing::tableRecord("Mailbox", 21, 30)).bytes());
   Walk w(file.bytes());
   w.walkPage(4);
@@ -104,16 +100,8 @@ TEST(CatalogueWalk, ProbesOfOtherTablesAreRecordedButNotWalked) {
 
 TEST(CatalogueWalk, ABranchThatPointsBackAtItselfEnds) {
   testing::StoreImage file(4096, 40);
-  file.page(4, PageBytes(4096, 2, true)
-                   .add(testing::branchRecord(4))
-                   .add(testing::branchRecord(6))
-                   .add(testing::branchRecord(0))
-                   .bytes());
-  file.page(6, PageBytes(4096, 2, true)
-                   .add(testing::branchRecord(4))
-                   .add(testing::branchRecord(6))
-                   .add(testing::branchRecord(0))
-                   .bytes());
+  file.page(4, testing::branchPage(4096, 2, {4, 6, 0}));
+  file.page(6, testing::branchPage(4096, 2, {4, 6, 0}));
   Walk w(file.bytes());
   w.walkPage(4);
   EXPECT_LE(w.model.pages.size(), 6u);

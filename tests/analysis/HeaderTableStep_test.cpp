@@ -144,16 +144,8 @@ TEST(HeaderTableStep, LargeStoresMatchOnlyMailboxRootsByTheirOwnerKey) {
 
 TEST(HeaderTableStep, ABranchPointingBackAtItsOwnTreeEnds) {
   testing::StoreImage file(4096, 40);
-  file.page(20, PageBytes(4096, 50, true)
-                    .add(testing::branchRecord(20))
-                    .add(testing::branchRecord(21))
-                    .add(testing::branchRecord(0))
-                    .bytes());
-  file.page(21, PageBytes(4096, 50, true)
-                    .add(testing::branchRecord(20))
-                    .add(testing::branchRecord(21))
-                    .add(testing::branchRecord(0))
-                    .bytes());
+  file.page(20, testing::branchPage(4096, 50, {20, 21, 0}));
+  file.page(21, testing::branchPage(4096, 50, {20, 21, 0}));
   Discovery d(file.bytes(), 4096);
   d.addFolder(kInbox, kMailbox);
   ASSERT_TRUE(d.discover(PageBytes(4096, 2).add(testing::smallHeaderTableRecord("1-1C", 50, 20)).bytes()));

@@ -4,9 +4,11 @@
 // the records naming tables, columns and message-header tables.
 
 #include "tests/support/Bytes.h"
+#include "tests/support/PageBytes.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 namespace tarnwick::testing {
@@ -16,6 +18,13 @@ inline Bytes branchRecord(std::uint32_t child, std::size_t keyLength = 6) {
   Bytes r(keyLength, 0x11);
   putU32(r, keyLength, child);
   return r;
+}
+
+// A root branch page of `owner` with one branch record per child, in order (0 for none).
+inline Bytes branchPage(std::size_t pageSize, std::uint32_t owner, std::initializer_list<std::uint32_t> children) {
+  PageBytes page(pageSize, owner, true);
+  for (std::uint32_t child : children) page.add(branchRecord(child));
+  return page.bytes();
 }
 
 // A catalogue record of a table: owning table at N-30, object id at N-24, root page at N-20,
